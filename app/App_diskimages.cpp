@@ -1,0 +1,450 @@
+#include "App_diskimages.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int NameFieldSize = 17;
+constexpr int WriteProtectedOffset = 26;
+constexpr int DiskTypeOffset = 27;
+constexpr int SizeOffset = 28;
+constexpr int TrackTableOffset = 32;
+constexpr int SectorHeaderSize = 16;
+
+const char* const LoadImageError = "The program could not load the disk image.";
+const char* const InvalidImageError = "The data is not a valid disk image.";
+const char* const SaveImageError = "The program could not save the disk image.";
+const char* const LoadImagesError = "The program could not load the disk images.";
+const char* const SaveImagesError = "The program could not save the disk images.";
+const char* const DiskTypeError = "The program does not support the disk type.";
+const char* const DiskFormatError = "The program does not support the disk format.";
+const char* const WriteProtectedModeError =
+    "The program does not support the write-protected mode.";
+
+int32_t GetInt32(const uint8_t* p) {
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 |
+                                static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutInt32(uint8_t* p, int64_t value) {
+    const auto v = static_cast<uint32_t>(value);
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+void PutInt16(uint8_t* p, int64_t value) {
+    p[0] = static_cast<uint8_t>(value);
+    p[1] = static_cast<uint8_t>(value >> 8);
+}
+
+bool IsSupportedDiskType(int32_t value) {
+    return value == DiskType2D || value == DiskType2DD || value == DiskType2HD;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TDiskImage
+
+TDiskImage::TDiskImage() {
+    Build(TDiskFormat{});
+}
+
+TDiskImage::TDiskImage(const TDiskFormat& format) {
+    Build(format);
+}
+
+void TDiskImage::Build(const TDiskFormat& format) {
+    if (format.C < 0 || format.H < 0 || format.R < 0 || format.N < 0)
+        throw EDiskImageError(DiskFormatError);
+    const int64_t tracks = int64_t{format.C} * format.H;
+    const bool hasSectors = tracks > 0 && format.R > 0;
+    int64_t dataLength = 0;
+    int64_t sectorLength = 0;
+    int64_t trackLength = 0;
+    int64_t total = HeaderSize;
+    if (hasSectors) {
+        // The layout's own limits: 164 table entries, one byte for R, 16 bits for the data
+        // length, and a signed 32-bit size field. Refused before any memory is taken.
+        if (tracks > TrackTableEntries || format.R > 255 || format.N > 8)
+            throw EDiskImageError(DiskFormatError);
+        dataLength = int64_t{128} << format.N;
+        sectorLength = SectorHeaderSize + dataLength;
+        trackLength = format.R * sectorLength;
+        total = HeaderSize + tracks * trackLength;
+        if (total > INT32_MAX)
+            throw EDiskImageError(DiskFormatError);
+        if (!IsSupportedDiskType(format.DiskType))
+            throw EDiskImageError(DiskTypeError);
+    }
+
+    rtl::TMemoryStream buffer;
+    buffer.SetSize(total);
+    uint8_t* bytes = buffer.Memory();
+    std::memset(bytes, 0, static_cast<size_t>(total));
+    bytes[DiskTypeOffset] = static_cast<uint8_t>(format.DiskType);
+    PutInt32(bytes + SizeOffset, total);
+    if (hasSectors) {
+        for (int64_t t = 0; t < tracks; ++t)
+            PutInt32(bytes + TrackTableOffset + 4 * t, HeaderSize + t * trackLength);
+        uint8_t* sector = bytes + HeaderSize;
+        for (int c = 0; c < format.C; ++c)
+            for (int h = 0; h < format.H; ++h)
+                for (int r = 1; r <= format.R; ++r) {
+                    sector[0] = static_cast<uint8_t>(c);
+                    sector[1] = static_cast<uint8_t>(h);
+                    sector[2] = static_cast<uint8_t>(r);
+                    sector[3] = static_cast<uint8_t>(format.N);
+                    PutInt16(sector + 4, format.R);
+                    PutInt16(sector + 14, dataLength);
+                    sector += sectorLength;
+                }
+    }
+    FData.Swap(buffer);
+    ReadHeader();
+}
+
+void TDiskImage::ReadHeader() {
+    const uint8_t* bytes = FData.Memory();
+    // A name field without a zero byte runs on into the bytes after it; bounded by the header,
+    // as anything longer than the field is refused when the header is written anyway.
+    const void* end = std::memchr(bytes, 0, HeaderSize);
+    const size_t length =
+        end != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(end) - bytes) : HeaderSize;
+    FName.assign(reinterpret_cast<const char*>(bytes), length);
+    FWriteProtected = bytes[WriteProtectedOffset];
+    FDiskType = bytes[DiskTypeOffset];
+    FSize = GetInt32(bytes + SizeOffset);
+}
+
+void TDiskImage::WriteHeader() const {
+    if (FName.size() >= NameFieldSize)
+        throw EDiskImageError("The program cannot write the string data to a disk image.");
+    uint8_t* bytes = FData.Memory();
+    std::memset(bytes, 0, NameFieldSize);
+    std::memcpy(bytes, FName.data(), FName.size());
+    bytes[WriteProtectedOffset] = static_cast<uint8_t>(FWriteProtected);
+    bytes[DiskTypeOffset] = static_cast<uint8_t>(FDiskType);
+    PutInt32(bytes + SizeOffset, FSize);
+}
+
+void TDiskImage::Assign(const TDiskImage& source) {
+    if (&source == this)
+        return;
+    source.WriteHeader();
+    rtl::TMemoryStream copy;
+    copy.SetSize(source.FData.Size());
+    std::memcpy(copy.Memory(), source.FData.Memory(), static_cast<size_t>(source.FData.Size()));
+    FData.Swap(copy);
+    ReadHeader();
+}
+
+void TDiskImage::LoadFromStream(rtl::TStream& stream) {
+    Load(stream, nullptr);
+}
+
+void TDiskImage::Load(rtl::TStream& stream, TSharedBlock* shared) {
+    TDiskImage loaded;
+    try {
+        uint8_t* bytes = loaded.FData.Memory();
+        int64_t room = INT64_MAX;
+        if (shared != nullptr) {
+            room = shared->Size - shared->Offset;
+            if (room < HeaderSize)
+                throw rtl::EReadError("Stream read error");
+            bytes = shared->Block.get() + shared->Offset;
+        }
+        stream.ReadBuffer(bytes, HeaderSize);
+        const int32_t size = GetInt32(bytes + SizeOffset);
+        // A size with its top bit set cannot be held at all.
+        if (size < 0)
+            throw rtl::EStreamMemoryError("Out of memory while expanding memory stream");
+        // A size the stream cannot still supply is a short read, found before any memory is
+        // taken for it: a small file must not make the program ask for gigabytes.
+        const int64_t rest = int64_t{size} - HeaderSize;
+        if (rest < 0 || rest > stream.Remaining() || rest > room - HeaderSize)
+            throw rtl::EReadError("Stream read error");
+        if (shared != nullptr) {
+            stream.ReadBuffer(bytes + HeaderSize, rest);
+            loaded.FData.Adopt(shared->Block, bytes, size);
+        } else {
+            loaded.FData.SetSize(size);
+            stream.ReadBuffer(loaded.FData.Memory() + HeaderSize, rest);
+        }
+    } catch (const rtl::EReadError&) {
+        throw EDiskImageError(LoadImageError);
+    } catch (const rtl::EStreamError&) {
+        throw EInvalidDiskImage(InvalidImageError);
+    }
+    loaded.ReadHeader();
+    // The same as Assign(loaded), without copying bytes that nobody else will use.
+    loaded.WriteHeader();
+    FData.Swap(loaded.FData);
+    ReadHeader();
+    if (shared != nullptr)
+        shared->Offset += FSize;
+}
+
+void TDiskImage::SaveToStream(rtl::TStream& stream) const {
+    WriteHeader();
+    try {
+        stream.WriteBuffer(FData.Memory(), FData.Size());
+    } catch (const rtl::EStreamError&) {
+        throw EDiskImageError(SaveImageError);
+    }
+}
+
+void TDiskImage::SetName(const std::string& name) {
+    if (name.size() > MaxNameLength)
+        throw EDiskImageError("The program cannot set the name property of a disk image.");
+    if (name != FName)
+        FName = name;
+}
+
+void TDiskImage::SetWriteProtected(int32_t value) {
+    if (value != WriteProtectedOff && value != WriteProtectedOn)
+        throw EDiskImageError(
+            "The program cannot set the write-protected property of a disk image.");
+    FWriteProtected = value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDiskImageList
+
+void TDiskImageList::LoadFromStream(rtl::TStream& stream) {
+    // Images loaded into a list of borrowed pointers would belong to nobody.
+    if (!OwnsObjects())
+        throw rtl::EInvalidOperation("The list does not own its objects.");
+    TDiskImageList loaded(true);
+    try {
+        const int64_t size = stream.Size();
+        stream.SetPosition(0);
+        // The images live side by side in one block exactly the stream's size, so a load never
+        // takes more memory than the input supplies.
+        TDiskImage::TSharedBlock shared{rtl::AllocateSharedBlock(size), 0, size};
+        while (stream.Position() < size) {
+            auto image = std::make_unique<TDiskImage>();
+            image->Load(stream, &shared);
+            loaded.Add(std::move(image));
+        }
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(LoadImagesError);
+        throw;
+    }
+    // Make room first so that nothing below can fail once this list has been cleared.
+    Reserve(loaded.Count());
+    Clear();
+    for (TDiskImage* image : loaded)
+        Add(image);
+    loaded.SetOwnsObjects(false);
+}
+
+void TDiskImageList::LoadFromFile(const std::string& path) {
+    // Read image by image straight from the file: the file is never held twice in memory, and
+    // the all-or-nothing rule holds because the images gather in a list of their own first.
+    try {
+        rtl::TFileStream file(path, rtl::TFileMode::OpenRead);
+        LoadFromStream(file);
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(LoadImagesError);
+        throw;
+    }
+}
+
+void TDiskImageList::SaveToStream(rtl::TStream& stream) const {
+    try {
+        stream.SetSize(0);
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(SaveImagesError);
+        throw;
+    }
+    for (const TDiskImage* image : *this)
+        image->SaveToStream(stream);
+}
+
+namespace {
+
+// A new file beside the target that becomes the target only when it is complete; removed on
+// every way out unless committed.
+class TReplacementFile {
+public:
+    explicit TReplacementFile(const std::string& target) : FTarget(ResolveLink(target)) {
+        const auto slash = FTarget.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : FTarget.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? FTarget : FTarget.substr(slash + 1);
+        std::random_device seed;
+        std::mt19937 random(seed());
+        int handle = -1;
+        for (int attempt = 0; attempt < 100 && handle < 0; ++attempt) {
+            FTemporary = folder + "." + name + "." + std::to_string(random() % 1000000) + ".tmp";
+            handle = ::open(FTemporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (handle < 0 && errno != EEXIST)
+                break;
+        }
+        if (handle < 0)
+            throw rtl::EFCreateError(SaveImagesError);
+        // Keep the permissions of the file being replaced.
+        struct stat info {};
+        if (::stat(FTarget.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            ::fchmod(handle, info.st_mode & 07777);
+        FStream = std::make_unique<rtl::TFileStream>(handle, FTemporary);
+        FStream->SetWriteBehind(true);
+    }
+    ~TReplacementFile() {
+        if (!FCommitted) {
+            FStream.reset();
+            ::unlink(FTemporary.c_str());
+        }
+    }
+    TReplacementFile(const TReplacementFile&) = delete;
+    TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+    rtl::TFileStream& Stream() { return *FStream; }
+
+    void Commit() {
+        FStream->Flush();
+        FStream->Close();
+        if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
+            throw rtl::EFCreateError(SaveImagesError);
+        FCommitted = true;
+    }
+
+private:
+    // Saving through a symbolic link replaces the file it points to, not the link.
+    static std::string ResolveLink(const std::string& path) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+                std::string result(resolved);
+                std::free(resolved);
+                return result;
+            }
+        }
+        return path;
+    }
+
+    std::string FTarget;
+    std::string FTemporary;
+    std::unique_ptr<rtl::TFileStream> FStream;
+    bool FCommitted = false;
+};
+
+} // namespace
+
+void TDiskImageList::SaveToFile(const std::string& path) const {
+    try {
+        TReplacementFile file(path);
+        try {
+            for (const TDiskImage* image : *this)
+                image->SaveToStream(file.Stream());
+        } catch (const EDiskImageError&) {
+            // A failing disk is the file's failure, not an image's.
+            if (file.Stream().WriteFailed())
+                throw rtl::EWriteError(SaveImagesError);
+            throw;
+        }
+        file.Commit();
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(SaveImagesError);
+        throw;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Texts and comparers
+
+std::string NameToText(const std::string& name) {
+    return name;
+}
+
+namespace {
+
+int WriteProtectedToRank(int32_t value) {
+    switch (value) {
+    case WriteProtectedOn:
+        return 0;
+    case WriteProtectedOff:
+        return 1;
+    default:
+        throw EDiskImageError(WriteProtectedModeError);
+    }
+}
+
+int DiskTypeToRank(int32_t value) {
+    switch (value) {
+    case DiskType2D:
+        return 0;
+    case DiskType2DD:
+        return 1;
+    case DiskType2HD:
+        return 2;
+    default:
+        throw EDiskImageError(DiskTypeError);
+    }
+}
+
+unsigned char FoldCase(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+} // namespace
+
+std::string WriteProtectedToText(int32_t value) {
+    return WriteProtectedToRank(value) == 0 ? "Yes" : "No";
+}
+
+std::string DiskTypeToText(int32_t value) {
+    static const char* const Texts[] = {"2D", "2DD", "2HD"};
+    return Texts[DiskTypeToRank(value)];
+}
+
+std::string SizeToText(int64_t value) {
+    const uint64_t magnitude =
+        value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    std::string digits = std::to_string(magnitude);
+    for (auto position = static_cast<int64_t>(digits.size()) - 3; position > 0; position -= 3)
+        digits.insert(static_cast<size_t>(position), ",");
+    return (value < 0 ? "-" : "") + digits + " bytes";
+}
+
+int CompareNames(const std::string& name1, const std::string& name2) {
+    // A locale-style collation that does not depend on the host's locales: letters compare
+    // without regard to case first, and only names that differ in case alone put the
+    // lower-case letter first. Every other byte compares by its value.
+    const size_t common = std::min(name1.size(), name2.size());
+    int caseOrder = 0;
+    for (size_t i = 0; i < common; ++i) {
+        const auto c1 = static_cast<unsigned char>(name1[i]);
+        const auto c2 = static_cast<unsigned char>(name2[i]);
+        if (FoldCase(c1) != FoldCase(c2))
+            return FoldCase(c1) < FoldCase(c2) ? -1 : 1;
+        if (caseOrder == 0 && c1 != c2)
+            caseOrder = c1 > c2 ? -1 : 1;
+    }
+    if (name1.size() != name2.size())
+        return name1.size() < name2.size() ? -1 : 1;
+    return caseOrder;
+}
+
+int CompareWriteProtected(int32_t value1, int32_t value2) {
+    return WriteProtectedToRank(value1) - WriteProtectedToRank(value2);
+}
+
+int CompareDiskTypes(int32_t value1, int32_t value2) {
+    return DiskTypeToRank(value1) - DiskTypeToRank(value2);
+}
+
+int CompareSizes(int32_t size1, int32_t size2) {
+    return (size1 > size2) - (size1 < size2);
+}

@@ -1,0 +1,109 @@
+// One D88/D77 disk image held whole in memory, and the ordered list of images that a D88/D77
+// file is, with the texts and comparers of image properties.
+#pragma once
+
+#include "Rtl_exceptions.h"
+#include "Rtl_objectlist.h"
+#include "Rtl_streams.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+RTL_DECLARE_EXCEPTION(EDiskImageError, rtl::Exception);
+// Deliberately not an EDiskImageError: callers tell a malformed file from other failures.
+RTL_DECLARE_EXCEPTION(EInvalidDiskImage, rtl::Exception);
+
+// The description of a blank disk.
+struct TDiskFormat {
+    int32_t DiskType = 0x00;
+    int32_t C = 0;
+    int32_t H = 0;
+    int32_t R = 0;
+    int32_t N = 0;
+    friend bool operator==(const TDiskFormat&, const TDiskFormat&) = default;
+};
+
+constexpr int32_t DiskType2D = 0x00;
+constexpr int32_t DiskType2DD = 0x10;
+constexpr int32_t DiskType2HD = 0x20;
+constexpr int32_t WriteProtectedOff = 0x00;
+constexpr int32_t WriteProtectedOn = 0x10;
+
+class TDiskImage {
+public:
+    static constexpr int HeaderSize = 688;
+    static constexpr int MaxNameLength = 16;
+    static constexpr int TrackTableEntries = 164;
+
+    // The blank image of the all-zero format: 688 bytes, every track absent.
+    TDiskImage();
+    // A blank formatted image.
+    explicit TDiskImage(const TDiskFormat& format);
+    TDiskImage(const TDiskImage&) = delete;
+    TDiskImage& operator=(const TDiskImage&) = delete;
+    virtual ~TDiskImage() = default;
+
+    // Makes this image a byte-for-byte copy of source.
+    virtual void Assign(const TDiskImage& source);
+    // Reads one image from the stream's position and leaves the stream just after it.
+    virtual void LoadFromStream(rtl::TStream& stream);
+    // Writes the image's bytes at the stream's position.
+    virtual void SaveToStream(rtl::TStream& stream) const;
+
+    const std::string& Name() const { return FName; }
+    void SetName(const std::string& name);
+    int32_t WriteProtected() const { return FWriteProtected; }
+    void SetWriteProtected(int32_t value);
+    int32_t DiskType() const { return FDiskType; }
+    int32_t Size() const { return FSize; }
+
+private:
+    friend class TDiskImageList;
+    // Memory for the images of one container, taken in one piece; each image keeps its slice.
+    struct TSharedBlock {
+        std::shared_ptr<uint8_t> Block;
+        int64_t Offset = 0;
+        int64_t Size = 0;
+    };
+
+    void Build(const TDiskFormat& format);
+    // LoadFromStream, taking the image's memory from `shared` when it is given.
+    void Load(rtl::TStream& stream, TSharedBlock* shared);
+    void ReadHeader();
+    // Copies the cached fields into Data; logically const, as it only brings the bytes in line
+    // with what the image already is.
+    void WriteHeader() const;
+
+    std::string FName;
+    int32_t FWriteProtected = WriteProtectedOff;
+    int32_t FDiskType = DiskType2D;
+    mutable rtl::TMemoryStream FData;
+    int32_t FSize = 0;
+};
+
+class TDiskImageList : public rtl::TObjectList<TDiskImage> {
+public:
+    explicit TDiskImageList(bool ownsObjects = true) : TObjectList(ownsObjects) {}
+
+    // Replaces the contents with the images of the file; all or nothing.
+    virtual void LoadFromFile(const std::string& path);
+    // Writes every image, in order, as one file. The file on disk is replaced only once every
+    // byte has been written: a failure leaves it as it was.
+    virtual void SaveToFile(const std::string& path) const;
+    // Replaces the contents with the images of the whole stream; all or nothing.
+    virtual void LoadFromStream(rtl::TStream& stream);
+    // Replaces the stream's contents with every image, in order.
+    virtual void SaveToStream(rtl::TStream& stream) const;
+};
+
+std::string NameToText(const std::string& name);
+std::string WriteProtectedToText(int32_t value);
+std::string DiskTypeToText(int32_t value);
+std::string SizeToText(int64_t value);
+
+// Each returns a negative number, zero or a positive number; negative puts the first first.
+int CompareNames(const std::string& name1, const std::string& name2);
+int CompareWriteProtected(int32_t value1, int32_t value2);
+int CompareDiskTypes(int32_t value1, int32_t value2);
+int CompareSizes(int32_t size1, int32_t size2);

@@ -1,0 +1,1 @@
+#include "App_handler.h"

@@ -1,0 +1,429 @@
+#include "Cli_commands.h"
+
+#include "App_filehandler.h"
+#include "Rtl_codepage.h"
+#include "Rtl_convert.h"
+#include "Rtl_paths.h"
+#include "Vix_files.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <optional>
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+constexpr const char* ProgramName = "trackwell-cli";
+
+// Which options a subcommand takes; anything else is a usage error for it.
+enum TOption : unsigned { OptionForce = 1, OptionName = 2, OptionWriteProtected = 4 };
+
+struct TCommand {
+    const char* Name;
+    size_t MinArguments;
+    size_t MaxArguments;
+    unsigned Options;
+};
+
+constexpr size_t Unlimited = static_cast<size_t>(-1);
+
+constexpr TCommand Commands[] = {
+    {"list", 1, 1, 0},
+    {"blank", 6, 6, OptionForce | OptionName | OptionWriteProtected},
+    {"merge", 2, Unlimited, OptionForce},
+    {"extract", 3, 3, OptionForce},
+    {"split", 1, 2, 0},
+    {"sum", 1, 2, 0},
+};
+
+struct TCommandLine {
+    const TCommand* Command = nullptr;
+    std::vector<std::string> Arguments;
+    bool Help = false;
+    bool Force = false;
+    bool WriteProtected = false;
+    std::optional<std::string> Name;
+};
+
+// A leading '-' followed by a digit or '$' is a negative number, not an option: without this
+// rule `blank OUT 2D -1 ...` would be a usage error instead of the C value's own refusal.
+bool IsOption(const std::string& arg) {
+    if (arg.size() < 2 || arg[0] != '-')
+        return false;
+    const char next = arg[1];
+    return !((next >= '0' && next <= '9') || next == '$');
+}
+
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    TCommandLine line;
+    if (args.empty())
+        throw EUsageError("no command");
+    if (IsHelp(args[0])) {
+        line.Help = true;
+        return line;
+    }
+    for (const TCommand& command : Commands)
+        if (args[0] == command.Name)
+            line.Command = &command;
+    if (line.Command == nullptr)
+        throw EUsageError("unknown command");
+
+    const unsigned allowed = line.Command->Options;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !IsOption(arg)) {
+            line.Arguments.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (IsHelp(arg)) {
+            line.Help = true;
+            return line;
+        } else if (arg == "--force" && (allowed & OptionForce) != 0) {
+            line.Force = true;
+        } else if (arg == "--write-protected" && (allowed & OptionWriteProtected) != 0) {
+            line.WriteProtected = true;
+        } else if (arg == "--name" && (allowed & OptionName) != 0) {
+            if (i + 1 >= args.size())
+                throw EUsageError("missing option value");
+            line.Name = args[++i];
+        } else {
+            throw EUsageError("unknown option");
+        }
+    }
+    const size_t count = line.Arguments.size();
+    if (count < line.Command->MinArguments || count > line.Command->MaxArguments)
+        throw EUsageError("wrong argument count");
+    return line;
+}
+
+// Compares two runs of decimal digits by value, whatever their length.
+int CompareDecimal(std::string_view a, std::string_view b) {
+    const auto strip = [](std::string_view s) {
+        const size_t first = s.find_first_not_of('0');
+        return first == std::string_view::npos ? std::string_view() : s.substr(first);
+    };
+    a = strip(a);
+    b = strip(b);
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+int64_t ParseRowNumber(std::string_view text) {
+    if (text.empty())
+        throw EUsageError("missing row number");
+    int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            throw EUsageError("row number is not a decimal number");
+        const int digit = c - '0';
+        value = value > (INT64_MAX - digit) / 10 ? INT64_MAX : value * 10 + digit;
+    }
+    return value;
+}
+
+void CheckOverwrite(const std::string& path, bool force) {
+    if (!force && rtl::FileOrFolderExists(path))
+        throw rtl::Exception(
+            rtl::Format("The program cannot overwrite the file \"%s\".", path.c_str()));
+}
+
+std::unique_ptr<TDiskImageList> LoadImages(const std::string& path) {
+    auto images = std::make_unique<TDiskImageList>();
+    images->LoadFromFile(path);
+    return images;
+}
+
+int32_t ParseByteValue(const std::string& text, const char* field) {
+    const std::optional<int32_t> value = rtl::TryStrToInt(text);
+    if (!value || *value < 0 || *value > 255)
+        throw rtl::Exception(rtl::Format("The program cannot accept the %s value.", field));
+    return *value;
+}
+
+// Results are gathered first and written at once, so that a failure to write them is found
+// and reported with the exit code instead of passing unnoticed.
+void WriteOutput(std::ostream& out, const std::string& text) {
+    out << text;
+    out.flush();
+    if (!out)
+        throw rtl::Exception("The program could not write to standard output.");
+}
+
+void RunList(const TCommandLine& line, std::ostream& out) {
+    const auto images = LoadImages(line.Arguments[0]);
+    std::string text;
+    for (int i = 0; i < images->Count(); ++i)
+        text += ListLine(i + 1, *images->Items(i)) + '\n';
+    WriteOutput(out, text);
+}
+
+void RunBlank(const TCommandLine& line) {
+    const std::string& path = line.Arguments[0];
+    const TDiskFormat format =
+        ParseDiskFormat(line.Arguments[1], line.Arguments[2], line.Arguments[3], line.Arguments[4],
+                        line.Arguments[5]);
+    const std::string name = line.Name ? EncodeName(*line.Name) : std::string();
+    CheckOverwrite(path, line.Force);
+    auto image = std::make_unique<TDiskImage>(format);
+    image->SetName(name);
+    if (line.WriteProtected)
+        image->SetWriteProtected(WriteProtectedOn);
+    TDiskImageList images;
+    images.Add(std::move(image));
+    images.SaveToFile(path);
+}
+
+void RunMerge(const TCommandLine& line) {
+    const std::string& path = line.Arguments[0];
+    CheckOverwrite(path, line.Force);
+    // Everything is read before anything is written, so OUT may also be one of the inputs.
+    std::vector<std::unique_ptr<TDiskImageList>> inputs;
+    TDiskImageList merged(false);
+    for (size_t i = 1; i < line.Arguments.size(); ++i) {
+        inputs.push_back(LoadImages(line.Arguments[i]));
+        for (TDiskImage* image : *inputs.back())
+            merged.Add(image);
+    }
+    merged.SaveToFile(path);
+}
+
+void RunExtract(const TCommandLine& line) {
+    const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
+    const std::string& path = line.Arguments[2];
+    CheckOverwrite(path, line.Force);
+    const auto images = LoadImages(line.Arguments[0]);
+    TDiskImageList selected(false);
+    for (const int index : SelectRows(spans, images->Count()))
+        selected.Add(images->Items(index));
+    selected.SaveToFile(path);
+}
+
+void RunSplit(const TCommandLine& line, std::ostream& out) {
+    const std::string& in = line.Arguments[0];
+    const std::string dir = line.Arguments.size() > 1 ? line.Arguments[1] : std::string(".");
+    const bool splitExtension = !rtl::ExtractFileExt(in).empty();
+    const auto images = LoadImages(in);
+    std::vector<std::string> written;
+    written.reserve(static_cast<size_t>(images->Count()));
+    try {
+        for (int i = 0; i < images->Count(); ++i) {
+            TDiskImage* image = images->Items(i);
+            const std::string path =
+                MakeUniquePath(SplitTargetPath(in, dir, i + 1, image->Name()), splitExtension);
+            TDiskImageList single(false);
+            single.Add(image);
+            single.SaveToFile(path);
+            written.push_back(path);
+        }
+    } catch (...) {
+        // A failed command leaves nothing behind: the files of this run were all new, so
+        // removing them restores the folder.
+        for (const std::string& path : written)
+            std::remove(path.c_str());
+        throw;
+    }
+    std::string text;
+    for (const std::string& path : written)
+        text += path + '\n';
+    WriteOutput(out, text);
+}
+
+void RunSum(const TCommandLine& line, std::ostream& out) {
+    std::optional<std::vector<TRowSpan>> spans;
+    if (line.Arguments.size() > 1)
+        spans = ParseRows(line.Arguments[1]);
+    const auto images = LoadImages(line.Arguments[0]);
+    int64_t total = 0;
+    if (spans) {
+        for (const int index : SelectRows(*spans, images->Count()))
+            total += images->Items(index)->Size();
+    } else {
+        for (const TDiskImage* image : *images)
+            total += image->Size();
+    }
+    WriteOutput(out, SizeToText(total) + '\n');
+}
+
+int Dispatch(const std::vector<std::string>& args, std::ostream& out) {
+    const TCommandLine line = ParseCommandLine(args);
+    if (line.Help) {
+        WriteOutput(out, UsageText());
+        return ExitSuccess;
+    }
+    const std::string command = line.Command->Name;
+    if (command == "list")
+        RunList(line, out);
+    else if (command == "blank")
+        RunBlank(line);
+    else if (command == "merge")
+        RunMerge(line);
+    else if (command == "extract")
+        RunExtract(line);
+    else if (command == "split")
+        RunSplit(line, out);
+    else
+        RunSum(line, out);
+    return ExitSuccess;
+}
+
+void WriteError(std::ostream& err, const std::string& message) {
+    err << ProgramName << ": " << message << '\n';
+    err.flush();
+}
+
+} // namespace
+
+const std::string& UsageText() {
+    static const std::string text =
+        "Usage: trackwell-cli COMMAND [ARGUMENTS] [OPTIONS]\n"
+        "\n"
+        "Commands:\n"
+        "  list FILE\n"
+        "      One line per image: row, name, write-protected, disk type, size (tab-separated).\n"
+        "  blank OUT TYPE C H R N [--name NAME] [--write-protected] [--force]\n"
+        "      Make OUT a container of one blank formatted image.\n"
+        "      TYPE is 2D, 2DD or 2HD; C, H, R and N are 0 to 255, decimal or $/0x hex.\n"
+        "  merge OUT IN... [--force]\n"
+        "      Write every image of every IN, in order, to OUT.\n"
+        "  extract IN ROWS OUT [--force]\n"
+        "      Write the given images of IN, in ascending row order, to OUT.\n"
+        "  split IN [DIR]\n"
+        "      Write each image of IN to a file of its own in DIR (default: .).\n"
+        "  sum FILE [ROWS]\n"
+        "      Print the total size of all (or the given) images.\n"
+        "\n"
+        "ROWS are rows from 1, comma-separated, with ranges: 1,3-5.\n"
+        "Without --force an existing OUT is never replaced.\n"
+        "Options may stand anywhere after the command; -- ends the options.\n"
+        "  trackwell-cli --help   Print this text.\n";
+    return text;
+}
+
+std::vector<TRowSpan> ParseRows(std::string_view text) {
+    std::vector<TRowSpan> spans;
+    size_t position = 0;
+    for (;;) {
+        const size_t comma = text.find(',', position);
+        const std::string_view item = text.substr(
+            position, comma == std::string_view::npos ? std::string_view::npos : comma - position);
+        const size_t dash = item.find('-');
+        const std::string_view first = item.substr(0, dash);
+        const std::string_view last = dash == std::string_view::npos ? item : item.substr(dash + 1);
+        TRowSpan span;
+        span.First = ParseRowNumber(first);
+        span.Last = ParseRowNumber(last);
+        if (CompareDecimal(first, last) > 0)
+            throw EUsageError("descending range");
+        span.FirstText = std::string(first);
+        span.LastText = std::string(last);
+        spans.push_back(std::move(span));
+        if (comma == std::string_view::npos)
+            break;
+        position = comma + 1;
+    }
+    return spans;
+}
+
+std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count) {
+    const auto check = [count](int64_t row, const std::string& text) {
+        if (row < 1 || row > count)
+            throw rtl::Exception(
+                rtl::Format("The program cannot accept the row number %s.", text.c_str()));
+    };
+    for (const TRowSpan& span : spans) {
+        check(span.First, span.FirstText);
+        check(span.Last, span.LastText);
+    }
+    // Every span lies within 1..count now, so marking them costs no more than count.
+    std::vector<bool> chosen(static_cast<size_t>(count), false);
+    for (const TRowSpan& span : spans)
+        for (int64_t row = span.First; row <= span.Last; ++row)
+            chosen[static_cast<size_t>(row - 1)] = true;
+    std::vector<int> indexes;
+    for (int i = 0; i < count; ++i)
+        if (chosen[static_cast<size_t>(i)])
+            indexes.push_back(i);
+    return indexes;
+}
+
+std::string WriteProtectedField(int32_t value) {
+    if (value == WriteProtectedOn || value == WriteProtectedOff)
+        return WriteProtectedToText(value);
+    return rtl::Format("0x%02X", static_cast<unsigned>(value) & 0xFFu);
+}
+
+std::string DiskTypeField(int32_t value) {
+    if (value == DiskType2D || value == DiskType2DD || value == DiskType2HD)
+        return DiskTypeToText(value);
+    return rtl::Format("0x%02X", static_cast<unsigned>(value) & 0xFFu);
+}
+
+std::string ListLine(int row, const TDiskImage& image) {
+    return std::to_string(row) + '\t' + rtl::Cp932ToUtf8(image.Name()) + '\t' +
+           WriteProtectedField(image.WriteProtected()) + '\t' + DiskTypeField(image.DiskType()) +
+           '\t' + std::to_string(image.Size());
+}
+
+TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,
+                            const std::string& r, const std::string& n) {
+    TDiskFormat format;
+    if (type == "2D")
+        format.DiskType = DiskType2D;
+    else if (type == "2DD")
+        format.DiskType = DiskType2DD;
+    else if (type == "2HD")
+        format.DiskType = DiskType2HD;
+    else
+        throw rtl::Exception("The program does not support the disk type.");
+    format.C = ParseByteValue(c, "C");
+    format.H = ParseByteValue(h, "H");
+    format.R = ParseByteValue(r, "R");
+    format.N = ParseByteValue(n, "N");
+    return format;
+}
+
+std::string EncodeName(const std::string& utf8Name) {
+    std::optional<std::string> encoded = rtl::Utf8ToCp932(utf8Name);
+    if (!encoded)
+        throw rtl::Exception("The program cannot accept the value.");
+    return std::move(*encoded);
+}
+
+std::string SplitTargetPath(const std::string& in, const std::string& dir, int row,
+                            const std::string& imageName) {
+    const std::string baseName = rtl::RemoveFileExt(rtl::ExtractFileName(in));
+    const std::string extension = rtl::ExtractFileExt(in);
+    // Made safe while still in code page 932, where a trail byte equal to '\' or '|' is known
+    // to be part of a character and is left alone.
+    const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(imageName, '_'));
+    return rtl::IncludeTrailingPathDelimiter(dir) +
+           MakeMultipleFilesName(baseName, row, safeName, extension);
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        return Dispatch(args, out);
+    } catch (const EUsageError&) {
+        err << UsageText();
+        err.flush();
+        return ExitUsage;
+    } catch (const rtl::Exception& e) {
+        WriteError(err, e.Message());
+    } catch (const std::bad_alloc&) {
+        WriteError(err, "Out of memory.");
+    } catch (const std::exception& e) {
+        WriteError(err, e.what());
+    }
+    return ExitFailure;
+}
+
+} // namespace cli

@@ -1,0 +1,69 @@
+// The subcommands of trackwell-cli and the argument rules they share. Scripts depend on the exact
+// output, messages and exit codes, so everything that shapes them lives here, apart from main.
+#pragma once
+
+#include "App_diskimages.h"
+#include "Rtl_exceptions.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+constexpr int ExitSuccess = 0;
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+// Raised for a command line that does not follow the usage text; it is answered with the usage
+// text rather than a message, so it carries none worth showing.
+RTL_DECLARE_EXCEPTION(EUsageError, rtl::Exception);
+
+// The text shown by --help and after every usage error.
+const std::string& UsageText();
+
+// One item of a ROWS argument: a single row has First == Last. The texts are kept as typed so
+// that a refusal names the row the way the user wrote it, even one too large for any integer.
+struct TRowSpan {
+    int64_t First = 0;
+    int64_t Last = 0;
+    std::string FirstText;
+    std::string LastText;
+};
+
+// "1,3-5" into its spans, in the order written. EUsageError for anything but comma-separated
+// decimal numbers and ranges a-b with a <= b. Numbers beyond int64 saturate.
+std::vector<TRowSpan> ParseRows(std::string_view text);
+// The 0-based indexes the spans select from count images, ascending and each once. A row of 0
+// or beyond count raises rtl::Exception "The program cannot accept the row number N.", N the
+// first such row in the order written.
+std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count);
+
+// The list fields that tolerate bytes the editor has no text for: 0x followed by two upper-case
+// hex digits for those.
+std::string WriteProtectedField(int32_t value);
+std::string DiskTypeField(int32_t value);
+// One line of `list`, without its line break.
+std::string ListLine(int row, const TDiskImage& image);
+
+// The blank disk the arguments describe, checked in the order TYPE, C, H, R, N; rtl::Exception
+// with the message of the first that is refused.
+TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,
+                            const std::string& r, const std::string& n);
+// A UTF-8 name in code page 932; rtl::Exception "The program cannot accept the value." when the
+// code page cannot hold it.
+std::string EncodeName(const std::string& utf8Name);
+
+// Where `split` would put image `row` (from 1) of file `in` in folder `dir` if nothing were
+// there yet: the editor's Save to Multiple Files name, made file-safe in code page 932 and then
+// decoded so that the file system sees UTF-8.
+std::string SplitTargetPath(const std::string& in, const std::string& dir, int row,
+                            const std::string& imageName);
+
+// Runs one command line (without the program name). Results go to out, the usage text and
+// messages to err; returns the exit code. Never throws.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace cli

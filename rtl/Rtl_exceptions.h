@@ -1,0 +1,50 @@
+// The component library's exception family, as the rest of the program relies on it.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace rtl {
+
+// Base of every exception the program raises. It carries a message only, and the message can be
+// replaced on the same object so that a handler can rethrow it (`throw;`) under a new text.
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    const std::string& Message() const noexcept { return FMessage; }
+    void SetMessage(std::string message) { FMessage = std::move(message); }
+    const char* what() const noexcept override { return FMessage.c_str(); }
+
+private:
+    std::string FMessage;
+};
+
+// Declares an exception class deriving from `Base` with a message-only constructor.
+#define RTL_DECLARE_EXCEPTION(Name, Base)                                                          \
+    class Name : public Base {                                                                     \
+        using TInherited = Base;                                                                   \
+                                                                                                   \
+    public:                                                                                        \
+        using TInherited::TInherited;                                                              \
+    }
+
+// The silent abort: unwinds an operation the user cancelled and is never shown.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("Operation aborted") {}
+    using Exception::Exception;
+};
+
+RTL_DECLARE_EXCEPTION(EInvalidOperation, Exception);
+RTL_DECLARE_EXCEPTION(EConvertError, Exception);
+RTL_DECLARE_EXCEPTION(EOutOfMemory, Exception);
+RTL_DECLARE_EXCEPTION(EListError, Exception);
+RTL_DECLARE_EXCEPTION(EStringListError, Exception);
+
+// Raises EAbort: the way every cancelled dialog or question ends an operation.
+[[noreturn]] void Abort();
+
+// printf-style formatting into a std::string, for messages that carry values.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+} // namespace rtl

@@ -1,0 +1,74 @@
+#include "Rtl_paths.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace rtl {
+
+namespace {
+
+bool IsDelimiter(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == ':';
+#else
+    return c == '/';
+#endif
+}
+
+size_t NameStart(const std::string& path) {
+    for (size_t i = path.size(); i > 0; --i)
+        if (IsDelimiter(path[i - 1]))
+            return i;
+    return 0;
+}
+
+size_t ExtensionStart(const std::string& path) {
+    const size_t nameStart = NameStart(path);
+    const size_t dot = path.rfind('.');
+    return dot == std::string::npos || dot < nameStart ? path.size() : dot;
+}
+
+} // namespace
+
+std::string ExtractFilePath(const std::string& path) {
+    return path.substr(0, NameStart(path));
+}
+
+std::string ExtractFileName(const std::string& path) {
+    return path.substr(NameStart(path));
+}
+
+std::string ExtractFileExt(const std::string& path) {
+    return path.substr(ExtensionStart(path));
+}
+
+std::string RemoveFileExt(const std::string& path) {
+    return path.substr(0, ExtensionStart(path));
+}
+
+std::string IncludeTrailingPathDelimiter(const std::string& path) {
+    if (!path.empty() && IsDelimiter(path.back()))
+        return path;
+    return path + PathDelim;
+}
+
+std::string ExpandFileName(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path absolute = fs::absolute(fs::path(path), error);
+    if (error)
+        absolute = fs::path(path);
+    return absolute.lexically_normal().string();
+}
+
+bool FileOrFolderExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string GetCurrentDir() {
+    std::error_code error;
+    return std::filesystem::current_path(error).string();
+}
+
+} // namespace rtl

@@ -1,0 +1,31 @@
+// File-name helpers of the component library, on the host's path rules: the folder delimiter
+// is '/' on POSIX, and '\' or ':' on Windows.
+#pragma once
+
+#include <string>
+
+namespace rtl {
+
+#ifdef _WIN32
+constexpr char PathDelim = '\\';
+#else
+constexpr char PathDelim = '/';
+#endif
+
+// The folder part, up to and including the last delimiter ("" when there is none).
+std::string ExtractFilePath(const std::string& path);
+// The last component, extension included.
+std::string ExtractFileName(const std::string& path);
+// The extension of the last component with its dot ("" when there is none).
+std::string ExtractFileExt(const std::string& path);
+// The path without the extension of its last component.
+std::string RemoveFileExt(const std::string& path);
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+// The absolute form: relative to the current folder, with "." and ".." resolved by text.
+std::string ExpandFileName(const std::string& path);
+// The attribute query as an existence test: true when anything is at path, a dangling
+// symbolic link included; any failure counts as nothing there.
+bool FileOrFolderExists(const std::string& path);
+std::string GetCurrentDir();
+
+} // namespace rtl

@@ -1,0 +1,324 @@
+#include "Rtl_streams.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rtl {
+
+namespace {
+
+std::string SystemErrorText(int error) {
+    return std::strerror(error);
+}
+
+} // namespace
+
+int64_t TStream::Size() {
+    const int64_t position = Seek(0, TSeekOrigin::Current);
+    const int64_t size = Seek(0, TSeekOrigin::End);
+    Seek(position, TSeekOrigin::Beginning);
+    return size;
+}
+
+int64_t TStream::Remaining() {
+    return std::max<int64_t>(0, Size() - Position());
+}
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+    if (count < 0)
+        throw EReadError("Stream read error");
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    while (count > 0) {
+        const int64_t done = Read(bytes, count);
+        if (done <= 0)
+            throw EReadError("Stream read error");
+        bytes += done;
+        count -= done;
+    }
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+    if (count < 0)
+        throw EWriteError("Stream write error");
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    while (count > 0) {
+        const int64_t done = Write(bytes, count);
+        if (done <= 0)
+            throw EWriteError("Stream write error");
+        bytes += done;
+        count -= done;
+    }
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    constexpr int64_t ChunkSize = 1 << 20;
+    auto chunk = std::make_unique<uint8_t[]>(static_cast<size_t>(std::min(count, ChunkSize)));
+    int64_t left = count;
+    while (left > 0) {
+        const int64_t n = std::min(left, ChunkSize);
+        source.ReadBuffer(chunk.get(), n);
+        WriteBuffer(chunk.get(), n);
+        left -= n;
+    }
+    return count;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::shared_ptr<uint8_t> AllocateSharedBlock(int64_t size) {
+    constexpr int64_t HugePage = int64_t{2} << 20;
+    if (size < 0 || static_cast<uint64_t>(size) > PTRDIFF_MAX)
+        throw EStreamMemoryError("Out of memory while expanding memory stream");
+    if (size < HugePage) {
+        auto* memory =
+            static_cast<uint8_t*>(std::malloc(static_cast<size_t>(std::max<int64_t>(size, 1))));
+        if (memory == nullptr)
+            throw EStreamMemoryError("Out of memory while expanding memory stream");
+        return std::shared_ptr<uint8_t>(memory, [](uint8_t* p) { std::free(p); });
+    }
+    // Over-allocate by one huge page so that the block can start on a huge-page boundary.
+    const auto length = static_cast<size_t>(size + HugePage);
+    void* mapped =
+        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        throw EStreamMemoryError("Out of memory while expanding memory stream");
+    const auto start =
+        (reinterpret_cast<uintptr_t>(mapped) + HugePage - 1) & ~uintptr_t(HugePage - 1);
+    auto* memory = reinterpret_cast<uint8_t*>(start);
+#ifdef MADV_HUGEPAGE
+    ::madvise(memory, static_cast<size_t>(size), MADV_HUGEPAGE);
+#endif
+    return std::shared_ptr<uint8_t>(memory,
+                                    [mapped, length](uint8_t*) { ::munmap(mapped, length); });
+}
+
+TMemoryStream::~TMemoryStream() {
+    if (!FBlock)
+        std::free(FMemory);
+}
+
+void TMemoryStream::Adopt(std::shared_ptr<uint8_t> block, uint8_t* memory, int64_t size) {
+    if (!FBlock)
+        std::free(FMemory);
+    FBlock = std::move(block);
+    FMemory = memory;
+    FSize = size;
+    FCapacity = size;
+    FPosition = 0;
+}
+
+void TMemoryStream::SetCapacity(int64_t capacity) {
+    if (capacity == FCapacity && !FBlock)
+        return;
+    if (FBlock) {
+        // Leave the shared block for memory of the stream's own.
+        void* own = capacity > 0 ? std::malloc(static_cast<size_t>(capacity)) : nullptr;
+        if (capacity > 0 && own == nullptr)
+            throw EStreamMemoryError("Out of memory while expanding memory stream");
+        if (own != nullptr)
+            std::memcpy(own, FMemory, static_cast<size_t>(std::min(capacity, FSize)));
+        FBlock.reset();
+        FMemory = static_cast<uint8_t*>(own);
+        FCapacity = capacity;
+        return;
+    }
+    if (capacity == 0) {
+        std::free(FMemory);
+        FMemory = nullptr;
+        FCapacity = 0;
+        return;
+    }
+    void* memory = std::realloc(FMemory, static_cast<size_t>(capacity));
+    if (memory == nullptr)
+        throw EStreamMemoryError("Out of memory while expanding memory stream");
+    FMemory = static_cast<uint8_t*>(memory);
+    FCapacity = capacity;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+    if (size < 0 || static_cast<uint64_t>(size) > PTRDIFF_MAX)
+        throw EStreamMemoryError("Out of memory while expanding memory stream");
+    SetCapacity(size);
+    FSize = size;
+    FPosition = std::min(FPosition, FSize);
+}
+
+void TMemoryStream::Clear() {
+    SetCapacity(0);
+    FSize = 0;
+    FPosition = 0;
+}
+
+void TMemoryStream::Swap(TMemoryStream& other) noexcept {
+    std::swap(FMemory, other.FMemory);
+    std::swap(FBlock, other.FBlock);
+    std::swap(FSize, other.FSize);
+    std::swap(FPosition, other.FPosition);
+    std::swap(FCapacity, other.FCapacity);
+}
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+    if (count <= 0 || FPosition >= FSize)
+        return 0;
+    const int64_t n = std::min(count, FSize - FPosition);
+    std::memcpy(buffer, FMemory + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+    if (count <= 0)
+        return 0;
+    const int64_t end = FPosition + count;
+    if (end > FCapacity)
+        SetCapacity(std::max(end, FCapacity + FCapacity / 4));
+    if (FPosition > FSize)
+        std::memset(FMemory + FSize, 0, static_cast<size_t>(FPosition - FSize));
+    std::memcpy(FMemory + FPosition, buffer, static_cast<size_t>(count));
+    FPosition = end;
+    FSize = std::max(FSize, end);
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+    int64_t base = 0;
+    if (origin == TSeekOrigin::Current)
+        base = FPosition;
+    else if (origin == TSeekOrigin::End)
+        base = FSize;
+    FPosition = std::max<int64_t>(0, base + offset);
+    return FPosition;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
+    switch (mode) {
+    case TFileMode::OpenRead:
+        FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        break;
+    case TFileMode::OpenReadWrite:
+        FHandle = ::open(fileName.c_str(), O_RDWR | O_CLOEXEC);
+        break;
+    case TFileMode::Create:
+        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        break;
+    }
+    if (FHandle < 0) {
+        const int error = errno;
+        if (mode == TFileMode::Create)
+            throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(),
+                                       SystemErrorText(error).c_str()));
+        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(),
+                                 SystemErrorText(error).c_str()));
+    }
+    struct stat info {};
+    if (::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(FHandle);
+        FHandle = -1;
+        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(),
+                                 SystemErrorText(EISDIR).c_str()));
+    }
+}
+
+TFileStream::TFileStream(int handle, std::string fileName)
+    : FHandle(handle), FFileName(std::move(fileName)) {}
+
+TFileStream::~TFileStream() {
+    if (FHandle >= 0)
+        ::close(FHandle);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    if (count <= 0)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::read(FHandle, buffer, static_cast<size_t>(count));
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return 0;
+    }
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+    if (count <= 0)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::write(FHandle, buffer, static_cast<size_t>(count));
+        if (n > 0) {
+            FWritten += n;
+#ifdef __linux__
+            constexpr int64_t WriteBehindStep = int64_t{8} << 20;
+            if (FWriteBehind && FWritten - FWrittenBehind >= WriteBehindStep) {
+                ::sync_file_range(FHandle, FWrittenBehind, FWritten - FWrittenBehind,
+                                  SYNC_FILE_RANGE_WRITE);
+                FWrittenBehind = FWritten;
+            }
+#endif
+            return n;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        FWriteFailed = true;
+        return 0;
+    }
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    const int whence = origin == TSeekOrigin::Beginning ? SEEK_SET
+                       : origin == TSeekOrigin::Current ? SEEK_CUR
+                                                        : SEEK_END;
+    const off_t result = ::lseek(FHandle, offset, whence);
+    if (result < 0)
+        throw EStreamError(Format("Cannot seek in file \"%s\". %s", FFileName.c_str(),
+                                  SystemErrorText(errno).c_str()));
+    return result;
+}
+
+void TFileStream::SetSize(int64_t size) {
+    if (::ftruncate(FHandle, size) != 0) {
+        FWriteFailed = true;
+        throw EWriteError("Stream write error");
+    }
+    if (Position() > size)
+        Seek(size, TSeekOrigin::Beginning);
+}
+
+int64_t TFileStream::Size() {
+    struct stat info {};
+    if (::fstat(FHandle, &info) == 0 && S_ISREG(info.st_mode))
+        return info.st_size;
+    return TStream::Size();
+}
+
+void TFileStream::Flush() {
+    if (::fdatasync(FHandle) != 0 && errno != EINVAL && errno != EROFS) {
+        FWriteFailed = true;
+        throw EWriteError("Stream write error");
+    }
+}
+
+void TFileStream::Close() {
+    if (FHandle < 0)
+        return;
+    const int result = ::close(FHandle);
+    FHandle = -1;
+    if (result != 0 && errno != EINTR) {
+        FWriteFailed = true;
+        throw EWriteError("Stream write error");
+    }
+}
+
+} // namespace rtl

@@ -1,0 +1,129 @@
+// Memory and file streams of the component library, with the error kinds callers tell apart:
+// a short read, a file that cannot be opened or created, a write failure, and memory that
+// cannot be obtained.
+#pragma once
+
+#include "Rtl_exceptions.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace rtl {
+
+RTL_DECLARE_EXCEPTION(EStreamError, Exception);
+// The stream ended before the bytes asked for (a short read).
+RTL_DECLARE_EXCEPTION(EReadError, EStreamError);
+RTL_DECLARE_EXCEPTION(EWriteError, EStreamError);
+RTL_DECLARE_EXCEPTION(EFOpenError, EStreamError);
+RTL_DECLARE_EXCEPTION(EFCreateError, EStreamError);
+// A memory stream could not get the memory for the size asked for.
+RTL_DECLARE_EXCEPTION(EStreamMemoryError, EStreamError);
+
+enum class TSeekOrigin { Beginning, Current, End };
+
+class TStream {
+public:
+    TStream() = default;
+    TStream(const TStream&) = delete;
+    TStream& operator=(const TStream&) = delete;
+    virtual ~TStream() = default;
+
+    // Reads up to count bytes; returns how many were read (0 at the end).
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    // Writes up to count bytes; returns how many were written.
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+    virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+    virtual void SetSize(int64_t size) = 0;
+    virtual int64_t Size();
+
+    int64_t Position() { return Seek(0, TSeekOrigin::Current); }
+    void SetPosition(int64_t position) { Seek(position, TSeekOrigin::Beginning); }
+    // Bytes between the position and the end; never negative.
+    int64_t Remaining();
+
+    // Exactly count bytes or EReadError; a negative count is a short read too.
+    void ReadBuffer(void* buffer, int64_t count);
+    // Exactly count bytes or EWriteError.
+    void WriteBuffer(const void* buffer, int64_t count);
+    // Copies count bytes from source's position (the whole source from 0 when count is 0).
+    int64_t CopyFrom(TStream& source, int64_t count);
+};
+
+// A block of memory for many streams at once, freed when the last user lets it go. Large
+// blocks are asked for in huge pages where the system offers them: filling a gigabyte of small
+// pages costs several times more than reading the bytes into it. EStreamMemoryError when the
+// memory cannot be had.
+std::shared_ptr<uint8_t> AllocateSharedBlock(int64_t size);
+
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    ~TMemoryStream() override;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    // Keeps the bytes below the new size; new bytes are not initialised. A negative size or
+    // memory that cannot be had raises EStreamMemoryError and leaves the stream as it was.
+    void SetSize(int64_t size) override;
+    int64_t Size() override { return FSize; }
+    void Clear();
+    // Trades contents, position included, with another memory stream without copying.
+    void Swap(TMemoryStream& other) noexcept;
+    // Makes the stream's contents the `size` bytes at `memory` inside `block`, without copying;
+    // the stream keeps the block alive and takes memory of its own once it has to grow.
+    void Adopt(std::shared_ptr<uint8_t> block, uint8_t* memory, int64_t size);
+
+    uint8_t* Memory() { return FMemory; }
+    const uint8_t* Memory() const { return FMemory; }
+
+private:
+    void SetCapacity(int64_t capacity);
+
+    uint8_t* FMemory = nullptr;
+    // Set while FMemory lies inside a shared block rather than being the stream's own.
+    std::shared_ptr<uint8_t> FBlock;
+    int64_t FSize = 0;
+    int64_t FPosition = 0;
+    int64_t FCapacity = 0;
+};
+
+enum class TFileMode { OpenRead, OpenReadWrite, Create };
+
+class TFileStream : public TStream {
+public:
+    // Opens or creates the file; EFOpenError or EFCreateError when that fails.
+    TFileStream(const std::string& fileName, TFileMode mode);
+    // Takes over an open descriptor (a temporary file made by the caller).
+    TFileStream(int handle, std::string fileName);
+    ~TFileStream() override;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    void SetSize(int64_t size) override;
+    int64_t Size() override;
+
+    // Forces the written bytes to the disk; EWriteError when that fails.
+    void Flush();
+    // Starts writing to the disk while the writer is still producing bytes, so that a later
+    // Flush has little left to wait for.
+    void SetWriteBehind(bool value) { FWriteBehind = value; }
+    // Closes the file early; EWriteError when the close reports a failed write.
+    void Close();
+    const std::string& FileName() const { return FFileName; }
+    // True once any write has failed: lets a caller that only saw a wrapped error tell a
+    // failing file from another cause.
+    bool WriteFailed() const { return FWriteFailed; }
+
+private:
+    int FHandle = -1;
+    std::string FFileName;
+    bool FWriteFailed = false;
+    bool FWriteBehind = false;
+    int64_t FWrittenBehind = 0;
+    int64_t FWritten = 0;
+};
+
+} // namespace rtl

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once as shipped, once more with the
+# address and undefined-behaviour sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/install-deps.sh
+
+echo "== format check"
+git ls-files '*.h' '*.cpp' | xargs -r clang-format --dry-run --Werror
+
+echo "== build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2
+echo "== tests"
+ctest --test-dir build --output-on-failure -j2
+
+echo "== sanitizer build"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTRACKWELL_SANITIZE=ON -DTRACKWELL_BENCH=OFF >/dev/null
+cmake --build build-asan -j2
+echo "== sanitizer tests"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j2

@@ -1,0 +1,36 @@
+// Helpers shared by the tests: temporary folders, whole-file reads and writes, sample files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return FPath; }
+    // Path() + "/" + name.
+    std::string File(const std::string& name) const;
+
+private:
+    std::string FPath;
+};
+
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+bool FileExists(const std::string& path);
+// Names of the entries of a folder, sorted.
+std::vector<std::string> ListFolder(const std::string& path);
+// The path of one of the sample images in tests/data/samples.
+std::string SamplePath(const std::string& name);
+Bytes SampleBytes(const std::string& name);
+
+} // namespace testsupport

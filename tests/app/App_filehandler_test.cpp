@@ -1,0 +1,90 @@
+#include "App_filehandler.h"
+#include "App_handler.h"
+#include "TestSupport.h"
+#include "Vix_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void Touch(const std::string& path) {
+    testsupport::WriteFileBytes(path, {});
+}
+
+} // namespace
+
+TEST(NormalizePath, RefusesRelativePathsBeforeLookingAtTheDisk) {
+    for (const char* path : {"disk.d88", "./disk.d88", "../x/disk.d88", ""}) {
+        try {
+            NormalizePath(path);
+            FAIL() << path;
+        } catch (const EHandlerError& e) {
+            EXPECT_EQ(e.Message(), "The program cannot accept files specified in a relative path.");
+        }
+    }
+}
+
+TEST(NormalizePath, GivesTheCanonicalPathOfAnExistingFile) {
+    testsupport::TempDir dir;
+    ::mkdir(dir.File("sub").c_str(), 0755);
+    Touch(dir.File("sub/disk.d88"));
+    ASSERT_EQ(::symlink("sub", dir.File("link").c_str()), 0);
+    const std::string canonical = GetLongPath(dir.File("sub/disk.d88"));
+    EXPECT_EQ(NormalizePath(dir.File("sub/../sub/./disk.d88")), canonical);
+    EXPECT_EQ(NormalizePath(dir.File("link/disk.d88")), canonical);
+    try {
+        NormalizePath(dir.File("sub/missing.d88"));
+        FAIL();
+    } catch (const EFileError& e) {
+        EXPECT_EQ(e.Message(), "The program could not get the long form of the path.");
+    }
+}
+
+TEST(MakeUniquePath, NumbersBeforeTheExtensionAndNeverOverwrites) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("disk.d88");
+    EXPECT_EQ(MakeUniquePath(path, true), path);
+    Touch(path);
+    EXPECT_EQ(MakeUniquePath(path, true), dir.File("disk (2).d88"));
+    EXPECT_EQ(MakeUniquePath(path, false), dir.File("disk.d88 (2)"));
+    Touch(dir.File("disk (2).d88"));
+    EXPECT_EQ(MakeUniquePath(path, true), dir.File("disk (3).d88"));
+    // A dangling link or a folder takes the name as well.
+    ASSERT_EQ(::symlink("nowhere", dir.File("disk (3).d88").c_str()), 0);
+    ::mkdir(dir.File("disk (4).d88").c_str(), 0755);
+    EXPECT_EQ(MakeUniquePath(path, true), dir.File("disk (5).d88"));
+}
+
+TEST(MakeUniquePath, GivesUpAfterNineHundredNinetyNine) {
+    testsupport::TempDir dir;
+    Touch(dir.File("d"));
+    for (int n = 2; n <= 999; ++n)
+        Touch(dir.File("d (" + std::to_string(n) + ")"));
+    try {
+        MakeUniquePath(dir.File("d"), false);
+        FAIL();
+    } catch (const EHandlerError& e) {
+        EXPECT_EQ(e.Message(), "The program cannot create a unique path.");
+    }
+}
+
+TEST(MakeBackupPath, PrefixesTheNameAndKeepsTheExtension) {
+    testsupport::TempDir dir;
+    EXPECT_EQ(MakeBackupPath(dir.File("disk.d88")), dir.File("[Backup] disk.d88"));
+    Touch(dir.File("[Backup] disk.d88"));
+    EXPECT_EQ(MakeBackupPath(dir.File("disk.d88")), dir.File("[Backup] disk (2).d88"));
+    EXPECT_EQ(MakeBackupPath(dir.File("disk")), dir.File("[Backup] disk"));
+    Touch(dir.File("[Backup] disk"));
+    EXPECT_EQ(MakeBackupPath(dir.File("disk")), dir.File("[Backup] disk (2)"));
+    // Only the last component's dot starts an extension.
+    EXPECT_EQ(MakeBackupPath("/no/such.folder/disk"), "/no/such.folder/[Backup] disk");
+}
+
+TEST(MakeMultipleFilesName, RowHasAtLeastThreeDigits) {
+    EXPECT_EQ(MakeMultipleFilesName("disk", 1, "GAME A", ".d88"), "disk #001 (GAME A).d88");
+    EXPECT_EQ(MakeMultipleFilesName("Untitled", 3, "SAVE_1", ".d88"), "Untitled #003 (SAVE_1).d88");
+    EXPECT_EQ(MakeMultipleFilesName("disk", 1000, "", ""), "disk #1000 ()");
+}

@@ -1,0 +1,192 @@
+#include "Rtl_codepage.h"
+#include "Rtl_convert.h"
+#include "Rtl_exceptions.h"
+#include "Rtl_objectlist.h"
+#include "Rtl_paths.h"
+#include "Rtl_streams.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace rtl;
+
+TEST(Exceptions, MessageReplacedOnTheSameObjectSurvivesRethrow) {
+    const Exception* original = nullptr;
+    try {
+        try {
+            throw EFOpenError("Cannot open file");
+        } catch (EStreamError& e) {
+            original = &e;
+            e.SetMessage("The program could not load the disk images.");
+            throw;
+        }
+    } catch (EFOpenError& e) {
+        EXPECT_EQ(&e, original);
+        EXPECT_EQ(e.Message(), "The program could not load the disk images.");
+        EXPECT_STREQ(e.what(), "The program could not load the disk images.");
+    }
+    EXPECT_THROW(Abort(), EAbort);
+    EXPECT_EQ(Format("%s #%03d", "disk", 7), "disk #007");
+}
+
+TEST(Convert, AcceptsDecimalAndEveryHexPrefix) {
+    EXPECT_EQ(TryStrToInt("40"), 40);
+    EXPECT_EQ(TryStrToInt("   -12"), -12);
+    EXPECT_EQ(TryStrToInt("+7"), 7);
+    EXPECT_EQ(TryStrToInt("$FF"), 255);
+    EXPECT_EQ(TryStrToInt("xff"), 255);
+    EXPECT_EQ(TryStrToInt("X10"), 16);
+    EXPECT_EQ(TryStrToInt("0x1f"), 31);
+    EXPECT_EQ(TryStrToInt("0X1F"), 31);
+    EXPECT_EQ(TryStrToInt("-$10"), -16);
+    EXPECT_EQ(TryStrToInt("0"), 0);
+    EXPECT_EQ(TryStrToInt("2147483647"), 2147483647);
+    EXPECT_EQ(TryStrToInt("-2147483648"), INT32_MIN);
+    EXPECT_EQ(TryStrToInt("$7FFFFFFF"), INT32_MAX);
+}
+
+TEST(Convert, RefusesWhatIsNotAnInteger) {
+    for (const char* text : {"", " ", "-", "$", "0x", "12 ", "1a", "0x1g", "2147483648",
+                             "-2147483649", "$80000000", "\t5", "1.0", "--1", "$-1"})
+        EXPECT_FALSE(TryStrToInt(text).has_value()) << '"' << text << '"';
+    try {
+        StrToInt("abc");
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'abc' is not a valid integer value");
+    }
+}
+
+TEST(CodePage, LeadBytesAndConversionBothWays) {
+    EXPECT_FALSE(IsDBCSLeadByte(0x80));
+    EXPECT_TRUE(IsDBCSLeadByte(0x81));
+    EXPECT_TRUE(IsDBCSLeadByte(0x9F));
+    EXPECT_FALSE(IsDBCSLeadByte(0xA0));
+    EXPECT_FALSE(IsDBCSLeadByte(0xDF));
+    EXPECT_TRUE(IsDBCSLeadByte(0xE0));
+    EXPECT_TRUE(IsDBCSLeadByte(0xFC));
+    EXPECT_FALSE(IsDBCSLeadByte(0xFD));
+
+    // "ソ" has the trail byte 0x5C; half-width katakana are single bytes.
+    EXPECT_EQ(Cp932ToUtf8("\x83\x5C"), "ソ");
+    EXPECT_EQ(Cp932ToUtf8("GAME \xB1"), "GAME ｱ");
+    EXPECT_EQ(Utf8ToCp932("ソフト"), std::string("\x83\x5C\x83\x74\x83\x67"));
+    EXPECT_EQ(Utf8ToCp932("ABC\\~"), std::string("ABC\\~"));
+    EXPECT_FALSE(Utf8ToCp932("\xF0\x9F\x98\x80").has_value()); // an emoji
+    EXPECT_FALSE(Utf8ToCp932("\xFF").has_value());             // not UTF-8
+}
+
+TEST(CodePage, UndecodableBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(Cp932ToUtf8("A\xA0"
+                          "B"),
+              "A\xEF\xBF\xBD"
+              "B");
+    // A lead byte at the end has no trail byte.
+    EXPECT_EQ(Cp932ToUtf8("A\x83"), "A\xEF\xBF\xBD");
+    EXPECT_EQ(Cp932ToUtf8(std::string_view("\0A", 2)), std::string("\0A", 2));
+}
+
+TEST(MemoryStream, ReadsWritesAndRefusesWhatItCannotHold) {
+    TMemoryStream stream;
+    stream.WriteBuffer("abcdef", 6);
+    EXPECT_EQ(stream.Size(), 6);
+    stream.SetPosition(2);
+    char buffer[8] = {};
+    stream.ReadBuffer(buffer, 3);
+    EXPECT_STREQ(buffer, "cde");
+    EXPECT_EQ(stream.Remaining(), 1);
+    EXPECT_THROW(stream.ReadBuffer(buffer, 2), EReadError);
+    EXPECT_THROW(stream.ReadBuffer(buffer, -1), EReadError);
+
+    EXPECT_THROW(stream.SetSize(-1), EStreamMemoryError);
+    EXPECT_EQ(stream.Size(), 6);
+    EXPECT_EQ(std::memcmp(stream.Memory(), "abcdef", 6), 0);
+
+    // Writing past the end fills the gap with zero bytes.
+    stream.SetPosition(8);
+    stream.WriteBuffer("z", 1);
+    ASSERT_EQ(stream.Size(), 9);
+    EXPECT_EQ(stream.Memory()[6], 0);
+    EXPECT_EQ(stream.Memory()[8], 'z');
+
+    TMemoryStream other;
+    other.Swap(stream);
+    EXPECT_EQ(other.Size(), 9);
+    EXPECT_EQ(stream.Size(), 0);
+}
+
+TEST(FileStream, TellsOpenCreateAndReadFailuresApart) {
+    testsupport::TempDir dir;
+    EXPECT_THROW(TFileStream(dir.File("missing"), TFileMode::OpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(dir.File("no/such/folder"), TFileMode::Create), EFCreateError);
+    EXPECT_THROW(TFileStream(dir.Path(), TFileMode::OpenRead), EFOpenError);
+    {
+        TFileStream out(dir.File("f"), TFileMode::Create);
+        out.WriteBuffer("12345", 5);
+    }
+    TFileStream in(dir.File("f"), TFileMode::OpenRead);
+    EXPECT_EQ(in.Size(), 5);
+    char buffer[8] = {};
+    in.ReadBuffer(buffer, 4);
+    EXPECT_EQ(in.Remaining(), 1);
+    EXPECT_THROW(in.ReadBuffer(buffer, 2), EReadError);
+}
+
+namespace {
+
+struct Counted {
+    explicit Counted(int& alive) : Alive(alive) { ++Alive; }
+    ~Counted() { --Alive; }
+    int& Alive;
+};
+
+} // namespace
+
+TEST(ObjectList, OwnsObjectsFlagDecidesWhoDeletes) {
+    int alive = 0;
+    {
+        TObjectList<Counted> owning;
+        owning.Add(std::make_unique<Counted>(alive));
+        owning.Add(std::make_unique<Counted>(alive));
+        Counted* third = new Counted(alive);
+        owning.Insert(0, third);
+        EXPECT_EQ(owning.IndexOf(third), 0);
+        owning.Exchange(0, 2);
+        EXPECT_EQ(owning.IndexOf(third), 2);
+        std::unique_ptr<Counted> extracted(owning.Extract(third));
+        EXPECT_EQ(owning.Count(), 2);
+        EXPECT_EQ(alive, 3);
+        owning.Delete(0);
+        EXPECT_EQ(alive, 2);
+        EXPECT_THROW(owning.Delete(5), EListError);
+        EXPECT_THROW(owning.Insert(3, nullptr), EListError);
+        EXPECT_EQ(owning.Extract(third), nullptr);
+    }
+    EXPECT_EQ(alive, 0);
+
+    Counted a(alive), b(alive);
+    {
+        TObjectList<Counted> borrowing(false);
+        borrowing.Add(&a);
+        borrowing.Add(&b);
+        borrowing.Move(0, 1);
+        EXPECT_EQ(borrowing.First(), &b);
+        borrowing.Clear();
+        EXPECT_THROW(borrowing.Add(std::make_unique<Counted>(alive)), EInvalidOperation);
+    }
+    EXPECT_EQ(alive, 2);
+}
+
+TEST(Paths, SplitsFolderNameAndExtension) {
+    EXPECT_EQ(ExtractFilePath("/games/disk.d88"), "/games/");
+    EXPECT_EQ(ExtractFileName("/games/disk.d88"), "disk.d88");
+    EXPECT_EQ(ExtractFileExt("/games/disk.d88"), ".d88");
+    EXPECT_EQ(ExtractFileExt("/games.old/disk"), "");
+    EXPECT_EQ(RemoveFileExt("/games.old/disk"), "/games.old/disk");
+    EXPECT_EQ(RemoveFileExt("/games/a.b.d77"), "/games/a.b");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/out"), "/out/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/out/"), "/out/");
+    EXPECT_EQ(ExpandFileName("/a/b/../c/./d.d88"), "/a/c/d.d88");
+}
