@@ -7,6 +7,16 @@
 
 namespace testsupport {
 
+// The message of the E that f raises, or a marker naming what went wrong instead.
+template <typename E, typename F> std::string MessageOf(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "(nothing raised)";
+}
+
 using Bytes = std::vector<uint8_t>;
 
 // A fresh folder under the system's temporary folder, removed with everything in it.

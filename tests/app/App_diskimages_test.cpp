@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 using testsupport::Bytes;
+using testsupport::MessageOf;
 
 namespace {
 
@@ -62,15 +63,6 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
     for (const auto& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
-}
-
-template <typename E, typename F> std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "(nothing raised)";
 }
 
 // A stream that accepts a fixed number of bytes and then fails every write.

@@ -469,6 +469,25 @@ TEST(CliBlank, MemoryThatCannotBeHadWritesNothing) {
 #endif
 }
 
+TEST(CliList, ASmallFileClaimingGigabytesFailsWithoutAskingForThem) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit under an address-space limit";
+#else
+    TempDir dir;
+    Bytes bytes = SampleBytes(Fm77Sample);
+    bytes.resize(700);
+    bytes[28] = 0xFF; // a disk size of 0x7FFFFFFF
+    bytes[29] = 0xFF;
+    bytes[30] = 0xFF;
+    bytes[31] = 0x7F;
+    WriteFileBytes(dir.File("claim.d88"), bytes);
+    TRunOptions options;
+    options.AddressSpaceLimit = rlim_t{256} << 20;
+    const TRunResult result = RunCli({"list", dir.File("claim.d88")}, options);
+    ExpectFailure(result, "The program could not load the disk image.", dir, {"claim.d88"});
+#endif
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(CliOverwrite, ExistingOutIsRefusedWithoutForceAndReplacedWithIt) {

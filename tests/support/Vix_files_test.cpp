@@ -20,16 +20,6 @@ const char* const NotWildcardCharMessage =
     "The program cannot determine whether the character is a wildcard character.";
 const char* const NoLongPathMessage = "The program could not get the long form of the path.";
 
-// The message of the EFileError the call raises, or a marker when it raises none.
-std::string FileErrorMessage(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const EFileError& e) {
-        return e.Message();
-    }
-    return "<no EFileError>";
-}
-
 // CP932 two-byte characters whose trail byte is a forbidden single-byte character.
 const std::string KatakanaSo = "\x83\x5C";   // trail byte is '\'
 const std::string KanjiWithBar = "\x95\x7C"; // trail byte is '|'
@@ -57,12 +47,15 @@ TEST(VixFilesTest, WildcardTableHoldsOnlyStarAndQuestionMark) {
 
 TEST(VixFilesTest, CharacterTablesRefuseValuesOutsideAByte) {
     for (int c : {-1, 256, INT_MIN, INT_MAX}) {
-        EXPECT_EQ(FileErrorMessage([c] { IsFileNameChar(c); }), NotFileNameCharMessage);
-        EXPECT_EQ(FileErrorMessage([c] { IsWildcardChar(c); }), NotWildcardCharMessage);
+        EXPECT_EQ(testsupport::MessageOf<EFileError>([c] { IsFileNameChar(c); }),
+                  NotFileNameCharMessage);
+        EXPECT_EQ(testsupport::MessageOf<EFileError>([c] { IsWildcardChar(c); }),
+                  NotWildcardCharMessage);
     }
     // A high byte read through a signed char is negative; callers must widen via unsigned char.
-    EXPECT_EQ(FileErrorMessage([] { IsFileNameChar(static_cast<signed char>(0xE0)); }),
-              NotFileNameCharMessage);
+    EXPECT_EQ(
+        testsupport::MessageOf<EFileError>([] { IsFileNameChar(static_cast<signed char>(0xE0)); }),
+        NotFileNameCharMessage);
     EXPECT_TRUE(IsFileNameChar(static_cast<unsigned char>(0xE0)));
 }
 
@@ -203,7 +196,9 @@ TEST_F(VixLongPathTest, UnobtainablePathsGiveFalseAndLeaveResultAlone) {
         std::string longPath = "untouched";
         EXPECT_FALSE(TryGetLongPath(path, longPath)) << path;
         EXPECT_EQ(longPath, "untouched") << path;
-        EXPECT_EQ(FileErrorMessage([&path] { GetLongPath(path); }), NoLongPathMessage) << path;
+        EXPECT_EQ(testsupport::MessageOf<EFileError>([&path] { GetLongPath(path); }),
+                  NoLongPathMessage)
+            << path;
     }
 }
 
@@ -222,7 +217,8 @@ TEST_F(VixLongPathTest, PathAtTheLengthLimitIsRefused) {
         const std::string tooLong = padded(length);
         ASSERT_EQ(tooLong.size(), length);
         EXPECT_FALSE(TryGetLongPath(tooLong, longPath)) << length;
-        EXPECT_EQ(FileErrorMessage([&tooLong] { GetLongPath(tooLong); }), NoLongPathMessage);
+        EXPECT_EQ(testsupport::MessageOf<EFileError>([&tooLong] { GetLongPath(tooLong); }),
+                  NoLongPathMessage);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "Vix_strings.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +13,6 @@ using Items = std::vector<std::string>;
 
 const char* const CannotQuoteMessage = "The program cannot quote the string.";
 const char* const CannotDequoteMessage = "The program cannot dequote the string.";
-
-// The message of the EStringError the call raises, or a marker when it raises none.
-std::string StringErrorMessage(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const EStringError& e) {
-        return e.Message();
-    }
-    return "<no EStringError>";
-}
 
 // CP932 two-byte characters whose trail byte equals an ASCII character.
 const std::string KatakanaSo = "\x83\x5C";      // trail byte is '\'
@@ -48,7 +39,8 @@ TEST(VixStringsTest, QuoteStringLeavesTrailBytesUndoubled) {
 
 TEST(VixStringsTest, QuoteStringRefusesZeroOrLeadByteQuote) {
     for (char quote : {'\0', '\x81', '\x9F', '\xE0', '\xFC'})
-        EXPECT_EQ(StringErrorMessage([quote] { QuoteString("abc", quote); }), CannotQuoteMessage)
+        EXPECT_EQ(testsupport::MessageOf<EStringError>([quote] { QuoteString("abc", quote); }),
+                  CannotQuoteMessage)
             << static_cast<int>(static_cast<unsigned char>(quote));
     EXPECT_EQ(QuoteString("a", '\xA0'), "\xA0"
                                         "a\xA0");
@@ -77,12 +69,17 @@ TEST(VixStringsTest, DequoteStringStepsOverTrailBytes) {
 }
 
 TEST(VixStringsTest, DequoteStringRefusesBadInput) {
-    EXPECT_EQ(StringErrorMessage([] { DequoteString("", '"'); }), CannotDequoteMessage);
-    EXPECT_EQ(StringErrorMessage([] { DequoteString("abc\"", '"'); }), CannotDequoteMessage);
-    EXPECT_EQ(StringErrorMessage([] { DequoteString(" \"abc\"", '"'); }), CannotDequoteMessage);
-    EXPECT_EQ(StringErrorMessage([] { DequoteString(std::string(1, '\0'), '\0'); }),
+    EXPECT_EQ(testsupport::MessageOf<EStringError>([] { DequoteString("", '"'); }),
               CannotDequoteMessage);
-    EXPECT_EQ(StringErrorMessage([] { DequoteString("\x81x\x81", '\x81'); }), CannotDequoteMessage);
+    EXPECT_EQ(testsupport::MessageOf<EStringError>([] { DequoteString("abc\"", '"'); }),
+              CannotDequoteMessage);
+    EXPECT_EQ(testsupport::MessageOf<EStringError>([] { DequoteString(" \"abc\"", '"'); }),
+              CannotDequoteMessage);
+    EXPECT_EQ(
+        testsupport::MessageOf<EStringError>([] { DequoteString(std::string(1, '\0'), '\0'); }),
+        CannotDequoteMessage);
+    EXPECT_EQ(testsupport::MessageOf<EStringError>([] { DequoteString("\x81x\x81", '\x81'); }),
+              CannotDequoteMessage);
 }
 
 TEST(VixStringsTest, QuoteThenDequoteRestoresTheText) {
@@ -204,7 +201,7 @@ TEST(VixStringsTest, SplitStringEndsAtZeroByte) {
 
 TEST(VixStringsTest, SplitStringRefusesZeroOrLeadByteQuote) {
     for (char quote : {'\0', '\x81', '\xE0'})
-        EXPECT_EQ(StringErrorMessage([quote] { SplitString("a;b", ';', quote); }),
+        EXPECT_EQ(testsupport::MessageOf<EStringError>([quote] { SplitString("a;b", ';', quote); }),
                   CannotDequoteMessage)
             << static_cast<int>(static_cast<unsigned char>(quote));
 }
