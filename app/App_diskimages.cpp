@@ -242,12 +242,8 @@ void TDiskImageList::LoadFromStream(rtl::TStream& stream) {
         e.SetMessage(LoadImagesError);
         throw;
     }
-    // Make room first so that nothing below can fail once this list has been cleared.
-    Reserve(loaded.Count());
-    Clear();
-    for (TDiskImage* image : loaded)
-        Add(image);
-    loaded.SetOwnsObjects(false);
+    // Nothing that can fail comes after this: the old images leave with `loaded`.
+    SwapItems(loaded);
 }
 
 void TDiskImageList::LoadFromFile(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "Rtl_exceptions.h"
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -45,8 +46,8 @@ public:
     // The owning form: the list must own its objects.
     int Add(std::unique_ptr<T> item) {
         RequireOwnership();
-        FItems.reserve(FItems.size() + 1);
-        FItems.push_back(item.release());
+        FItems.push_back(item.get());
+        item.release();
         return Count() - 1;
     }
     void Insert(int index, T* item) {
@@ -60,6 +61,24 @@ public:
         FItems.erase(FItems.begin() + index);
         if (FOwnsObjects)
             delete item;
+    }
+    // Removes count items from index on, deleting them (last first) when the list owns them.
+    void DeleteRange(int index, int count) {
+        if (count <= 0)
+            return;
+        CheckIndex(index);
+        CheckIndex(index + count - 1);
+        const std::vector<T*> removed(FItems.begin() + index, FItems.begin() + index + count);
+        FItems.erase(FItems.begin() + index, FItems.begin() + index + count);
+        if (FOwnsObjects)
+            for (auto it = removed.rbegin(); it != removed.rend(); ++it)
+                delete *it;
+    }
+    // Removes the item at index without deleting it; the caller takes it over.
+    T* ExtractAt(int index) {
+        T* item = Items(index);
+        FItems.erase(FItems.begin() + index);
+        return item;
     }
     // Removes the item without deleting it; the caller takes it over. Nothing when absent.
     T* Extract(T* item) {
@@ -81,15 +100,16 @@ public:
         FItems.erase(FItems.begin() + currentIndex);
         FItems.insert(FItems.begin() + newIndex, item);
     }
+    // Trades items with another list; the owning flags stay with their lists.
+    void SwapItems(TObjectList& other) noexcept { FItems.swap(other.FItems); }
     // Empties the list, deleting the items (last first) when it owns them.
     void Clear() {
-        std::vector<T*> items;
+        std::deque<T*> items;
         items.swap(FItems);
         if (FOwnsObjects)
             for (auto it = items.rbegin(); it != items.rend(); ++it)
                 delete *it;
     }
-    void Reserve(int capacity) { FItems.reserve(static_cast<size_t>(capacity)); }
 
 private:
     void CheckIndex(int index) const {
@@ -101,7 +121,8 @@ private:
             throw EInvalidOperation("The list does not own its objects.");
     }
 
-    std::vector<T*> FItems;
+    // A deque: pending commands leave from the front, and growing never moves the items.
+    std::deque<T*> FItems;
     bool FOwnsObjects;
 };
 

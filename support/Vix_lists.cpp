@@ -1,0 +1,116 @@
+#include "Vix_lists.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+
+namespace {
+
+// targets[p] is the position the entry now at p must reach; it is consumed. Following each cycle
+// from its smallest position yields length - 1 exchanges per cycle, the fewest possible, and
+// keeps every exchange of a cycle anchored at that position.
+TExchangePlan ExchangesFromTargets(std::vector<int32_t>& targets) {
+    const int32_t count = static_cast<int32_t>(targets.size());
+    int32_t misplaced = 0;
+    for (int32_t p = 0; p < count; ++p) {
+        if (targets[p] != p) {
+            ++misplaced;
+        }
+    }
+    TExchangePlan plan;
+    if (misplaced == 0) {
+        return plan;
+    }
+    plan.reserve(static_cast<size_t>(misplaced) - 1);
+    for (int32_t i = 0; i < count; ++i) {
+        while (targets[i] != i) {
+            const int32_t t = targets[i];
+            plan.push_back({i, t});
+            targets[i] = targets[t];
+            targets[t] = t;
+        }
+    }
+    return plan;
+}
+
+// Inverts a working order (order[k] = original position now at k) into per-position targets.
+std::vector<int32_t> TargetsFromOrder(const std::vector<int32_t>& order) {
+    std::vector<int32_t> targets(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        targets[static_cast<size_t>(order[k])] = static_cast<int32_t>(k);
+    }
+    return targets;
+}
+
+} // namespace
+
+TExchangePlan SortPlan(int count, TPositionComparer compare) {
+    if (count <= 1) {
+        return {};
+    }
+    std::vector<int32_t> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    // The position tie-break makes the order total, so an unstable sort gives the stable result.
+    std::sort(order.begin(), order.end(), [&compare](int32_t a, int32_t b) {
+        const int c = compare(a, b);
+        return c < 0 || (c == 0 && a < b);
+    });
+    std::vector<int32_t> targets = TargetsFromOrder(order);
+    return ExchangesFromTargets(targets);
+}
+
+TExchangePlan ReversePlan(int count) {
+    TExchangePlan plan;
+    if (count <= 1) {
+        return plan;
+    }
+    plan.reserve(static_cast<size_t>(count / 2));
+    for (int32_t i = 0; i < count / 2; ++i) {
+        plan.push_back({i, count - 1 - i});
+    }
+    return plan;
+}
+
+TExchangePlan MovePlan(int count, const std::vector<int>& selected, int step) {
+    // Checked before the early exits so that a caller's bad position never goes unnoticed.
+    for (int index : selected) {
+        if (index < 0 || index >= count) {
+            throw rtl::EListError(rtl::Format("List index out of bounds (%d)", index));
+        }
+    }
+    if (count <= 1 || step == 0 || selected.empty()) {
+        return {};
+    }
+    std::vector<char> isSelected(static_cast<size_t>(count), 0);
+    for (int index : selected) {
+        isSelected[static_cast<size_t>(index)] = 1;
+    }
+    std::vector<int32_t> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+
+    // No entry can travel further than the list is long; clamping also keeps |INT_MIN| in range.
+    const int64_t reach = std::min<int64_t>(std::llabs(static_cast<long long>(step)), count);
+    const int32_t d = step < 0 ? -1 : 1;
+    const int32_t first = step < 0 ? 0 : count - 1;
+    // Each selected entry shifts at most `reach` entries, so the walk costs O(count * reach).
+    for (int32_t visited = first - d; visited >= 0 && visited < count; visited -= d) {
+        const int32_t entry = order[static_cast<size_t>(visited)];
+        if (!isSelected[static_cast<size_t>(entry)]) {
+            continue;
+        }
+        int32_t target = visited;
+        for (int64_t moved = 0; moved < reach; ++moved) {
+            const int32_t next = target + d;
+            if (next < 0 || next >= count || isSelected[static_cast<size_t>(order[next])]) {
+                break;
+            }
+            target = next;
+        }
+        for (int32_t p = visited; p != target; p += d) {
+            order[static_cast<size_t>(p)] = order[static_cast<size_t>(p + d)];
+        }
+        order[static_cast<size_t>(target)] = entry;
+    }
+    std::vector<int32_t> targets = TargetsFromOrder(order);
+    return ExchangesFromTargets(targets);
+}
