@@ -81,6 +81,17 @@ int main(int argc, char** argv) {
         handlers.AddReorderSteps(*command, ReversePlan(display));
         run(std::move(command));
     });
+    row("delete every other row", [&] {
+        shell.ClearSelection();
+        for (int i = 0; i < shell.Count(); i += 2)
+            shell.SetSelected(i, true);
+        auto command = handlers.NewCommand("Delete", true);
+        const std::vector<int> rows = shell.GetSelectedIndices();
+        for (auto r = rows.rbegin(); r != rows.rend(); ++r)
+            handlers.AddDeleteStep(*command, *r);
+        run(std::move(command));
+    });
+    history.Undo();
     row("select all + delete", [&] {
         shell.SelectAll();
         auto command = handlers.NewCommand("Delete", true);
