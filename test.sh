@@ -20,3 +20,4 @@ cmake --build build-asan -j2
 echo "== sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j2
+./fuzz.sh 10

@@ -1,13 +1,43 @@
 #include "App_filehandler.h"
 
 #include "App_handler.h"
+#include "Rtl_codepage.h"
+#include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
 #include "Vix_files.h"
+#include "Vix_lists.h"
+#include "Vix_shelllinks.h"
+#include "Vix_strings.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsShellLinkPath(const std::string& path) {
+    std::string extension = rtl::ExtractFileExt(path);
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return extension == ".lnk";
+}
+
+} // namespace
 
 std::string NormalizePath(const std::string& path) {
     if (IsRelativePath(path))
         throw EHandlerError("The program cannot accept files specified in a relative path.");
-    return GetLongPath(rtl::ExpandFileName(path));
+    std::string expanded = rtl::ExpandFileName(path);
+    if (IsShellLinkPath(expanded)) {
+        // The target as the shortcut stores it, even when it has moved since; the long form
+        // below refuses one that is gone.
+        TShellLink link;
+        link.LoadFromFile(expanded);
+        expanded = link.GetPath();
+        // A target stored as a Windows path ("C:\\Games\\disk.d88") must not be looked up as
+        // a name in the current folder.
+        if (IsRelativePath(expanded))
+            throw EFileError("The program could not get the long form of the path.");
+    }
+    return GetLongPath(expanded);
 }
 
 std::string MakeBackupPath(const std::string& path) {
@@ -35,4 +65,615 @@ std::string MakeMultipleFilesName(const std::string& baseName, int row,
                                   const std::string& fileSafeName, const std::string& extension) {
     return rtl::Format("%s #%03d (%s)%s", baseName.c_str(), row, fileSafeName.c_str(),
                        extension.c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// TFileHandler
+
+namespace {
+
+const char* const SectionName = "FileHandler";
+const char* const OpenFilter = "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88|All "
+                               "disk images (*.d77, *.d88)|*.d77;*.d88|All (*.*)|*.*";
+const char* const SaveFilter = "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88";
+constexpr int InitialFilterIndex = 2;
+const char* const UntitledName = "Untitled.d88";
+const char* const NoCommandName = "(None)";
+
+// Entry k - 1 is the default extension of entry k of the save filter.
+const std::vector<std::string>& DiskImageExtensions() {
+    static const std::vector<std::string> extensions = SplitString("d77;d88", ';', '"');
+    return extensions;
+}
+
+void ApplyDefaultExtension(TFileDialog& dialog) {
+    const auto& extensions = DiskImageExtensions();
+    if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= static_cast<int>(extensions.size()))
+        dialog.DefaultExt = extensions[static_cast<size_t>(dialog.FilterIndex - 1)];
+}
+
+TListViewShell& RequireShell(TListViewShell* shell) {
+    if (shell == nullptr)
+        throw EHandlerError("The program cannot create a file handler.");
+    return *shell;
+}
+
+// Lines end at CR LF, a lone CR or a lone LF; a break at the very end adds no empty line.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool pending = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            pending = false;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            line += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        lines.push_back(line);
+    return lines;
+}
+
+template <int32_t (TDiskImage::*Property)() const, int (*Compare)(int32_t, int32_t)>
+int CompareProperty(const TDiskImageList& list, int index1, int index2, int32_t) {
+    return Compare((list[index1]->*Property)(), (list[index2]->*Property)());
+}
+
+int CompareImageNames(const TDiskImageList& list, int index1, int index2, int32_t) {
+    return CompareNames(list[index1]->Name(), list[index2]->Name());
+}
+
+} // namespace
+
+TFileHandler::TFileHandler(TListViewShell* listViewShell, TUserInterface& userInterface)
+    : FListViewShell(RequireShell(listViewShell)), FUserInterface(userInterface),
+      FEditHandlers(FDiskImages, FListViewShell, FKeeper), FInvoker(std::make_unique<TInvoker>()),
+      FClipboardWatcher(std::make_unique<TClipboardWatcher>(userInterface.Clipboard())) {
+    FClipboardWatcher->SetActive(true);
+    // Paste's availability follows the clipboard.
+    FClipboardWatcher->OnChange = [this](TClipboardWatcher&) { Changed(); };
+    const unsigned openOptions = ofHideReadOnly | ofPathMustExist | ofFileMustExist;
+    const unsigned saveOptions = ofOverwritePrompt | ofHideReadOnly;
+    FOpenDialog = NewDialog(TFileDialogKind::Open, "Open", OpenFilter, openOptions);
+    FAddExistentDialog = NewDialog(TFileDialogKind::Open, "Add Existent", OpenFilter,
+                                   openOptions | ofAllowMultiSelect);
+    FSaveAsDialog = NewDialog(TFileDialogKind::Save, "Save As", SaveFilter, saveOptions);
+    FSaveToSingleFileDialog =
+        NewDialog(TFileDialogKind::Save, "Save to Single File", SaveFilter, saveOptions);
+}
+
+TFileHandler::~TFileHandler() {
+    FSaveToSingleFileDialog.reset();
+    FSaveAsDialog.reset();
+    FAddExistentDialog.reset();
+    FOpenDialog.reset();
+    FClipboardWatcher.reset();
+    FInvoker.reset();
+}
+
+std::unique_ptr<TFileDialog> TFileHandler::NewDialog(TFileDialogKind kind, const char* title,
+                                                     const char* filter, unsigned options) {
+    std::unique_ptr<TFileDialog> dialog = FUserInterface.NewFileDialog(kind);
+    dialog->Title = title;
+    dialog->Filter = filter;
+    dialog->FilterIndex = InitialFilterIndex;
+    dialog->Options = options;
+    if (kind == TFileDialogKind::Save) {
+        ApplyDefaultExtension(*dialog);
+        dialog->OnTypeChange = ApplyDefaultExtension;
+    }
+    return dialog;
+}
+
+// ---- state ----------------------------------------------------------------------------------
+
+bool TFileHandler::IsUntouched() const {
+    return FOpenedDiskImages.Empty() && FInvoker->HistoryCount() == 0;
+}
+
+bool TFileHandler::CanNamePaste() const {
+    return HasSelection() && FUserInterface.Clipboard().HasText();
+}
+
+void TFileHandler::SetFileName(const std::string& path) {
+    if (path == FFileName)
+        return;
+    FFileName = path;
+    if (!path.empty()) {
+        std::string folder = rtl::ExtractFilePath(path);
+        if (folder.size() > 1 && folder.back() == rtl::PathDelim)
+            folder.pop_back();
+        // The next dialog starts where the document is; a folder that cannot be entered
+        // changes nothing.
+        rtl::SetCurrentDir(folder);
+    }
+    Changed();
+}
+
+std::string TFileHandler::DocumentName() const {
+    return HasFileName() ? rtl::ExtractFileName(FFileName) : std::string(UntitledName);
+}
+
+void TFileHandler::SetBackUpOnSave(bool value) {
+    if (value == FBackUpOnSave)
+        return;
+    FBackUpOnSave = value;
+    Changed();
+}
+
+std::string TFileHandler::UndoName() const {
+    return CanUndo() ? static_cast<const TEditCommand&>(FInvoker->NextUndoCommand()).Name
+                     : std::string(NoCommandName);
+}
+
+std::string TFileHandler::RedoName() const {
+    return CanRedo() ? static_cast<const TEditCommand&>(FInvoker->NextRedoCommand()).Name
+                     : std::string(NoCommandName);
+}
+
+void TFileHandler::SplitDocumentName(std::string& baseName, std::string& extension) const {
+    const std::string name = DocumentName();
+    baseName = rtl::RemoveFileExt(name);
+    extension = rtl::ExtractFileExt(name);
+}
+
+// ---- document life ---------------------------------------------------------------------------
+
+void TFileHandler::New() {
+    if (!CanNew())
+        RaiseUnavailable();
+    if (IsModified()) {
+        const int answer = FUserInterface.MessageBox(
+            "The current document is modified.\r\n\r\nSave the document?",
+            FUserInterface.ApplicationTitle(), TMessageButtons::YesNoCancel, TMessageIcon::Warning);
+        if (answer == idYes)
+            Save();
+        else if (answer != idNo)
+            rtl::Abort();
+    }
+    THandlerChange change(*this);
+    FInvoker->ClearHistory();
+    FInvoker->SetUnmodified();
+    FListViewShell.Clear();
+    FDiskImages.Clear();
+    FOpenedDiskImages.Clear();
+    SetFileName("");
+}
+
+void TFileHandler::Open() {
+    if (!CanOpen())
+        RaiseUnavailable();
+    FOpenDialog->FileName.clear();
+    if (!FOpenDialog->Execute())
+        rtl::Abort();
+    OpenFile(FOpenDialog->FileName);
+}
+
+void TFileHandler::OpenFile(const std::string& path) {
+    if (!CanOpen())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand("Open", true, false);
+    const std::string normalized = NormalizePath(path);
+    // Read before the document is given up, so that a file that cannot be opened leaves the
+    // document as it was and asks nothing.
+    TDiskImageList loaded(true);
+    loaded.LoadFromFile(normalized);
+    const int savesBefore = FSaveCount;
+    New();
+    // Saving the old document may have written the very file being opened.
+    if (FSaveCount != savesBefore)
+        loaded.LoadFromFile(normalized);
+    FOpenedDiskImages.SwapItems(loaded);
+    SetFileName(normalized);
+    for (TDiskImage* image : FOpenedDiskImages)
+        FEditHandlers.AddOpenStep(*command, *image);
+    // Opening is no edit: the command runs once and leaves no undo step.
+    command->Execute();
+}
+
+void TFileHandler::Save() {
+    if (!CanSave())
+        RaiseUnavailable();
+    if (HasFileName())
+        SaveFile(FFileName);
+    else
+        SaveAs();
+}
+
+void TFileHandler::SaveAs() {
+    if (!CanSaveAs())
+        RaiseUnavailable();
+    FSaveAsDialog->FileName = HasFileName() ? FFileName : DocumentName();
+    if (!FSaveAsDialog->Execute())
+        rtl::Abort();
+    SaveFile(FSaveAsDialog->FileName);
+}
+
+void TFileHandler::SaveFile(const std::string& path) {
+    THandlerChange change(*this);
+    if (FBackUpOnSave && CanBackUp())
+        BackUp();
+    FDiskImages.SaveToFile(path);
+    ++FSaveCount;
+    SetFileName(path);
+    FInvoker->SetUnmodified();
+}
+
+void TFileHandler::BackUp() {
+    if (!CanBackUp())
+        RaiseUnavailable();
+    const std::string backup = MakeBackupPath(FFileName);
+    if (!rtl::CopyFileNoReplace(FFileName, backup))
+        throw EHandlerError("The program cannot create a backup of the document.");
+}
+
+void TFileHandler::ToggleBackUpOnSave() {
+    if (!CanToggleBackUpOnSave())
+        RaiseUnavailable();
+    SetBackUpOnSave(!FBackUpOnSave);
+}
+
+void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
+    THandlerChange change(*this);
+    SetBackUpOnSave(settings.ReadInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0) != 0);
+    const std::pair<const char*, TFileDialog*> dialogs[] = {
+        {".OpenDialog", FOpenDialog.get()},
+        {".AddExistentDialog", FAddExistentDialog.get()},
+        {".SaveAsDialog", FSaveAsDialog.get()},
+        {".SaveToSingleFileDialog", FSaveToSingleFileDialog.get()}};
+    for (const auto& [suffix, dialog] : dialogs)
+        dialog->FilterIndex = settings.ReadInteger(std::string(SectionName) + suffix, "FilterIndex",
+                                                   dialog->FilterIndex);
+}
+
+void TFileHandler::SaveSettings(rtl::TMemIniFile& settings) {
+    THandlerChange change(*this);
+    settings.WriteInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0);
+    const std::pair<const char*, TFileDialog*> dialogs[] = {
+        {".OpenDialog", FOpenDialog.get()},
+        {".AddExistentDialog", FAddExistentDialog.get()},
+        {".SaveAsDialog", FSaveAsDialog.get()},
+        {".SaveToSingleFileDialog", FSaveToSingleFileDialog.get()}};
+    for (const auto& [suffix, dialog] : dialogs)
+        settings.WriteInteger(std::string(SectionName) + suffix, "FilterIndex",
+                              dialog->FilterIndex);
+}
+
+// ---- edits -----------------------------------------------------------------------------------
+
+void TFileHandler::Run(std::unique_ptr<TMultiEditCommand> command) {
+    FInvoker->Add(std::move(command));
+    FInvoker->Execute();
+}
+
+std::unique_ptr<TMultiEditCommand> TFileHandler::NewAddCommand(TDiskImageList& images) {
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand("Add", true);
+    while (!images.Empty())
+        FEditHandlers.AddAddStep(*command, std::unique_ptr<TDiskImage>(images.ExtractAt(0)));
+    return command;
+}
+
+void TFileHandler::AddNew() {
+    if (!CanAddNew())
+        RaiseUnavailable();
+    TDiskFormat format;
+    if (!FUserInterface.ExecuteAddNewDialog(format))
+        rtl::Abort();
+    AddNewDiskImage(format);
+}
+
+void TFileHandler::AddNewDiskImage(const TDiskFormat& format) {
+    if (!CanAddNew())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    TDiskImageList images(true);
+    images.Add(std::make_unique<TDiskImage>(format));
+    Run(NewAddCommand(images));
+}
+
+void TFileHandler::AddExistent() {
+    if (!CanAddExistent())
+        RaiseUnavailable();
+    FAddExistentDialog->FileName.clear();
+    if (!FAddExistentDialog->Execute())
+        rtl::Abort();
+    AddExistentFiles(FAddExistentDialog->Files);
+}
+
+void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
+    if (!CanAddExistent())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    std::vector<std::string> normalized;
+    normalized.reserve(paths.size());
+    for (const std::string& path : paths)
+        normalized.push_back(NormalizePath(path));
+    std::stable_sort(
+        normalized.begin(), normalized.end(),
+        [](const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; });
+    TDiskImageList images(true);
+    for (const std::string& path : normalized) {
+        TDiskImageList loaded(true);
+        loaded.LoadFromFile(path);
+        while (!loaded.Empty())
+            images.Add(std::unique_ptr<TDiskImage>(loaded.ExtractAt(0)));
+    }
+    Run(NewAddCommand(images));
+}
+
+void TFileHandler::DropFiles(const std::vector<std::string>& paths) {
+    if (!CanDropFiles())
+        RaiseUnavailable();
+    if (IsUntouched() && paths.size() == 1)
+        OpenFile(paths.front());
+    else
+        AddExistentFiles(paths);
+}
+
+void TFileHandler::Duplicate() {
+    if (!CanDuplicate())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    TDiskImageList copies(true);
+    for (const int row : FListViewShell.GetSelectedIndices()) {
+        auto copy = std::make_unique<TDiskImage>();
+        copy->Assign(*FDiskImages[row]);
+        copies.Add(std::move(copy));
+    }
+    std::unique_ptr<TMultiEditCommand> command = NewAddCommand(copies);
+    command->Name = "Duplicate";
+    Run(std::move(command));
+}
+
+void TFileHandler::Delete() {
+    if (!CanDelete())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    std::vector<int> rows = FListViewShell.GetSelectedIndices();
+    // Bottom up, so that every stored row is still right when its turn comes.
+    std::reverse(rows.begin(), rows.end());
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand("Delete", true);
+    for (const int row : rows)
+        FEditHandlers.AddDeleteStep(*command, row);
+    Run(std::move(command));
+}
+
+void TFileHandler::SelectAll() {
+    if (!CanSelectAll())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    FListViewShell.SelectAll();
+}
+
+void TFileHandler::ReverseSelection() {
+    if (!CanReverseSelection())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    FListViewShell.ReverseSelection();
+}
+
+void TFileHandler::Undo() {
+    if (!CanUndo())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    FInvoker->Undo();
+}
+
+void TFileHandler::Redo() {
+    if (!CanRedo())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    FInvoker->Redo();
+}
+
+void TFileHandler::Reorder(const char* name, const TExchangePlan& plan) {
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand(name, false);
+    FEditHandlers.AddReorderSteps(*command, plan);
+    Run(std::move(command));
+}
+
+void TFileHandler::SortByName() {
+    if (!CanSortByName())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    Reorder("Sort by name", SortPlan(FDiskImages, &CompareImageNames, 0));
+}
+
+void TFileHandler::SortByWriteProtected() {
+    if (!CanSortByWriteProtected())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    Reorder("Sort by write-protected",
+            SortPlan(FDiskImages,
+                     &CompareProperty<&TDiskImage::WriteProtected, &CompareWriteProtected>, 0));
+}
+
+void TFileHandler::SortByDiskType() {
+    if (!CanSortByDiskType())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    Reorder("Sort by disk type",
+            SortPlan(FDiskImages, &CompareProperty<&TDiskImage::DiskType, &CompareDiskTypes>, 0));
+}
+
+void TFileHandler::SortBySize() {
+    if (!CanSortBySize())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    // The name users have always seen in the Undo caption.
+    Reorder("Sort by by size",
+            SortPlan(FDiskImages, &CompareProperty<&TDiskImage::Size, &CompareSizes>, 0));
+}
+
+void TFileHandler::ReverseOrder() {
+    if (!CanReverseOrder())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    Reorder("Reverse order", ReversePlan(FDiskImages));
+}
+
+void TFileHandler::MoveUp() {
+    if (!CanMoveUp())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    Reorder("Move up", MovePlan(FDiskImages, FListViewShell.GetSelectedIndices(), -1));
+}
+
+void TFileHandler::MoveDown() {
+    if (!CanMoveDown())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    Reorder("Move down", MovePlan(FDiskImages, FListViewShell.GetSelectedIndices(), 1));
+}
+
+// ---- properties ------------------------------------------------------------------------------
+
+std::string TFileHandler::EncodeName(const std::string& text) {
+    const std::optional<std::string> encoded = rtl::Utf8ToCp932(text);
+    if (!encoded || encoded->size() > TDiskImage::MaxNameLength)
+        throw EHandlerError("The program cannot accept the value.");
+    return *encoded;
+}
+
+void TFileHandler::SetNames(const std::vector<int>& rows, const std::vector<std::string>& names) {
+    std::unique_ptr<TMultiEditCommand> command =
+        FEditHandlers.NewCommand("Set name property", false);
+    for (size_t k = 0; k < rows.size(); ++k)
+        FEditHandlers.AddNameStep(*command, *FDiskImages[rows[k]], EncodeName(names[k]));
+    Run(std::move(command));
+}
+
+void TFileHandler::SetWriteProtected(const std::vector<int>& rows,
+                                     const std::vector<int32_t>& values) {
+    std::unique_ptr<TMultiEditCommand> command =
+        FEditHandlers.NewCommand("Set write-protected property", false);
+    for (size_t k = 0; k < rows.size(); ++k)
+        FEditHandlers.AddWriteProtectedStep(*command, *FDiskImages[rows[k]], values[k]);
+    Run(std::move(command));
+}
+
+void TFileHandler::NameCopy() {
+    if (!CanNameCopy())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    std::string text;
+    for (const int row : FListViewShell.GetSelectedIndices())
+        text += rtl::Cp932ToUtf8(FDiskImages[row]->Name()) + "\r\n";
+    FUserInterface.Clipboard().SetText(text);
+}
+
+void TFileHandler::NamePaste() {
+    if (!CanNamePaste())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    const std::vector<std::string> lines = SplitLines(FUserInterface.Clipboard().GetText());
+    if (static_cast<int>(lines.size()) != FListViewShell.SelCount())
+        throw EHandlerError("The program cannot paste the text in the clipboard.");
+    SetNames(FListViewShell.GetSelectedIndices(), lines);
+}
+
+void TFileHandler::NameEnter() {
+    if (!CanNameEnter())
+        RaiseUnavailable();
+    const std::vector<int> rows = FListViewShell.GetSelectedIndices();
+    std::string value = rtl::Cp932ToUtf8(FDiskImages[rows.front()]->Name());
+    if (!FUserInterface.ExecuteEnterDialog(
+            "Enter",
+            rtl::Format("Specify a name (up to %d characters in ASCII).",
+                        TDiskImage::MaxNameLength),
+            value))
+        rtl::Abort();
+    THandlerChange change(*this);
+    SetNames(rows, std::vector<std::string>(rows.size(), value));
+}
+
+void TFileHandler::WriteProtectedSetToYes() {
+    if (!CanWriteProtectedSetToYes())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    const std::vector<int> rows = FListViewShell.GetSelectedIndices();
+    SetWriteProtected(rows, std::vector<int32_t>(rows.size(), WriteProtectedOn));
+}
+
+void TFileHandler::WriteProtectedSetToNo() {
+    if (!CanWriteProtectedSetToNo())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    const std::vector<int> rows = FListViewShell.GetSelectedIndices();
+    SetWriteProtected(rows, std::vector<int32_t>(rows.size(), WriteProtectedOff));
+}
+
+void TFileHandler::WriteProtectedToggle() {
+    if (!CanWriteProtectedToggle())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    const std::vector<int> rows = FListViewShell.GetSelectedIndices();
+    std::vector<int32_t> values;
+    for (const int row : rows) {
+        const int32_t current = FDiskImages[row]->WriteProtected();
+        if (current != WriteProtectedOn && current != WriteProtectedOff)
+            throw EHandlerError("The program does not support the write-protect mode.");
+        values.push_back(current == WriteProtectedOn ? WriteProtectedOff : WriteProtectedOn);
+    }
+    SetWriteProtected(rows, values);
+}
+
+void TFileHandler::SizeSum() {
+    if (!CanSizeSum())
+        RaiseUnavailable();
+    int64_t total = 0;
+    for (const int row : FListViewShell.GetSelectedIndices())
+        total += FDiskImages[row]->Size();
+    FUserInterface.MessageBox(
+        rtl::Format("The total size of selected disk images is %s.", SizeToText(total).c_str()),
+        "Sum", TMessageButtons::OK, TMessageIcon::None);
+}
+
+// ---- saving selected images elsewhere --------------------------------------------------------
+
+void TFileHandler::SaveToSingleFile() {
+    if (!CanSaveToSingleFile())
+        RaiseUnavailable();
+    std::string baseName, extension;
+    SplitDocumentName(baseName, extension);
+    FSaveToSingleFileDialog->FileName =
+        rtl::Format("%s #Selections%s", baseName.c_str(), extension.c_str());
+    if (!FSaveToSingleFileDialog->Execute())
+        rtl::Abort();
+    TDiskImageList selected(false);
+    for (const int row : FListViewShell.GetSelectedIndices())
+        selected.Add(FDiskImages[row]);
+    selected.SaveToFile(FSaveToSingleFileDialog->FileName);
+}
+
+void TFileHandler::SaveToMultipleFiles() {
+    if (!CanSaveToMultipleFiles())
+        RaiseUnavailable();
+    std::string folder;
+    if (!FUserInterface.BrowseForFolder("Specify the save location.", rtl::GetCurrentDir(), folder))
+        rtl::Abort();
+    rtl::SetCurrentDir(folder);
+    folder = rtl::IncludeTrailingPathDelimiter(folder);
+    std::string baseName, extension;
+    SplitDocumentName(baseName, extension);
+    for (const int row : FListViewShell.GetSelectedIndices()) {
+        TDiskImage* image = FDiskImages[row];
+        // Made safe in code page 932, where a trail byte equal to a path character is known to
+        // belong to its character; the file system then gets UTF-8.
+        const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(image->Name(), '_'));
+        const std::string path =
+            MakeUniquePath(folder + MakeMultipleFilesName(baseName, row + 1, safeName, extension),
+                           !extension.empty());
+        TDiskImageList single(false);
+        single.Add(image);
+        single.SaveToFile(path);
+    }
 }

@@ -2,7 +2,14 @@
 // exported files are named without overwriting anything.
 #pragma once
 
+#include "App_commands.h"
+#include "App_dialogs.h"
+#include "App_handler.h"
+#include "Vix_clipboard.h"
+
+#include <memory>
 #include <string>
+#include <vector>
 
 // The absolute, canonical form of a path the user gave. EHandlerError "The program cannot
 // accept files specified in a relative path." for a relative path; EFileError "The program
@@ -20,3 +27,147 @@ std::string MakeUniquePath(const std::string& path, bool splitExtension);
 // document's extension.
 std::string MakeMultipleFilesName(const std::string& baseName, int row,
                                   const std::string& fileSafeName, const std::string& extension);
+
+// ---------------------------------------------------------------------------------------------
+// The document controller: the one open document, its history, its file dialogs, and every
+// file, edit and property operation, each refused unless its Can… query allows it.
+
+class TFileHandler : public THandler {
+public:
+    // EHandlerError "The program cannot create a file handler." without a list view shell.
+    TFileHandler(TListViewShell* listViewShell, TUserInterface& userInterface);
+    ~TFileHandler() override;
+
+    // Document life.
+    virtual void New();
+    virtual bool CanNew() const { return true; }
+    virtual void Open();
+    virtual void OpenFile(const std::string& path);
+    virtual bool CanOpen() const { return true; }
+    virtual void Save();
+    virtual bool CanSave() const { return !IsEmpty() && IsModified(); }
+    virtual void SaveAs();
+    virtual void SaveFile(const std::string& path);
+    virtual bool CanSaveAs() const { return !IsEmpty(); }
+    virtual void BackUp();
+    virtual bool CanBackUp() const { return HasFileName(); }
+    virtual void ToggleBackUpOnSave();
+    virtual bool CanToggleBackUpOnSave() const { return true; }
+    // Adding.
+    virtual void AddNew();
+    virtual void AddNewDiskImage(const TDiskFormat& format);
+    virtual bool CanAddNew() const { return true; }
+    virtual void AddExistent();
+    virtual void AddExistentFiles(const std::vector<std::string>& paths);
+    virtual bool CanAddExistent() const { return true; }
+    // Saving selected images elsewhere.
+    virtual void SaveToSingleFile();
+    virtual bool CanSaveToSingleFile() const { return HasSelection(); }
+    virtual void SaveToMultipleFiles();
+    virtual bool CanSaveToMultipleFiles() const { return HasSelection(); }
+    // Editing.
+    virtual void Undo();
+    virtual bool CanUndo() const { return FInvoker->CanUndo(); }
+    virtual void Redo();
+    virtual bool CanRedo() const { return FInvoker->CanRedo(); }
+    virtual void Delete();
+    virtual bool CanDelete() const { return HasSelection(); }
+    virtual void SelectAll();
+    virtual bool CanSelectAll() const { return !IsEmpty(); }
+    virtual void ReverseSelection();
+    virtual bool CanReverseSelection() const { return !IsEmpty(); }
+    virtual void Duplicate();
+    virtual bool CanDuplicate() const { return HasSelection(); }
+    virtual void SortByName();
+    virtual bool CanSortByName() const { return !IsEmpty(); }
+    virtual void SortByWriteProtected();
+    virtual bool CanSortByWriteProtected() const { return !IsEmpty(); }
+    virtual void SortByDiskType();
+    virtual bool CanSortByDiskType() const { return !IsEmpty(); }
+    virtual void SortBySize();
+    virtual bool CanSortBySize() const { return !IsEmpty(); }
+    virtual void ReverseOrder();
+    virtual bool CanReverseOrder() const { return !IsEmpty(); }
+    virtual void MoveUp();
+    virtual bool CanMoveUp() const { return HasSelection(); }
+    virtual void MoveDown();
+    virtual bool CanMoveDown() const { return HasSelection(); }
+    // Properties.
+    virtual void NameCopy();
+    virtual bool CanNameCopy() const { return HasSelection(); }
+    virtual void NamePaste();
+    virtual bool CanNamePaste() const;
+    virtual void NameEnter();
+    virtual bool CanNameEnter() const { return HasSelection(); }
+    virtual void WriteProtectedSetToYes();
+    virtual bool CanWriteProtectedSetToYes() const { return HasSelection(); }
+    virtual void WriteProtectedSetToNo();
+    virtual bool CanWriteProtectedSetToNo() const { return HasSelection(); }
+    virtual void WriteProtectedToggle();
+    virtual bool CanWriteProtectedToggle() const { return HasSelection(); }
+    virtual void SizeSum();
+    virtual bool CanSizeSum() const { return HasSelection(); }
+    // Dropped files and the command line.
+    virtual void DropFiles(const std::vector<std::string>& paths);
+    virtual bool CanDropFiles() const { return true; }
+    // State.
+    virtual bool HasFileName() const { return !FFileName.empty(); }
+    virtual bool IsUntouched() const;
+    virtual bool IsEmpty() const { return DiskImageCount() == 0; }
+    virtual bool IsModified() const { return FInvoker->GetModified(); }
+
+    void LoadSettings(rtl::TMemIniFile& settings) override;
+    void SaveSettings(rtl::TMemIniFile& settings) override;
+
+    const std::string& FileName() const { return FFileName; }
+    void SetFileName(const std::string& path);
+    // "Untitled.d88", or the last component of the file name.
+    std::string DocumentName() const;
+    bool BackUpOnSave() const { return FBackUpOnSave; }
+    void SetBackUpOnSave(bool value);
+    int DiskImageCount() const { return FDiskImages.Count(); }
+    TDiskImage& DiskImages(int index) const { return *FDiskImages[index]; }
+    // The name of the command Undo or Redo would act on, or "(None)".
+    std::string UndoName() const;
+    std::string RedoName() const;
+
+    TFileDialog& OpenDialog() const { return *FOpenDialog; }
+    TFileDialog& AddExistentDialog() const { return *FAddExistentDialog; }
+    TFileDialog& SaveAsDialog() const { return *FSaveAsDialog; }
+    TFileDialog& SaveToSingleFileDialog() const { return *FSaveToSingleFileDialog; }
+    const TInvoker& Invoker() const { return *FInvoker; }
+
+private:
+    bool HasSelection() const { return FListViewShell.SelCount() > 0; }
+    std::unique_ptr<TFileDialog> NewDialog(TFileDialogKind kind, const char* title,
+                                           const char* filter, unsigned options);
+    // Adds, executes and keeps one edit in the document's history.
+    void Run(std::unique_ptr<TMultiEditCommand> command);
+    // An "Add" command taking over every image of images, in order.
+    std::unique_ptr<TMultiEditCommand> NewAddCommand(TDiskImageList& images);
+    void Reorder(const char* name, const TExchangePlan& plan);
+    void SetNames(const std::vector<int>& rows, const std::vector<std::string>& names);
+    void SetWriteProtected(const std::vector<int>& rows, const std::vector<int32_t>& values);
+    // Texts from the user are UTF-8; image names are code page 932 of at most 16 bytes.
+    static std::string EncodeName(const std::string& text);
+    void SplitDocumentName(std::string& baseName, std::string& extension) const;
+
+    // Declared in the order of construction; destroyed in reverse, so the history (whose
+    // steps hand listed images to the keeper) goes before the lists it refers to.
+    std::string FFileName;
+    TDiskImageList FOpenedDiskImages{true};
+    TDiskImageListKeeper FKeeper{FOpenedDiskImages};
+    TDiskImageList FDiskImages{false};
+    TListViewShell& FListViewShell;
+    TUserInterface& FUserInterface;
+    TEditCommandHandlers FEditHandlers;
+    std::unique_ptr<TInvoker> FInvoker;
+    std::unique_ptr<TClipboardWatcher> FClipboardWatcher;
+    bool FBackUpOnSave = false;
+    // Counts completed saves, so an open can tell whether its own question saved a file.
+    int FSaveCount = 0;
+    std::unique_ptr<TFileDialog> FOpenDialog;
+    std::unique_ptr<TFileDialog> FAddExistentDialog;
+    std::unique_ptr<TFileDialog> FSaveAsDialog;
+    std::unique_ptr<TFileDialog> FSaveToSingleFileDialog;
+};

@@ -1,12 +1,14 @@
 #include "Cli_commands.h"
 
 #include "App_filehandler.h"
+#include "Cli_edits.h"
 #include "Rtl_codepage.h"
 #include "Rtl_convert.h"
 #include "Rtl_paths.h"
 #include "Vix_files.h"
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <new>
 #include <optional>
@@ -19,7 +21,12 @@ namespace {
 constexpr const char* ProgramName = "trackwell-cli";
 
 // Which options a subcommand takes; anything else is a usage error for it.
-enum TOption : unsigned { OptionForce = 1, OptionName = 2, OptionWriteProtected = 4 };
+enum TOption : unsigned {
+    OptionForce = 1,
+    OptionName = 2,
+    OptionWriteProtected = 4,
+    OptionBackup = 8,
+};
 
 struct TCommand {
     const char* Name;
@@ -37,6 +44,17 @@ constexpr TCommand Commands[] = {
     {"extract", 3, 3, OptionForce},
     {"split", 1, 2, 0},
     {"sum", 1, 2, 0},
+    {"rename", 3, 3, OptionBackup},
+    {"names", 1, 2, 0},
+    {"paste-names", 2, 2, OptionBackup},
+    {"protect", 3, 3, OptionBackup},
+    {"delete", 2, 2, OptionBackup},
+    {"duplicate", 2, 2, OptionBackup},
+    {"add", 2, Unlimited, OptionBackup},
+    {"add-blank", 6, 6, OptionBackup},
+    {"sort", 2, 2, OptionBackup},
+    {"reverse", 1, 1, OptionBackup},
+    {"move", 3, 3, OptionBackup},
 };
 
 struct TCommandLine {
@@ -45,6 +63,7 @@ struct TCommandLine {
     bool Help = false;
     bool Force = false;
     bool WriteProtected = false;
+    bool Backup = false;
     std::optional<std::string> Name;
 };
 
@@ -90,6 +109,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.Force = true;
         } else if (arg == "--write-protected" && (allowed & OptionWriteProtected) != 0) {
             line.WriteProtected = true;
+        } else if (arg == "--backup" && (allowed & OptionBackup) != 0) {
+            line.Backup = true;
         } else if (arg == "--name" && (allowed & OptionName) != 0) {
             if (i + 1 >= args.size())
                 throw EUsageError("missing option value");
@@ -147,15 +168,6 @@ int32_t ParseByteValue(const std::string& text, const char* field) {
     if (!value || *value < 0 || *value > 255)
         throw rtl::Exception(rtl::Format("The program cannot accept the %s value.", field));
     return *value;
-}
-
-// Results are gathered first and written at once, so that a failure to write them is found
-// and reported with the exit code instead of passing unnoticed.
-void WriteOutput(std::ostream& out, const std::string& text) {
-    out << text;
-    out.flush();
-    if (!out)
-        throw rtl::Exception("The program could not write to standard output.");
 }
 
 void RunList(const TCommandLine& line, std::ostream& out) {
@@ -253,7 +265,7 @@ void RunSum(const TCommandLine& line, std::ostream& out) {
     WriteOutput(out, SizeToText(total) + '\n');
 }
 
-int Dispatch(const std::vector<std::string>& args, std::ostream& out) {
+int Dispatch(const std::vector<std::string>& args, std::istream& in, std::ostream& out) {
     const TCommandLine line = ParseCommandLine(args);
     if (line.Help) {
         WriteOutput(out, UsageText());
@@ -270,8 +282,10 @@ int Dispatch(const std::vector<std::string>& args, std::ostream& out) {
         RunExtract(line);
     else if (command == "split")
         RunSplit(line, out);
-    else
+    else if (command == "sum")
         RunSum(line, out);
+    else
+        RunEdit(command, line.Arguments, line.Backup, in, out);
     return ExitSuccess;
 }
 
@@ -301,11 +315,46 @@ const std::string& UsageText() {
         "  sum FILE [ROWS]\n"
         "      Print the total size of all (or the given) images.\n"
         "\n"
+        "Editing commands (FILE is changed in place):\n"
+        "  rename FILE ROW NAME [--backup]\n"
+        "      Set the name of one image (UTF-8; at most 16 bytes in code page 932).\n"
+        "  names FILE [ROWS]\n"
+        "      Print the names of all (or the given) images, one per line (UTF-8).\n"
+        "  paste-names FILE ROWS [--backup] < TEXT\n"
+        "      Set the names of the given images from the lines of standard input, one per row.\n"
+        "  protect FILE ROWS yes|no|toggle [--backup]\n"
+        "      Set, clear or toggle the write protection of the given images.\n"
+        "  delete FILE ROWS [--backup]\n"
+        "      Remove the given images.\n"
+        "  duplicate FILE ROWS [--backup]\n"
+        "      Append a copy of each given image.\n"
+        "  add FILE IN... [--backup]\n"
+        "      Append every image of every IN, the files taken in path order.\n"
+        "  add-blank FILE TYPE C H R N [--backup]\n"
+        "      Append one blank formatted image; TYPE, C, H, R and N as for blank.\n"
+        "  sort FILE name|write-protected|disk-type|size [--backup]\n"
+        "      Sort the images; equal ones keep their order.\n"
+        "  reverse FILE [--backup]\n"
+        "      Reverse the order of the images.\n"
+        "  move FILE ROWS up|down [--backup]\n"
+        "      Move the given images one place up or down.\n"
+        "\n"
         "ROWS are rows from 1, comma-separated, with ranges: 1,3-5.\n"
         "Without --force an existing OUT is never replaced.\n"
+        "An editing command that fails leaves FILE as it was. --backup first copies FILE to\n"
+        "\"[Backup] NAME\" beside it, numbered so that no earlier backup is replaced.\n"
         "Options may stand anywhere after the command; -- ends the options.\n"
         "  trackwell-cli --help   Print this text.\n";
     return text;
+}
+
+// Results are gathered first and written at once, so that a failure to write them is found
+// and reported with the exit code instead of passing unnoticed.
+void WriteOutput(std::ostream& out, const std::string& text) {
+    out << text;
+    out.flush();
+    if (!out)
+        throw rtl::Exception("The program could not write to standard output.");
 }
 
 std::vector<TRowSpan> ParseRows(std::string_view text) {
@@ -409,9 +458,10 @@ std::string SplitTargetPath(const std::string& in, const std::string& dir, int r
            MakeMultipleFilesName(baseName, row, safeName, extension);
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+        std::ostream& err) {
     try {
-        return Dispatch(args, out);
+        return Dispatch(args, in, out);
     } catch (const EUsageError&) {
         err << UsageText();
         err.flush();
@@ -424,6 +474,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         WriteError(err, e.what());
     }
     return ExitFailure;
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return Run(args, std::cin, out, err);
 }
 
 } // namespace cli

@@ -62,8 +62,15 @@ std::string EncodeName(const std::string& utf8Name);
 std::string SplitTargetPath(const std::string& in, const std::string& dir, int row,
                             const std::string& imageName);
 
-// Runs one command line (without the program name). Results go to out, the usage text and
-// messages to err; returns the exit code. Never throws.
+// Writes text and flushes; rtl::Exception "The program could not write to standard output."
+// when that fails, so that lost output ends in a failure exit code.
+void WriteOutput(std::ostream& out, const std::string& text);
+
+// Runs one command line (without the program name). Input comes from in, results go to out, the
+// usage text and messages to err; returns the exit code. Never throws.
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+        std::ostream& err);
+// Run with the process's standard input.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace cli

@@ -1,7 +1,10 @@
 #include "Rtl_paths.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace rtl {
 
@@ -69,6 +72,54 @@ bool FileOrFolderExists(const std::string& path) {
 std::string GetCurrentDir() {
     std::error_code error;
     return std::filesystem::current_path(error).string();
+}
+
+bool SetCurrentDir(const std::string& folder) {
+    return !folder.empty() && ::chdir(folder.c_str()) == 0;
+}
+
+bool CopyFileNoReplace(const std::string& source, const std::string& target) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    struct stat info {};
+    const mode_t mode = ::fstat(in, &info) == 0 ? (info.st_mode & 07777) : 0666;
+    // O_EXCL: an existing target, even one made a moment ago by someone else, is refused.
+    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t written = ::write(out, buffer + done, static_cast<size_t>(n - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0) {
+                ok = false;
+                break;
+            }
+            done += written;
+        }
+        if (!ok)
+            break;
+    }
+    ok = ::close(out) == 0 && ok;
+    ::close(in);
+    if (!ok)
+        ::unlink(target.c_str());
+    return ok;
 }
 
 } // namespace rtl

@@ -27,5 +27,10 @@ std::string ExpandFileName(const std::string& path);
 // symbolic link included; any failure counts as nothing there.
 bool FileOrFolderExists(const std::string& path);
 std::string GetCurrentDir();
+// Makes folder the process's current folder; false when it cannot.
+bool SetCurrentDir(const std::string& folder);
+// Copies a file to a new file; false when the target exists or anything fails, in which case
+// no partial target is left behind.
+bool CopyFileNoReplace(const std::string& source, const std::string& target);
 
 } // namespace rtl

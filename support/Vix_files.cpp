@@ -34,7 +34,7 @@ unsigned char ByteAt(const std::string& s, std::size_t i) {
 
 // A trail byte may equal `\` or `|`, so it is stepped over and never tested on its own.
 std::size_t NextCharPos(const std::string& s, std::size_t i) {
-    return i + (rtl::IsDBCSLeadByte(ByteAt(s, i)) ? 2 : 1);
+    return i + rtl::CharLength(s, i);
 }
 
 template <typename Predicate> int FindChar(const std::string& s, Predicate matches) {

@@ -26,7 +26,7 @@ std::string ReadQuoted(const std::string& s, std::size_t start, char quote, std:
     std::string result;
     std::size_t i = start + 1;
     while (i < s.size()) {
-        if (IsLeadByte(s[i])) {
+        if (rtl::CharLength(s, i) == 2) {
             result.append(s, i, 2);
             i += 2;
         } else if (s[i] != quote) {
@@ -61,7 +61,7 @@ bool MatchesAt(const std::string& s, std::size_t pos, const std::string& pattern
         const bool fold = !caseSensitive && !trail;
         if (fold ? FoldAscii(a) != FoldAscii(b) : a != b)
             return false;
-        trail = !trail && IsLeadByte(a);
+        trail = !trail && rtl::CharLength(s, pos + k) == 2;
     }
     return true;
 }
@@ -75,10 +75,9 @@ std::string QuoteString(const std::string& s, char quote) {
     // DequoteString, which steps over trail bytes, end the text early.
     std::string result(1, quote);
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (IsLeadByte(s[i])) {
+        if (rtl::CharLength(s, i) == 2) {
             result += s[i];
-            if (i + 1 < s.size())
-                result += s[++i];
+            result += s[++i];
             continue;
         }
         if (s[i] == quote)
@@ -112,7 +111,7 @@ std::string ReplaceString(const std::string& s, const std::string& oldPattern,
             continue;
         }
         // Matches start only on character boundaries, so a trail byte is never rewritten.
-        const std::size_t step = IsLeadByte(s[i]) ? 2 : 1;
+        const std::size_t step = rtl::CharLength(s, i);
         result.append(s, i, step);
         i += step;
     }
@@ -139,8 +138,7 @@ std::vector<std::string> SplitString(const std::string& s, char delimiter, char 
         } else {
             const std::size_t start = i;
             while (i < n && !IsBlank(text[i]) && text[i] != delimiter)
-                i += IsLeadByte(text[i]) ? 2 : 1;
-            i = std::min(i, n);
+                i += rtl::CharLength(text, i);
             items.push_back(text.substr(start, i - start));
         }
         skipBlanks();

@@ -27,6 +27,13 @@ std::string TempDir::File(const std::string& name) const {
     return FPath + "/" + name;
 }
 
+CurrentFolderKeeper::CurrentFolderKeeper() : FFolder(fs::current_path().string()) {}
+
+CurrentFolderKeeper::~CurrentFolderKeeper() {
+    std::error_code ignored;
+    fs::current_path(FFolder, ignored);
+}
+
 Bytes ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)

@@ -34,6 +34,18 @@ private:
     std::string FPath;
 };
 
+// Puts the process's current folder back on destruction: opening and saving documents moves it.
+class CurrentFolderKeeper {
+public:
+    CurrentFolderKeeper();
+    ~CurrentFolderKeeper();
+    CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
+    CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
+
+private:
+    std::string FFolder;
+};
+
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);

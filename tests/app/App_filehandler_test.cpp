@@ -1,7 +1,9 @@
 #include "App_filehandler.h"
 #include "App_handler.h"
+#include "Rtl_paths.h"
 #include "TestSupport.h"
 #include "Vix_files.h"
+#include "Vix_shelllinks.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,32 @@ TEST(NormalizePath, GivesTheCanonicalPathOfAnExistingFile) {
     } catch (const EFileError& e) {
         EXPECT_EQ(e.Message(), "The program could not get the long form of the path.");
     }
+}
+
+TEST(NormalizePath, FollowsAShortcutToItsTarget) {
+    testsupport::TempDir dir;
+    Touch(dir.File("target.d88"));
+    TShellLink link;
+    link.SetPath(dir.File("target.d88"));
+    link.SaveToFile(dir.File("Game.LNK"));
+    EXPECT_EQ(NormalizePath(dir.File("Game.LNK")), GetLongPath(dir.File("target.d88")));
+
+    // A target stored as a Windows path has no long form here; a target that has gone neither.
+    link.SetPath("C:\\Games\\disk.d88");
+    link.SaveToFile(dir.File("windows.lnk"));
+    // Even with a file of that very name in the current folder.
+    testsupport::CurrentFolderKeeper keeper;
+    ASSERT_TRUE(rtl::SetCurrentDir(dir.Path()));
+    Touch(dir.File("C:\\Games\\disk.d88"));
+    EXPECT_EQ(testsupport::MessageOf<EFileError>([&] { NormalizePath(dir.File("windows.lnk")); }),
+              "The program could not get the long form of the path.");
+    link.SetPath(dir.File("gone.d88"));
+    link.SaveToFile(dir.File("gone.lnk"));
+    EXPECT_EQ(testsupport::MessageOf<EFileError>([&] { NormalizePath(dir.File("gone.lnk")); }),
+              "The program could not get the long form of the path.");
+    testsupport::WriteFileBytes(dir.File("bad.lnk"), {1, 2, 3});
+    EXPECT_EQ(testsupport::MessageOf<EShellLinkError>([&] { NormalizePath(dir.File("bad.lnk")); }),
+              "The program could not load a shell link.");
 }
 
 TEST(MakeUniquePath, NumbersBeforeTheExtensionAndNeverOverwrites) {

@@ -1,24 +1,23 @@
 // End-to-end tests of trackwell-cli: every case runs the built program and checks what scripts
 // see, namely standard output, standard error, the exit code and the files left on disk.
+#include "CliRunner.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <initializer_list>
-#include <poll.h>
-#include <stdexcept>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
+using clitest::RunCli;
+using clitest::TRunOptions;
+using clitest::TRunResult;
 using testsupport::Bytes;
 using testsupport::ListFolder;
 using testsupport::ReadFileBytes;
@@ -31,93 +30,6 @@ const char* const CpmSample = "cpm-x1turbo-2d.d88";
 const char* const Fm77Sample = "fm77av-demo.d77";
 const char* const HuBasicSample = "hubasic-2d-17-byte-name.d88";
 constexpr size_t SampleSize = 348848;
-
-struct TRunResult {
-    int ExitCode = -1;
-    std::string Out;
-    std::string Err;
-};
-
-struct TRunOptions {
-    // The child's working folder; the test's own when empty.
-    std::string WorkingDir;
-    // Sends standard output to /dev/full instead of the pipe.
-    bool OutputToFullDevice = false;
-    // A limit on the child's address space in bytes; none when 0.
-    rlim_t AddressSpaceLimit = 0;
-};
-
-// Runs the built program with args, reading both pipes together so that neither can fill up and
-// stall the child.
-TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& options = {}) {
-    int outPipe[2];
-    int errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe2 failed");
-    std::vector<std::string> argvStrings{TRACKWELL_CLI_PATH};
-    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argvStrings)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        if (!options.WorkingDir.empty() && ::chdir(options.WorkingDir.c_str()) != 0)
-            ::_exit(126);
-        int outTarget = outPipe[1];
-        if (options.OutputToFullDevice) {
-            outTarget = ::open("/dev/full", O_WRONLY);
-            if (outTarget < 0)
-                ::_exit(126);
-        }
-        if (options.AddressSpaceLimit != 0) {
-            const rlimit limit{options.AddressSpaceLimit, options.AddressSpaceLimit};
-            if (::setrlimit(RLIMIT_AS, &limit) != 0)
-                ::_exit(126);
-        }
-        if (::dup2(outTarget, STDOUT_FILENO) < 0 || ::dup2(errPipe[1], STDERR_FILENO) < 0)
-            ::_exit(126);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-
-    TRunResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.Out, &result.Err};
-    int openPipes = 2;
-    while (openPipes > 0) {
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            throw std::runtime_error("poll failed");
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            char buffer[4096];
-            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --openPipes;
-            }
-        }
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR)
-            throw std::runtime_error("waitpid failed");
-    // A signal shows up as -1, which no case expects.
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
     Bytes all;

@@ -187,11 +187,22 @@ TEST(VixStringsTest, SplitStringStepsOverTrailBytes) {
     EXPECT_EQ(SplitString(KatakanaSo + "\\b", '\\', '"'), (Items{KatakanaSo, "b"}));
     EXPECT_EQ(SplitString(KatakanaSo + ";" + KatakanaSo, ';', '"'),
               (Items{KatakanaSo, KatakanaSo}));
-    // Even a blank byte after a lead byte belongs to the character.
-    EXPECT_EQ(SplitString("\x81 x;y", ';', '"'), (Items{"\x81 x", "y"}));
+    // A blank cannot end a two-byte character, so the lead byte before it stands alone.
+    EXPECT_EQ(SplitString("\x81 x;y", ';', '"'), (Items{"\x81", "x", "y"}));
     EXPECT_EQ(SplitString("\"" + KatakanaSo + "\";z", ';', '"'), (Items{KatakanaSo, "z"}));
     EXPECT_EQ(SplitString("\\" + KatakanaSo + "\\;z", ';', '\\'), (Items{KatakanaSo, "z"}));
     EXPECT_EQ(SplitString("a;\x83", ';', '"'), (Items{"a", "\x83"}));
+}
+
+TEST(VixStringsTest, ALeadByteWithoutItsPartnerStillRoundTrips) {
+    // Found by fuzzing: a text ending in a lone lead byte lost its closing quote to it. UTF-8
+    // paths end that way often ("/tmp/\xE3\x81\x81" is a hiragana letter).
+    for (const std::string& text : {std::string("\x81"), std::string("/tmp/\xE3\x81\x81"),
+                                    std::string("\x81\"\x81"), std::string("a\x9F")}) {
+        const std::string quoted = QuoteString(text, '"');
+        EXPECT_EQ(DequoteString(quoted, '"'), text);
+        EXPECT_EQ(SplitString(quoted + ";x", ';', '"'), (Items{text, "x"}));
+    }
 }
 
 TEST(VixStringsTest, SplitStringEndsAtZeroByte) {

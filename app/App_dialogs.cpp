@@ -1,0 +1,92 @@
+#include "App_dialogs.h"
+
+#include "Rtl_paths.h"
+
+const char* const TScriptedUserInterface::UnansweredMessage =
+    "the operation needs an answer that a script cannot give";
+
+namespace {
+
+class TScriptedFileDialog : public TFileDialog {
+public:
+    TScriptedFileDialog(TFileDialogKind kind, TScriptedUserInterface& owner)
+        : TFileDialog(kind), FOwner(owner) {}
+
+    bool Execute() override {
+        FOwner.DialogsSeen.push_back(
+            {Kind(), Title, Filter, FileName, DefaultExt, FilterIndex, Options});
+        FOwner.Shown.push_back({"file dialog", Title, FileName});
+        if (FOwner.FileAnswers.empty())
+            throw EUnansweredError(TScriptedUserInterface::UnansweredMessage);
+        TScriptedUserInterface::TFileAnswer answer = std::move(FOwner.FileAnswers.front());
+        FOwner.FileAnswers.pop_front();
+        if (answer.FilterIndex != 0 && answer.FilterIndex != FilterIndex) {
+            FilterIndex = answer.FilterIndex;
+            if (OnTypeChange)
+                OnTypeChange(*this);
+        }
+        if (answer.Files.empty())
+            return false;
+        Files = std::move(answer.Files);
+        // A save dialog completes a typed name that has no extension, as the real ones do.
+        if (Kind() == TFileDialogKind::Save && !DefaultExt.empty())
+            for (std::string& file : Files)
+                if (rtl::ExtractFileExt(file).empty())
+                    file += "." + DefaultExt;
+        FileName = Files.front();
+        return true;
+    }
+
+private:
+    TScriptedUserInterface& FOwner;
+};
+
+template <typename T> T TakeAnswer(std::deque<T>& answers) {
+    if (answers.empty())
+        throw EUnansweredError(TScriptedUserInterface::UnansweredMessage);
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
+std::unique_ptr<TFileDialog> TScriptedUserInterface::NewFileDialog(TFileDialogKind kind) {
+    return std::make_unique<TScriptedFileDialog>(kind, *this);
+}
+
+bool TScriptedUserInterface::BrowseForFolder(const std::string& caption,
+                                             const std::string& initialFolder,
+                                             std::string& folder) {
+    Shown.push_back({"folder", caption, initialFolder});
+    const std::optional<std::string> answer = TakeAnswer(FolderAnswers);
+    if (!answer)
+        return false;
+    folder = *answer;
+    return true;
+}
+
+int TScriptedUserInterface::MessageBox(const std::string& text, const std::string& caption,
+                                       TMessageButtons, TMessageIcon) {
+    Shown.push_back({"message", caption, text});
+    return TakeAnswer(MessageAnswers);
+}
+
+bool TScriptedUserInterface::ExecuteAddNewDialog(TDiskFormat& format) {
+    Shown.push_back({"add new", "Add New", ""});
+    const std::optional<TDiskFormat> answer = TakeAnswer(AddNewAnswers);
+    if (!answer)
+        return false;
+    format = *answer;
+    return true;
+}
+
+bool TScriptedUserInterface::ExecuteEnterDialog(const std::string& caption,
+                                                const std::string& message, std::string& value) {
+    Shown.push_back({"enter", caption, message + "\n" + value});
+    const std::optional<std::string> answer = TakeAnswer(EnterAnswers);
+    if (!answer)
+        return false;
+    value = *answer;
+    return true;
+}

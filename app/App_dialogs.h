@@ -1,0 +1,128 @@
+// What the document needs of the user's side: file dialogs, the folder browser, message boxes,
+// the Add New and Enter dialogs and the clipboard. The window supplies Qt implementations;
+// TScriptedUserInterface answers from prepared answers, for tests and for scripts.
+#pragma once
+
+#include "App_diskimages.h"
+#include "Rtl_exceptions.h"
+#include "Vix_clipboard.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum TFileDialogOption : unsigned {
+    ofHideReadOnly = 1 << 0,
+    ofPathMustExist = 1 << 1,
+    ofFileMustExist = 1 << 2,
+    ofAllowMultiSelect = 1 << 3,
+    ofOverwritePrompt = 1 << 4,
+};
+
+enum class TFileDialogKind { Open, Save };
+
+class TFileDialog {
+public:
+    explicit TFileDialog(TFileDialogKind kind) : FKind(kind) {}
+    TFileDialog(const TFileDialog&) = delete;
+    TFileDialog& operator=(const TFileDialog&) = delete;
+    virtual ~TFileDialog() = default;
+
+    TFileDialogKind Kind() const { return FKind; }
+    std::string Title;
+    // "Name|pattern|Name|pattern…"; FilterIndex counts its entries from 1.
+    std::string Filter;
+    int FilterIndex = 1;
+    unsigned Options = 0;
+    // Added to a typed name without extension, by save dialogs.
+    std::string DefaultExt;
+    std::string FileName;
+    // Every chosen path; one entry unless several may be chosen.
+    std::vector<std::string> Files;
+    // Fired when the user picks another file type; FilterIndex already holds it.
+    std::function<void(TFileDialog& sender)> OnTypeChange;
+
+    // Shows the dialog; true when the user chose, with FileName, Files and FilterIndex set.
+    virtual bool Execute() = 0;
+
+private:
+    TFileDialogKind FKind;
+};
+
+enum class TMessageButtons { OK, YesNoCancel };
+enum class TMessageIcon { None, Warning, Error };
+enum TMessageResult { idOK = 1, idCancel = 2, idYes = 6, idNo = 7 };
+
+class TUserInterface {
+public:
+    TUserInterface() = default;
+    TUserInterface(const TUserInterface&) = delete;
+    TUserInterface& operator=(const TUserInterface&) = delete;
+    virtual ~TUserInterface() = default;
+
+    virtual std::unique_ptr<TFileDialog> NewFileDialog(TFileDialogKind kind) = 0;
+    // A folder chooser; true with the chosen folder.
+    virtual bool BrowseForFolder(const std::string& caption, const std::string& initialFolder,
+                                 std::string& folder) = 0;
+    // A modal message box brought to the foreground; returns the button chosen.
+    virtual int MessageBox(const std::string& text, const std::string& caption,
+                           TMessageButtons buttons, TMessageIcon icon) = 0;
+    // The Add New dialog, made on first use and kept: true with the chosen format.
+    virtual bool ExecuteAddNewDialog(TDiskFormat& format) = 0;
+    // The Enter dialog, made on first use and kept: true with the edited value (UTF-8).
+    virtual bool ExecuteEnterDialog(const std::string& caption, const std::string& message,
+                                    std::string& value) = 0;
+    virtual TClipboard& Clipboard() = 0;
+    virtual std::string ApplicationTitle() const = 0;
+};
+
+// Raised by TScriptedUserInterface when an operation asks for something no answer was
+// prepared for.
+RTL_DECLARE_EXCEPTION(EUnansweredError, rtl::Exception);
+
+class TScriptedUserInterface : public TUserInterface {
+public:
+    struct TFileAnswer {
+        std::vector<std::string> Files; // empty: the user cancels
+        int FilterIndex = 0;            // 0: the type is left as it was
+    };
+    struct TShown {
+        std::string What; // "file dialog", "folder", "message", "add new", "enter"
+        std::string Title;
+        std::string Text;
+    };
+
+    std::deque<TFileAnswer> FileAnswers;
+    std::deque<std::optional<std::string>> FolderAnswers;
+    std::deque<int> MessageAnswers;
+    std::deque<std::optional<TDiskFormat>> AddNewAnswers;
+    std::deque<std::optional<std::string>> EnterAnswers;
+    // Everything shown, in order, for tests to check.
+    std::vector<TShown> Shown;
+    // The last file dialog shown, as the operation had set it up.
+    struct TDialogSeen {
+        TFileDialogKind Kind;
+        std::string Title, Filter, FileName, DefaultExt;
+        int FilterIndex;
+        unsigned Options;
+    };
+    std::vector<TDialogSeen> DialogsSeen;
+    TMemoryClipboard MemoryClipboard;
+
+    std::unique_ptr<TFileDialog> NewFileDialog(TFileDialogKind kind) override;
+    bool BrowseForFolder(const std::string& caption, const std::string& initialFolder,
+                         std::string& folder) override;
+    int MessageBox(const std::string& text, const std::string& caption, TMessageButtons buttons,
+                   TMessageIcon icon) override;
+    bool ExecuteAddNewDialog(TDiskFormat& format) override;
+    bool ExecuteEnterDialog(const std::string& caption, const std::string& message,
+                            std::string& value) override;
+    TClipboard& Clipboard() override { return MemoryClipboard; }
+    std::string ApplicationTitle() const override { return "Trackwell"; }
+
+    // The message of EUnansweredError.
+    static const char* const UnansweredMessage;
+};

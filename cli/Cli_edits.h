@@ -1,0 +1,21 @@
+// The subcommands of trackwell-cli that edit a container in place. They drive the editor's own
+// document controller over a list view without a window, so that every rule, message and file
+// name is the editor's; a script differs from a user only in how questions are answered.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Runs one editing subcommand whose arguments the caller has already counted; EUsageError for a
+// name that is none of them, for a word argument outside its list and for a malformed ROW or
+// ROWS, all found before any file is touched. FILE is opened, the rows selected, the operation
+// run and the document saved back to FILE (with Back Up on Save turned on when backup), except
+// by `names`, which prints instead. A failure raises rtl::Exception with the editor's message
+// and leaves FILE as it was. Only `paste-names` reads in.
+void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
+             std::istream& in, std::ostream& out);
+
+} // namespace cli

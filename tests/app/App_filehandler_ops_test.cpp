@@ -1,0 +1,658 @@
+#include "App_filehandler.h"
+#include "Rtl_inifiles.h"
+#include "Rtl_paths.h"
+#include "TestSupport.h"
+#include "Vix_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using testsupport::Bytes;
+using testsupport::MessageOf;
+using testsupport::TempDir;
+using Names = std::vector<std::string>;
+
+namespace {
+
+const char* const Unavailable = "The feature is unavailable.";
+
+Bytes HeaderImage(const std::string& name, uint8_t writeProtected = 0) {
+    Bytes b(688, 0);
+    std::memcpy(b.data(), name.data(), name.size());
+    b[26] = writeProtected;
+    b[28] = 688 & 0xFF;
+    b[29] = 688 >> 8;
+    return b;
+}
+
+Bytes Container(const Names& names) {
+    Bytes all;
+    for (const std::string& name : names) {
+        const Bytes image = HeaderImage(name);
+        all.insert(all.end(), image.begin(), image.end());
+    }
+    return all;
+}
+
+struct FileHandlerTest : ::testing::Test {
+    testsupport::CurrentFolderKeeper folderKeeper;
+    TempDir dir;
+    TMemoryListControl control;
+    TListViewShell shell{control};
+    TScriptedUserInterface ui;
+    TFileHandler handler{&shell, ui};
+    int changes = 0;
+
+    FileHandlerTest() {
+        handler.OnChange = [this](THandler&) { ++changes; };
+    }
+    std::string Write(const std::string& name, const Names& images) {
+        testsupport::WriteFileBytes(dir.File(name), Container(images));
+        return GetLongPath(dir.File(name));
+    }
+    std::string Open(const Names& images, const std::string& name = "disk.d88") {
+        const std::string path = Write(name, images);
+        handler.OpenFile(path);
+        return path;
+    }
+    Names Rows() const {
+        Names names;
+        for (int i = 0; i < handler.DiskImageCount(); ++i)
+            names.push_back(handler.DiskImages(i).Name());
+        return names;
+    }
+    void Select(const std::vector<int>& rows) {
+        shell.ClearSelection();
+        for (const int row : rows)
+            shell.SetSelected(row, true);
+    }
+    std::vector<int> Selected() const { return shell.GetSelectedIndices(); }
+    Names FileNames(const std::string& path) const {
+        TDiskImageList list;
+        list.LoadFromFile(path);
+        Names names;
+        for (const TDiskImage* image : list)
+            names.push_back(image->Name());
+        return names;
+    }
+};
+
+} // namespace
+
+TEST(FileHandlerConstruction, NeedsAListViewShell) {
+    TScriptedUserInterface ui;
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { TFileHandler(nullptr, ui); }),
+              "The program cannot create a file handler.");
+}
+
+TEST_F(FileHandlerTest, AFreshDocumentIsUntitledEmptyAndUntouched) {
+    EXPECT_TRUE(handler.IsEmpty());
+    EXPECT_FALSE(handler.IsModified());
+    EXPECT_TRUE(handler.IsUntouched());
+    EXPECT_EQ(handler.DocumentName(), "Untitled.d88");
+    EXPECT_EQ(handler.UndoName(), "(None)");
+    EXPECT_EQ(handler.RedoName(), "(None)");
+    EXPECT_FALSE(handler.CanSave());
+    EXPECT_FALSE(handler.CanSaveAs());
+    EXPECT_FALSE(handler.CanBackUp());
+    EXPECT_TRUE(handler.CanNew() && handler.CanOpen() && handler.CanAddNew() &&
+                handler.CanAddExistent() && handler.CanDropFiles());
+    // The dialogs as the user will meet them.
+    EXPECT_EQ(handler.OpenDialog().Title, "Open");
+    EXPECT_EQ(handler.OpenDialog().FilterIndex, 2);
+    EXPECT_EQ(handler.OpenDialog().Options, ofHideReadOnly | ofPathMustExist | ofFileMustExist);
+    EXPECT_EQ(handler.AddExistentDialog().Options,
+              ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofAllowMultiSelect);
+    EXPECT_EQ(handler.SaveAsDialog().Options, ofOverwritePrompt | ofHideReadOnly);
+    EXPECT_EQ(handler.SaveAsDialog().DefaultExt, "d88");
+    EXPECT_EQ(handler.SaveToSingleFileDialog().Title, "Save to Single File");
+}
+
+TEST_F(FileHandlerTest, AvailabilityFollowsSelectionContentsAndClipboard) {
+    Open({"A", "B", "C"});
+    Select({});
+    EXPECT_FALSE(handler.CanDelete() || handler.CanDuplicate() || handler.CanMoveUp() ||
+                 handler.CanNameCopy() || handler.CanNameEnter() || handler.CanSizeSum() ||
+                 handler.CanSaveToSingleFile() || handler.CanWriteProtectedToggle());
+    EXPECT_TRUE(handler.CanSelectAll() && handler.CanSortByName() && handler.CanReverseOrder());
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.Delete(); }), Unavailable);
+    EXPECT_EQ(Rows(), (Names{"A", "B", "C"}));
+    Select({1});
+    EXPECT_TRUE(handler.CanDelete());
+    EXPECT_FALSE(handler.CanNamePaste());
+    const int before = changes;
+    ui.MemoryClipboard.SetText("X");
+    EXPECT_EQ(changes, before + 1);
+    EXPECT_TRUE(handler.CanNamePaste());
+}
+
+TEST_F(FileHandlerTest, OpenSelectsEveryRowAndLeavesNoUndoStep) {
+    const std::string path = Open({"A", "B", "C"});
+    EXPECT_EQ(Rows(), (Names{"A", "B", "C"}));
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(control.FocusedIndex(), 2);
+    EXPECT_FALSE(handler.CanUndo());
+    EXPECT_FALSE(handler.IsModified());
+    EXPECT_EQ(handler.FileName(), path);
+    EXPECT_EQ(handler.DocumentName(), "disk.d88");
+    EXPECT_EQ(rtl::GetCurrentDir(), GetLongPath(dir.Path()));
+}
+
+TEST_F(FileHandlerTest, OpenRefusesRelativeAndMissingPathsBeforeAnythingChanges) {
+    Open({"A"});
+    handler.SelectAll();
+    handler.Delete();
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.OpenFile("disk.d88"); }),
+              "The program cannot accept files specified in a relative path.");
+    EXPECT_EQ(MessageOf<EFileError>([&] { handler.OpenFile(dir.File("missing.d88")); }),
+              "The program could not get the long form of the path.");
+    EXPECT_TRUE(ui.Shown.empty());
+    EXPECT_TRUE(handler.IsModified());
+}
+
+TEST_F(FileHandlerTest, AFileThatCannotBeOpenedLeavesTheDocumentAsItWas) {
+    const std::string path = Open({"A", "B"});
+    handler.ReverseOrder();
+    testsupport::WriteFileBytes(dir.File("bad.d88"), Bytes(700, 0xFF));
+    EXPECT_EQ(MessageOf<EInvalidDiskImage>([&] { handler.OpenFile(dir.File("bad.d88")); }),
+              "The data is not a valid disk image.");
+    EXPECT_TRUE(ui.Shown.empty());
+    EXPECT_EQ(Rows(), (Names{"B", "A"}));
+    EXPECT_EQ(handler.FileName(), path);
+    EXPECT_TRUE(handler.CanUndo());
+}
+
+TEST_F(FileHandlerTest, OpeningTheDocumentsOwnFileAfterSavingItShowsWhatWasSaved) {
+    const std::string path = Open({"A", "B"});
+    handler.ReverseOrder();
+    ui.MessageAnswers = {idYes};
+    handler.OpenFile(path);
+    EXPECT_EQ(Rows(), (Names{"B", "A"}));
+    EXPECT_FALSE(handler.IsModified());
+    EXPECT_FALSE(handler.CanUndo());
+}
+
+TEST_F(FileHandlerTest, NewAsksAboutAModifiedDocument) {
+    const std::string path = Open({"A", "B"});
+    handler.SortByName();
+    ui.MessageAnswers = {idCancel};
+    EXPECT_THROW(handler.New(), rtl::EAbort);
+    EXPECT_EQ(ui.Shown.back().Text, "The current document is modified.\r\n\r\nSave the document?");
+    EXPECT_EQ(ui.Shown.back().Title, "Trackwell");
+    EXPECT_EQ(handler.FileName(), path);
+    EXPECT_TRUE(handler.CanUndo());
+
+    ui.MessageAnswers = {idNo};
+    handler.New();
+    EXPECT_TRUE(handler.IsEmpty());
+    EXPECT_FALSE(handler.HasFileName());
+    EXPECT_FALSE(handler.CanUndo());
+    EXPECT_EQ(shell.Count(), 0);
+}
+
+TEST_F(FileHandlerTest, NewWhoseSaveAsIsCancelledKeepsTheDocument) {
+    handler.AddNewDiskImage(TDiskFormat{});
+    ui.MessageAnswers = {idYes};
+    ui.FileAnswers = {{}};
+    EXPECT_THROW(handler.New(), rtl::EAbort);
+    EXPECT_EQ(handler.DiskImageCount(), 1);
+    EXPECT_TRUE(handler.IsModified());
+    EXPECT_EQ(ui.DialogsSeen.back().FileName, "Untitled.d88");
+}
+
+TEST_F(FileHandlerTest, NewOnAnEmptyModifiedDocumentCannotSaveIt) {
+    Open({"A"});
+    handler.SelectAll();
+    handler.Delete();
+    ui.MessageAnswers = {idYes};
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.New(); }), Unavailable);
+    EXPECT_TRUE(handler.HasFileName());
+    ui.MessageAnswers = {idNo};
+    handler.New();
+    EXPECT_FALSE(handler.HasFileName());
+}
+
+TEST_F(FileHandlerTest, SaveAsPicksTheExtensionOfTheChosenType) {
+    handler.AddNewDiskImage(TDiskFormat{});
+    ui.FileAnswers = {{{dir.File("first")}, 1}};
+    handler.SaveAs();
+    EXPECT_EQ(handler.FileName(), dir.File("first.d77"));
+    EXPECT_FALSE(handler.IsModified());
+    EXPECT_EQ(testsupport::ReadFileBytes(dir.File("first.d77")).size(), 688u);
+    ui.FileAnswers = {{{dir.File("second")}, 2}};
+    handler.SaveAs();
+    EXPECT_EQ(handler.FileName(), dir.File("second.d88"));
+}
+
+TEST_F(FileHandlerTest, AFailedSaveKeepsFileNameAndTheSavePoint) {
+    const std::string path = Open({"A"});
+    handler.SortByName();
+    EXPECT_THROW(handler.SaveFile(dir.File("no/such/folder.d88")), rtl::EStreamError);
+    EXPECT_EQ(handler.FileName(), path);
+    EXPECT_TRUE(handler.IsModified());
+    EXPECT_EQ(testsupport::ListFolder(dir.Path()), Names{"disk.d88"});
+}
+
+TEST_F(FileHandlerTest, BackUpOnSaveKeepsEveryEarlierVersion) {
+    const std::string path = Open({"A", "B"});
+    const Bytes original = testsupport::ReadFileBytes(path);
+    handler.ToggleBackUpOnSave();
+    EXPECT_TRUE(handler.BackUpOnSave());
+    handler.SortByName();
+    handler.ReverseOrder();
+    handler.Save();
+    const Bytes reversed = testsupport::ReadFileBytes(path);
+    handler.ReverseOrder();
+    handler.Save();
+    EXPECT_EQ(testsupport::ReadFileBytes(dir.File("[Backup] disk.d88")), original);
+    EXPECT_EQ(testsupport::ReadFileBytes(dir.File("[Backup] disk (2).d88")), reversed);
+    EXPECT_EQ(FileNames(path), (Names{"A", "B"}));
+}
+
+TEST_F(FileHandlerTest, SaveOfAnUntitledDocumentMakesNoBackup) {
+    handler.SetBackUpOnSave(true);
+    handler.AddNewDiskImage(TDiskFormat{});
+    ui.FileAnswers = {{{dir.File("new.d88")}, 0}};
+    handler.Save();
+    EXPECT_EQ(testsupport::ListFolder(dir.Path()), Names{"new.d88"});
+}
+
+TEST_F(FileHandlerTest, ReorderingsAreNamedAndUndoable) {
+    Open({"c", "a", "b"});
+    handler.SortByName();
+    EXPECT_EQ(Rows(), (Names{"a", "b", "c"}));
+    EXPECT_EQ(handler.UndoName(), "Sort by name");
+    handler.SortBySize();
+    EXPECT_EQ(handler.UndoName(), "Sort by by size");
+    EXPECT_TRUE(handler.IsModified());
+    handler.Undo();
+    handler.Undo();
+    EXPECT_EQ(Rows(), (Names{"c", "a", "b"}));
+    EXPECT_EQ(handler.RedoName(), "Sort by name");
+    EXPECT_FALSE(handler.IsModified());
+    Select({1, 2});
+    handler.MoveUp();
+    EXPECT_EQ(Rows(), (Names{"a", "b", "c"}));
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
+    handler.MoveUp();
+    EXPECT_EQ(handler.UndoName(), "Move up");
+    EXPECT_EQ(handler.Invoker().UndoCount(), 2);
+}
+
+TEST_F(FileHandlerTest, AddExistentAddsFilesInPathOrderInOneStep) {
+    Open({"A"});
+    const std::string z = Write("Z.d88", {"Z1", "Z2"});
+    const std::string a = Write("A.d88", {"A1"});
+    ui.FileAnswers = {{{z, a}, 0}};
+    handler.AddExistent();
+    EXPECT_EQ(Rows(), (Names{"A", "A1", "Z1", "Z2"}));
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(handler.UndoName(), "Add");
+    handler.Undo();
+    EXPECT_EQ(Rows(), Names{"A"});
+
+    testsupport::WriteFileBytes(dir.File("bad.d88"), Bytes(100, 1));
+    EXPECT_EQ(MessageOf<EDiskImageError>([&] {
+                  handler.AddExistentFiles({a, dir.File("bad.d88")});
+              }),
+              "The program could not load the disk image.");
+    EXPECT_EQ(Rows(), Names{"A"});
+    EXPECT_EQ(handler.Invoker().UndoCount(), 0);
+}
+
+TEST_F(FileHandlerTest, DroppingOneFileOnAFreshDocumentOpensIt) {
+    const std::string one = Write("one.d88", {"X"});
+    handler.DropFiles({one});
+    EXPECT_EQ(handler.FileName(), one);
+    EXPECT_FALSE(handler.CanUndo());
+    handler.DropFiles({one});
+    EXPECT_EQ(Rows(), (Names{"X", "X"}));
+    EXPECT_EQ(handler.FileName(), one);
+    EXPECT_EQ(handler.UndoName(), "Add");
+}
+
+TEST_F(FileHandlerTest, DuplicateAndDeleteSelectWhatTheyInsert) {
+    Open({"A", "B", "C", "D", "E"});
+    Select({2, 0});
+    handler.Duplicate();
+    EXPECT_EQ(Rows(), (Names{"A", "B", "C", "D", "E", "A", "C"}));
+    EXPECT_EQ(Selected(), (std::vector<int>{5, 6}));
+    EXPECT_EQ(handler.UndoName(), "Duplicate");
+    Select({1, 3});
+    handler.Delete();
+    EXPECT_EQ(Rows(), (Names{"A", "C", "E", "A", "C"}));
+    handler.Undo();
+    EXPECT_EQ(Rows(), (Names{"A", "B", "C", "D", "E", "A", "C"}));
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(control.FocusedIndex(), 3);
+}
+
+TEST_F(FileHandlerTest, NamesGoToTheClipboardAndComeBack) {
+    Open({"A", "B", "C"});
+    Select({0, 2});
+    handler.NameCopy();
+    EXPECT_EQ(ui.MemoryClipboard.GetText(), "A\r\nC\r\n");
+    Select({1, 2});
+    handler.NamePaste();
+    EXPECT_EQ(Rows(), (Names{"A", "A", "C"}));
+    EXPECT_EQ(handler.UndoName(), "Set name property");
+
+    ui.MemoryClipboard.SetText("X\n\r");
+    handler.NamePaste();
+    EXPECT_EQ(Rows(), (Names{"A", "X", ""}));
+    ui.MemoryClipboard.SetText("1\r2\r3\r");
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.NamePaste(); }),
+              "The program cannot paste the text in the clipboard.");
+    ui.MemoryClipboard.SetText("OK\r\n12345678901234567\r\n");
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.NamePaste(); }),
+              "The program cannot accept the value.");
+    ui.MemoryClipboard.SetText("OK\r\n\xF0\x9F\x98\x80\r\n");
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.NamePaste(); }),
+              "The program cannot accept the value.");
+    EXPECT_EQ(Rows(), (Names{"A", "X", ""}));
+    EXPECT_EQ(handler.Invoker().UndoCount(), 2);
+    EXPECT_EQ(shell.SelCount(), 2);
+}
+
+TEST_F(FileHandlerTest, JapaneseNamesAreCodePage932InsideAndUtf8Outside) {
+    Open({"A"});
+    Select({0});
+    ui.MemoryClipboard.SetText("ソフト\r\n");
+    handler.NamePaste();
+    EXPECT_EQ(handler.DiskImages(0).Name(), "\x83\x5C\x83\x74\x83\x67");
+    handler.NameCopy();
+    EXPECT_EQ(ui.MemoryClipboard.GetText(), "ソフト\r\n");
+}
+
+TEST_F(FileHandlerTest, NameEnterProposesTheTopmostNameAndSetsEverySelectedRow) {
+    Open({"A", "B", "C"});
+    Select({1, 2});
+    ui.EnterAnswers = {std::nullopt};
+    EXPECT_THROW(handler.NameEnter(), rtl::EAbort);
+    EXPECT_EQ(ui.Shown.back().Title, "Enter");
+    EXPECT_EQ(ui.Shown.back().Text, "Specify a name (up to 16 characters in ASCII).\nB");
+    EXPECT_FALSE(handler.CanUndo());
+    ui.EnterAnswers = {std::string("NEW")};
+    handler.NameEnter();
+    EXPECT_EQ(Rows(), (Names{"A", "NEW", "NEW"}));
+    handler.Undo();
+    EXPECT_EQ(Rows(), (Names{"A", "B", "C"}));
+}
+
+TEST_F(FileHandlerTest, WriteProtectionSetClearAndToggle) {
+    const Bytes mixed = [] {
+        Bytes all = HeaderImage("P", 0x10);
+        const Bytes free = HeaderImage("F", 0x00);
+        all.insert(all.end(), free.begin(), free.end());
+        return all;
+    }();
+    testsupport::WriteFileBytes(dir.File("wp.d88"), mixed);
+    handler.OpenFile(dir.File("wp.d88"));
+    handler.WriteProtectedToggle();
+    EXPECT_EQ(handler.DiskImages(0).WriteProtected(), 0x00);
+    EXPECT_EQ(handler.DiskImages(1).WriteProtected(), 0x10);
+    handler.WriteProtectedSetToYes();
+    handler.WriteProtectedSetToYes();
+    EXPECT_EQ(handler.Invoker().UndoCount(), 3);
+    EXPECT_EQ(handler.UndoName(), "Set write-protected property");
+    handler.WriteProtectedSetToNo();
+    EXPECT_EQ(handler.DiskImages(0).WriteProtected(), 0x00);
+
+    Bytes odd = HeaderImage("O", 0x01);
+    testsupport::WriteFileBytes(dir.File("odd.d88"), odd);
+    handler.AddExistentFiles({dir.File("odd.d88")});
+    handler.SelectAll();
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.WriteProtectedToggle(); }),
+              "The program does not support the write-protect mode.");
+    EXPECT_EQ(handler.UndoName(), "Add");
+}
+
+TEST_F(FileHandlerTest, SizeSumShowsTheTotal) {
+    const Bytes sample = testsupport::SampleBytes("fm77av-demo.d77");
+    Bytes two = sample;
+    two.insert(two.end(), sample.begin(), sample.end());
+    testsupport::WriteFileBytes(dir.File("two.d77"), two);
+    handler.OpenFile(dir.File("two.d77"));
+    ui.MessageAnswers = {idOK};
+    handler.SizeSum();
+    EXPECT_EQ(ui.Shown.back().Text, "The total size of selected disk images is 697,696 bytes.");
+    EXPECT_EQ(ui.Shown.back().Title, "Sum");
+    EXPECT_FALSE(handler.IsModified());
+}
+
+TEST_F(FileHandlerTest, SaveToSingleFileWritesTheSelectionInRowOrder) {
+    Open({"R0", "R1", "R2", "R3"});
+    Select({3, 1});
+    ui.FileAnswers = {{{dir.File("out.d88")}, 0}};
+    handler.SaveToSingleFile();
+    EXPECT_EQ(ui.DialogsSeen.back().FileName, "disk #Selections.d88");
+    EXPECT_EQ(FileNames(dir.File("out.d88")), (Names{"R1", "R3"}));
+    EXPECT_FALSE(handler.IsModified());
+}
+
+TEST_F(FileHandlerTest, SaveToMultipleFilesNamesAndNeverOverwrites) {
+    Open({"GAME A", "MID", "SAVE/1"});
+    const std::string out = dir.File("out");
+    ::mkdir(out.c_str(), 0755);
+    Select({0, 2});
+    ui.FolderAnswers = {out, out};
+    handler.SaveToMultipleFiles();
+    handler.SaveToMultipleFiles();
+    EXPECT_EQ(ui.Shown.back().Title, "Specify the save location.");
+    EXPECT_EQ(testsupport::ListFolder(out),
+              (Names{"disk #001 (GAME A) (2).d88", "disk #001 (GAME A).d88",
+                     "disk #003 (SAVE_1) (2).d88", "disk #003 (SAVE_1).d88"}));
+    EXPECT_EQ(FileNames(out + "/disk #003 (SAVE_1).d88"), Names{"SAVE/1"});
+    EXPECT_EQ(rtl::GetCurrentDir(), GetLongPath(out));
+    EXPECT_FALSE(handler.IsModified());
+}
+
+TEST_F(FileHandlerTest, ACancelledDialogChangesNothing) {
+    Open({"A"});
+    const int before = changes;
+    ui.AddNewAnswers = {std::nullopt};
+    EXPECT_THROW(handler.AddNew(), rtl::EAbort);
+    ui.FileAnswers = {{}};
+    EXPECT_THROW(handler.AddExistent(), rtl::EAbort);
+    ui.FolderAnswers = {std::nullopt};
+    EXPECT_THROW(handler.SaveToMultipleFiles(), rtl::EAbort);
+    EXPECT_EQ(changes, before);
+    EXPECT_FALSE(handler.CanUndo());
+    ui.AddNewAnswers = {TDiskFormat{DiskType2HD, 1, 1, 1, 0}};
+    handler.AddNew();
+    EXPECT_EQ(handler.DiskImages(1).DiskType(), DiskType2HD);
+    EXPECT_EQ(changes, before + 1);
+}
+
+TEST_F(FileHandlerTest, SettingsRoundTrip) {
+    const std::string path = dir.File("Settings.ini");
+    testsupport::WriteFileBytes(path, {});
+    {
+        rtl::TMemIniFile settings(path);
+        settings.WriteString("FileHandler", "BackUpOnSave", "5");
+        settings.WriteString("FileHandler.OpenDialog", "FilterIndex", "1");
+        handler.LoadSettings(settings);
+    }
+    EXPECT_TRUE(handler.BackUpOnSave());
+    EXPECT_EQ(handler.OpenDialog().FilterIndex, 1);
+    EXPECT_EQ(handler.SaveAsDialog().FilterIndex, 2);
+    rtl::TMemIniFile saved(path);
+    handler.SaveSettings(saved);
+    EXPECT_EQ(saved.ReadString("FileHandler", "BackUpOnSave", ""), "1");
+    EXPECT_EQ(saved.ReadString("FileHandler.OpenDialog", "FilterIndex", ""), "1");
+    EXPECT_EQ(saved.ReadString("FileHandler.SaveToSingleFileDialog", "FilterIndex", ""), "2");
+}
+
+namespace {
+
+// Every availability query by name, in the order of the action table.
+std::vector<std::pair<std::string, bool>> Availability(const TFileHandler& h) {
+    return {{"New", h.CanNew()},
+            {"Open", h.CanOpen()},
+            {"Save", h.CanSave()},
+            {"SaveAs", h.CanSaveAs()},
+            {"BackUp", h.CanBackUp()},
+            {"ToggleBackUpOnSave", h.CanToggleBackUpOnSave()},
+            {"AddNew", h.CanAddNew()},
+            {"AddExistent", h.CanAddExistent()},
+            {"SaveToSingleFile", h.CanSaveToSingleFile()},
+            {"SaveToMultipleFiles", h.CanSaveToMultipleFiles()},
+            {"Undo", h.CanUndo()},
+            {"Redo", h.CanRedo()},
+            {"Delete", h.CanDelete()},
+            {"SelectAll", h.CanSelectAll()},
+            {"ReverseSelection", h.CanReverseSelection()},
+            {"Duplicate", h.CanDuplicate()},
+            {"SortByName", h.CanSortByName()},
+            {"SortByWriteProtected", h.CanSortByWriteProtected()},
+            {"SortByDiskType", h.CanSortByDiskType()},
+            {"SortBySize", h.CanSortBySize()},
+            {"ReverseOrder", h.CanReverseOrder()},
+            {"MoveUp", h.CanMoveUp()},
+            {"MoveDown", h.CanMoveDown()},
+            {"NameCopy", h.CanNameCopy()},
+            {"NamePaste", h.CanNamePaste()},
+            {"NameEnter", h.CanNameEnter()},
+            {"WriteProtectedSetToYes", h.CanWriteProtectedSetToYes()},
+            {"WriteProtectedSetToNo", h.CanWriteProtectedSetToNo()},
+            {"WriteProtectedToggle", h.CanWriteProtectedToggle()},
+            {"SizeSum", h.CanSizeSum()},
+            {"DropFiles", h.CanDropFiles()}};
+}
+
+std::vector<std::string> Enabled(const TFileHandler& h) {
+    std::vector<std::string> names;
+    for (const auto& [name, enabled] : Availability(h))
+        if (enabled)
+            names.push_back(name);
+    return names;
+}
+
+} // namespace
+
+TEST_F(FileHandlerTest, AvailabilityInEveryState) {
+    const Names always = {"New",    "Open",        "ToggleBackUpOnSave",
+                          "AddNew", "AddExistent", "DropFiles"};
+    EXPECT_EQ(Enabled(handler), always);
+
+    Open({"A", "B"});
+    Select({});
+    EXPECT_EQ(Enabled(handler), (Names{"New", "Open", "SaveAs", "BackUp", "ToggleBackUpOnSave",
+                                       "AddNew", "AddExistent", "SelectAll", "ReverseSelection",
+                                       "SortByName", "SortByWriteProtected", "SortByDiskType",
+                                       "SortBySize", "ReverseOrder", "DropFiles"}));
+    Select({0});
+    const Names selected = {"New",
+                            "Open",
+                            "SaveAs",
+                            "BackUp",
+                            "ToggleBackUpOnSave",
+                            "AddNew",
+                            "AddExistent",
+                            "SaveToSingleFile",
+                            "SaveToMultipleFiles",
+                            "Delete",
+                            "SelectAll",
+                            "ReverseSelection",
+                            "Duplicate",
+                            "SortByName",
+                            "SortByWriteProtected",
+                            "SortByDiskType",
+                            "SortBySize",
+                            "ReverseOrder",
+                            "MoveUp",
+                            "MoveDown",
+                            "NameCopy",
+                            "NameEnter",
+                            "WriteProtectedSetToYes",
+                            "WriteProtectedSetToNo",
+                            "WriteProtectedToggle",
+                            "SizeSum",
+                            "DropFiles"};
+    EXPECT_EQ(Enabled(handler), selected);
+    ui.MemoryClipboard.SetText("T");
+    Names withPaste = selected;
+    withPaste.insert(withPaste.begin() + 21, "NamePaste");
+    EXPECT_EQ(Enabled(handler), withPaste);
+    handler.ReverseOrder();
+    EXPECT_TRUE(handler.CanSave());
+    EXPECT_TRUE(handler.CanUndo());
+    handler.SelectAll();
+    handler.Delete();
+    // Empty and modified: nothing to save.
+    EXPECT_TRUE(handler.IsModified());
+    EXPECT_FALSE(handler.CanSave());
+}
+
+TEST_F(FileHandlerTest, EveryOperationRefusesWhenItsQueryIsFalse) {
+    const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+        {"Save", [&] { handler.Save(); }},
+        {"SaveAs", [&] { handler.SaveAs(); }},
+        {"BackUp", [&] { handler.BackUp(); }},
+        {"SaveToSingleFile", [&] { handler.SaveToSingleFile(); }},
+        {"SaveToMultipleFiles", [&] { handler.SaveToMultipleFiles(); }},
+        {"Undo", [&] { handler.Undo(); }},
+        {"Redo", [&] { handler.Redo(); }},
+        {"Delete", [&] { handler.Delete(); }},
+        {"SelectAll", [&] { handler.SelectAll(); }},
+        {"ReverseSelection", [&] { handler.ReverseSelection(); }},
+        {"Duplicate", [&] { handler.Duplicate(); }},
+        {"SortByName", [&] { handler.SortByName(); }},
+        {"SortByWriteProtected", [&] { handler.SortByWriteProtected(); }},
+        {"SortByDiskType", [&] { handler.SortByDiskType(); }},
+        {"SortBySize", [&] { handler.SortBySize(); }},
+        {"ReverseOrder", [&] { handler.ReverseOrder(); }},
+        {"MoveUp", [&] { handler.MoveUp(); }},
+        {"MoveDown", [&] { handler.MoveDown(); }},
+        {"NameCopy", [&] { handler.NameCopy(); }},
+        {"NamePaste", [&] { handler.NamePaste(); }},
+        {"NameEnter", [&] { handler.NameEnter(); }},
+        {"WriteProtectedSetToYes", [&] { handler.WriteProtectedSetToYes(); }},
+        {"WriteProtectedSetToNo", [&] { handler.WriteProtectedSetToNo(); }},
+        {"WriteProtectedToggle", [&] { handler.WriteProtectedToggle(); }},
+        {"SizeSum", [&] { handler.SizeSum(); }}};
+    for (const auto& [name, operation] : operations)
+        EXPECT_EQ(MessageOf<EHandlerError>(operation), Unavailable) << name;
+    EXPECT_TRUE(ui.Shown.empty());
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(FileHandlerTest, SaveToMultipleFilesOfAFileWithoutExtensionOrName) {
+    const std::string out = dir.File("out");
+    ::mkdir(out.c_str(), 0755);
+    handler.AddNewDiskImage(TDiskFormat{});
+    ui.FolderAnswers = {out};
+    handler.SaveToMultipleFiles();
+    EXPECT_EQ(testsupport::ListFolder(out), Names{"Untitled #001 ().d88"});
+
+    const std::string bare = Write("bare", {"GAME A"});
+    ui.MessageAnswers = {idNo};
+    handler.OpenFile(bare);
+    ui.FolderAnswers = {out, out};
+    handler.SaveToMultipleFiles();
+    handler.SaveToMultipleFiles();
+    EXPECT_EQ(testsupport::ListFolder(out),
+              (Names{"Untitled #001 ().d88", "bare #001 (GAME A)", "bare #001 (GAME A) (2)"}));
+}
+
+TEST_F(FileHandlerTest, AFailedUndoKeepsImagesAddedByOlderCommandsAlive) {
+    Open({"A"});
+    handler.AddNewDiskImage(TDiskFormat{});
+    Select({0});
+    ui.EnterAnswers = {std::string("B")};
+    handler.NameEnter();
+    // Make the rename's undo fail: the name it would put back no longer fits.
+    auto& rename = const_cast<TMultiEditCommand&>(
+        static_cast<const TMultiEditCommand&>(handler.Invoker().NextUndoCommand()));
+    static_cast<TSetNamePropertySubCommand&>(rename.Invoker.UndoCommands(0)).NameValue =
+        "SEVENTEEN-LETTERS";
+    EXPECT_THROW(handler.Undo(), EDiskImageError);
+    EXPECT_FALSE(handler.CanUndo());
+    ASSERT_EQ(handler.DiskImageCount(), 2);
+    // The added image is still listed and alive (the sanitizer build reads it).
+    EXPECT_EQ(handler.DiskImages(1).Size(), 688);
+    ui.MessageAnswers = {idNo};
+    handler.New();
+    EXPECT_TRUE(handler.IsEmpty());
+}

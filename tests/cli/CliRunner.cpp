@@ -1,0 +1,138 @@
+#include "CliRunner.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace clitest {
+
+namespace {
+
+// A child that exits without reading all of its input must not kill the test with SIGPIPE when
+// the rest is written; the write fails with EPIPE instead.
+void IgnoreBrokenPipes() {
+    static const bool ignored = [] {
+        ::signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    (void)ignored;
+}
+
+void MakePipe(int fds[2]) {
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe2 failed");
+}
+
+} // namespace
+
+// Reads both output pipes and feeds the input pipe together, so that no pipe can fill up and
+// stall the child while the test waits on another.
+TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& options) {
+    IgnoreBrokenPipes();
+    int inPipe[2];
+    int outPipe[2];
+    int errPipe[2];
+    MakePipe(inPipe);
+    MakePipe(outPipe);
+    MakePipe(errPipe);
+    std::vector<std::string> argvStrings{TRACKWELL_CLI_PATH};
+    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argvStrings)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        // An ignored signal stays ignored across exec; the program must meet the default.
+        ::signal(SIGPIPE, SIG_DFL);
+        if (!options.WorkingDir.empty() && ::chdir(options.WorkingDir.c_str()) != 0)
+            ::_exit(126);
+        int outTarget = outPipe[1];
+        if (options.OutputToFullDevice) {
+            outTarget = ::open("/dev/full", O_WRONLY);
+            if (outTarget < 0)
+                ::_exit(126);
+        }
+        if (options.AddressSpaceLimit != 0) {
+            const rlimit limit{options.AddressSpaceLimit, options.AddressSpaceLimit};
+            if (::setrlimit(RLIMIT_AS, &limit) != 0)
+                ::_exit(126);
+        }
+        if (options.FileSizeLimit != 0) {
+            const rlimit limit{options.FileSizeLimit, options.FileSizeLimit};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(126);
+            ::signal(SIGXFSZ, SIG_IGN);
+        }
+        if (::dup2(inPipe[0], STDIN_FILENO) < 0 || ::dup2(outTarget, STDOUT_FILENO) < 0 ||
+            ::dup2(errPipe[1], STDERR_FILENO) < 0)
+            ::_exit(126);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(inPipe[0]);
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    if (::fcntl(inPipe[1], F_SETFL, O_NONBLOCK) != 0)
+        throw std::runtime_error("fcntl failed");
+
+    TRunResult result;
+    size_t written = 0;
+    int inFd = inPipe[1];
+    if (options.Input.empty()) {
+        ::close(inFd);
+        inFd = -1;
+    }
+    pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inFd, POLLOUT, 0}};
+    std::string* sinks[2] = {&result.Out, &result.Err};
+    int openReads = 2;
+    while (openReads > 0) {
+        if (::poll(fds, 3, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::runtime_error("poll failed");
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --openReads;
+            }
+        }
+        if (fds[2].fd >= 0 && fds[2].revents != 0) {
+            const ssize_t n =
+                ::write(fds[2].fd, options.Input.data() + written, options.Input.size() - written);
+            if (n > 0)
+                written += static_cast<size_t>(n);
+            const bool failed = n < 0 && errno != EINTR && errno != EAGAIN;
+            if (failed || written == options.Input.size()) {
+                ::close(fds[2].fd);
+                fds[2].fd = -1;
+            }
+        }
+    }
+    if (fds[2].fd >= 0)
+        ::close(fds[2].fd);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            throw std::runtime_error("waitpid failed");
+    // A signal shows up as -1, which no case expects.
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+} // namespace clitest

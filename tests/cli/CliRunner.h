@@ -1,0 +1,35 @@
+// Runs the built trackwell-cli as a child process, the way a script does, and collects what a
+// script would see.
+#pragma once
+
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace clitest {
+
+struct TRunResult {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+struct TRunOptions {
+    // The child's working folder; the test's own when empty.
+    std::string WorkingDir;
+    // Sends standard output to /dev/full instead of the pipe.
+    bool OutputToFullDevice = false;
+    // A limit on the child's address space in bytes; none when 0.
+    rlim_t AddressSpaceLimit = 0;
+    // A limit on the size of any file the child writes, in bytes; none when 0. Writing past it
+    // fails with EFBIG, as on a full disk, instead of killing the child.
+    rlim_t FileSizeLimit = 0;
+    // Everything the child finds on its standard input, which then ends.
+    std::string Input{};
+};
+
+// Runs the program with args. The child never inherits the test's own standard input: it gets
+// options.Input and then the end of the stream.
+TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& options = {});
+
+} // namespace clitest
