@@ -1,12 +1,13 @@
 #include "App_diskimages.h"
 
+#include "Rtl_paths.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -275,25 +276,10 @@ namespace {
 // every way out unless committed.
 class TReplacementFile {
 public:
-    explicit TReplacementFile(const std::string& target) : FTarget(ResolveLink(target)) {
-        const auto slash = FTarget.rfind('/');
-        const std::string folder = slash == std::string::npos ? "" : FTarget.substr(0, slash + 1);
-        const std::string name = slash == std::string::npos ? FTarget : FTarget.substr(slash + 1);
-        std::random_device seed;
-        std::mt19937 random(seed());
-        int handle = -1;
-        for (int attempt = 0; attempt < 100 && handle < 0; ++attempt) {
-            FTemporary = folder + "." + name + "." + std::to_string(random() % 1000000) + ".tmp";
-            handle = ::open(FTemporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (handle < 0 && errno != EEXIST)
-                break;
-        }
+    explicit TReplacementFile(const std::string& target) {
+        const int handle = rtl::CreateReplacementFile(target, FTarget, FTemporary);
         if (handle < 0)
             throw rtl::EFCreateError(SaveImagesError);
-        // Keep the permissions of the file being replaced.
-        struct stat info {};
-        if (::stat(FTarget.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            ::fchmod(handle, info.st_mode & 07777);
         FStream = std::make_unique<rtl::TFileStream>(handle, FTemporary);
         FStream->SetWriteBehind(true);
     }
@@ -317,19 +303,6 @@ public:
     }
 
 private:
-    // Saving through a symbolic link replaces the file it points to, not the link.
-    static std::string ResolveLink(const std::string& path) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-            if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-                std::string result(resolved);
-                std::free(resolved);
-                return result;
-            }
-        }
-        return path;
-    }
-
     std::string FTarget;
     std::string FTemporary;
     std::unique_ptr<rtl::TFileStream> FStream;

@@ -321,15 +321,19 @@ void TFileHandler::ToggleBackUpOnSave() {
     SetBackUpOnSave(!FBackUpOnSave);
 }
 
+std::vector<std::pair<const char*, TFileDialog*>> TFileHandler::SettingsDialogs() const {
+    // Each dialog's section is the handler's followed by this suffix, read and written in this
+    // order.
+    return {{".OpenDialog", FOpenDialog.get()},
+            {".AddExistentDialog", FAddExistentDialog.get()},
+            {".SaveAsDialog", FSaveAsDialog.get()},
+            {".SaveToSingleFileDialog", FSaveToSingleFileDialog.get()}};
+}
+
 void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
     THandlerChange change(*this);
     SetBackUpOnSave(settings.ReadInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0) != 0);
-    const std::pair<const char*, TFileDialog*> dialogs[] = {
-        {".OpenDialog", FOpenDialog.get()},
-        {".AddExistentDialog", FAddExistentDialog.get()},
-        {".SaveAsDialog", FSaveAsDialog.get()},
-        {".SaveToSingleFileDialog", FSaveToSingleFileDialog.get()}};
-    for (const auto& [suffix, dialog] : dialogs)
+    for (const auto& [suffix, dialog] : SettingsDialogs())
         dialog->FilterIndex = settings.ReadInteger(std::string(SectionName) + suffix, "FilterIndex",
                                                    dialog->FilterIndex);
 }
@@ -337,12 +341,7 @@ void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
 void TFileHandler::SaveSettings(rtl::TMemIniFile& settings) {
     THandlerChange change(*this);
     settings.WriteInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0);
-    const std::pair<const char*, TFileDialog*> dialogs[] = {
-        {".OpenDialog", FOpenDialog.get()},
-        {".AddExistentDialog", FAddExistentDialog.get()},
-        {".SaveAsDialog", FSaveAsDialog.get()},
-        {".SaveToSingleFileDialog", FSaveToSingleFileDialog.get()}};
-    for (const auto& [suffix, dialog] : dialogs)
+    for (const auto& [suffix, dialog] : SettingsDialogs())
         settings.WriteInteger(std::string(SectionName) + suffix, "FilterIndex",
                               dialog->FilterIndex);
 }

@@ -139,6 +139,7 @@ public:
 
 private:
     bool HasSelection() const { return FListViewShell.SelCount() > 0; }
+    std::vector<std::pair<const char*, TFileDialog*>> SettingsDialogs() const;
     std::unique_ptr<TFileDialog> NewDialog(TFileDialogKind kind, const char* title,
                                            const char* filter, unsigned options);
     // Adds, executes and keeps one edit in the document's history.

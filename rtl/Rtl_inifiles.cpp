@@ -1,5 +1,7 @@
 #include "Rtl_inifiles.h"
 
+#include "Rtl_paths.h"
+
 #include "Rtl_convert.h"
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,36 +87,12 @@ std::string ReadWholeFile(const std::string& path) {
     return text;
 }
 
-// Saving through a symbolic link replaces the file it points to, not the link.
-std::string ResolveLink(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            std::string result(resolved);
-            std::free(resolved);
-            return result;
-        }
-    }
-    return path;
-}
-
 // Puts text at path through a new file beside it that takes the old one's place only when it
 // is complete; the new file is removed on every failure.
 void ReplaceFile(const std::string& path, std::string_view text) {
-    const std::string target = ResolveLink(path);
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::random_device seed;
-    std::mt19937 random(seed());
+    std::string target;
     std::string temporary;
-    int handle = -1;
-    for (int attempt = 0; attempt < 100 && handle < 0; ++attempt) {
-        temporary = folder + "." + name + "." + std::to_string(random() % 1000000) + ".tmp";
-        handle = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (handle < 0 && errno != EEXIST)
-            break;
-    }
+    int handle = CreateReplacementFile(path, target, temporary);
     if (handle < 0)
         RaiseWriteError(path, errno);
     const auto fail = [&](int error) {
@@ -124,10 +101,6 @@ void ReplaceFile(const std::string& path, std::string_view text) {
         ::unlink(temporary.c_str());
         RaiseWriteError(path, error);
     };
-    // The settings keep the permissions the user gave the old file.
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        ::fchmod(handle, info.st_mode & 07777);
     size_t written = 0;
     while (written < text.size()) {
         const ssize_t n = ::write(handle, text.data() + written, text.size() - written);

@@ -1,6 +1,8 @@
 #include "Rtl_paths.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -72,6 +74,37 @@ bool FileOrFolderExists(const std::string& path) {
 std::string GetCurrentDir() {
     std::error_code error;
     return std::filesystem::current_path(error).string();
+}
+
+int CreateReplacementFile(const std::string& target, std::string& resolvedTarget,
+                          std::string& temporary) {
+    static std::atomic<unsigned> counter{0};
+    resolvedTarget = target;
+    struct stat info {};
+    // Saving through a symbolic link replaces the file it points to, not the link.
+    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            resolvedTarget = resolved;
+            std::free(resolved);
+        }
+    }
+    const std::string folder = ExtractFilePath(resolvedTarget);
+    const std::string name = ExtractFileName(resolvedTarget);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = folder + "." + name + "." + std::to_string(::getpid()) + "-" +
+                    std::to_string(counter.fetch_add(1)) + ".tmp";
+        // 0666 lets the umask decide, as for any new file the user makes.
+        const int handle =
+            ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (handle >= 0) {
+            if (::stat(resolvedTarget.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+                ::fchmod(handle, info.st_mode & 07777);
+            return handle;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
 }
 
 bool SetCurrentDir(const std::string& folder) {

@@ -29,6 +29,12 @@ bool FileOrFolderExists(const std::string& path);
 std::string GetCurrentDir();
 // Makes folder the process's current folder; false when it cannot.
 bool SetCurrentDir(const std::string& folder);
+// Opens a new, empty file beside target that is to take its place by a rename: named after it,
+// never an existing file, with the permissions of the file it replaces. Through a symbolic link
+// the file is made beside the link's target, which resolvedTarget then names. Returns the
+// descriptor, or -1 with errno set.
+int CreateReplacementFile(const std::string& target, std::string& resolvedTarget,
+                          std::string& temporary);
 // Copies a file to a new file; false when the target exists or anything fails, in which case
 // no partial target is left behind.
 bool CopyFileNoReplace(const std::string& source, const std::string& target);

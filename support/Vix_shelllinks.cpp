@@ -1,5 +1,7 @@
 #include "Vix_shelllinks.h"
 
+#include "Rtl_paths.h"
+
 #include "Rtl_codepage.h"
 #include "Vix_files.h"
 
@@ -7,7 +9,6 @@
 #include <liblnk.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -375,30 +376,20 @@ bool WriteAll(int fd, const Bytes& data) {
     return true;
 }
 
-std::atomic<unsigned> TemporaryCounter{0};
-
 // Writes a temporary file beside fileName and renames it over fileName.
 bool ReplaceFile(const std::string& fileName, const Bytes& data) {
     if (fileName.empty() || fileName.find('\0') != std::string::npos)
         return false;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary = fileName + ".tmp-" + std::to_string(::getpid()) + "-" +
-                                      std::to_string(TemporaryCounter.fetch_add(1));
-        // 0666 lets the umask decide the mode, as for any file the user creates.
-        TFileDescriptor file(
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
-        if (file.Get() < 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        // Without fsync a crash after the rename could leave an empty file in place of the old.
-        const bool written = WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0;
-        if (file.Close() && written && ::rename(temporary.c_str(), fileName.c_str()) == 0)
-            return true;
-        ::unlink(temporary.c_str());
+    std::string target;
+    std::string temporary;
+    TFileDescriptor file(rtl::CreateReplacementFile(fileName, target, temporary));
+    if (file.Get() < 0)
         return false;
-    }
+    // Without fsync a crash after the rename could leave an empty file in place of the old.
+    const bool written = WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0;
+    if (file.Close() && written && ::rename(temporary.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
     return false;
 }
 
