@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -32,6 +34,58 @@ CurrentFolderKeeper::CurrentFolderKeeper() : FFolder(fs::current_path().string()
 CurrentFolderKeeper::~CurrentFolderKeeper() {
     std::error_code ignored;
     fs::current_path(FFolder, ignored);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t limit) {
+    FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &FSaved);
+    rlimit limited = FSaved;
+    limited.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &FSaved);
+    std::signal(SIGXFSZ, FSavedHandler);
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+void PutLe(Bytes& bytes, size_t offset, uint32_t value, int width) {
+    for (int i = 0; i < width; ++i)
+        bytes[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+Bytes FormattedImage(uint8_t diskType, int c, int h, int r, int n, uint8_t fill) {
+    const uint32_t dataLength = 128u << n;
+    const uint32_t sectorLength = 16 + dataLength;
+    const uint32_t trackLength = static_cast<uint32_t>(r) * sectorLength;
+    const uint32_t tracks = static_cast<uint32_t>(c * h);
+    const uint32_t total = 688 + tracks * trackLength;
+    Bytes bytes(total, 0);
+    bytes[27] = diskType;
+    PutLe(bytes, 28, total, 4);
+    for (uint32_t t = 0; t < tracks; ++t)
+        PutLe(bytes, 32 + 4 * t, 688 + t * trackLength, 4);
+    size_t sector = 688;
+    for (int ci = 0; ci < c; ++ci)
+        for (int hi = 0; hi < h; ++hi)
+            for (int ri = 1; ri <= r; ++ri) {
+                bytes[sector] = static_cast<uint8_t>(ci);
+                bytes[sector + 1] = static_cast<uint8_t>(hi);
+                bytes[sector + 2] = static_cast<uint8_t>(ri);
+                bytes[sector + 3] = static_cast<uint8_t>(n);
+                PutLe(bytes, sector + 4, static_cast<uint32_t>(r), 2);
+                PutLe(bytes, sector + 14, dataLength, 2);
+                std::memset(bytes.data() + sector + 16, fill, dataLength);
+                sector += sectorLength;
+            }
+    return bytes;
 }
 
 Bytes ReadFileBytes(const std::string& path) {

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace testsupport {
@@ -45,6 +47,27 @@ public:
 private:
     std::string FFolder;
 };
+
+// Makes writes beyond `limit` bytes per file fail, as a full disk would, for one scope: the
+// signal that would end the process becomes a plain write error.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit FSaved{};
+    void (*FSavedHandler)(int) = nullptr;
+};
+
+Bytes Concat(std::initializer_list<Bytes> parts);
+// Stores value little-endian in `width` bytes at offset.
+void PutLe(Bytes& bytes, size_t offset, uint32_t value, int width);
+// A blank formatted image laid out by hand from the D88 layout, independently of the program's
+// builder: a 688-byte header, then c * h tracks of r sectors of 128 << n bytes equal to fill.
+Bytes FormattedImage(uint8_t diskType, int c, int h, int r, int n, uint8_t fill = 0x00);
 
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 using testsupport::Bytes;
+using testsupport::Concat;
 using testsupport::MessageOf;
+using testsupport::PutLe;
 
 namespace {
 
@@ -43,26 +45,14 @@ uint32_t Get32(const Bytes& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 // A header-only image whose name field holds `name` (no terminating zero is added).
 Bytes HeaderImage(const std::string& name, uint8_t writeProtected = 0, uint8_t diskType = 0) {
     Bytes b(688, 0);
     std::memcpy(b.data(), name.data(), name.size());
     b[26] = writeProtected;
     b[27] = diskType;
-    Put32(b, 28, 688);
+    PutLe(b, 28, 688, 4);
     return b;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const auto& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
 }
 
 // A stream that accepts a fixed number of bytes and then fails every write.
@@ -200,7 +190,7 @@ TEST(DiskImageLoad, NameFieldIsNormalisedAndNothingElseChanges) {
 TEST(DiskImageLoad, UnsupportedBytesAreCarriedUnchanged) {
     Bytes original = HeaderImage("X", 0x55, 0x30);
     original[17] = 0xEE; // reserved
-    Put32(original, 32, 12345);
+    PutLe(original, 32, 12345, 4);
     TDiskImage image;
     LoadBytes(image, original);
     EXPECT_EQ(image.WriteProtected(), 0x55);
@@ -215,19 +205,19 @@ TEST(DiskImageLoad, FailuresRaiseTheirMessagesAndKeepTheImage) {
     const Bytes before = ImageBytes(image);
 
     Bytes tooSmall = HeaderImage("A");
-    Put32(tooSmall, 28, 687);
+    PutLe(tooSmall, 28, 687, 4);
     Bytes truncated = testsupport::SampleBytes("fm77av-demo.d77");
     truncated.resize(348848 - 1);
     Bytes insideHeader(100, 0);
     // A small file that claims nearly 2 GiB fails at once, without asking for the memory.
     Bytes hugeClaim = HeaderImage("A");
-    Put32(hugeClaim, 28, 0x7FFFFFFF);
+    PutLe(hugeClaim, 28, 0x7FFFFFFF, 4);
     hugeClaim.resize(700);
     for (const Bytes& bad : {tooSmall, truncated, insideHeader, hugeClaim, Bytes{}})
         EXPECT_EQ(MessageOf<EDiskImageError>([&] { LoadBytes(image, bad); }), shortRead);
 
     Bytes topBit = HeaderImage("A");
-    Put32(topBit, 28, 0x80000000u + 688);
+    PutLe(topBit, 28, 0x80000000u + 688, 4);
     EXPECT_EQ(MessageOf<EInvalidDiskImage>([&] { LoadBytes(image, topBit); }),
               "The data is not a valid disk image.");
 
@@ -337,7 +327,7 @@ TEST(DiskImageList, LoadFromStreamReadsTheWholeStreamWhateverItsPosition) {
 TEST(DiskImageList, AFailedLoadLeavesTheListAsItWas) {
     const Bytes good = testsupport::SampleBytes("fm77av-demo.d77");
     Bytes badSize = HeaderImage("BAD");
-    Put32(badSize, 28, 100);
+    PutLe(badSize, 28, 100, 4);
     const Bytes stray(687, 0xE5);
     Bytes shortLast = good;
     shortLast.pop_back();
@@ -395,25 +385,7 @@ TEST(DiskImageList, SaveToStreamReplacesTheStreamsContents) {
     EXPECT_EQ(ListBytes(list), ImageBytes(*list[0]));
 }
 
-namespace {
-
-// Makes writes beyond `limit` bytes per file fail, as a full disk would, for one scope.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t limit) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FSaved);
-        rlimit limited = FSaved;
-        limited.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~TFileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &FSaved); }
-
-private:
-    rlimit FSaved{};
-};
-
-} // namespace
+namespace {} // namespace
 
 TEST(DiskImageListSave, AWriteThatFailsHalfWayLeavesTheOldFileByteIdentical) {
     testsupport::TempDir dir;
@@ -426,7 +398,7 @@ TEST(DiskImageListSave, AWriteThatFailsHalfWayLeavesTheOldFileByteIdentical) {
     for (int i = 0; i < 3; ++i)
         list.Add(std::make_unique<TDiskImage>(TDiskFormat{DiskType2D, 40, 2, 16, 1}));
     {
-        TFileSizeLimit limit(500000);
+        testsupport::FileSizeLimit limit(500000);
         try {
             list.SaveToFile(path);
             FAIL() << "the save went through";

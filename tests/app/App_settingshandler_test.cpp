@@ -134,27 +134,6 @@ const char* const ChangedText =
     "[ViewHandler.Placement.ListView.Column:3]\r\nWidth=-2147483648\r\n"
     "\r\n";
 
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t limit) {
-        FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FSaved);
-        rlimit limited = FSaved;
-        limited.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FSaved);
-        std::signal(SIGXFSZ, FSavedHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit FSaved{};
-    void (*FSavedHandler)(int) = SIG_DFL;
-};
-
 // A settings handler whose queries refuse both operations.
 class TClosedSettingsHandler : public TSettingsHandler {
 public:
@@ -369,7 +348,7 @@ TEST(SettingsHandlerSave, AWriteThatFailsIsCouldNotSaveAndLeavesTheOldFileByteId
     handler.Values = ChangedValues();
     settings.Register(handler);
     {
-        TFileSizeLimit limit(64);
+        testsupport::FileSizeLimit limit(64);
         EXPECT_EQ(MessageOf<EHandlerError>([&] { settings.Save(); }),
                   "The program could not save the settings.");
     }

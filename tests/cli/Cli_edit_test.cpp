@@ -19,6 +19,8 @@ using clitest::RunCli;
 using clitest::TRunOptions;
 using clitest::TRunResult;
 using testsupport::Bytes;
+using testsupport::Concat;
+using testsupport::FormattedImage;
 using testsupport::ListFolder;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
@@ -28,47 +30,6 @@ using Names = std::vector<std::string>;
 const std::string CannotAccept = "The program cannot accept the value.";
 const std::string CannotPaste = "The program cannot paste the text in the clipboard.";
 const std::string Unavailable = "The feature is unavailable.";
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-void PutLe(Bytes& bytes, size_t offset, uint32_t value, int width) {
-    for (int i = 0; i < width; ++i)
-        bytes[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-// A formatted image laid out from the D88 layout: a 688-byte header, then c * h tracks of r
-// sectors of 128 << n bytes, every data byte equal to fill.
-Bytes Formatted(uint8_t diskType, int c, int h, int r, int n, uint8_t fill = 0x00) {
-    const uint32_t dataLength = 128u << n;
-    const uint32_t sectorLength = 16 + dataLength;
-    const uint32_t trackLength = static_cast<uint32_t>(r) * sectorLength;
-    const uint32_t tracks = static_cast<uint32_t>(c * h);
-    const uint32_t total = 688 + tracks * trackLength;
-    Bytes bytes(total, 0);
-    bytes[27] = diskType;
-    PutLe(bytes, 28, total, 4);
-    for (uint32_t t = 0; t < tracks; ++t)
-        PutLe(bytes, 32 + 4 * t, 688 + t * trackLength, 4);
-    size_t sector = 688;
-    for (int ci = 0; ci < c; ++ci)
-        for (int hi = 0; hi < h; ++hi)
-            for (int ri = 1; ri <= r; ++ri) {
-                bytes[sector] = static_cast<uint8_t>(ci);
-                bytes[sector + 1] = static_cast<uint8_t>(hi);
-                bytes[sector + 2] = static_cast<uint8_t>(ri);
-                bytes[sector + 3] = static_cast<uint8_t>(n);
-                PutLe(bytes, sector + 4, static_cast<uint32_t>(r), 2);
-                PutLe(bytes, sector + 14, dataLength, 2);
-                std::memset(bytes.data() + sector + 16, fill, dataLength);
-                sector += sectorLength;
-            }
-    return bytes;
-}
 
 // image with its name field (17 bytes, code page 932) and write-protected byte replaced.
 Bytes Named(Bytes image, const std::string& name, uint8_t writeProtected = 0x00) {
@@ -82,7 +43,7 @@ Bytes Named(Bytes image, const std::string& name, uint8_t writeProtected = 0x00)
 // 688 + 144 * sectors bytes.
 Bytes Image(const std::string& name, uint8_t fill, int sectors = 1, uint8_t writeProtected = 0x00,
             uint8_t diskType = 0x00) {
-    return Named(Formatted(diskType, 1, 1, sectors, 0, fill), name, writeProtected);
+    return Named(FormattedImage(diskType, 1, 1, sectors, 0, fill), name, writeProtected);
 }
 
 const Bytes Alpha = Image("ALPHA", 0xA1, 1);
@@ -463,13 +424,13 @@ TEST(CliAddBlank, AppendsOneFormattedImage) {
     TDocumentFolder document(Concat({Alpha}));
     ExpectSuccess(document.Run("add-blank", {"2HD", "2", "1", "3", "1"}));
     ExpectSuccess(document.Run("add-blank", {"2DD", "$1", "0x1", "1", "0"}));
-    EXPECT_TRUE(document.Contents() ==
-                Concat({Alpha, Formatted(0x20, 2, 1, 3, 1), Formatted(0x10, 1, 1, 1, 0)}));
+    EXPECT_TRUE(document.Contents() == Concat({Alpha, FormattedImage(0x20, 2, 1, 3, 1),
+                                               FormattedImage(0x10, 1, 1, 1, 0)}));
 
     // An empty container takes one too.
     TDocumentFolder empty({});
     ExpectSuccess(empty.Run("add-blank", {"2D", "0", "0", "0", "0"}));
-    EXPECT_TRUE(empty.Contents() == Formatted(0x00, 0, 0, 0, 0));
+    EXPECT_TRUE(empty.Contents() == FormattedImage(0x00, 0, 0, 0, 0));
 }
 
 TEST(CliAddBlank, RefusedValuesLeaveTheFile) {

@@ -19,6 +19,8 @@ using clitest::RunCli;
 using clitest::TRunOptions;
 using clitest::TRunResult;
 using testsupport::Bytes;
+using testsupport::Concat;
+using testsupport::FormattedImage;
 using testsupport::ListFolder;
 using testsupport::ReadFileBytes;
 using testsupport::SampleBytes;
@@ -31,46 +33,13 @@ const char* const Fm77Sample = "fm77av-demo.d77";
 const char* const HuBasicSample = "hubasic-2d-17-byte-name.d88";
 constexpr size_t SampleSize = 348848;
 
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-void PutLe(Bytes& bytes, size_t offset, uint32_t value, int width) {
-    for (int i = 0; i < width; ++i)
-        bytes[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // A blank formatted image laid out by hand from the D88 layout, so that the program's output is
 // compared with an independent expectation.
 Bytes BlankImage(uint8_t diskType, int c, int h, int r, int n, const std::string& name = "",
                  uint8_t writeProtected = 0x00) {
-    const uint32_t dataLength = 128u << n;
-    const uint32_t sectorLength = 16 + dataLength;
-    const uint32_t trackLength = static_cast<uint32_t>(r) * sectorLength;
-    const uint32_t tracks = static_cast<uint32_t>(c * h);
-    const uint32_t total = 688 + tracks * trackLength;
-    Bytes bytes(total, 0);
+    Bytes bytes = FormattedImage(diskType, c, h, r, n);
     std::memcpy(bytes.data(), name.data(), name.size());
     bytes[26] = writeProtected;
-    bytes[27] = diskType;
-    PutLe(bytes, 28, total, 4);
-    for (uint32_t t = 0; t < tracks; ++t)
-        PutLe(bytes, 32 + 4 * t, 688 + t * trackLength, 4);
-    size_t sector = 688;
-    for (int ci = 0; ci < c; ++ci)
-        for (int hi = 0; hi < h; ++hi)
-            for (int ri = 1; ri <= r; ++ri) {
-                bytes[sector] = static_cast<uint8_t>(ci);
-                bytes[sector + 1] = static_cast<uint8_t>(hi);
-                bytes[sector + 2] = static_cast<uint8_t>(ri);
-                bytes[sector + 3] = static_cast<uint8_t>(n);
-                PutLe(bytes, sector + 4, static_cast<uint32_t>(r), 2);
-                PutLe(bytes, sector + 14, dataLength, 2);
-                sector += sectorLength;
-            }
     return bytes;
 }
 

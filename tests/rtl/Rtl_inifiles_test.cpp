@@ -32,29 +32,6 @@ std::string Reformatted(const std::string& text) {
     return file.GetText();
 }
 
-// Lowers the largest file size this process may write, with the signal that would end the
-// process turned into a plain write error.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t limit) {
-        FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FSaved);
-        rlimit limited = FSaved;
-        limited.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FSaved);
-        std::signal(SIGXFSZ, FSavedHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit FSaved{};
-    void (*FSavedHandler)(int) = SIG_DFL;
-};
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -334,7 +311,7 @@ TEST(IniFileUpdate, AWriteThatFailsHalfWayLeavesTheOldFileByteIdenticalAndNoTemp
     for (int i = 0; i < 5000; ++i)
         file.WriteInteger("Big", "Key" + std::to_string(i), i);
     {
-        TFileSizeLimit limit(4096);
+        testsupport::FileSizeLimit limit(4096);
         EXPECT_EQ(MessageOf<EIniFileError>([&] { file.UpdateFile(); }),
                   "Cannot write file \"" + path + "\". " + std::strerror(EFBIG));
     }
