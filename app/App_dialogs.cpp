@@ -90,3 +90,8 @@ bool TScriptedUserInterface::ExecuteEnterDialog(const std::string& caption,
     value = *answer;
     return true;
 }
+
+bool TScriptedUserInterface::OpenDocument(const std::string& path) {
+    Shown.push_back({"open", "", path});
+    return TakeAnswer(OpenDocumentAnswers);
+}

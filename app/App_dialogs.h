@@ -52,7 +52,7 @@ private:
     TFileDialogKind FKind;
 };
 
-enum class TMessageButtons { OK, YesNoCancel };
+enum class TMessageButtons { OK, OKCancel, YesNoCancel };
 enum class TMessageIcon { None, Warning, Error };
 enum TMessageResult { idOK = 1, idCancel = 2, idYes = 6, idNo = 7 };
 
@@ -77,6 +77,8 @@ public:
                                     std::string& value) = 0;
     virtual TClipboard& Clipboard() = 0;
     virtual std::string ApplicationTitle() const = 0;
+    // Opens a local file with the desktop's program for its type; false when that failed.
+    virtual bool OpenDocument(const std::string& path) = 0;
 };
 
 // Raised by TScriptedUserInterface when an operation asks for something no answer was
@@ -90,7 +92,7 @@ public:
         int FilterIndex = 0;            // 0: the type is left as it was
     };
     struct TShown {
-        std::string What; // "file dialog", "folder", "message", "add new", "enter"
+        std::string What; // "file dialog", "folder", "message", "add new", "enter", "open"
         std::string Title;
         std::string Text;
     };
@@ -100,6 +102,7 @@ public:
     std::deque<int> MessageAnswers;
     std::deque<std::optional<TDiskFormat>> AddNewAnswers;
     std::deque<std::optional<std::string>> EnterAnswers;
+    std::deque<bool> OpenDocumentAnswers;
     // Everything shown, in order, for tests to check.
     std::vector<TShown> Shown;
     // The last file dialog shown, as the operation had set it up.
@@ -122,6 +125,7 @@ public:
                             std::string& value) override;
     TClipboard& Clipboard() override { return MemoryClipboard; }
     std::string ApplicationTitle() const override { return "Trackwell"; }
+    bool OpenDocument(const std::string& path) override;
 
     // The message of EUnansweredError.
     static const char* const UnansweredMessage;

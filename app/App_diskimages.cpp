@@ -378,6 +378,18 @@ std::string DiskTypeToText(int32_t value) {
     return Texts[DiskTypeToRank(value)];
 }
 
+std::string WriteProtectedColumnText(int32_t value) {
+    if (value == WriteProtectedOn || value == WriteProtectedOff)
+        return WriteProtectedToText(value);
+    return rtl::Format("0x%02X", static_cast<unsigned>(value) & 0xFFu);
+}
+
+std::string DiskTypeColumnText(int32_t value) {
+    if (value == DiskType2D || value == DiskType2DD || value == DiskType2HD)
+        return DiskTypeToText(value);
+    return rtl::Format("0x%02X", static_cast<unsigned>(value) & 0xFFu);
+}
+
 std::string SizeToText(int64_t value) {
     const uint64_t magnitude =
         value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);

@@ -101,6 +101,10 @@ std::string NameToText(const std::string& name);
 std::string WriteProtectedToText(int32_t value);
 std::string DiskTypeToText(int32_t value);
 std::string SizeToText(int64_t value);
+// The texts of a listing, which must show every image a file can hold: a byte that has no text
+// (loading does not check these bytes) is shown as "0x" and two hex digits instead of raising.
+std::string WriteProtectedColumnText(int32_t value);
+std::string DiskTypeColumnText(int32_t value);
 
 // Each returns a negative number, zero or a positive number; negative puts the first first.
 int CompareNames(const std::string& name1, const std::string& name2);

@@ -98,27 +98,33 @@ TListViewShell& RequireShell(TListViewShell* shell) {
     return *shell;
 }
 
-// Lines end at CR LF, a lone CR or a lone LF; a break at the very end adds no empty line.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    bool pending = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            pending = false;
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            line += c;
-            pending = true;
-        }
+std::string NamesToText(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += rtl::Cp932ToUtf8(name) + "\r\n";
+    return text;
+}
+
+// Each name as its length in one byte followed by its bytes.
+std::string PackNames(const std::vector<std::string>& names) {
+    std::string data;
+    for (const std::string& name : names) {
+        data += static_cast<char>(name.size());
+        data += name;
     }
-    if (pending)
-        lines.push_back(line);
-    return lines;
+    return data;
+}
+
+// False when data is not what PackNames makes of names a disk image can have.
+bool UnpackNames(const std::string& data, std::vector<std::string>& names) {
+    for (size_t i = 0; i < data.size();) {
+        const size_t length = static_cast<unsigned char>(data[i++]);
+        if (length > TDiskImage::MaxNameLength || length > data.size() - i)
+            return false;
+        names.push_back(data.substr(i, length));
+        i += length;
+    }
+    return true;
 }
 
 template <int32_t (TDiskImage::*Property)() const, int (*Compare)(int32_t, int32_t)>
@@ -546,7 +552,7 @@ void TFileHandler::SetNames(const std::vector<int>& rows, const std::vector<std:
     std::unique_ptr<TMultiEditCommand> command =
         FEditHandlers.NewCommand("Set name property", false);
     for (size_t k = 0; k < rows.size(); ++k)
-        FEditHandlers.AddNameStep(*command, *FDiskImages[rows[k]], EncodeName(names[k]));
+        FEditHandlers.AddNameStep(*command, *FDiskImages[rows[k]], names[k]);
     Run(std::move(command));
 }
 
@@ -563,27 +569,39 @@ void TFileHandler::NameCopy() {
     if (!CanNameCopy())
         RaiseUnavailable();
     THandlerChange change(*this);
-    std::string text;
+    std::vector<std::string> names;
     for (const int row : FListViewShell.GetSelectedIndices())
-        text += rtl::Cp932ToUtf8(FDiskImages[row]->Name()) + "\r\n";
-    FUserInterface.Clipboard().SetText(text);
+        names.push_back(FDiskImages[row]->Name());
+    // Text cannot carry every name: bytes that code page 932 cannot decode, and characters with
+    // two codes, come back different. The names' own bytes travel beside it.
+    FUserInterface.Clipboard().SetTextWithData(NamesToText(names), PackNames(names));
 }
 
 void TFileHandler::NamePaste() {
     if (!CanNamePaste())
         RaiseUnavailable();
     THandlerChange change(*this);
-    const std::vector<std::string> lines = SplitLines(FUserInterface.Clipboard().GetText());
-    if (static_cast<int>(lines.size()) != FListViewShell.SelCount())
+    TClipboard& clipboard = FUserInterface.Clipboard();
+    const std::string text = clipboard.GetText();
+    std::vector<std::string> names;
+    const std::optional<std::string> data = clipboard.GetData();
+    if (!data || !UnpackNames(*data, names) || NamesToText(names) != text) {
+        names.clear();
+        for (const std::string& line : SplitLines(text))
+            names.push_back(EncodeName(line));
+    }
+    if (static_cast<int>(names.size()) != FListViewShell.SelCount())
         throw EHandlerError("The program cannot paste the text in the clipboard.");
-    SetNames(FListViewShell.GetSelectedIndices(), lines);
+    SetNames(FListViewShell.GetSelectedIndices(), names);
 }
 
 void TFileHandler::NameEnter() {
     if (!CanNameEnter())
         RaiseUnavailable();
     const std::vector<int> rows = FListViewShell.GetSelectedIndices();
-    std::string value = rtl::Cp932ToUtf8(FDiskImages[rows.front()]->Name());
+    const std::string& current = FDiskImages[rows.front()]->Name();
+    const std::string proposed = rtl::Cp932ToUtf8(current);
+    std::string value = proposed;
     if (!FUserInterface.ExecuteEnterDialog(
             "Enter",
             rtl::Format("Specify a name (up to %d characters in ASCII).",
@@ -591,7 +609,10 @@ void TFileHandler::NameEnter() {
             value))
         rtl::Abort();
     THandlerChange change(*this);
-    SetNames(rows, std::vector<std::string>(rows.size(), value));
+    // The proposal confirmed as it was means the name as it is, bytes the text could not show
+    // included.
+    const std::string name = value == proposed ? current : EncodeName(value);
+    SetNames(rows, std::vector<std::string>(rows.size(), name));
 }
 
 void TFileHandler::WriteProtectedSetToYes() {

@@ -147,6 +147,7 @@ private:
     // An "Add" command taking over every image of images, in order.
     std::unique_ptr<TMultiEditCommand> NewAddCommand(TDiskImageList& images);
     void Reorder(const char* name, const TExchangePlan& plan);
+    // names are in code page 932 already.
     void SetNames(const std::vector<int>& rows, const std::vector<std::string>& names);
     void SetWriteProtected(const std::vector<int>& rows, const std::vector<int32_t>& values);
     // Texts from the user are UTF-8; image names are code page 932 of at most 16 bytes.

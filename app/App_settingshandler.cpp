@@ -87,6 +87,25 @@ const std::string& DefaultSettingsFileName() {
     return name;
 }
 
+std::string ChooseProgramDataFileName(const std::string& executablePath,
+                                      const std::string& installedDataFolder,
+                                      const std::string& name) {
+    const std::string besideProgram = rtl::ExtractFilePath(executablePath) + name;
+    if (rtl::FileOrFolderExists(besideProgram) || installedDataFolder.empty())
+        return besideProgram;
+    const std::string installed = rtl::IncludeTrailingPathDelimiter(installedDataFolder) + name;
+    return rtl::FileOrFolderExists(installed) ? installed : besideProgram;
+}
+
+std::string ProgramDataFileName(const std::string& name) {
+#ifdef TRACKWELL_DATADIR
+    const std::string installedDataFolder = TRACKWELL_DATADIR;
+#else
+    const std::string installedDataFolder;
+#endif
+    return ChooseProgramDataFileName(ExecutablePath(), installedDataFolder, name);
+}
+
 TSettingsHandler::TSettingsHandler() : FSettingsFileName(DefaultSettingsFileName()) {}
 
 TSettingsHandler::TSettingsHandler(std::string settingsFileName)

@@ -46,3 +46,12 @@ const std::string& DefaultSettingsFileName();
 // executable ("" when unknown), $XDG_CONFIG_HOME and the home folder (null or "" when unset).
 std::string ChooseSettingsFileName(const std::string& executablePath, const char* configHome,
                                    const char* home);
+
+// A data file that ships with the program, such as "Presets.dat" or "Help/index.html": the one in
+// the executable's folder when it is there, else the one in the installed data folder; when
+// neither exists, the executable's folder, so that the failure names where it was looked for.
+std::string ProgramDataFileName(const std::string& name);
+// The rule behind ProgramDataFileName with its inputs given.
+std::string ChooseProgramDataFileName(const std::string& executablePath,
+                                      const std::string& installedDataFolder,
+                                      const std::string& name);

@@ -404,22 +404,10 @@ std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count) {
     return indexes;
 }
 
-std::string WriteProtectedField(int32_t value) {
-    if (value == WriteProtectedOn || value == WriteProtectedOff)
-        return WriteProtectedToText(value);
-    return rtl::Format("0x%02X", static_cast<unsigned>(value) & 0xFFu);
-}
-
-std::string DiskTypeField(int32_t value) {
-    if (value == DiskType2D || value == DiskType2DD || value == DiskType2HD)
-        return DiskTypeToText(value);
-    return rtl::Format("0x%02X", static_cast<unsigned>(value) & 0xFFu);
-}
-
 std::string ListLine(int row, const TDiskImage& image) {
     return std::to_string(row) + '\t' + rtl::Cp932ToUtf8(image.Name()) + '\t' +
-           WriteProtectedField(image.WriteProtected()) + '\t' + DiskTypeField(image.DiskType()) +
-           '\t' + std::to_string(image.Size());
+           WriteProtectedColumnText(image.WriteProtected()) + '\t' +
+           DiskTypeColumnText(image.DiskType()) + '\t' + std::to_string(image.Size());
 }
 
 TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,

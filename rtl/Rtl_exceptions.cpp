@@ -2,8 +2,45 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace rtl {
+
+namespace {
+
+TExceptionHandler& CurrentExceptionHandler() {
+    static TExceptionHandler handler;
+    return handler;
+}
+
+void WriteToStandardError(std::exception_ptr exception) {
+    try {
+        std::rethrow_exception(exception);
+    } catch (const EAbort&) {
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "\n");
+    }
+}
+
+} // namespace
+
+TExceptionHandler SetExceptionHandler(TExceptionHandler handler) {
+    return std::exchange(CurrentExceptionHandler(), std::move(handler));
+}
+
+void HandleException() {
+    const std::exception_ptr exception = std::current_exception();
+    if (!exception)
+        return;
+    // A copy, so that a display that replaces itself while it runs stays alive until it returns.
+    const TExceptionHandler handler = CurrentExceptionHandler();
+    if (handler)
+        handler(exception);
+    else
+        WriteToStandardError(exception);
+}
 
 void Abort() {
     throw EAbort();

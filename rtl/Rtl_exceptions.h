@@ -2,6 +2,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <string>
 
 namespace rtl {
@@ -43,6 +44,17 @@ RTL_DECLARE_EXCEPTION(EStringListError, Exception);
 
 // Raises EAbort: the way every cancelled dialog or question ends an operation.
 [[noreturn]] void Abort();
+
+// The application's exception display. Every place where a toolkit calls into the program (a
+// slot, an event handler, a queued call) catches there and calls HandleException from inside its
+// catch block, so that the toolkit never sees an exception.
+using TExceptionHandler = std::function<void(std::exception_ptr)>;
+// Replaces the display and returns the one it replaces; an empty handler restores the default,
+// which writes the message to standard error.
+TExceptionHandler SetExceptionHandler(TExceptionHandler handler);
+// Hands the exception being handled to the display. The silent abort reaches the display too;
+// it is the display's rule to show nothing for it.
+void HandleException();
 
 // printf-style formatting into a std::string, for messages that carry values.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -27,11 +27,19 @@ std::string TMemoryClipboard::GetText() const {
 
 void TMemoryClipboard::SetText(const std::string& text) {
     FText = text;
+    FData.reset();
+    NotifyChanged();
+}
+
+void TMemoryClipboard::SetTextWithData(const std::string& text, const std::string& data) {
+    FText = text;
+    FData = data;
     NotifyChanged();
 }
 
 void TMemoryClipboard::Clear() {
     FText.reset();
+    FData.reset();
     NotifyChanged();
 }
 

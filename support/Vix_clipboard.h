@@ -30,6 +30,13 @@ public:
     // The text, or EClipboardError when the clipboard holds none.
     virtual std::string GetText() const = 0;
     virtual void SetText(const std::string& text) = 0;
+    // The text together with the program's own copy of the same content. Another program that
+    // takes the clipboard replaces both, so data read back with an unchanged text still belongs
+    // to that text.
+    virtual void SetTextWithData(const std::string& text, const std::string& data) = 0;
+    // The data that was put beside the clipboard's current text; none after a plain SetText or
+    // any other program's change.
+    virtual std::optional<std::string> GetData() const = 0;
 
     void AddListener(TListener& listener);
     void RemoveListener(TListener& listener);
@@ -47,11 +54,14 @@ public:
     bool HasText() const override { return FText.has_value(); }
     std::string GetText() const override;
     void SetText(const std::string& text) override;
+    void SetTextWithData(const std::string& text, const std::string& data) override;
+    std::optional<std::string> GetData() const override { return FData; }
     // Empties the clipboard, as another program putting a picture there would.
     void Clear();
 
 private:
     std::optional<std::string> FText;
+    std::optional<std::string> FData;
 };
 
 // Reports clipboard changes while active: once when it becomes active, then once per change.

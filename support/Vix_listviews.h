@@ -90,6 +90,10 @@ public:
     // shows whether appending or deleting from the end touches the other rows.
     long long MovedStates() const { return FMovedStates; }
 
+protected:
+    // Every item's bits, for a toolkit control that hands them on in one piece.
+    const std::vector<uint8_t>& States() const { return FStates; }
+
 private:
     void CheckIndex(int index) const;
     int CountSelected(int first, int count) const;

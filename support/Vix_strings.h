@@ -19,3 +19,6 @@ std::string ReplaceString(const std::string& s, const std::string& oldPattern,
 // The items of a delimited text; unquoted bytes 0x01-0x20 separate items as the delimiter
 // does, and a quoted item is read as DequoteString reads it.
 std::vector<std::string> SplitString(const std::string& s, char delimiter, char quote);
+// The lines of a text: a line ends at CR LF, a lone CR or a lone LF, and a break at the very end
+// adds no empty line.
+std::vector<std::string> SplitLines(const std::string& text);

@@ -1,0 +1,84 @@
+#include "App_viewhandler.h"
+
+#include "Rtl_exceptions.h"
+
+namespace {
+
+const char* const SectionName = "ViewHandler";
+const char* const WidthKey = "Width";
+
+template <typename T> T& Require(T* control) {
+    if (control == nullptr)
+        throw EHandlerError("The program cannot create a view handler.");
+    return *control;
+}
+
+std::string ColumnSection(int index) {
+    return rtl::Format("%s.Placement.ListView.Column:%d", SectionName, index);
+}
+
+} // namespace
+
+TViewHandler::TViewHandler(TViewBar* toolBar, TViewList* listView, TViewBar* statusBar)
+    : FToolBar(Require(toolBar)), FListView(Require(listView)), FStatusBar(Require(statusBar)) {}
+
+void TViewHandler::SetShowToolbar(bool value) {
+    if (value == ShowToolbar())
+        return;
+    FToolBar.SetVisible(value);
+    Changed();
+}
+
+void TViewHandler::SetShowStatusBar(bool value) {
+    if (value == ShowStatusBar())
+        return;
+    FStatusBar.SetVisible(value);
+    Changed();
+}
+
+void TViewHandler::SetRowSelect(bool value) {
+    if (value == RowSelect())
+        return;
+    FListView.SetRowSelect(value);
+    // Rows already drawn keep their old highlight until they are drawn again.
+    FListView.Redraw();
+    Changed();
+}
+
+void TViewHandler::ToggleToolbar() {
+    if (!CanToggleToolbar())
+        RaiseUnavailable();
+    SetShowToolbar(!ShowToolbar());
+}
+
+void TViewHandler::ToggleStatusBar() {
+    if (!CanToggleStatusBar())
+        RaiseUnavailable();
+    SetShowStatusBar(!ShowStatusBar());
+}
+
+void TViewHandler::ToggleRowSelect() {
+    if (!CanToggleRowSelect())
+        RaiseUnavailable();
+    SetRowSelect(!RowSelect());
+}
+
+// Each value defaults to what the window shows now, so a missing key changes nothing.
+void TViewHandler::LoadSettings(rtl::TMemIniFile& settings) {
+    THandlerChange change(*this);
+    SetShowToolbar(settings.ReadBool(SectionName, "ShowToolbar", ShowToolbar()));
+    SetShowStatusBar(settings.ReadBool(SectionName, "ShowStatusBar", ShowStatusBar()));
+    SetRowSelect(settings.ReadBool(SectionName, "RowSelect", RowSelect()));
+    for (int i = 0; i < FListView.ColumnCount(); ++i)
+        FListView.SetColumnWidth(
+            i, settings.ReadInteger(ColumnSection(i), WidthKey, FListView.ColumnWidth(i)));
+}
+
+void TViewHandler::SaveSettings(rtl::TMemIniFile& settings) {
+    THandlerChange change(*this);
+    settings.WriteBool(SectionName, "ShowToolbar", ShowToolbar());
+    settings.WriteBool(SectionName, "ShowStatusBar", ShowStatusBar());
+    settings.WriteBool(SectionName, "RowSelect", RowSelect());
+    for (int i = 0; i < FListView.ColumnCount(); ++i)
+        settings.WriteInteger(ColumnSection(i), WidthKey, FListView.ColumnWidth(i));
+}
