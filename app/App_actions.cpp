@@ -1,0 +1,75 @@
+#include "App_actions.h"
+
+#include "Rtl_exceptions.h"
+
+#include <QApplication>
+#include <QCursor>
+
+namespace {
+
+// Shows the wait cursor for its lifetime.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+} // namespace
+
+TAction::TAction(const QString& name, QObject* parent) : QAction(parent) {
+    setObjectName(name);
+    connect(this, &QAction::triggered, this, [this] { ExecuteAction(*this); });
+}
+
+bool TAction::Execute() {
+    if (!OnExecute)
+        return false;
+    TWaitCursor cursor;
+    OnExecute(*this);
+    return true;
+}
+
+void ExecuteAction(TAction& action) {
+    // The enabled state is the one of the last refresh, as for a key or a menu entry.
+    if (!action.isEnabled())
+        return;
+    try {
+        action.Execute();
+    } catch (...) {
+        rtl::HandleException();
+    }
+}
+
+QAction* NewShortcutlessEntry(TAction& action, QObject* parent) {
+    auto* entry = new QAction(parent);
+    auto follow = [entry, &action] {
+        entry->setText(action.text());
+        entry->setIcon(action.icon());
+        entry->setToolTip(action.toolTip());
+        entry->setStatusTip(action.statusTip());
+        entry->setEnabled(action.isEnabled());
+        entry->setCheckable(action.isCheckable());
+        entry->setChecked(action.isChecked());
+    };
+    follow();
+    QObject::connect(&action, &QAction::changed, entry, follow);
+    QObject::connect(entry, &QAction::triggered, &action, [&action] { ExecuteAction(action); });
+    return entry;
+}
+
+TAction* TActionList::Add(TAction* action) {
+    action->setParent(this);
+    FActions.push_back(action);
+    return action;
+}
+
+void TActionList::UpdateAll() {
+    for (TAction* action : FActions)
+        if (action->OnUpdate)
+            action->OnUpdate(*action);
+}
+
+TFileDropFilesAction::TFileDropFilesAction(QObject* parent)
+    : TAction("FileDropFilesAction", parent) {}

@@ -1,0 +1,647 @@
+#include "App_mainform.h"
+
+#include "App_userinterface_qt.h"
+#include "Rtl_codepage.h"
+#include "Vix_filedrop_qt.h"
+#include "Vix_listviews_qt.h"
+#include "Vix_strings.h"
+#include "Vix_windows_qt.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+// Without Row Select only the Name cell of a selected row is highlighted; the selection is of
+// whole rows either way.
+class TRowSelectDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool RowSelect = false;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        // The view has filled the whole row with the highlight before the cell is drawn.
+        if (!RowSelect && index.column() != 0 && (option.state & QStyle::State_Selected))
+            painter->fillRect(option.rect, option.palette.brush(QPalette::Base));
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!RowSelect && index.column() != 0)
+            option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    }
+};
+
+namespace {
+
+const char* const ProductName = "Trackwell";
+
+// What the view handler switches: a bar is shown when it is not hidden on purpose, so that the
+// answer is right before the window is first shown.
+class TQtViewBar : public TViewBar {
+public:
+    explicit TQtViewBar(QWidget& bar) : FBar(bar) {}
+    bool Visible() const override { return !FBar.isHidden(); }
+    void SetVisible(bool value) override { FBar.setVisible(value); }
+
+private:
+    QWidget& FBar;
+};
+
+class TQtViewList : public TViewList {
+public:
+    TQtViewList(QTableView& view, TRowSelectDelegate& delegate)
+        : FView(view), FDelegate(delegate) {}
+    bool RowSelect() const override { return FDelegate.RowSelect; }
+    void SetRowSelect(bool value) override { FDelegate.RowSelect = value; }
+    void Redraw() override { FView.viewport()->update(); }
+    int ColumnCount() const override { return FView.horizontalHeader()->count(); }
+    int ColumnWidth(int index) const override {
+        return FView.horizontalHeader()->sectionSize(index);
+    }
+    void SetColumnWidth(int index, int width) override {
+        // A width the header cannot take leaves the column as it is.
+        QHeaderView& header = *FView.horizontalHeader();
+        if (width >= 0 && width <= header.maximumSectionSize())
+            header.resizeSection(index, width);
+    }
+
+private:
+    QTableView& FView;
+    TRowSelectDelegate& FDelegate;
+};
+
+// Empties the drop action's files on every way out.
+class TFilesReset {
+public:
+    explicit TFilesReset(TFileDropFilesAction& action) : FAction(action) {}
+    ~TFilesReset() { FAction.Files.clear(); }
+    TFilesReset(const TFilesReset&) = delete;
+    TFilesReset& operator=(const TFilesReset&) = delete;
+
+private:
+    TFileDropFilesAction& FAction;
+};
+
+QString Text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+} // namespace
+
+TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
+    CreateLayout();
+    CreateActions();
+    CreateMenus();
+
+    FWaker = std::make_unique<TQtMessageLoopWaker>();
+    FUserInterface = std::make_unique<TQtUserInterface>(this, FOptions.PresetsFileName);
+    FListControl = std::make_unique<TQtListControl>(*ListView1, *ListModel);
+    FListControl->OnChange = [this] { Notify(); };
+    FToolBarView = std::make_unique<TQtViewBar>(*ToolBar1);
+    FListViewView = std::make_unique<TQtViewList>(*ListView1, *RowSelectDelegate);
+    FStatusBarView = std::make_unique<TQtViewBar>(*StatusBar1);
+
+    FListViewShell = std::make_unique<TListViewShell>(*FListControl);
+    auto bind = [this](THandler& handler) { handler.OnChange = [this](THandler&) { Notify(); }; };
+    FSystemHandler = std::make_unique<TSystemHandler>();
+    bind(*FSystemHandler);
+    FFileHandler = std::make_unique<TFileHandler>(FListViewShell.get(), *FUserInterface);
+    bind(*FFileHandler);
+    FViewHandler = std::make_unique<TViewHandler>(FToolBarView.get(), FListViewView.get(),
+                                                  FStatusBarView.get());
+    bind(*FViewHandler);
+    FHelpHandler = std::make_unique<THelpHandler>(*FUserInterface);
+    bind(*FHelpHandler);
+    FSettingsHandler = std::make_unique<TSettingsHandler>(FOptions.SettingsFileName);
+    bind(*FSettingsHandler);
+    for (THandler* handler : std::initializer_list<THandler*>{
+             FSystemHandler.get(), FFileHandler.get(), FViewHandler.get(), FHelpHandler.get(),
+             FSettingsHandler.get()})
+        FSettingsHandler->Register(*handler);
+
+    FFileDropWatcher = std::make_unique<TFileDropWatcher>(FileDropControl);
+    FFileDropWatcher->SetEnabled(true);
+    FFileDropWatcher->OnDropFiles = [this](TFileDropWatcher&, TDroppedFiles& files, bool& handled) {
+        FileDropWatcherDropFiles(files, handled);
+    };
+
+    FUpdateNotifier = std::make_unique<TUpdateNotifier>();
+    FUpdateNotifier->OnUpdate = [this](TUpdateNotifier&) { UpdateActions(); };
+    FUpdateNotifier->NotifyNow();
+}
+
+TAppMainForm::~TAppMainForm() = default;
+
+// ---- layout ---------------------------------------------------------------------------------
+
+void TAppMainForm::CreateLayout() {
+    setWindowTitle(ProductName);
+    ToolBar1 = addToolBar("Toolbar");
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The toolbar is switched by the View menu, not by a context menu of its own.
+    ToolBar1->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    ListModel = new TVirtualListModel({"Name", "Write-protected", "Disk type", "Size"}, this);
+    ListModel->SetColumnAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    ListModel->OnData = [this](int row, int column, int role) {
+        return ListView1Data(row, column, role);
+    };
+    ListView1 = new QTableView(this);
+    ListView1->setObjectName("ListView1");
+    ListView1->setModel(ListModel);
+    RowSelectDelegate = new TRowSelectDelegate(ListView1);
+    ListView1->setItemDelegate(RowSelectDelegate);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setShowGrid(false);
+    ListView1->setWordWrap(false);
+    ListView1->setTabKeyNavigation(false);
+    ListView1->setIconSize(QSize(16, 16));
+    ListView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView& rows = *ListView1->verticalHeader();
+    rows.hide();
+    // One height for every row: the view then never measures a hundred thousand of them.
+    rows.setSectionResizeMode(QHeaderView::Fixed);
+    rows.setDefaultSectionSize(qMax(18, ListView1->fontMetrics().height() + 4));
+    QHeaderView& columns = *ListView1->horizontalHeader();
+    columns.setSectionsClickable(true);
+    columns.setHighlightSections(false);
+    columns.setSortIndicatorShown(false);
+    columns.setStretchLastSection(false);
+    columns.setMinimumSectionSize(0);
+    const int widths[] = {180, 120, 120, 120};
+    for (int i = 0; i < 4; ++i)
+        columns.resizeSection(i, widths[i]);
+    connect(&columns, &QHeaderView::sectionClicked, this, &TAppMainForm::ListView1ColumnClick);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
+    });
+    setCentralWidget(ListView1);
+
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(true);
+    StatusPanel = new QLabel(StatusBar1);
+    StatusPanel->setObjectName("StatusPanel");
+    StatusBar1->addWidget(StatusPanel, 1);
+
+    FileDropControl = new TQtFileDropControl(*this);
+
+    FDiskIcon = ListImage(false);
+    FWriteProtectedDiskIcon = ListImage(true);
+    resize(640, 420);
+}
+
+QIcon TAppMainForm::ListImage(bool writeProtected) const {
+    QPixmap pixmap = QApplication::style()->standardIcon(QStyle::SP_DriveFDIcon).pixmap(16, 16);
+    if (writeProtected) {
+        // A small red padlock in the lower right corner.
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(160, 0, 0), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawArc(QRectF(9.5, 6.5, 5, 6), 0, 180 * 16);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(200, 20, 20));
+        painter.drawRect(QRectF(8.5, 9.5, 7, 6));
+    }
+    return QIcon(pixmap);
+}
+
+// ---- actions --------------------------------------------------------------------------------
+
+TAction* TAppMainForm::NewAction(const char* name, const char* caption, const char* hint,
+                                 const QKeySequence& key, const QIcon& icon) {
+    auto* action = new TAction(name);
+    action->setText(caption);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    action->setShortcut(key);
+    action->setIcon(icon);
+    ActionList1->Add(action);
+    addAction(action);
+    return action;
+}
+
+void TAppMainForm::CreateActions() {
+    ActionList1 = new TActionList(this);
+    QStyle& style = *QApplication::style();
+    auto image = [&style](const char* theme, QStyle::StandardPixmap fallback) {
+        return QIcon::fromTheme(theme, style.standardIcon(fallback));
+    };
+    const QIcon none;
+    const QKeySequence noKey;
+    // The table of commands, in the order of every refresh.
+    NewAction("FileNewAction", "&New", "New", QKeySequence(Qt::CTRL | Qt::Key_N),
+              image("document-new", QStyle::SP_FileIcon));
+    NewAction("FileOpenAction", "&Open...", "Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
+              image("document-open", QStyle::SP_DialogOpenButton));
+    NewAction("FileSaveAction", "&Save", "Save", QKeySequence(Qt::CTRL | Qt::Key_S),
+              image("document-save", QStyle::SP_DialogSaveButton));
+    NewAction("FileSaveAsAction", "Save &As...", "Save as...", noKey, none);
+    NewAction("FileBackUpAction", "&Back Up", "Back up", noKey, none);
+    NewAction("FileBackUpOnSaveAction", "Bac&k Up on Save", "Back up on save", noKey, none)
+        ->setCheckable(true);
+    NewAction("FileAddNewAction", "&New...", "Add new...", QKeySequence(Qt::Key_Insert),
+              image("list-add", QStyle::SP_FileDialogNewFolder));
+    NewAction("FileAddExistentAction", "&Existent...", "Add exinstent...", noKey, none);
+    NewAction("FileSaveToSingleFileAction", "&Single File...", "Save to single file...", noKey,
+              image("document-save-as", QStyle::SP_DriveFDIcon));
+    NewAction("FileSaveToMultipleFilesAction", "&Multiple Files...", "Save to multiple files...",
+              noKey, image("folder-new", QStyle::SP_DirIcon));
+    NewAction("FileExitAction", "E&xit", "Exit", noKey, none);
+    NewAction("EditUndoAction", "&Undo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z),
+              image("edit-undo", QStyle::SP_ArrowBack));
+    NewAction("EditRedoAction", "&Redo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y),
+              image("edit-redo", QStyle::SP_ArrowForward));
+    NewAction("EditDeleteAction", "&Delete", "Delete", QKeySequence(Qt::Key_Delete), none);
+    NewAction("EditSelectAllAction", "Select &All", "Select all",
+              QKeySequence(Qt::CTRL | Qt::Key_A), none);
+    NewAction("EditReverseSelectionAction", "Reverse &Selection", "Reverse selection", noKey, none);
+    NewAction("EditDuplicateAction", "Dupli&cate", "Add duplicate", noKey, none);
+    NewAction("ViewToolbarAction", "&Toolbar", "Toolbar", noKey, none)->setCheckable(true);
+    NewAction("ViewStatusBarAction", "&Status Bar", "Status bar", noKey, none)->setCheckable(true);
+    NewAction("ViewRowSelectAction", "&Row Select", "Row select", noKey, none)->setCheckable(true);
+    NewAction("ViewSortByNameAction", "&Name", "Sort by name", noKey, none);
+    NewAction("ViewSortByWriteProtectedAction", "&Write-Protected", "Sort by write-protected",
+              noKey, none);
+    NewAction("ViewSortByDiskTypeAction", "&Disk Type", "Sort by disk type", noKey, none);
+    NewAction("ViewSortBySizeAction", "&Size", "Sort by size", noKey, none);
+    NewAction("ViewReverseOrderAction", "Reverse &Order", "Reverse order", noKey, none);
+    NewAction("ViewMoveUpAction", "Move &Up", "Move up", QKeySequence(Qt::ALT | Qt::Key_Up),
+              image("go-up", QStyle::SP_ArrowUp));
+    NewAction("ViewMoveDownAction", "Move &Down", "Move down", QKeySequence(Qt::ALT | Qt::Key_Down),
+              image("go-down", QStyle::SP_ArrowDown));
+    NewAction("PropertiesNameCopyAction", "&Copy", "Copy name property", noKey,
+              image("edit-copy", QStyle::SP_FileDialogContentsView));
+    NewAction("PropertiesNamePasteAction", "&Paste", "Paste to name property", noKey,
+              image("edit-paste", QStyle::SP_FileDialogDetailedView));
+    NewAction("PropertiesNameEnterAction", "&Enter...", "Enter for name property...",
+              QKeySequence(Qt::Key_F2), image("edit-rename", QStyle::SP_FileDialogInfoView));
+    NewAction("PropertiesWriteProtectedSetToYesAction", "Set to \"&Yes\"",
+              "Set write-protected property to \"Yes\"", noKey, none);
+    NewAction("PropertiesWriteProtectedSetToNoAction", "Set to \"&No\"",
+              "Set write-protected property to \"No\"", noKey, none);
+    NewAction("PropertiesWriteProtectedToggleAction", "&Toggle", "Toggle write-protected property",
+              noKey, FWriteProtectedDiskIcon);
+    NewAction("PropertiesSizeSumAction", "&Sum", "Sum of size property", noKey,
+              image("accessories-calculator", QStyle::SP_FileDialogListView));
+    NewAction("HelpContentsAction", "&Contents...", "Contents...", QKeySequence(Qt::Key_F1), none);
+    NewAction("HelpAboutAction", "&About", "About", noKey, none);
+    NewAction("FormFormAction", ProductName, "", noKey, none);
+    NewAction("FormStatusBar1Action", "", "", noKey, none);
+    FileDropFilesAction = new TFileDropFilesAction;
+    ActionList1->Add(FileDropFilesAction);
+    BindActions();
+}
+
+void TAppMainForm::BindActions() {
+    // Each rule reaches its handler when it runs; the handlers exist before the first refresh.
+    struct TBinding {
+        const char* Name;
+        std::function<void()> Execute;
+        std::function<bool()> Enabled;
+        std::function<bool()> Checked;
+    };
+    auto file = [this](void (TFileHandler::*operation)(), bool (TFileHandler::*query)() const,
+                       const char* name) {
+        return TBinding{name, [this, operation] { (*FFileHandler.*operation)(); },
+                        [this, query] { return (*FFileHandler.*query)(); }, nullptr};
+    };
+    auto view = [this](void (TViewHandler::*operation)(), bool (TViewHandler::*query)() const,
+                       bool (TViewHandler::*checked)() const, const char* name) {
+        return TBinding{name, [this, operation] { (*FViewHandler.*operation)(); },
+                        [this, query] { return (*FViewHandler.*query)(); },
+                        [this, checked] { return (*FViewHandler.*checked)(); }};
+    };
+    auto help = [this](void (THelpHandler::*operation)(), bool (THelpHandler::*query)() const,
+                       const char* name) {
+        return TBinding{name, [this, operation] { (*FHelpHandler.*operation)(); },
+                        [this, query] { return (*FHelpHandler.*query)(); }, nullptr};
+    };
+    TBinding bindings[] = {
+        file(&TFileHandler::New, &TFileHandler::CanNew, "FileNewAction"),
+        file(&TFileHandler::Open, &TFileHandler::CanOpen, "FileOpenAction"),
+        file(&TFileHandler::Save, &TFileHandler::CanSave, "FileSaveAction"),
+        file(&TFileHandler::SaveAs, &TFileHandler::CanSaveAs, "FileSaveAsAction"),
+        file(&TFileHandler::BackUp, &TFileHandler::CanBackUp, "FileBackUpAction"),
+        {"FileBackUpOnSaveAction", [this] { FFileHandler->ToggleBackUpOnSave(); },
+         [this] { return FFileHandler->CanToggleBackUpOnSave(); },
+         [this] { return FFileHandler->BackUpOnSave(); }},
+        file(&TFileHandler::AddNew, &TFileHandler::CanAddNew, "FileAddNewAction"),
+        file(&TFileHandler::AddExistent, &TFileHandler::CanAddExistent, "FileAddExistentAction"),
+        file(&TFileHandler::SaveToSingleFile, &TFileHandler::CanSaveToSingleFile,
+             "FileSaveToSingleFileAction"),
+        file(&TFileHandler::SaveToMultipleFiles, &TFileHandler::CanSaveToMultipleFiles,
+             "FileSaveToMultipleFilesAction"),
+        {"FileExitAction", [this] { close(); }, [] { return true; }, nullptr},
+        file(&TFileHandler::Delete, &TFileHandler::CanDelete, "EditDeleteAction"),
+        file(&TFileHandler::SelectAll, &TFileHandler::CanSelectAll, "EditSelectAllAction"),
+        file(&TFileHandler::ReverseSelection, &TFileHandler::CanReverseSelection,
+             "EditReverseSelectionAction"),
+        file(&TFileHandler::Duplicate, &TFileHandler::CanDuplicate, "EditDuplicateAction"),
+        view(&TViewHandler::ToggleToolbar, &TViewHandler::CanToggleToolbar,
+             &TViewHandler::ShowToolbar, "ViewToolbarAction"),
+        view(&TViewHandler::ToggleStatusBar, &TViewHandler::CanToggleStatusBar,
+             &TViewHandler::ShowStatusBar, "ViewStatusBarAction"),
+        view(&TViewHandler::ToggleRowSelect, &TViewHandler::CanToggleRowSelect,
+             &TViewHandler::RowSelect, "ViewRowSelectAction"),
+        file(&TFileHandler::SortByName, &TFileHandler::CanSortByName, "ViewSortByNameAction"),
+        file(&TFileHandler::SortByWriteProtected, &TFileHandler::CanSortByWriteProtected,
+             "ViewSortByWriteProtectedAction"),
+        file(&TFileHandler::SortByDiskType, &TFileHandler::CanSortByDiskType,
+             "ViewSortByDiskTypeAction"),
+        file(&TFileHandler::SortBySize, &TFileHandler::CanSortBySize, "ViewSortBySizeAction"),
+        file(&TFileHandler::ReverseOrder, &TFileHandler::CanReverseOrder, "ViewReverseOrderAction"),
+        file(&TFileHandler::MoveUp, &TFileHandler::CanMoveUp, "ViewMoveUpAction"),
+        file(&TFileHandler::MoveDown, &TFileHandler::CanMoveDown, "ViewMoveDownAction"),
+        file(&TFileHandler::NameCopy, &TFileHandler::CanNameCopy, "PropertiesNameCopyAction"),
+        file(&TFileHandler::NamePaste, &TFileHandler::CanNamePaste, "PropertiesNamePasteAction"),
+        file(&TFileHandler::NameEnter, &TFileHandler::CanNameEnter, "PropertiesNameEnterAction"),
+        file(&TFileHandler::WriteProtectedSetToYes, &TFileHandler::CanWriteProtectedSetToYes,
+             "PropertiesWriteProtectedSetToYesAction"),
+        file(&TFileHandler::WriteProtectedSetToNo, &TFileHandler::CanWriteProtectedSetToNo,
+             "PropertiesWriteProtectedSetToNoAction"),
+        file(&TFileHandler::WriteProtectedToggle, &TFileHandler::CanWriteProtectedToggle,
+             "PropertiesWriteProtectedToggleAction"),
+        file(&TFileHandler::SizeSum, &TFileHandler::CanSizeSum, "PropertiesSizeSumAction"),
+        help(&THelpHandler::Contents, &THelpHandler::CanContents, "HelpContentsAction"),
+        help(&THelpHandler::About, &THelpHandler::CanAbout, "HelpAboutAction"),
+    };
+    for (TBinding& binding : bindings) {
+        TAction& action = *Action(binding.Name);
+        action.OnExecute = [execute = std::move(binding.Execute)](TAction&) { execute(); };
+        action.OnUpdate = [enabled = std::move(binding.Enabled),
+                           checked = std::move(binding.Checked)](TAction& sender) {
+            sender.setEnabled(enabled());
+            if (checked)
+                sender.setChecked(checked());
+        };
+    }
+
+    // Undo and Redo name the command they act on; "&" is doubled in the caption only, where
+    // it would otherwise mark an accelerator.
+    auto history = [this](const char* name, const char* captionFormat, const char* hintFormat,
+                          void (TFileHandler::*operation)(), bool (TFileHandler::*query)() const,
+                          std::string (TFileHandler::*commandName)() const) {
+        TAction& action = *Action(name);
+        action.OnExecute = [this, operation](TAction&) { (*FFileHandler.*operation)(); };
+        action.OnUpdate = [this, query, commandName, captionFormat, hintFormat](TAction& sender) {
+            const std::string command = (*FFileHandler.*commandName)();
+            const std::string shown = ReplaceString(command, "&", "&&", true, true);
+            sender.setText(Text(rtl::Format(captionFormat, shown.c_str())));
+            sender.setToolTip(Text(rtl::Format(hintFormat, command.c_str())));
+            sender.setStatusTip(sender.toolTip());
+            sender.setEnabled((*FFileHandler.*query)());
+        };
+    };
+    history("EditUndoAction", "&Undo - %s", "Undo - %s", &TFileHandler::Undo,
+            &TFileHandler::CanUndo, &TFileHandler::UndoName);
+    history("EditRedoAction", "&Redo - %s", "Redo - %s", &TFileHandler::Redo,
+            &TFileHandler::CanRedo, &TFileHandler::RedoName);
+
+    Action("FormFormAction")->OnUpdate = [this](TAction&) {
+        const QString title =
+            Text(rtl::Format("%s - %s", ProductName, FFileHandler->DocumentName().c_str()));
+        if (windowTitle() != title)
+            setWindowTitle(title);
+        if (QGuiApplication::applicationDisplayName() != title)
+            QGuiApplication::setApplicationDisplayName(title);
+    };
+    Action("FormStatusBar1Action")->OnUpdate = [this](TAction&) {
+        const int selected = FListViewShell->SelCount();
+        const QString text = Text(selected > 0 ? rtl::Format("%d items are selected", selected)
+                                               : rtl::Format("%d items", FListViewShell->Count()));
+        if (StatusPanel->text() != text)
+            StatusPanel->setText(text);
+    };
+    FileDropFilesAction->OnExecute = [this](TAction&) {
+        TFilesReset reset(*FileDropFilesAction);
+        FFileHandler->DropFiles(FileDropFilesAction->Files);
+    };
+    FileDropFilesAction->OnUpdate = [this](TAction&) {
+        const bool accept = FFileHandler->CanDropFiles();
+        if (acceptDrops() != accept)
+            setAcceptDrops(accept);
+    };
+}
+
+// ---- the list and the refresh ---------------------------------------------------------------
+
+void TAppMainForm::Notify() {
+    if (FUpdateNotifier)
+        FUpdateNotifier->Notify();
+}
+
+void TAppMainForm::UpdateActions() {
+    ActionList1->UpdateAll();
+}
+
+QVariant TAppMainForm::ListView1Data(int row, int column, int role) const {
+    // A row drawn while the count is changing may lie beyond the document.
+    if (row < 0 || row >= FFileHandler->DiskImageCount())
+        return {};
+    const TDiskImage& image = FFileHandler->DiskImages(row);
+    if (role == Qt::DecorationRole && column == 0)
+        return image.WriteProtected() == WriteProtectedOn ? FWriteProtectedDiskIcon : FDiskIcon;
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (column) {
+    case 0:
+        return Text(rtl::Cp932ToUtf8(image.Name()));
+    case 1:
+        return Text(WriteProtectedColumnText(image.WriteProtected()));
+    case 2:
+        return Text(DiskTypeColumnText(image.DiskType()));
+    case 3:
+        return Text(SizeToText(image.Size()));
+    default:
+        return {};
+    }
+}
+
+void TAppMainForm::ListView1ColumnClick(int column) {
+    static const char* const sorts[] = {"ViewSortByNameAction", "ViewSortByWriteProtectedAction",
+                                        "ViewSortByDiskTypeAction", "ViewSortBySizeAction"};
+    if (column < 0 || column >= 4) {
+        try {
+            throw rtl::EInvalidOperation("The program cannot sort the items.");
+        } catch (...) {
+            rtl::HandleException();
+        }
+        return;
+    }
+    ExecuteAction(*Action(sorts[column]));
+}
+
+QString TAppMainForm::StatusText() const {
+    return StatusPanel->text();
+}
+
+// ---- files from outside ---------------------------------------------------------------------
+
+void TAppMainForm::FileDropWatcherDropFiles(TDroppedFiles& files, bool& handled) {
+    handled = true;
+    raise();
+    activateWindow();
+    TFilesReset reset(*FileDropFilesAction);
+    std::vector<std::string>& list = FileDropFilesAction->Files;
+    list.clear();
+    const int count = files.Count();
+    list.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        list.push_back(files.Paths(i));
+    files.Finish();
+    ExecuteAction(*FileDropFilesAction);
+}
+
+void TAppMainForm::OpenCommandLineFiles() {
+    if (FOptions.Files.empty())
+        return;
+    TFilesReset reset(*FileDropFilesAction);
+    FileDropFilesAction->Files = FOptions.Files;
+    ExecuteAction(*FileDropFilesAction);
+}
+
+// ---- showing and closing --------------------------------------------------------------------
+
+void TAppMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (FShown)
+        return;
+    FShown = true;
+    try {
+        FSettingsHandler->Load();
+    } catch (...) {
+        rtl::HandleException();
+    }
+    // The first idle moment: once the window is on screen and its events are handled.
+    QTimer::singleShot(0, this, &TAppMainForm::OpenCommandLineFiles);
+}
+
+void TAppMainForm::closeEvent(QCloseEvent* event) {
+    try {
+        // As if the user chose File > New: a modified document is offered for saving, and
+        // cancelling keeps the window.
+        TAction& newAction = *Action("FileNewAction");
+        if (newAction.isEnabled())
+            newAction.Execute();
+    } catch (...) {
+        event->ignore();
+        rtl::HandleException();
+        return;
+    }
+    try {
+        FSettingsHandler->Save();
+    } catch (...) {
+        // Shown, and the window closes all the same: settings that cannot be written must not
+        // keep the program from ending.
+        rtl::HandleException();
+    }
+    event->accept();
+}
+
+TAction* TAppMainForm::Action(const QString& name) const {
+    for (TAction* action : ActionList1->Actions())
+        if (action->objectName() == name)
+            return action;
+    return nullptr;
+}
+
+void TAppMainForm::CreateMenus() {
+    auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (name[0] == '-')
+                menu->addSeparator();
+            else
+                menu->addAction(Action(name));
+        }
+    };
+    QMenu* file = menuBar()->addMenu("&File");
+    add(file, {"FileNewAction", "FileOpenAction", "FileSaveAction", "FileSaveAsAction", "-",
+               "FileBackUpAction", "FileBackUpOnSaveAction", "-"});
+    add(file->addMenu("A&dd"), {"FileAddNewAction", "FileAddExistentAction"});
+    add(file->addMenu("Save &To"), {"FileSaveToSingleFileAction", "FileSaveToMultipleFilesAction"});
+    add(file, {"-", "FileExitAction"});
+    const std::initializer_list<const char*> editEntries = {"EditUndoAction",
+                                                            "EditRedoAction",
+                                                            "-",
+                                                            "EditDeleteAction",
+                                                            "-",
+                                                            "EditSelectAllAction",
+                                                            "EditReverseSelectionAction",
+                                                            "-",
+                                                            "EditDuplicateAction"};
+    add(menuBar()->addMenu("&Edit"), editEntries);
+    QMenu* view = menuBar()->addMenu("&View");
+    add(view, {"ViewToolbarAction", "ViewStatusBarAction", "ViewRowSelectAction", "-"});
+    add(view->addMenu("Sort &By"), {"ViewSortByNameAction", "ViewSortByWriteProtectedAction",
+                                    "ViewSortByDiskTypeAction", "ViewSortBySizeAction"});
+    add(view, {"ViewReverseOrderAction", "ViewMoveUpAction", "ViewMoveDownAction"});
+    QMenu* properties = menuBar()->addMenu("&Properties");
+    add(properties->addMenu("&Name"), {"PropertiesNameCopyAction", "PropertiesNamePasteAction", "-",
+                                       "PropertiesNameEnterAction"});
+    const std::initializer_list<const char*> writeProtectedEntries = {
+        "PropertiesWriteProtectedSetToYesAction", "PropertiesWriteProtectedSetToNoAction",
+        "PropertiesWriteProtectedToggleAction"};
+    add(properties->addMenu("&Write Protected"), writeProtectedEntries);
+    add(properties->addMenu("&Size"), {"PropertiesSizeSumAction"});
+    add(menuBar()->addMenu("&Help"), {"HelpContentsAction", "-", "HelpAboutAction"});
+
+    // The pop-up menus show no keys: their entries stand in for the actions without one.
+    auto popup = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (name[0] == '-')
+                menu->addSeparator();
+            else
+                menu->addAction(NewShortcutlessEntry(*Action(name), menu));
+        }
+    };
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    popup(PopupMenu1, editEntries);
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName("PopupMenu2");
+    popup(PopupMenu2, writeProtectedEntries);
+
+    auto tools = [this](std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            ToolBar1->addAction(Action(name));
+        ToolBar1->addSeparator();
+    };
+    tools({"FileNewAction", "FileOpenAction", "FileSaveAction"});
+    tools({"FileAddNewAction", "FileSaveToSingleFileAction", "FileSaveToMultipleFilesAction"});
+    tools({"EditUndoAction", "EditRedoAction"});
+    tools({"ViewMoveUpAction", "ViewMoveDownAction"});
+    tools({"PropertiesNameCopyAction", "PropertiesNamePasteAction"});
+    tools({"PropertiesNameEnterAction"});
+    auto* toggle = new QToolButton(ToolBar1);
+    toggle->setObjectName("WriteProtectedToolButton");
+    toggle->setDefaultAction(Action("PropertiesWriteProtectedToggleAction"));
+    toggle->setMenu(PopupMenu2);
+    toggle->setPopupMode(QToolButton::MenuButtonPopup);
+    ToolBar1->addWidget(toggle);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(Action("PropertiesSizeSumAction"));
+}

@@ -1,0 +1,118 @@
+// The program's main window: a toolbar, the list of disk images and a status bar, with a main
+// menu and two pop-up menus. Every command is an action of one action list; the window holds no
+// document logic, it creates and wires the handlers and refreshes every command when one of
+// them reports a change.
+#pragma once
+
+#include "App_actions.h"
+#include "App_filehandler.h"
+#include "App_helphandler.h"
+#include "App_presets.h"
+#include "App_settingshandler.h"
+#include "App_systemhandler.h"
+#include "App_viewhandler.h"
+#include "Vix_filedrop.h"
+#include "Vix_listviews.h"
+#include "Vix_windows.h"
+
+#include <QIcon>
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTableView;
+class QToolBar;
+class TQtFileDropControl;
+class TQtListControl;
+class TQtMessageLoopWaker;
+class TQtUserInterface;
+class TRowSelectDelegate;
+class TVirtualListModel;
+
+class TAppMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    struct TOptions {
+        // Opened at the first idle moment after the window is shown, as one drop.
+        std::vector<std::string> Files;
+        std::string SettingsFileName = DefaultSettingsFileName();
+        std::string PresetsFileName = ::PresetsFileName();
+    };
+
+    explicit TAppMainForm(TOptions options);
+    ~TAppMainForm() override;
+
+    TFileHandler& FileHandler() const { return *FFileHandler; }
+    TViewHandler& ViewHandler() const { return *FViewHandler; }
+    TActionList& ActionList() const { return *ActionList1; }
+    // The action of that name (its object name), or nullptr.
+    TAction* Action(const QString& name) const;
+    QTableView& ListView() const { return *ListView1; }
+    TQtListControl& ListControl() const { return *FListControl; }
+    TListViewShell& ListViewShell() const { return *FListViewShell; }
+    QToolBar& ToolBar() const { return *ToolBar1; }
+    // The text of the status bar's one panel.
+    QString StatusText() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateLayout();
+    void CreateActions();
+    void BindActions();
+    void CreateMenus();
+    TAction* NewAction(const char* name, const char* caption, const char* hint,
+                       const QKeySequence& key, const QIcon& icon);
+    QIcon ListImage(bool writeProtected) const;
+
+    // Handlers' and the list's change reports; dropped while the notifier does not exist yet.
+    void Notify();
+    void UpdateActions();
+    QVariant ListView1Data(int row, int column, int role) const;
+    void ListView1ColumnClick(int column);
+    void FileDropWatcherDropFiles(TDroppedFiles& files, bool& handled);
+    void OpenCommandLineFiles();
+
+    TOptions FOptions;
+    bool FShown = false;
+
+    // Controls, owned by Qt's parent chain.
+    QToolBar* ToolBar1 = nullptr;
+    QTableView* ListView1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanel = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    TVirtualListModel* ListModel = nullptr;
+    TRowSelectDelegate* RowSelectDelegate = nullptr;
+    TActionList* ActionList1 = nullptr;
+    TFileDropFilesAction* FileDropFilesAction = nullptr;
+    TQtFileDropControl* FileDropControl = nullptr;
+    QIcon FDiskIcon;
+    QIcon FWriteProtectedDiskIcon;
+
+    // Declared in the order of creation, so destruction runs in reverse: the notifier and the
+    // drop watcher first, then the handlers from the settings handler back to the system handler,
+    // then the list view shell.
+    std::unique_ptr<TQtMessageLoopWaker> FWaker;
+    std::unique_ptr<TQtUserInterface> FUserInterface;
+    std::unique_ptr<TQtListControl> FListControl;
+    std::unique_ptr<TViewBar> FToolBarView;
+    std::unique_ptr<TViewList> FListViewView;
+    std::unique_ptr<TViewBar> FStatusBarView;
+    std::unique_ptr<TListViewShell> FListViewShell;
+    std::unique_ptr<TSystemHandler> FSystemHandler;
+    std::unique_ptr<TFileHandler> FFileHandler;
+    std::unique_ptr<TViewHandler> FViewHandler;
+    std::unique_ptr<THelpHandler> FHelpHandler;
+    std::unique_ptr<TSettingsHandler> FSettingsHandler;
+    std::unique_ptr<TFileDropWatcher> FFileDropWatcher;
+    std::unique_ptr<TUpdateNotifier> FUpdateNotifier;
+};

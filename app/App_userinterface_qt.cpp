@@ -1,0 +1,177 @@
+#include "App_userinterface_qt.h"
+
+#include "App_AddNewDialog.h"
+#include "App_EnterDialog.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+// "*.d88" becomes "*.[dD]88".
+QString AnyCasePattern(const QString& pattern) {
+    QString result;
+    for (const QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            result += QStringLiteral("[%1%2]").arg(c.toLower(), c.toUpper());
+        else
+            result += c;
+    }
+    return result;
+}
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+class TQtFileDialog : public TFileDialog {
+public:
+    TQtFileDialog(TFileDialogKind kind, QWidget* parent) : TFileDialog(kind), FParent(parent) {}
+
+    bool Execute() override {
+        QFileDialog dialog(FParent, FromUtf8(Title));
+        // The names are shown as given; the patterns behind them are the any-case ones.
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        const QStringList filters = TranslateFileFilter(Filter);
+        dialog.setNameFilters(filters);
+        if (FilterIndex >= 1 && FilterIndex <= filters.size())
+            dialog.selectNameFilter(filters[FilterIndex - 1]);
+        if (Kind() == TFileDialogKind::Save) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, (Options & ofOverwritePrompt) == 0);
+        } else if ((Options & ofAllowMultiSelect) != 0) {
+            dialog.setFileMode(QFileDialog::ExistingFiles);
+        } else {
+            dialog.setFileMode((Options & ofFileMustExist) != 0 ? QFileDialog::ExistingFile
+                                                                : QFileDialog::AnyFile);
+        }
+        dialog.setDefaultSuffix(FromUtf8(DefaultExt));
+        if (!FileName.empty())
+            dialog.selectFile(FromUtf8(FileName));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [this, &dialog, &filters](const QString& filter) {
+                             try {
+                                 FilterIndex = static_cast<int>(filters.indexOf(filter)) + 1;
+                                 if (OnTypeChange)
+                                     OnTypeChange(*this);
+                                 dialog.setDefaultSuffix(FromUtf8(DefaultExt));
+                             } catch (...) {
+                                 rtl::HandleException();
+                             }
+                         });
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty())
+            return false;
+        Files.clear();
+        for (const QString& file : chosen)
+            Files.push_back(file.toStdString());
+        FileName = Files.front();
+        const int index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+        if (index >= 0)
+            FilterIndex = index + 1;
+        return true;
+    }
+
+private:
+    QWidget* FParent;
+};
+
+} // namespace
+
+QStringList TranslateFileFilter(const std::string& filter) {
+    const QStringList parts = FromUtf8(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts))
+            patterns << AnyCasePattern(pattern.trimmed());
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(' '));
+    }
+    return filters;
+}
+
+TQtUserInterface::TQtUserInterface(QWidget* parent, std::string presetsFileName)
+    : FParent(parent), FPresetsFileName(std::move(presetsFileName)) {}
+
+TQtUserInterface::~TQtUserInterface() = default;
+
+std::unique_ptr<TFileDialog> TQtUserInterface::NewFileDialog(TFileDialogKind kind) {
+    return std::make_unique<TQtFileDialog>(kind, FParent);
+}
+
+bool TQtUserInterface::BrowseForFolder(const std::string& caption, const std::string& initialFolder,
+                                       std::string& folder) {
+    const QString chosen =
+        QFileDialog::getExistingDirectory(FParent, FromUtf8(caption), FromUtf8(initialFolder));
+    if (chosen.isEmpty())
+        return false;
+    folder = chosen.toStdString();
+    return true;
+}
+
+int TQtUserInterface::MessageBox(const std::string& text, const std::string& caption,
+                                 TMessageButtons buttons, TMessageIcon icon) {
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == TMessageButtons::OKCancel)
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (buttons == TMessageButtons::YesNoCancel)
+        standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    if (icon == TMessageIcon::Warning)
+        shownIcon = QMessageBox::Warning;
+    else if (icon == TMessageIcon::Error)
+        shownIcon = QMessageBox::Critical;
+    QMessageBox box(shownIcon, FromUtf8(caption), FromUtf8(text), standard, FParent);
+    if (buttons != TMessageButtons::OK)
+        box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    switch (answer) {
+    case QMessageBox::Ok:
+        return idOK;
+    case QMessageBox::Yes:
+        return idYes;
+    case QMessageBox::No:
+        return idNo;
+    default:
+        return buttons == TMessageButtons::OK ? idOK : idCancel;
+    }
+}
+
+bool TQtUserInterface::ExecuteAddNewDialog(TDiskFormat& format) {
+    if (!FAddNewDialog)
+        FAddNewDialog = std::make_unique<TAppAddNewDialog>(FPresetsFileName, FParent);
+    if (!FAddNewDialog->Execute())
+        return false;
+    format = FAddNewDialog->DiskFormat();
+    return true;
+}
+
+bool TQtUserInterface::ExecuteEnterDialog(const std::string& caption, const std::string& message,
+                                          std::string& value) {
+    if (!FEnterDialog)
+        FEnterDialog = std::make_unique<TAppEnterDialog>(FParent);
+    QString text = FromUtf8(value);
+    if (!FEnterDialog->Execute(FromUtf8(caption), FromUtf8(message), text))
+        return false;
+    value = text.toStdString();
+    return true;
+}
+
+std::string TQtUserInterface::ApplicationTitle() const {
+    return QGuiApplication::applicationDisplayName().toStdString();
+}
+
+bool TQtUserInterface::OpenDocument(const std::string& path) {
+    // The desktop's opener reports its own failures, if at all, after it has been started; a
+    // file that is not there is known to fail now.
+    if (!QFileInfo(FromUtf8(path)).isFile())
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(FromUtf8(path)));
+}

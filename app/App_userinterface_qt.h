@@ -1,0 +1,47 @@
+// The document's way to the user, on Qt: file dialogs, the folder browser, message boxes, the
+// Add New and Enter dialogs, the clipboard, the application's title and the desktop's opener.
+#pragma once
+
+#include "App_dialogs.h"
+#include "Vix_clipboard_qt.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+class QWidget;
+class TAppAddNewDialog;
+class TAppEnterDialog;
+
+class TQtUserInterface : public TUserInterface {
+public:
+    // Dialogs are centred on parent, which is not owned.
+    explicit TQtUserInterface(QWidget* parent, std::string presetsFileName);
+    ~TQtUserInterface() override;
+
+    std::unique_ptr<TFileDialog> NewFileDialog(TFileDialogKind kind) override;
+    bool BrowseForFolder(const std::string& caption, const std::string& initialFolder,
+                         std::string& folder) override;
+    int MessageBox(const std::string& text, const std::string& caption, TMessageButtons buttons,
+                   TMessageIcon icon) override;
+    bool ExecuteAddNewDialog(TDiskFormat& format) override;
+    bool ExecuteEnterDialog(const std::string& caption, const std::string& message,
+                            std::string& value) override;
+    TClipboard& Clipboard() override { return FClipboard; }
+    std::string ApplicationTitle() const override;
+    bool OpenDocument(const std::string& path) override;
+
+private:
+    QWidget* FParent;
+    std::string FPresetsFileName;
+    TQtClipboard FClipboard;
+    // Made on first use and kept, so each opens with the values of its last OK.
+    std::unique_ptr<TAppAddNewDialog> FAddNewDialog;
+    std::unique_ptr<TAppEnterDialog> FEnterDialog;
+};
+
+// The entries of a "Name|pattern|Name|pattern" filter as Qt's file dialog takes them. The names
+// stay as they are; each pattern matches its extension in any case, since a collection of
+// "GAME.D88" files must not look empty.
+QStringList TranslateFileFilter(const std::string& filter);

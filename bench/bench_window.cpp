@@ -1,0 +1,157 @@
+// The editor's commands through the real window (Qt's offscreen platform) against the same
+// commands on the in-memory list control, in the same run: each time includes the refresh of
+// every command and one painted frame of the list. With a container path, opening that file up
+// to the first painted frame is measured the same way.
+// Usage: bench_window [IMAGES...] [--open FILE]   (default 10000 100000)
+#include "App_mainform.h"
+#include "Rtl_paths.h"
+#include "Vix_listviews_qt.h"
+
+#include <QApplication>
+#include <QTableView>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+double Milliseconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+std::string RandomName(std::mt19937& random) {
+    std::uniform_int_distribution<int> length(0, 16);
+    std::uniform_int_distribution<int> letter('A', 'Z');
+    std::string name(static_cast<size_t>(length(random)), ' ');
+    for (char& c : name)
+        c = static_cast<char>(letter(random));
+    return name;
+}
+
+// The two documents side by side: one in the window, one over the in-memory control.
+class Pair {
+public:
+    explicit Pair(const std::string& folder)
+        : Window([&] {
+              TAppMainForm::TOptions options;
+              options.SettingsFileName = folder + "/Settings.ini";
+              return options;
+          }()),
+          Shell(Control), Memory(&Shell, Ui) {
+        Window.show();
+        Frame();
+    }
+
+    // What the user waits for: the queued refresh of every command and the list drawn again.
+    void Frame() {
+        QCoreApplication::processEvents();
+        Window.ListView().viewport()->repaint();
+    }
+
+    void Measure(const char* name, const std::function<void(TFileHandler&, TListViewShell&)>& op) {
+        const double opMs = Milliseconds([&] { op(Window.FileHandler(), Window.ListViewShell()); });
+        const double eventsMs = Milliseconds([&] { QCoreApplication::processEvents(); });
+        const double paintMs = Milliseconds([&] { Window.ListView().viewport()->repaint(); });
+        const double qt = opMs + eventsMs + paintMs;
+        if (getenv("BENCH_SPLIT"))
+            std::printf("   [op %.1f events %.1f paint %.1f]\n", opMs, eventsMs, paintMs);
+        const double memory = Milliseconds([&] { op(Memory, Shell); });
+        std::printf("%-34s %10.1f %10.1f %8.2f\n", name, qt, memory, qt / memory);
+        std::fflush(stdout);
+    }
+
+    TAppMainForm Window;
+    TMemoryListControl Control;
+    TListViewShell Shell;
+    TScriptedUserInterface Ui;
+    TFileHandler Memory;
+};
+
+void SelectEveryOther(TListViewShell& shell) {
+    TListViewUpdate update(shell);
+    shell.ClearSelection();
+    for (int i = 0; i < shell.Count(); i += 2)
+        shell.SetSelected(i, true);
+}
+
+void Header() {
+    std::printf("%-34s %10s %10s %8s\n", "operation", "window ms", "memory ms", "ratio");
+}
+
+void RunCommands(const std::string& folder, int count) {
+    std::mt19937 random(7);
+    const std::string path = folder + "/headers.d88";
+    {
+        TDiskImageList images(true);
+        for (int i = 0; i < count; ++i) {
+            auto image = std::make_unique<TDiskImage>();
+            image->SetName(RandomName(random));
+            images.Add(std::move(image));
+        }
+        images.SaveToFile(path);
+    }
+    Pair pair(folder);
+    std::printf("\n%d images (headers only)\n", count);
+    Header();
+    pair.Measure("a frame with nothing changed", [](TFileHandler&, TListViewShell&) {});
+    pair.Measure("open to the first frame",
+                 [&](TFileHandler& f, TListViewShell&) { f.OpenFile(path); });
+    pair.Measure("select all", [](TFileHandler& f, TListViewShell&) { f.SelectAll(); });
+    pair.Measure("delete (all selected)", [](TFileHandler& f, TListViewShell&) { f.Delete(); });
+    pair.Measure("undo delete", [](TFileHandler& f, TListViewShell&) { f.Undo(); });
+    pair.Measure("sort by name", [](TFileHandler& f, TListViewShell&) { f.SortByName(); });
+    pair.Measure("undo sort", [](TFileHandler& f, TListViewShell&) { f.Undo(); });
+    pair.Measure("reverse order", [](TFileHandler& f, TListViewShell&) { f.ReverseOrder(); });
+    pair.Measure("select every other row",
+                 [](TFileHandler&, TListViewShell& shell) { SelectEveryOther(shell); });
+    pair.Measure("move down (every other row)",
+                 [](TFileHandler& f, TListViewShell&) { f.MoveDown(); });
+    pair.Measure("undo move down", [](TFileHandler& f, TListViewShell&) { f.Undo(); });
+}
+
+void RunOpen(const std::string& folder, const std::string& path) {
+    Pair pair(folder);
+    std::printf("\n%s\n", path.c_str());
+    Header();
+    pair.Measure("open to the first frame",
+                 [&](TFileHandler& f, TListViewShell&) { f.OpenFile(path); });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    char folder[] = "/tmp/bench_window_XXXXXX";
+    if (mkdtemp(folder) == nullptr)
+        return 1;
+    const std::string start = rtl::GetCurrentDir();
+    std::vector<int> counts;
+    std::string open;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc)
+            open = rtl::ExpandFileName(argv[++i]);
+        else
+            counts.push_back(std::atoi(argv[i]));
+    }
+    if (counts.empty() && open.empty())
+        counts = {10000, 100000};
+    for (const int count : counts)
+        RunCommands(folder, count);
+    if (!open.empty())
+        RunOpen(folder, open);
+    std::remove((std::string(folder) + "/headers.d88").c_str());
+    std::remove((std::string(folder) + "/Settings.ini").c_str());
+    rtl::SetCurrentDir(start);
+    ::rmdir(folder);
+    return 0;
+}

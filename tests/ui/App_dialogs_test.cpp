@@ -1,0 +1,320 @@
+// The Add New, Presets and Enter dialogs, driven from the keyboard and the mouse. Each modal run
+// is answered from inside its own event loop and writes what it sees to a transcript, compared
+// once the run is over, so that a failed check never leaves a dialog open.
+#include "App_AddNewDialog.h"
+#include "App_EnterDialog.h"
+#include "App_PresetsDialog.h"
+#include "TestSupport.h"
+#include "UiTestSupport.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+#include <iterator>
+#include <utility>
+
+char* toString(const TDiskFormat& format) {
+    return QTest::toString(QString::asprintf("{0x%02X, %d, %d, %d, %d}", format.DiskType, format.C,
+                                             format.H, format.R, format.N));
+}
+
+namespace {
+
+using testsupport::TempDir;
+using uitest::ErrorRecorder;
+using uitest::WhenModal;
+
+template <typename T> T* Child(QWidget* dialog, const char* name) {
+    return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+// A key for the focused control; nothing when a fault has closed the dialog early.
+void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focused = QApplication::focusWidget();
+    if (focused == nullptr)
+        focused = QApplication::activeModalWidget();
+    if (focused != nullptr)
+        QTest::keyClick(focused, static_cast<Qt::Key>(key), modifiers);
+}
+
+// Replaces the whole text of the focused edit.
+void Retype(const QString& text) {
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_Backspace);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+void Click(QWidget* dialog, const char* button) {
+    QTest::mouseClick(Child<QPushButton>(dialog, button), Qt::LeftButton);
+}
+
+// When the presets dialog closes, a window manager gives the keyboard back to the Add New
+// dialog d; the offscreen platform has none, so the test does.
+void ClickPresets(QWidget* d) {
+    Click(d, "PresetsButton");
+    d->activateWindow();
+    if (!QTest::qWaitForWindowActive(d))
+        qWarning("the Add New dialog did not become active again");
+}
+
+// The Add New dialog's controls as they read: "2D 40 2 16 1".
+QString Values(QWidget* d) {
+    QStringList values{Child<QComboBox>(d, "ComboBox11")->currentText()};
+    for (const char* name : {"Edit21", "Edit22", "Edit23", "Edit24"})
+        values << Child<QLineEdit>(d, name)->text();
+    return values.join(' ');
+}
+
+// The errors shown since the last call, then where the focus is and whether d is still open.
+QString Outcome(ErrorRecorder& errors, QWidget* d) {
+    QStringList parts;
+    for (const std::string& message : std::exchange(errors.Messages, {}))
+        parts << QString::fromStdString(message);
+    QWidget* focused = QApplication::focusWidget();
+    return (parts << (focused != nullptr ? focused->objectName() : "(none)")
+                  << (d->isVisible() ? "open" : "closed"))
+        .join(" | ");
+}
+
+// The presets in list order, the selected one marked.
+QString Entries(QWidget* presets) {
+    QStringList entries;
+    auto* list = Child<QListWidget>(presets, "ListBox11");
+    for (int row = 0; row < list->count(); ++row)
+        entries << list->item(row)->text() + (list->item(row)->isSelected() ? " *" : "");
+    return entries.join(", ");
+}
+
+const QString BadC = "The program cannot accept the C value. | Edit21 | open";
+
+} // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QGuiApplication::setApplicationDisplayName("Trackwell"); }
+
+    void addNewChecksFieldsOnLeavingAndAtOk() {
+        TempDir dir;
+        TAppAddNewDialog dialog(dir.File("Presets.dat"));
+        ErrorRecorder errors;
+        QStringList seen;
+
+        WhenModal([&](QWidget* d) {
+            seen << Values(d) + " | " + Outcome(errors, d);
+            Click(d, "OkButton");
+        });
+        QVERIFY(dialog.Execute());
+        QCOMPARE(dialog.DiskFormat(), (TDiskFormat{0x00, 40, 2, 16, 1}));
+
+        // Each bad C is refused on Tab and again at OK, by Enter or by the mouse, which must not
+        // take the focus out of the field: one message each time, not two.
+        WhenModal([&](QWidget* d) {
+            Key(Qt::Key_Down);
+            Key(Qt::Key_Down);
+            Key(Qt::Key_Tab);
+            bool byMouse = false;
+            for (const QString bad : {"256", "-1", "", "1O"}) {
+                Retype(bad);
+                Key(Qt::Key_Tab);
+                seen << Outcome(errors, d);
+                (byMouse = !byMouse) ? Click(d, "OkButton") : Key(Qt::Key_Return);
+                seen << Outcome(errors, d);
+            }
+            Retype("$FF");
+            Key(Qt::Key_Tab);
+            Retype("0");
+            Key(Qt::Key_Tab);
+            seen << Outcome(errors, d);
+            Key(Qt::Key_Return);
+        });
+        QVERIFY(dialog.Execute());
+        QCOMPARE(dialog.DiskFormat(), (TDiskFormat{0x20, 255, 0, 16, 1}));
+
+        // Esc, Cancel and the close box check nothing, not even at the next opening, which
+        // shows the last accepted values again.
+        const std::function<void(QWidget*)> leavings[] = {
+            [](QWidget*) { Key(Qt::Key_Escape); }, [](QWidget* d) { Click(d, "CancelButton"); },
+            [](QWidget* d) { d->close(); }, [](QWidget*) { Key(Qt::Key_Escape); }};
+        for (const auto& leave : leavings) {
+            WhenModal([&](QWidget* d) {
+                seen << Values(d) + " | " + Outcome(errors, d);
+                Key(Qt::Key_Up);
+                Key(Qt::Key_Tab);
+                Retype("300");
+                leave(d);
+            });
+            QVERIFY(!dialog.Execute());
+        }
+        QStringList expected{"2D 40 2 16 1 | ComboBox11 | open"};
+        for (int i = 0; i < 8; ++i)
+            expected << BadC;
+        expected << "Edit23 | open" << QStringList(4, "2HD 255 0 16 1 | ComboBox11 | open");
+        QCOMPARE(seen, expected);
+        QVERIFY(errors.Messages.empty());
+        QCOMPARE(dialog.DiskFormat(), (TDiskFormat{0x20, 255, 0, 16, 1}));
+    }
+
+    void presetsFillTheFieldsAndAreCheckedAtOk() {
+        TempDir dir;
+        testsupport::WriteFileBytes(
+            dir.File("Presets.dat"),
+            testsupport::Bytes(std::begin(PresetLines), std::end(PresetLines) - 1));
+        TAppAddNewDialog dialog(dir.File("Presets.dat"));
+        ErrorRecorder errors;
+        QStringList seen;
+
+        // A chosen preset only fills the fields; Esc keeps the accepted format.
+        WhenModal([&](QWidget* d) {
+            WhenModal([&](QWidget* presets) {
+                seen << Entries(presets) + " | " + Outcome(errors, presets);
+                Key(Qt::Key_Down);
+                Key(Qt::Key_Down);
+                Key(Qt::Key_Return);
+            });
+            ClickPresets(d);
+            seen << Values(d);
+            Key(Qt::Key_Escape);
+        });
+        QVERIFY(!dialog.Execute());
+        QCOMPARE(dialog.DiskFormat(), (TDiskFormat{0x00, 40, 2, 16, 1}));
+
+        // A preset out of range is refused at OK, the focus going to the first bad field
+        // without checking the bad one it leaves; a cancelled choice changes neither the fields
+        // nor the list's selection.
+        WhenModal([&](QWidget* d) {
+            for (int i = 0; i < 3; ++i)
+                Key(Qt::Key_Tab);
+            const QList<QList<int>> choices = {{Qt::Key_End, Qt::Key_Return},
+                                               {Qt::Key_Up, Qt::Key_Escape},
+                                               {Qt::Key_Up, Qt::Key_Up, Qt::Key_Return}};
+            for (const QList<int>& keys : choices) {
+                WhenModal([&](QWidget* presets) {
+                    seen << Entries(presets);
+                    for (int key : keys)
+                        Key(key);
+                });
+                ClickPresets(d);
+                Key(Qt::Key_Return);
+                seen << Values(d) + " | " + Outcome(errors, d);
+            }
+        });
+        QVERIFY(dialog.Execute());
+        const QString zeta = "Alpha, Dünn 2DD, PC-98 2HD, 1.2 MB, Zeta *";
+        QCOMPARE(seen, QStringList({"Alpha *, Dünn 2DD, PC-98 2HD, 1.2 MB, Zeta | ListBox11 | open",
+                                    "2HD 77 2 8 3", "Alpha, Dünn 2DD, PC-98 2HD, 1.2 MB *, Zeta",
+                                    "2D 300 2 300 1 | " + BadC, zeta, "2D 300 2 300 1 | " + BadC,
+                                    zeta, "2DD 80 2 16 1 | (none) | closed"}));
+        QCOMPARE(dialog.DiskFormat(), (TDiskFormat{0x10, 80, 2, 16, 1}));
+    }
+
+    void missingPresetsFileWarnsOnce() {
+        TempDir dir;
+        TAppAddNewDialog dialog(dir.File("Presets.dat"));
+        ErrorRecorder errors;
+        QStringList seen;
+
+        WhenModal([&](QWidget* d) {
+            Key(Qt::Key_Tab);
+            Retype("7");
+            WhenModal([&](QWidget* box) {
+                auto* message = qobject_cast<QMessageBox*>(box);
+                seen << box->windowTitle() + ": " + uitest::MessageText(box)
+                     << (message != nullptr && message->icon() == QMessageBox::Warning ? "warning"
+                                                                                       : "other");
+                WhenModal([&](QWidget* presets) {
+                    Click(presets, "OkButton");
+                    seen << Entries(presets) + " | " + Outcome(errors, presets);
+                    Click(presets, "CancelButton");
+                });
+                uitest::ClickButton(box, "OK");
+            });
+            ClickPresets(d);
+            seen << Values(d);
+            // The list was read once: the second opening goes straight to the empty list.
+            WhenModal([&](QWidget* presets) {
+                seen << presets->metaObject()->className();
+                Key(Qt::Key_Escape);
+            });
+            ClickPresets(d);
+            Key(Qt::Key_Escape);
+        });
+        QVERIFY(!dialog.Execute());
+        QCOMPARE(seen, QStringList({"Trackwell: The preset list is unavailable.", "warning",
+                                    " | Specify an item. | ListBox11 | open", "2D 7 2 16 1",
+                                    "TAppPresetsDialog"}));
+
+        // A bad line keeps the presets before it listed, none of them chosen.
+        const std::string lines = "Good,2D,40,2,16,1\nBad,2hd,77,2,8,3\n";
+        testsupport::WriteFileBytes(dir.File("Bad.dat"), {lines.begin(), lines.end()});
+        seen.clear();
+        WhenModal([&](QWidget* box) { uitest::ClickButton(box, "OK"); });
+        TAppPresetsDialog presets(dir.File("Bad.dat"));
+        WhenModal([&](QWidget* d) {
+            Key(Qt::Key_Return);
+            seen << Entries(d) + " | " + Outcome(errors, d);
+            Key(Qt::Key_Escape);
+        });
+        QVERIFY(!presets.Execute());
+        QCOMPARE(seen, QStringList("Good | Specify an item. | ListBox11 | open"));
+    }
+
+    void enterDialogHandsBackTheEditedText() {
+        TAppEnterDialog dialog;
+        QStringList seen;
+        QString value = "OLD NAME";
+        QSize size;
+        WhenModal([&](QWidget* d) {
+            // What a screen reader is told the label shows: markup and mnemonics resolved.
+            QAccessibleInterface* label =
+                QAccessible::queryAccessibleInterface(Child<QLabel>(d, "MessageLabel"));
+            seen << d->windowTitle() << (label != nullptr ? label->text(QAccessible::Name) : "")
+                 << QApplication::focusWidget()->objectName()
+                 << Child<QLineEdit>(d, "ValueEdit")->selectedText();
+            size = d->size();
+            Key(Qt::Key_Return);
+        });
+        QVERIFY(dialog.Execute("Enter", "Tom & Jerry <b>wrote</b> it.", value));
+        QCOMPARE(value, "OLD NAME");
+
+        WhenModal([&](QWidget*) {
+            Key(Qt::Key_Backspace);
+            Key(Qt::Key_Return);
+        });
+        QVERIFY(dialog.Execute("Enter", "Name?", value));
+        QCOMPARE(value, QString(""));
+
+        // Typing replaces the old value; Esc hands nothing back. A long message wraps inside
+        // the label's area instead of growing the dialog.
+        value = "KEEP";
+        WhenModal([&](QWidget* d) {
+            QTest::keyClicks(QApplication::focusWidget(), "X");
+            seen << Child<QLineEdit>(d, "ValueEdit")->text()
+                 << (d->size() == size ? "same" : "grew");
+            Key(Qt::Key_Escape);
+        });
+        QVERIFY(!dialog.Execute("Other", QString("A long message. ").repeated(40), value));
+        QCOMPARE(value, "KEEP");
+        QCOMPARE(seen, QStringList({"Enter", "Tom & Jerry <b>wrote</b> it.", "ValueEdit",
+                                    "OLD NAME", "X", "same"}));
+    }
+
+private:
+    // In file order, not sorted; the names hold a comma, spaces and UTF-8.
+    static constexpr char PresetLines[] = "\"PC-98 2HD, 1.2 MB\",2HD,77,2,8,3\r\n"
+                                          "Zeta,2D,300,2,300,1\r\n"
+                                          "\"D\xC3\xBCnn 2DD\",2DD,80,2,16,1\r\n"
+                                          "Alpha,2D,40,2,16,1\r\n";
+};
+
+QTEST_MAIN(DialogsTest)
+#include "App_dialogs_test.moc"

@@ -1,0 +1,369 @@
+// The editor driven as a user drives it: actions by name, keys, header clicks and the dialogs
+// they open, with real files in a temporary folder.
+#include "App_diskimages.h"
+#include "App_mainform.h"
+#include "Rtl_codepage.h"
+#include "TestSupport.h"
+#include "UiTestSupport.h"
+#include "Vix_listviews_qt.h"
+
+#include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include <fstream>
+#include <memory>
+
+using testsupport::Bytes;
+
+namespace {
+
+const char* const Fm77 = "fm77av-demo.d77";
+const char* const Cpm = "cpm-x1turbo-2d.d88";
+
+// A container of the two samples, the FM77AV one ("D77IMG") first.
+Bytes TwoSamples() {
+    return testsupport::Concat({testsupport::SampleBytes(Fm77), testsupport::SampleBytes(Cpm)});
+}
+
+class Editor {
+public:
+    explicit Editor(const testsupport::TempDir& dir, std::vector<std::string> files = {}) {
+        TAppMainForm::TOptions options;
+        options.Files = std::move(files);
+        options.SettingsFileName = dir.File("Settings.ini");
+        options.PresetsFileName = dir.File("Presets.dat");
+        Form = std::make_unique<TAppMainForm>(std::move(options));
+        Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+        Settle();
+    }
+    ~Editor() {
+        // A test that ends with a modified document must not be asked about saving it.
+        if (Form && Form->isVisible() && Form->FileHandler().IsModified()) {
+            uitest::WhenModal([](QWidget* box) { uitest::ClickButton(box, "No"); });
+            Form->close();
+        }
+    }
+
+    // Lets the queued refresh and the first idle moment run.
+    static void Settle() {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+    TAction& Action(const char* name) const { return *Form->Action(name); }
+    // As a menu entry would: nothing when the last refresh disabled it.
+    bool Run(const char* name) {
+        TAction& action = Action(name);
+        const bool enabled = action.isEnabled();
+        action.trigger();
+        Settle();
+        return enabled;
+    }
+    void Key(QKeySequence key) {
+        QTest::keySequence(&Form->ListView(), key);
+        Settle();
+    }
+    QString Cell(int row, int column) const {
+        const QAbstractItemModel& model = *Form->ListView().model();
+        return model.data(model.index(row, column)).toString();
+    }
+    int Rows() const { return Form->ListView().model()->rowCount(); }
+    std::vector<int> SelectedRows() const {
+        std::vector<int> rows;
+        for (const QModelIndex& index : Form->ListView().selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    void ClickHeader(int column) {
+        QHeaderView& header = *Form->ListView().horizontalHeader();
+        const int x = header.sectionViewportPosition(column) + header.sectionSize(column) / 2;
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(x, header.height() / 2));
+        Settle();
+    }
+
+    std::unique_ptr<TAppMainForm> Form;
+};
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QGuiApplication::clipboard()->clear(); }
+    // Opening a document moves the current folder into a temporary folder that goes away.
+    void cleanup() { QDir::setCurrent(QDir::tempPath()); }
+
+    void commandLineFilesEditUndoAndStatus() {
+        testsupport::TempDir dir;
+        const std::string path = dir.File("two.d88");
+        testsupport::WriteFileBytes(path, TwoSamples());
+        testsupport::WriteFileBytes(dir.File("one.d77"), testsupport::SampleBytes(Fm77));
+        uitest::ErrorRecorder errors;
+
+        // One file on an untouched window opens it.
+        Editor editor(dir, {path});
+        QAbstractItemModelTester tester(editor.Form->ListView().model());
+        QCOMPARE(editor.Rows(), 2);
+        QCOMPARE(editor.Cell(0, 0), QString("D77IMG"));
+        QCOMPARE(editor.Cell(1, 1), QString("No"));
+        QCOMPARE(editor.Cell(1, 2), QString("2D"));
+        QCOMPARE(editor.Cell(1, 3), QString("348,848 bytes"));
+        QCOMPARE(editor.Form->windowTitle(), QString("Trackwell - two.d88"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Trackwell - two.d88"));
+        QCOMPARE(editor.Action("EditUndoAction").text(), QString("&Undo - (None)"));
+        QVERIFY(!editor.Action("EditUndoAction").isEnabled());
+
+        // Clicking a row selects it; the status bar follows the selection.
+        QTableView& view = editor.Form->ListView();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          view.visualRect(view.model()->index(1, 0)).center());
+        editor.Settle();
+        QCOMPARE(editor.Form->StatusText(), QString("1 items are selected"));
+        QVERIFY(editor.Action("EditDeleteAction").isEnabled());
+
+        editor.Key(QKeySequence(Qt::Key_Delete));
+        QCOMPARE(editor.Rows(), 1);
+        QCOMPARE(editor.Form->StatusText(), QString("1 items"));
+        QCOMPARE(editor.Action("EditUndoAction").text(), QString("&Undo - Delete"));
+        QCOMPARE(editor.Action("EditUndoAction").toolTip(), QString("Undo - Delete"));
+        QVERIFY(editor.Action("FileSaveAction").isEnabled());
+
+        editor.Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(editor.Rows(), 2);
+        QCOMPARE(editor.Cell(1, 3), QString("348,848 bytes"));
+        QCOMPARE(editor.Action("EditRedoAction").text(), QString("&Redo - Delete"));
+        QVERIFY(!editor.Action("FileSaveAction").isEnabled());
+
+        // The undone rows come back selected; with none selected, Delete does nothing at all.
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{1});
+        QVERIFY(editor.Run("EditReverseSelectionAction"));
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{0});
+        QVERIFY(editor.Run("EditSelectAllAction"));
+        QVERIFY(editor.Run("EditReverseSelectionAction"));
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{});
+        QVERIFY(!editor.Run("EditDeleteAction"));
+        editor.Key(QKeySequence(Qt::Key_Delete));
+        QCOMPARE(editor.Rows(), 2);
+        QVERIFY(errors.Messages.empty());
+
+        // Two files on the command line are one drop: both are added, in order.
+        Editor adding(dir, {dir.File("one.d77"), path});
+        QCOMPARE(adding.Rows(), 3);
+        QCOMPARE(adding.Form->windowTitle(), QString("Trackwell - Untitled.d88"));
+        QCOMPARE(adding.Form->FileHandler().UndoName(), std::string("Add"));
+    }
+
+    void sortRenamePasteAndSave() {
+        testsupport::TempDir dir;
+        const std::string path = dir.File("two.d88");
+        const Bytes original = TwoSamples();
+        testsupport::WriteFileBytes(path, original);
+        uitest::ErrorRecorder errors;
+        Editor editor(dir, {path});
+
+        // Sorting by name through the header puts the empty name first; the selection travels.
+        editor.Run("EditSelectAllAction");
+        editor.ClickHeader(0);
+        QCOMPARE(editor.Cell(0, 0), QString());
+        QCOMPARE(editor.Cell(1, 0), QString("D77IMG"));
+        QCOMPARE(editor.Form->FileHandler().UndoName(), std::string("Sort by name"));
+        QCOMPARE(editor.SelectedRows(), (std::vector<int>{0, 1}));
+        QVERIFY(editor.Form->ListView().horizontalHeader()->isSortIndicatorShown() == false);
+
+        // Rename both through the Enter dialog; the list shows it at once.
+        uitest::WhenModal([](QWidget* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>("ValueEdit");
+            QCOMPARE(edit->selectedText(), edit->text());
+            edit->setText(QString::fromUtf8("ゲーム&1"));
+            uitest::ClickButton(dialog, "OK");
+        });
+        editor.Key(QKeySequence(Qt::Key_F2));
+        QVERIFY(uitest::ModalAnswered());
+        QCOMPARE(editor.Cell(0, 0), QString::fromUtf8("ゲーム&1"));
+        QCOMPARE(editor.Cell(1, 0), QString::fromUtf8("ゲーム&1"));
+        QCOMPARE(editor.Action("EditUndoAction").text(), QString("&Undo - Set name property"));
+
+        // Pasted names go to the selected rows in order.
+        QGuiApplication::clipboard()->setText("FIRST\nSECOND\n");
+        editor.Settle();
+        QVERIFY(editor.Run("PropertiesNamePasteAction"));
+        QCOMPARE(editor.Cell(0, 0), QString("FIRST"));
+        QCOMPARE(editor.Cell(1, 0), QString("SECOND"));
+
+        // Saved bytes are the sorted images with their new names, byte for byte.
+        QVERIFY(editor.Run("FileSaveAction"));
+        QVERIFY(errors.Messages.empty());
+        TDiskImageList expected;
+        expected.LoadFromFile(path);
+        QCOMPARE(expected.Count(), 2);
+        QCOMPARE(expected[0]->Name(), std::string("FIRST"));
+        QCOMPARE(expected[1]->Name(), std::string("SECOND"));
+        Bytes saved = testsupport::ReadFileBytes(path);
+        Bytes cpm = testsupport::SampleBytes(Cpm), fm = testsupport::SampleBytes(Fm77);
+        // Only the name fields differ from the samples.
+        std::copy_n(saved.begin(), 17, cpm.begin());
+        std::copy_n(saved.begin() + static_cast<long>(cpm.size()), 17, fm.begin());
+        QVERIFY(saved == testsupport::Concat({cpm, fm}));
+        QCOMPARE(editor.Form->windowTitle(), QString("Trackwell - two.d88"));
+        QVERIFY(!editor.Action("FileSaveAction").isEnabled());
+    }
+
+    void copyAndPasteKeepTheNamesBytes() {
+        testsupport::TempDir dir;
+        // Bytes that code page 932 cannot decode, and a character with two codes (ED 40 and
+        // FA 5C are both one kanji): text alone would change them.
+        Bytes image = testsupport::SampleBytes(Cpm);
+        const std::string odd = "\xA0\xFD\xED\x40X";
+        std::copy(odd.begin(), odd.end(), image.begin());
+        const std::string path = dir.File("odd.d88");
+        testsupport::WriteFileBytes(path,
+                                    testsupport::Concat({image, testsupport::SampleBytes(Fm77)}));
+        Editor editor(dir, {path});
+        uitest::ErrorRecorder errors;
+
+        editor.Form->FileHandler().SelectAll();
+        editor.Settle();
+        QVERIFY(editor.Run("PropertiesNameCopyAction"));
+        QVERIFY(editor.Run("ViewReverseOrderAction"));
+        QVERIFY(editor.Run("PropertiesNamePasteAction"));
+        QVERIFY(errors.Messages.empty());
+        // Pasted in row order onto the reversed rows: the names swapped, bytes intact.
+        QCOMPARE(editor.Form->FileHandler().DiskImages(0).Name(), odd);
+        QCOMPARE(editor.Form->FileHandler().DiskImages(1).Name(), std::string("D77IMG"));
+
+        // Confirming the Enter dialog's proposal unchanged keeps the bytes too.
+        editor.Form->FileHandler().ReverseSelection();
+        editor.Settle();
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{});
+        editor.Form->ListView().selectRow(0);
+        editor.Settle();
+        uitest::WhenModal([](QWidget* dialog) { uitest::ClickButton(dialog, "OK"); });
+        QVERIFY(editor.Run("PropertiesNameEnterAction"));
+        QVERIFY(errors.Messages.empty());
+        QCOMPARE(editor.Form->FileHandler().DiskImages(0).Name(), odd);
+
+        // Text that another program put there is encoded; what cannot be is refused.
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("\xF0\x9F\x98\x80"));
+        editor.Settle();
+        QVERIFY(editor.Run("PropertiesNamePasteAction"));
+        QCOMPARE(errors.Messages, std::vector<std::string>{"The program cannot accept the value."});
+    }
+
+    void addBlankImageFromPreset() {
+        testsupport::TempDir dir;
+        std::ofstream(dir.File("Presets.dat"))
+            << "\"PC-98 2HD 1.25 MB\",2HD,77,2,8,3\r\n\"PC-88 2D 320 KB\",2D,40,2,16,1\r\n";
+        uitest::ErrorRecorder errors;
+        Editor editor(dir);
+
+        uitest::WhenModal([](QWidget* addNew) {
+            uitest::WhenModal([](QWidget* presets) {
+                auto* list = presets->findChild<QListWidget*>("ListBox11");
+                const auto found = list->findItems("PC-98 2HD 1.25 MB", Qt::MatchExactly);
+                QCOMPARE(found.size(), 1);
+                list->setCurrentItem(found.front());
+                uitest::ClickButton(presets, "OK");
+            });
+            uitest::ClickButton(addNew, "Presets...");
+            uitest::ClickButton(addNew, "OK");
+        });
+        editor.Key(QKeySequence(Qt::Key_Insert));
+        QVERIFY(errors.Messages.empty());
+        QCOMPARE(editor.Rows(), 1);
+        QCOMPARE(editor.Cell(0, 2), QString("2HD"));
+        // 688 header bytes and 154 tracks of 8 sectors of 16 + 1024 bytes.
+        QCOMPARE(editor.Cell(0, 3), QString("1,281,968 bytes"));
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{0});
+        QCOMPARE(editor.Form->FileHandler().UndoName(), std::string("Add"));
+    }
+
+    void closeAsksAboutAModifiedDocument() {
+        testsupport::TempDir dir;
+        const std::string path = dir.File("one.d77");
+        testsupport::WriteFileBytes(path, testsupport::SampleBytes(Fm77));
+        uitest::ErrorRecorder errors;
+        Editor editor(dir, {path});
+        editor.Run("ViewRowSelectAction");
+        QVERIFY(editor.Action("ViewRowSelectAction").isChecked());
+        editor.Run("EditSelectAllAction");
+        editor.Run("EditDuplicateAction");
+        QCOMPARE(editor.Rows(), 2);
+
+        QString asked;
+        uitest::WhenModal([&asked](QWidget* box) {
+            asked = uitest::MessageText(box);
+            uitest::ClickButton(box, "Cancel");
+        });
+        QVERIFY(!editor.Form->close());
+        QVERIFY(editor.Form->isVisible());
+        QCOMPARE(asked, QString("The current document is modified.\r\n\r\nSave the document?"));
+        QVERIFY(!testsupport::FileExists(dir.File("Settings.ini")));
+
+        uitest::WhenModal([](QWidget* box) { uitest::ClickButton(box, "No"); });
+        QVERIFY(editor.Form->close());
+        // The cancel was the silent abort, which the display shows as nothing.
+        QCOMPARE(errors.Messages, std::vector<std::string>{"(abort)"});
+        // Nothing was saved to the document; the settings were written.
+        QVERIFY(testsupport::ReadFileBytes(path) == testsupport::SampleBytes(Fm77));
+        rtl::TMemIniFile settings(dir.File("Settings.ini"));
+        QCOMPARE(settings.ReadBool("ViewHandler", "RowSelect", false), true);
+        QCOMPARE(settings.ReadInteger("ViewHandler.Placement.ListView.Column:3", "Width", 0), 120);
+
+        // The next run starts with them.
+        Editor again(dir);
+        QVERIFY(again.Form->ViewHandler().RowSelect());
+        QVERIFY(again.Action("ViewRowSelectAction").isChecked());
+    }
+
+    void aCommandTouchesQtAConstantNumberOfTimes() {
+        testsupport::TempDir dir;
+        Editor editor(dir);
+        TFileHandler& file = editor.Form->FileHandler();
+        TDiskImageList images(true);
+        for (int i = 0; i < 2000; ++i)
+            images.Add(std::make_unique<TDiskImage>());
+        images.SaveToFile(dir.File("many.d88"));
+        file.OpenFile(dir.File("many.d88"));
+        editor.Settle();
+        QCOMPARE(editor.Rows(), 2000);
+
+        const QAbstractItemModel& model = *editor.Form->ListView().model();
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy selection(editor.Form->ListView().selectionModel(),
+                             &QItemSelectionModel::selectionChanged);
+        const int flushes = editor.Form->ListControl().FlushCount();
+        auto perCommand = [&](const char* name, int commands) {
+            QVERIFY2(editor.Run(name), name);
+            QVERIFY2(editor.Form->ListControl().FlushCount() - flushes <= 2 * commands, name);
+            QVERIFY2(removed.size() + inserted.size() <= commands, name);
+            QVERIFY2(changed.size() <= commands, name);
+            QVERIFY2(selection.size() <= 2 * commands, name);
+        };
+        perCommand("EditSelectAllAction", 1);
+        perCommand("EditDeleteAction", 2);
+        QCOMPARE(editor.Rows(), 0);
+        perCommand("EditUndoAction", 3);
+        QCOMPARE(editor.Rows(), 2000);
+        QCOMPARE(static_cast<int>(editor.SelectedRows().size()), 2000);
+        perCommand("ViewReverseOrderAction", 4);
+        perCommand("ViewSortByNameAction", 5);
+        perCommand("PropertiesWriteProtectedToggleAction", 6);
+        QCOMPARE(editor.Cell(1999, 1), QString("Yes"));
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "App_mainform_test.moc"
