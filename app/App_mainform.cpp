@@ -21,30 +21,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-// Without Row Select only the Name cell of a selected row is highlighted; the selection is of
-// whole rows either way.
-class TRowSelectDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    bool RowSelect = false;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        // The view has filled the whole row with the highlight before the cell is drawn.
-        if (!RowSelect && index.column() != 0 && (option.state & QStyle::State_Selected))
-            painter->fillRect(option.rect, option.palette.brush(QPalette::Base));
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (!RowSelect && index.column() != 0)
-            option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
-    }
-};
-
 namespace {
 
 const char* const ProductName = "Trackwell";
@@ -63,8 +39,7 @@ private:
 
 class TQtViewList : public TViewList {
 public:
-    TQtViewList(QTableView& view, TRowSelectDelegate& delegate)
-        : FView(view), FDelegate(delegate) {}
+    TQtViewList(QTableView& view, TListItemDelegate& delegate) : FView(view), FDelegate(delegate) {}
     bool RowSelect() const override { return FDelegate.RowSelect; }
     void SetRowSelect(bool value) override { FDelegate.RowSelect = value; }
     void Redraw() override { FView.viewport()->update(); }
@@ -81,7 +56,7 @@ public:
 
 private:
     QTableView& FView;
-    TRowSelectDelegate& FDelegate;
+    TListItemDelegate& FDelegate;
 };
 
 // Empties the drop action's files on every way out.
@@ -112,7 +87,7 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FListControl = std::make_unique<TQtListControl>(*ListView1, *ListModel);
     FListControl->OnChange = [this] { Notify(); };
     FToolBarView = std::make_unique<TQtViewBar>(*ToolBar1);
-    FListViewView = std::make_unique<TQtViewList>(*ListView1, *RowSelectDelegate);
+    FListViewView = std::make_unique<TQtViewList>(*ListView1, FListControl->Delegate());
     FStatusBarView = std::make_unique<TQtViewBar>(*StatusBar1);
 
     FListViewShell = std::make_unique<TListViewShell>(*FListControl);
@@ -165,11 +140,9 @@ void TAppMainForm::CreateLayout() {
     ListModel->OnData = [this](int row, int column, int role) {
         return ListView1Data(row, column, role);
     };
-    ListView1 = new QTableView(this);
+    ListView1 = new TListTableView(this);
     ListView1->setObjectName("ListView1");
     ListView1->setModel(ListModel);
-    RowSelectDelegate = new TRowSelectDelegate(ListView1);
-    ListView1->setItemDelegate(RowSelectDelegate);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -424,10 +397,11 @@ void TAppMainForm::BindActions() {
     Action("FormFormAction")->OnUpdate = [this](TAction&) {
         const QString title =
             Text(rtl::Format("%s - %s", ProductName, FFileHandler->DocumentName().c_str()));
-        if (windowTitle() != title)
-            setWindowTitle(title);
+        // The application's name first: Qt adds it to a window title that does not end with it.
         if (QGuiApplication::applicationDisplayName() != title)
             QGuiApplication::setApplicationDisplayName(title);
+        if (windowTitle() != title)
+            setWindowTitle(title);
     };
     Action("FormStatusBar1Action")->OnUpdate = [this](TAction&) {
         const int selected = FListViewShell->SelCount();
@@ -531,6 +505,8 @@ void TAppMainForm::showEvent(QShowEvent* event) {
     if (FShown)
         return;
     FShown = true;
+    // The keys of the list (arrows, Shift, Space) work at once.
+    ListView1->setFocus();
     try {
         FSettingsHandler->Load();
     } catch (...) {

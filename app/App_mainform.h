@@ -25,13 +25,12 @@
 class QLabel;
 class QMenu;
 class QStatusBar;
-class QTableView;
 class QToolBar;
 class TQtFileDropControl;
+class TListTableView;
 class TQtListControl;
 class TQtMessageLoopWaker;
 class TQtUserInterface;
-class TRowSelectDelegate;
 class TVirtualListModel;
 
 class TAppMainForm : public QMainWindow {
@@ -52,7 +51,7 @@ public:
     TActionList& ActionList() const { return *ActionList1; }
     // The action of that name (its object name), or nullptr.
     TAction* Action(const QString& name) const;
-    QTableView& ListView() const { return *ListView1; }
+    TListTableView& ListView() const { return *ListView1; }
     TQtListControl& ListControl() const { return *FListControl; }
     TListViewShell& ListViewShell() const { return *FListViewShell; }
     QToolBar& ToolBar() const { return *ToolBar1; }
@@ -85,13 +84,12 @@ private:
 
     // Controls, owned by Qt's parent chain.
     QToolBar* ToolBar1 = nullptr;
-    QTableView* ListView1 = nullptr;
+    TListTableView* ListView1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
     TVirtualListModel* ListModel = nullptr;
-    TRowSelectDelegate* RowSelectDelegate = nullptr;
     TActionList* ActionList1 = nullptr;
     TFileDropFilesAction* FileDropFilesAction = nullptr;
     TQtFileDropControl* FileDropControl = nullptr;

@@ -1,7 +1,7 @@
 #include "Vix_listviews_qt.h"
 
-#include <QAbstractItemView>
-#include <QItemSelectionModel>
+#include <QMetaObject>
+#include <QMouseEvent>
 
 // ---- TVirtualListModel ----
 
@@ -43,7 +43,29 @@ QVariant TVirtualListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(FAlignments[static_cast<size_t>(index.column())]);
-    return OnData ? OnData(index.row(), index.column(), role) : QVariant();
+    if (!OnData)
+        return {};
+    try {
+        return OnData(index.row(), index.column(), role);
+    } catch (...) {
+        // Raised while the view paints: shown once the paint is over, and once for all the
+        // cells that raise it meanwhile.
+        if (!FErrorPending) {
+            FErrorPending = true;
+            QMetaObject::invokeMethod(
+                const_cast<TVirtualListModel*>(this),
+                [this, error = std::current_exception()] {
+                    FErrorPending = false;
+                    try {
+                        std::rethrow_exception(error);
+                    } catch (...) {
+                        rtl::HandleException();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return {};
+    }
 }
 
 QVariant TVirtualListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -60,21 +82,104 @@ Qt::ItemFlags TVirtualListModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
+// ---- TListTableView and TListItemDelegate ----
+
+QItemSelectionModel::SelectionFlags TListTableView::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
+    QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
+    // Qt decides these cases from its own selection model, which holds nothing here.
+    if (Control == nullptr || event == nullptr || !index.isValid() ||
+        selectionMode() != ExtendedSelection)
+        return command;
+    const bool selected = Control->RowSelected(index.row());
+    const bool plain = (static_cast<const QInputEvent*>(event)->modifiers() &
+                        (Qt::ShiftModifier | Qt::ControlModifier)) == 0;
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (plain && selected)
+            return QItemSelectionModel::NoUpdate;
+        // A control-click would be made a Select, since Qt sees the row unselected.
+        if (command & QItemSelectionModel::Toggle)
+            return (command & ~QItemSelectionModel::Toggle) |
+                   (selected ? QItemSelectionModel::Deselect : QItemSelectionModel::Select);
+    }
+    if (event->type() == QEvent::MouseButtonRelease && plain && selected && index == FPressed &&
+        static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        state() != DragSelectingState)
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return command;
+}
+
+void TListTableView::mousePressEvent(QMouseEvent* event) {
+    FPressed = indexAt(event->position().toPoint());
+    QTableView::mousePressEvent(event);
+}
+
+void TListItemDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                        const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (FControl.RowSelected(index.row()) && (RowSelect || index.column() == 0))
+        option->state |= QStyle::State_Selected;
+    else
+        option->state &= ~QStyle::State_Selected;
+}
+
+namespace {
+
+// Hands every gesture to the control and keeps no selection of its own: a selection model
+// stores its ranges as persistent indexes and answers each painted cell by scanning them, which
+// a selection of every other row among a hundred thousand makes slow.
+class TStateSelectionModel : public QItemSelectionModel {
+public:
+    TStateSelectionModel(QAbstractItemModel* model, TQtListControl& control)
+        : QItemSelectionModel(model, &control), FControl(control) {}
+
+    void select(const QModelIndex& index, SelectionFlags command) override {
+        select(index.isValid() ? QItemSelection(index, index) : QItemSelection(), command);
+    }
+    void select(const QItemSelection& selection, SelectionFlags command) override {
+        try {
+            FControl.UserSelect(selection, command);
+        } catch (...) {
+            rtl::HandleException();
+        }
+    }
+
+private:
+    TQtListControl& FControl;
+};
+
+} // namespace
+
 // ---- TQtListControl ----
 
-TQtListControl::TQtListControl(QAbstractItemView& view, TVirtualListModel& model)
-    : FView(view), FModel(model) {
-    QItemSelectionModel* selection = view.selectionModel();
-    connect(selection, &QItemSelectionModel::selectionChanged, this,
-            &TQtListControl::UserSelectionChanged);
+TQtListControl::TQtListControl(TListTableView& view, TVirtualListModel& model)
+    : FView(view), FModel(model), FDelegate(new TListItemDelegate(*this, this)) {
+    view.Control = this;
+    if (view.model() != &model)
+        view.setModel(&model);
+    QItemSelectionModel* old = view.selectionModel();
+    auto* selection = new TStateSelectionModel(&model, *this);
+    view.setSelectionModel(selection);
+    delete old;
+    view.setItemDelegate(FDelegate);
     connect(
         selection, &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex& current, const QModelIndex&) { UserCurrentChanged(current); });
 }
 
+bool TQtListControl::RowSelected(int row) const {
+    const std::vector<uint8_t>& states = States();
+    return row >= 0 && row < static_cast<int>(states.size()) &&
+           (states[static_cast<size_t>(row)] & ItemStateSelected) != 0;
+}
+
 void TQtListControl::Changed(bool selection) {
     FRowsDirty = true;
-    FSelectionDirty = FSelectionDirty || selection;
+    if (selection) {
+        FSelectionDirty = true;
+        // The program has chosen rows of its own: a gesture starts from them.
+        FCommitted.clear();
+    }
     if (UpdateDepth() == 0)
         Flush();
 }
@@ -141,25 +246,6 @@ void TQtListControl::EndUpdate() {
     }
 }
 
-QItemSelection TQtListControl::SelectionRuns() const {
-    QItemSelection selection;
-    const std::vector<uint8_t>& states = States();
-    const int count = ItemCount();
-    const int lastColumn = FModel.columnCount() - 1;
-    for (int i = 0; i < count;) {
-        if ((states[static_cast<size_t>(i)] & ItemStateSelected) == 0) {
-            ++i;
-            continue;
-        }
-        const int first = i;
-        while (i < count && (states[static_cast<size_t>(i)] & ItemStateSelected) != 0)
-            ++i;
-        selection.append(
-            QItemSelectionRange(FModel.index(first, 0), FModel.index(i - 1, lastColumn)));
-    }
-    return selection;
-}
-
 void TQtListControl::Flush() {
     if (!FRowsDirty && !FSelectionDirty && FEnsureVisible < 0)
         return;
@@ -168,17 +254,14 @@ void TQtListControl::Flush() {
     FFlushing = true;
     try {
         FModel.SetRowCount(ItemCount());
-        if (FRowsDirty)
+        // Also what redraws a changed selection, which the view cannot know of otherwise.
+        if (FRowsDirty || FSelectionDirty)
             FModel.RowsChanged();
         if (FSelectionDirty) {
-            QItemSelectionModel& model = *FView.selectionModel();
-            // Cleared first and then selected: Qt compares an old selection with a new one range
-            // by range, which costs the product of their sizes unless one of them is empty.
-            model.select(QItemSelection(), QItemSelectionModel::Clear);
-            model.select(SelectionRuns(), QItemSelectionModel::Select);
             const int focused = FocusedIndex();
-            model.setCurrentIndex(focused >= 0 ? FModel.index(focused, 0) : QModelIndex(),
-                                  QItemSelectionModel::NoUpdate);
+            FView.selectionModel()->setCurrentIndex(focused >= 0 ? FModel.index(focused, 0)
+                                                                 : QModelIndex(),
+                                                    QItemSelectionModel::NoUpdate);
         }
         if (FEnsureVisible >= 0 && FEnsureVisible < ItemCount())
             FView.scrollTo(FModel.index(FEnsureVisible, 0));
@@ -195,19 +278,46 @@ void TQtListControl::Flush() {
         Notify();
 }
 
-void TQtListControl::UserSelectionChanged(const QItemSelection& selected,
-                                          const QItemSelection& deselected) {
-    if (FFlushing)
+void TQtListControl::UserSelect(const QItemSelection& selection,
+                                QItemSelectionModel::SelectionFlags command) {
+    if (FFlushing || command == QItemSelectionModel::NoUpdate)
         return;
-    // Straight into the array: these rows already show what they are.
-    auto apply = [this](const QItemSelection& ranges, bool value) {
-        for (const QItemSelectionRange& range : ranges)
-            for (int row = range.top(); row <= range.bottom() && row < ItemCount(); ++row)
-                TMemoryListControl::SetItemState(row, value ? ItemStateSelected : 0,
-                                                 ItemStateSelected);
-    };
-    apply(deselected, false);
-    apply(selected, true);
+    const std::vector<uint8_t>& states = States();
+    const size_t count = states.size();
+    std::vector<uint8_t> committed;
+    if (command & QItemSelectionModel::Clear)
+        committed.assign(count, 0);
+    else if ((command & QItemSelectionModel::Current) && FCommitted.size() == count)
+        committed = FCommitted;
+    else
+        for (const uint8_t state : states)
+            committed.push_back((state & ItemStateSelected) != 0);
+    std::vector<uint8_t> selected = committed;
+    FCommitted = std::move(committed);
+    if (command & (QItemSelectionModel::Select | QItemSelectionModel::Deselect |
+                   QItemSelectionModel::Toggle)) {
+        for (const QItemSelectionRange& range : selection) {
+            const int last = std::min(range.bottom(), static_cast<int>(count) - 1);
+            for (int row = std::max(range.top(), 0); row <= last; ++row) {
+                uint8_t& bit = selected[static_cast<size_t>(row)];
+                if (command & QItemSelectionModel::Toggle)
+                    bit = !bit;
+                else
+                    bit = (command & QItemSelectionModel::Select) != 0;
+            }
+        }
+    }
+    bool changed = false;
+    for (size_t row = 0; row < count; ++row) {
+        if (selected[row] == ((states[row] & ItemStateSelected) != 0))
+            continue;
+        TMemoryListControl::SetItemState(static_cast<int>(row),
+                                         selected[row] ? ItemStateSelected : 0, ItemStateSelected);
+        changed = true;
+    }
+    if (!changed)
+        return;
+    FView.viewport()->update();
     Notify();
 }
 
