@@ -17,7 +17,7 @@ void ShowStartupError(const QString& message) {
     box.exec();
 }
 
-// Only --help and --version are options; every other argument, and everything after "--",
+// Only the help and version options are options; every other argument, and everything after "--",
 // names a file. Names are made absolute now, before the saved current folder replaces the one
 // the program was started in.
 std::vector<std::string> CommandLineFiles(int argc, char* argv[], QCommandLineParser& parser) {

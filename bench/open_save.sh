@@ -11,10 +11,8 @@ out=bench/out
 mkdir -p "$out"
 rm -f "$out"/*.d88
 
-"$cli" blank "$out/one.d88" 2HD 77 2 8 3 --force >/dev/null
-# Concatenation is a container: build it by doubling, then trim to the image count.
-one_size=$(stat -c %s "$out/one.d88")
-head -c $((one_size * images)) < <(while :; do cat "$out/one.d88"; done) > "$out/container.d88"
+source bench/container.sh
+make_container "$cli" "$out" "$images"
 size=$(stat -c %s "$out/container.d88")
 echo "container: $images images, $size bytes"
 
