@@ -12,16 +12,17 @@
 
 namespace {
 
-// "*.d88" becomes "*.[dD]88".
-QString AnyCasePattern(const QString& pattern) {
-    QString result;
+// "*.d88" becomes "*.d88 *.[dD]88": the pattern as given comes first, since a save dialog takes
+// the extension it puts on a typed name from the first pattern of the chosen type.
+QString AnyCasePatterns(const QString& pattern) {
+    QString anyCase;
     for (const QChar c : pattern) {
         if (c.isLetter() && c.toLower() != c.toUpper())
-            result += QStringLiteral("[%1%2]").arg(c.toLower(), c.toUpper());
+            anyCase += QStringLiteral("[%1%2]").arg(c.toLower(), c.toUpper());
         else
-            result += c;
+            anyCase += c;
     }
-    return result;
+    return anyCase == pattern ? pattern : pattern + ' ' + anyCase;
 }
 
 QString FromUtf8(const std::string& text) {
@@ -38,6 +39,14 @@ public:
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         const QStringList filters = TranslateFileFilter(Filter);
         dialog.setNameFilters(filters);
+        // The dialog names the chosen type by its whole text or, with the details hidden, by
+        // its name alone.
+        auto indexOf = [&filters](const QString& chosen) {
+            for (qsizetype i = 0; i < filters.size(); ++i)
+                if (filters[i] == chosen || filters[i].startsWith(chosen + " ("))
+                    return static_cast<int>(i) + 1;
+            return 0;
+        };
         if (FilterIndex >= 1 && FilterIndex <= filters.size())
             dialog.selectNameFilter(filters[FilterIndex - 1]);
         if (Kind() == TFileDialogKind::Save) {
@@ -54,9 +63,9 @@ public:
         if (!FileName.empty())
             dialog.selectFile(FromUtf8(FileName));
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [this, &dialog, &filters](const QString& filter) {
+                         [this, &dialog, &indexOf](const QString& filter) {
                              try {
-                                 FilterIndex = static_cast<int>(filters.indexOf(filter)) + 1;
+                                 FilterIndex = indexOf(filter);
                                  if (OnTypeChange)
                                      OnTypeChange(*this);
                                  dialog.setDefaultSuffix(FromUtf8(DefaultExt));
@@ -73,9 +82,8 @@ public:
         for (const QString& file : chosen)
             Files.push_back(file.toStdString());
         FileName = Files.front();
-        const int index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
-        if (index >= 0)
-            FilterIndex = index + 1;
+        if (const int index = indexOf(dialog.selectedNameFilter()); index > 0)
+            FilterIndex = index;
         return true;
     }
 
@@ -91,7 +99,7 @@ QStringList TranslateFileFilter(const std::string& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
         for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts))
-            patterns << AnyCasePattern(pattern.trimmed());
+            patterns << AnyCasePatterns(pattern.trimmed());
         filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(' '));
     }
     return filters;

@@ -2,6 +2,7 @@
 // they open, with real files in a temporary folder.
 #include "App_diskimages.h"
 #include "App_mainform.h"
+#include "App_userinterface_qt.h"
 #include "Rtl_codepage.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
@@ -10,6 +11,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QGuiApplication>
@@ -18,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -40,10 +43,11 @@ Bytes TwoSamples() {
 
 class Editor {
 public:
-    explicit Editor(const testsupport::TempDir& dir, std::vector<std::string> files = {}) {
+    explicit Editor(const testsupport::TempDir& dir, std::vector<std::string> files = {},
+                    const std::string& settings = "Settings.ini") {
         TAppMainForm::TOptions options;
         options.Files = std::move(files);
-        options.SettingsFileName = dir.File("Settings.ini");
+        options.SettingsFileName = dir.File(settings);
         options.PresetsFileName = dir.File("Presets.dat");
         Form = std::make_unique<TAppMainForm>(std::move(options));
         Form->show();
@@ -251,6 +255,44 @@ private slots:
         QVERIFY(saved == testsupport::Concat({cpm, fm}));
         QCOMPARE(editor.Form->windowTitle(), QString("Trackwell - two.d88"));
         QVERIFY(!editor.Action("FileSaveAction").isEnabled());
+
+        // Save As: choosing the D77 type gives a typed name that extension.
+        uitest::WhenModal([](QWidget* dialog) {
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            QCOMPARE(types->currentIndex(), 1);
+            types->setCurrentIndex(0);
+            // What a user's choice in the list sends.
+            emit types->activated(0);
+            emit types->textActivated(types->currentText());
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("renamed");
+            QTest::keyClick(dialog->findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Return);
+        });
+        QVERIFY(editor.Run("FileSaveAsAction"));
+        QVERIFY(errors.Messages.empty());
+        QVERIFY(testsupport::ReadFileBytes(dir.File("renamed.d77")) == saved);
+        QCOMPARE(editor.Form->windowTitle(), QString("Trackwell - renamed.d77"));
+    }
+
+    void fileTypesMatchInAnyCase() {
+        const QStringList filters = TranslateFileFilter("D88 disk images (*.d88)|*.d88|All|*.*");
+        QCOMPARE(filters.size(), 2);
+        QCOMPARE(filters[1], QString("All (*.*)"));
+        // The dialog filters by the patterns in the last parentheses, each matched as Qt's
+        // file system model matches them on Linux: case-sensitively.
+        const QString patterns =
+            QRegularExpression(R"(\(([^()]*)\)$)").match(filters[0]).captured(1);
+        auto matches = [&patterns](const QString& name) {
+            for (const QString& pattern : patterns.split(' '))
+                if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
+                        .match(name)
+                        .hasMatch())
+                    return true;
+            return false;
+        };
+        QVERIFY(matches("game.d88") && matches("GAME.D88") && matches("Game.D88"));
+        QVERIFY(!matches("game.d77"));
+        // The first pattern is the extension a save dialog puts on a typed name.
+        QVERIFY(patterns.startsWith("*.d88 "));
     }
 
     void copyAndPasteKeepTheNamesBytes() {
@@ -358,6 +400,13 @@ private slots:
         Editor again(dir);
         QVERIFY(again.Form->ViewHandler().RowSelect());
         QVERIFY(again.Action("ViewRowSelectAction").isChecked());
+
+        // Settings that cannot be written are reported, and the window closes all the same.
+        testsupport::WriteFileBytes(dir.File("file"), {});
+        Editor blocked(dir, {}, "file/Settings.ini");
+        QVERIFY(blocked.Form->close());
+        QCOMPARE(errors.Messages,
+                 (std::vector<std::string>{"(abort)", "The program could not save the settings."}));
     }
 
     void droppedFilesOpenOrAdd() {
