@@ -35,21 +35,10 @@ QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
     return label;
 }
 
-QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    // A click must not take the focus: leaving a field would check it, so Cancel could not
-    // close the dialog over a bad value and OK would report the same fault twice.
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
-}
-
 } // namespace
 
 TAppAddNewDialog::TAppAddNewDialog(std::string presetsFileName, QWidget* parent)
-    : QDialog(parent), FPresetsFileName(std::move(presetsFileName)) {
-    setWindowTitle(QStringLiteral("Add New"));
-
+    : TAppDialog(QStringLiteral("Add New"), parent), FPresetsFileName(std::move(presetsFileName)) {
     ComboBox11 = new QComboBox(this);
     ComboBox11->setObjectName(QStringLiteral("ComboBox11"));
     for (const char* name : DiskTypeNames)
@@ -67,10 +56,13 @@ TAppAddNewDialog::TAppAddNewDialog(std::string presetsFileName, QWidget* parent)
     QLabel* label21 = NewLabel("Label21", "&CHRN:", this);
     label21->setBuddy(FValueEdits[0]);
 
-    PresetsButton = NewButton("PresetsButton", "&Presets...", this);
-    OkButton = NewButton("OkButton", "OK", this);
-    OkButton->setDefault(true);
-    CancelButton = NewButton("CancelButton", "Cancel", this);
+    PresetsButton = new QPushButton(QStringLiteral("&Presets..."), this);
+    PresetsButton->setObjectName(QStringLiteral("PresetsButton"));
+    // A click must not take the focus: leaving a field would check it, so Cancel could not
+    // close the dialog over a bad value and OK would report the same fault twice.
+    for (QPushButton* button : {PresetsButton, OkButton, CancelButton})
+        button->setFocusPolicy(Qt::TabFocus);
+    FirstControl = ComboBox11;
 
     auto* values = new QHBoxLayout;
     values->addWidget(FValueEdits[0]);
@@ -87,16 +79,10 @@ TAppAddNewDialog::TAppAddNewDialog(std::string presetsFileName, QWidget* parent)
     fields->addWidget(label21, 1, 0);
     fields->addLayout(values, 1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(PresetsButton);
-    buttons->addStretch();
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addSpacing(fontMetrics().height() / 2);
-    layout->addLayout(buttons);
+    layout->addLayout(NewButtonRow({PresetsButton}));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget* tabOrder[] = {ComboBox11,     FValueEdits[0], FValueEdits[1], FValueEdits[2],
@@ -108,8 +94,6 @@ TAppAddNewDialog::TAppAddNewDialog(std::string presetsFileName, QWidget* parent)
     for (QLineEdit* edit : FValueEdits)
         edit->installEventFilter(this);
     connect(PresetsButton, &QPushButton::clicked, this, [this] { PresetsButtonClick(); });
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TAppAddNewDialog::~TAppAddNewDialog() = default;
@@ -160,17 +144,6 @@ bool TAppAddNewDialog::eventFilter(QObject* watched, QEvent* event) {
             CheckOnExit(watched);
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void TAppAddNewDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    ComboBox11->setFocus(Qt::OtherFocusReason);
-}
-
-void TAppAddNewDialog::hideEvent(QHideEvent* event) {
-    if (QWidget* focused = focusWidget())
-        focused->clearFocus();
-    QDialog::hideEvent(event);
 }
 
 int32_t TAppAddNewDialog::ReadDiskType() {

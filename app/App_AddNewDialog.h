@@ -5,7 +5,7 @@
 #include "App_diskimages.h"
 #include "App_presets.h"
 
-#include <QDialog>
+#include "App_dialogs_qt.h"
 
 #include <array>
 #include <memory>
@@ -16,7 +16,7 @@ class QLineEdit;
 class QPushButton;
 class TAppPresetsDialog;
 
-class TAppAddNewDialog : public QDialog {
+class TAppAddNewDialog : public TAppDialog {
     Q_OBJECT
 
 public:
@@ -38,8 +38,6 @@ public:
 protected:
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     int32_t ReadDiskType();
@@ -58,6 +56,4 @@ private:
     // C, H, R and N.
     std::array<QLineEdit*, 4> FValueEdits;
     QPushButton* PresetsButton;
-    QPushButton* OkButton;
-    QPushButton* CancelButton;
 };

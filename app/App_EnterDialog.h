@@ -2,14 +2,14 @@
 // the caller validates what comes back.
 #pragma once
 
-#include <QDialog>
+#include "App_dialogs_qt.h"
+
 #include <QString>
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
-class TAppEnterDialog : public QDialog {
+class TAppEnterDialog : public TAppDialog {
     Q_OBJECT
 
 public:
@@ -20,11 +20,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     QLabel* MessageLabel;
     QLineEdit* ValueEdit;
-    QPushButton* OkButton;
-    QPushButton* CancelButton;
 };

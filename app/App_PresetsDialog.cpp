@@ -3,47 +3,25 @@
 #include "Rtl_exceptions.h"
 
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// The layout was designed with a font 16 pixels high.
-int Scaled(const QWidget* widget, int designPixels) {
-    return designPixels * widget->fontMetrics().height() / 16;
-}
-
-} // namespace
-
 TAppPresetsDialog::TAppPresetsDialog(const std::string& presetsFileName, QWidget* parent)
-    : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Presets"));
-
+    : TAppDialog(QStringLiteral("Presets"), parent) {
     ListBox11 = new QListWidget(this);
     ListBox11->setObjectName(QStringLiteral("ListBox11"));
     ListBox11->setSortingEnabled(true);
-    OkButton = new QPushButton(QStringLiteral("OK"), this);
-    OkButton->setObjectName(QStringLiteral("OkButton"));
-    OkButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    FirstControl = ListBox11;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ListBox11);
-    layout->addLayout(buttons);
-    resize(Scaled(this, 581), Scaled(this, 356));
+    layout->addLayout(NewButtonRow());
+    resize(Scaled(581), Scaled(356));
 
     setTabOrder(ListBox11, OkButton);
     setTabOrder(OkButton, CancelButton);
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     TPresetList presets = ReadPresets(presetsFileName);
     FItems = std::move(presets.Items);
@@ -89,17 +67,6 @@ void TAppPresetsDialog::done(int result) {
         }
     }
     QDialog::done(result);
-}
-
-void TAppPresetsDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    ListBox11->setFocus(Qt::OtherFocusReason);
-}
-
-void TAppPresetsDialog::hideEvent(QHideEvent* event) {
-    if (QWidget* focused = focusWidget())
-        focused->clearFocus();
-    QDialog::hideEvent(event);
 }
 
 int TAppPresetsDialog::SelectedRow() const {

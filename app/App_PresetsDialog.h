@@ -5,16 +5,15 @@
 #include "App_diskimages.h"
 #include "App_presets.h"
 
-#include <QDialog>
+#include "App_dialogs_qt.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 class QListWidget;
-class QPushButton;
 
-class TAppPresetsDialog : public QDialog {
+class TAppPresetsDialog : public TAppDialog {
     Q_OBJECT
 
 public:
@@ -30,8 +29,6 @@ public:
 
 protected:
     void done(int result) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     // -1 when no entry is selected.
@@ -42,6 +39,4 @@ private:
     TDiskFormat FDiskFormat;
 
     QListWidget* ListBox11;
-    QPushButton* OkButton;
-    QPushButton* CancelButton;
 };

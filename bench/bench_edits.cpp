@@ -4,30 +4,15 @@
 // Usage: bench_edits [IMAGES]   (default 100000)
 #include "App_commands.h"
 
+#include "BenchSupport.h"
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
 
 namespace {
-
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
-
-std::string RandomName(std::mt19937& random) {
-    std::uniform_int_distribution<int> length(0, 16);
-    std::uniform_int_distribution<int> letter('A', 'Z');
-    std::string name(static_cast<size_t>(length(random)), ' ');
-    for (char& c : name)
-        c = static_cast<char>(letter(random));
-    return name;
-}
 
 int NameComparer(const TDiskImageList& list, int i, int j, int32_t) {
     return CompareNames(list[i]->Name(), list[j]->Name());

@@ -4,13 +4,13 @@
 // to the first painted frame is measured the same way.
 // Usage: bench_window [IMAGES...] [--open FILE]   (default 10000 100000)
 #include "App_mainform.h"
+#include "BenchSupport.h"
 #include "Rtl_paths.h"
 #include "Vix_listviews_qt.h"
 
 #include <QApplication>
 #include <QTableView>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,22 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
-
-std::string RandomName(std::mt19937& random) {
-    std::uniform_int_distribution<int> length(0, 16);
-    std::uniform_int_distribution<int> letter('A', 'Z');
-    std::string name(static_cast<size_t>(length(random)), ' ');
-    for (char& c : name)
-        c = static_cast<char>(letter(random));
-    return name;
-}
 
 // The two documents side by side: one in the window, one over the in-memory control.
 class Pair {

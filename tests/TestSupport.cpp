@@ -103,6 +103,15 @@ void WriteFileBytes(const std::string& path, const Bytes& bytes) {
         throw std::runtime_error("cannot write " + path);
 }
 
+std::string ReadFileText(const std::string& path) {
+    const Bytes bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+    WriteFileBytes(path, Bytes(text.begin(), text.end()));
+}
+
 bool FileExists(const std::string& path) {
     std::error_code ignored;
     return fs::symlink_status(path, ignored).type() != fs::file_type::not_found;

@@ -71,6 +71,8 @@ Bytes FormattedImage(uint8_t diskType, int c, int h, int r, int n, uint8_t fill 
 
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> ListFolder(const std::string& path);

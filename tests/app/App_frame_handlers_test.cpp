@@ -17,15 +17,6 @@ using testsupport::MessageOf;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    const testsupport::Bytes bytes = testsupport::ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    testsupport::WriteFileBytes(path, testsupport::Bytes(text.begin(), text.end()));
-}
-
 // The open brackets seen at each notification.
 std::vector<int32_t>& Watch(THandler& handler, std::vector<int32_t>& log) {
     handler.OnChange = [&log](THandler& sender) { log.push_back(sender.ChangeCount()); };
@@ -91,9 +82,9 @@ TEST(SystemHandler, AFolderWithQuotesAndOuterBlanksIsSavedQuotedAndComesBack) {
         settings.UpdateFile();
     }
     const std::string doubled = "\"" + rtl::ExtractFilePath(expected) + " My \"\"Disks\"\" \"";
-    EXPECT_NE(ReadText(settingsPath).find("CurrentDirectory=" + doubled + "\r\n"),
+    EXPECT_NE(testsupport::ReadFileText(settingsPath).find("CurrentDirectory=" + doubled + "\r\n"),
               std::string::npos)
-        << ReadText(settingsPath);
+        << testsupport::ReadFileText(settingsPath);
 
     ASSERT_TRUE(rtl::SetCurrentDir(dir.Path()));
     rtl::TMemIniFile settings(settingsPath);
@@ -111,14 +102,14 @@ TEST(SystemHandler, AnUnquotedValueIsRefusedAndAVanishedFolderIsIgnored) {
     std::vector<int32_t> changes;
     Watch(handler, changes);
 
-    WriteText(dir.File("a.ini"), "[SystemHandler]\nCurrentDirectory=/tmp\n");
+    testsupport::WriteFileText(dir.File("a.ini"), "[SystemHandler]\nCurrentDirectory=/tmp\n");
     rtl::TMemIniFile unquoted(dir.File("a.ini"));
     EXPECT_EQ(MessageOf<EStringError>([&] { handler.LoadSettings(unquoted); }),
               "The program cannot dequote the string.");
     EXPECT_EQ(changes, std::vector<int32_t>{0});
     EXPECT_EQ(handler.ChangeCount(), 0);
 
-    WriteText(dir.File("b.ini"),
+    testsupport::WriteFileText(dir.File("b.ini"),
               "[SystemHandler]\nCurrentDirectory=" + QuoteString(dir.File("gone"), '"') + "\n");
     rtl::TMemIniFile vanished(dir.File("b.ini"));
     handler.LoadSettings(vanished);
@@ -146,7 +137,7 @@ TEST(ViewHandler, SwitchesAndWidthsMakeARoundTripAndAMissingKeyKeepsWhatIsShown)
         missing.UpdateFile();
         EXPECT_EQ(window.Changes.size(), 5u);
     }
-    const std::string text = ReadText(settingsPath);
+    const std::string text = testsupport::ReadFileText(settingsPath);
     EXPECT_NE(text.find("[ViewHandler]\r\nShowToolbar=0\r\nShowStatusBar=0\r\nRowSelect=1\r\n"),
               std::string::npos)
         << text;
@@ -223,10 +214,10 @@ TEST(ProgramDataFileName, PrefersTheProgramsFolderThenTheInstalledOneElseNamesTh
     const std::string name = "Help/index.html";
     EXPECT_EQ(ChooseProgramDataFileName(executable, dir.File("share"), name),
               dir.File("bin/" + name));
-    WriteText(dir.File("share/" + name), "<!DOCTYPE html>");
+    testsupport::WriteFileText(dir.File("share/" + name), "<!DOCTYPE html>");
     EXPECT_EQ(ChooseProgramDataFileName(executable, dir.File("share"), name),
               dir.File("share/" + name));
-    WriteText(dir.File("bin/" + name), "<!DOCTYPE html>");
+    testsupport::WriteFileText(dir.File("bin/" + name), "<!DOCTYPE html>");
     EXPECT_EQ(ChooseProgramDataFileName(executable, dir.File("share"), name),
               dir.File("bin/" + name));
 }

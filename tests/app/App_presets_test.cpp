@@ -13,10 +13,6 @@ namespace {
 
 const char* const ConvertMessage = "The program could not convert the string to a preset item.";
 
-void WriteText(const std::string& path, const std::string& text) {
-    testsupport::WriteFileBytes(path, testsupport::Bytes(text.begin(), text.end()));
-}
-
 std::vector<std::string> NamesOf(const TPresetList& list) {
     std::vector<std::string> names;
     for (const auto& item : list.Items)
@@ -62,30 +58,30 @@ TEST(PresetList, ReadsEveryLineWhateverItsBreakAndStopsAtTheFirstBadOne) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Presets.dat");
 
-    WriteText(path, "One,2D,40,2,16,1\r\nTwo,2DD,80,2,8,2\rThree,2HD,77,2,8,3\nFour,2HD,80,2,18,2");
+    testsupport::WriteFileText(path, "One,2D,40,2,16,1\r\nTwo,2DD,80,2,8,2\rThree,2HD,77,2,8,3\nFour,2HD,80,2,18,2");
     TPresetList list = ReadPresets(path);
     EXPECT_TRUE(list.Complete);
     EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"One", "Two", "Three", "Four"}));
     EXPECT_EQ(list.Items[2]->DiskFormat, (TDiskFormat{0x20, 77, 2, 8, 3}));
 
-    WriteText(path, "One,2D,40,2,16,1\r\nTwo,2hd,80,2,8,2\r\nThree,2HD,77,2,8,3\r\n");
+    testsupport::WriteFileText(path, "One,2D,40,2,16,1\r\nTwo,2hd,80,2,8,2\r\nThree,2HD,77,2,8,3\r\n");
     list = ReadPresets(path);
     EXPECT_FALSE(list.Complete);
     EXPECT_EQ(NamesOf(list), std::vector<std::string>{"One"});
 
     // The second break makes an empty last line, which is a bad line like any other.
-    WriteText(path, "One,2D,40,2,16,1\r\nTwo,2DD,80,2,8,2\r\n\r\n");
+    testsupport::WriteFileText(path, "One,2D,40,2,16,1\r\nTwo,2DD,80,2,8,2\r\n\r\n");
     list = ReadPresets(path);
     EXPECT_FALSE(list.Complete);
     EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"One", "Two"}));
 
     // Whatever follows a zero byte is not read, bad lines included.
-    WriteText(path, std::string("One,2D,40,2,16,1\nTwo,2DD,80,2,8,2\0\nbroken", 41));
+    testsupport::WriteFileText(path, std::string("One,2D,40,2,16,1\nTwo,2DD,80,2,8,2\0\nbroken", 41));
     list = ReadPresets(path);
     EXPECT_TRUE(list.Complete);
     EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"One", "Two"}));
 
-    WriteText(path, "");
+    testsupport::WriteFileText(path, "");
     list = ReadPresets(path);
     EXPECT_TRUE(list.Complete);
     EXPECT_TRUE(list.Items.empty());

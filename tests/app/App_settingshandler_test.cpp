@@ -16,15 +16,6 @@ using testsupport::MessageOf;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    const testsupport::Bytes bytes = testsupport::ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    testsupport::WriteFileBytes(path, testsupport::Bytes(text.begin(), text.end()));
-}
-
 // Every value of the settings file, in the sections and keys the handlers keep them under.
 struct TTableValues {
     std::string CurrentDirectory = "\"/\"";
@@ -163,7 +154,7 @@ TEST(SettingsHandlerLoad, WithoutAFileEveryHandlerKeepsItsValuesAndNothingIsSaid
 TEST(SettingsHandlerLoad, ReadsAHandWrittenFileIntoEveryHandlerInRegistrationOrder) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    WriteText(path, "; kept by hand\n"
+    testsupport::WriteFileText(path, "; kept by hand\n"
                     "[viewhandler]\n"
                     "showtoolbar=0\n"
                     "ROWSELECT = 2\n"
@@ -204,7 +195,7 @@ TEST(SettingsHandlerLoad, ReadsAHandWrittenFileIntoEveryHandlerInRegistrationOrd
 TEST(SettingsHandlerLoad, AHandlersOwnErrorPassesUnchangedAndLaterHandlersAreNotLoaded) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    WriteText(path, "[FileHandler]\r\nBackUpOnSave=1\r\n");
+    testsupport::WriteFileText(path, "[FileHandler]\r\nBackUpOnSave=1\r\n");
     TSettingsHandler settings(path);
     TTableHandler before;
     TTableHandler failing;
@@ -247,7 +238,7 @@ TEST(SettingsHandlerLoad, AFileThatCannotBeReadIsCouldNotLoadAndNoHandlerIsAsked
 TEST(SettingsHandlerLoad, RefusedWhenItsQueryAnswersFalse) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    WriteText(path, "[FileHandler]\r\nBackUpOnSave=1\r\n");
+    testsupport::WriteFileText(path, "[FileHandler]\r\nBackUpOnSave=1\r\n");
     TClosedSettingsHandler settings(path);
     TTableHandler handler;
     settings.Register(handler);
@@ -255,7 +246,7 @@ TEST(SettingsHandlerLoad, RefusedWhenItsQueryAnswersFalse) {
     EXPECT_EQ(handler.Loads, 0);
     EXPECT_EQ(MessageOf<EHandlerError>([&] { settings.Save(); }), "The feature is unavailable.");
     EXPECT_EQ(handler.Saves, 0);
-    EXPECT_EQ(ReadText(path), "[FileHandler]\r\nBackUpOnSave=1\r\n");
+    EXPECT_EQ(testsupport::ReadFileText(path), "[FileHandler]\r\nBackUpOnSave=1\r\n");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -270,7 +261,7 @@ TEST(SettingsHandlerSave, CreatesTheFileWithTheWrittenSectionsOnly) {
     TNotifications notifications(handler);
     settings.Register(handler);
     settings.Save();
-    EXPECT_EQ(ReadText(path), ChangedText);
+    EXPECT_EQ(testsupport::ReadFileText(path), ChangedText);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
     EXPECT_EQ(notifications.Count, 1);
 }
@@ -296,14 +287,14 @@ TEST(SettingsHandlerSave, ASaveFollowedByALoadReproducesEveryKeyOfTheTable) {
 TEST(SettingsHandlerSave, KeepsWhatNobodyWroteAndDropsCommentsAndBlankLines) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    WriteText(path, "; comment\n\n[Unknown]\nkey=kept\nloose text\n\n"
+    testsupport::WriteFileText(path, "; comment\n\n[Unknown]\nkey=kept\nloose text\n\n"
                     "[ViewHandler]\nShowToolbar=1\nFutureKey=7\n; another comment\n");
     TSettingsHandler settings(path);
     TTableHandler handler;
     handler.Values = ChangedValues();
     settings.Register(handler);
     settings.Save();
-    EXPECT_EQ(ReadText(path),
+    EXPECT_EQ(testsupport::ReadFileText(path),
               std::string("[Unknown]\r\nkey=kept\r\nloose text\r\n\r\n"
                           "[ViewHandler]\r\nShowToolbar=0\r\nFutureKey=7\r\nShowStatusBar=0\r\n"
                           "RowSelect=1\r\n\r\n"
@@ -330,7 +321,7 @@ TEST(SettingsHandlerSave, CreatesMissingFoldersForTheUserAlone) {
     handler.Values = ChangedValues();
     settings.Register(handler);
     settings.Save();
-    EXPECT_EQ(ReadText(path), ChangedText);
+    EXPECT_EQ(testsupport::ReadFileText(path), ChangedText);
     struct stat info {};
     ASSERT_EQ(::stat(dir.File("config").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
@@ -342,7 +333,7 @@ TEST(SettingsHandlerSave, AWriteThatFailsIsCouldNotSaveAndLeavesTheOldFileByteId
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
     const std::string old = "; old settings\r\n[FileHandler]\r\nBackUpOnSave=0\r\n";
-    WriteText(path, old);
+    testsupport::WriteFileText(path, old);
     TSettingsHandler settings(path);
     TTableHandler handler;
     handler.Values = ChangedValues();
@@ -352,7 +343,7 @@ TEST(SettingsHandlerSave, AWriteThatFailsIsCouldNotSaveAndLeavesTheOldFileByteId
         EXPECT_EQ(MessageOf<EHandlerError>([&] { settings.Save(); }),
                   "The program could not save the settings.");
     }
-    EXPECT_EQ(ReadText(path), old);
+    EXPECT_EQ(testsupport::ReadFileText(path), old);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
     EXPECT_EQ(handler.ChangeCount(), 0);
 }
@@ -360,7 +351,7 @@ TEST(SettingsHandlerSave, AWriteThatFailsIsCouldNotSaveAndLeavesTheOldFileByteId
 TEST(SettingsHandlerSave, APathThatCannotHoldTheFileIsCouldNotSave) {
     testsupport::TempDir dir;
     // A plain file where the folder should be: the folder can be neither found nor made.
-    WriteText(dir.File("plain"), "not a folder");
+    testsupport::WriteFileText(dir.File("plain"), "not a folder");
     for (const std::string& path :
          {dir.File("plain/Settings.ini"), dir.File("plain/deeper/Settings.ini")}) {
         TSettingsHandler settings(path);
@@ -370,7 +361,7 @@ TEST(SettingsHandlerSave, APathThatCannotHoldTheFileIsCouldNotSave) {
                   "The program could not save the settings.")
             << path;
     }
-    EXPECT_EQ(ReadText(dir.File("plain")), "not a folder");
+    EXPECT_EQ(testsupport::ReadFileText(dir.File("plain")), "not a folder");
 
     // A folder named like the file cannot be read, so the save stops before any handler.
     const std::string folder = dir.File("Settings.ini");
@@ -388,7 +379,7 @@ TEST(SettingsHandlerSave, AHandlersOwnErrorPassesUnchangedAndNothingIsWritten) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
     const std::string old = "[FileHandler]\nBackUpOnSave=0\n";
-    WriteText(path, old);
+    testsupport::WriteFileText(path, old);
     TSettingsHandler settings(path);
     TTableHandler failing;
     TTableHandler after;
@@ -398,7 +389,7 @@ TEST(SettingsHandlerSave, AHandlersOwnErrorPassesUnchangedAndNothingIsWritten) {
     EXPECT_EQ(MessageOf<rtl::EConvertError>([&] { settings.Save(); }),
               "The value cannot be written.");
     EXPECT_EQ(after.Saves, 0);
-    EXPECT_EQ(ReadText(path), old);
+    EXPECT_EQ(testsupport::ReadFileText(path), old);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
 }
 
@@ -408,7 +399,7 @@ TEST(SettingsHandlerSave, AHandlersOwnErrorPassesUnchangedAndNothingIsWritten) {
 TEST(SettingsHandler, ItsOwnSettingsAreEmptyAndItsQueriesAlwaysAgree) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    WriteText(path, "[Other]\r\nkey=value\r\n");
+    testsupport::WriteFileText(path, "[Other]\r\nkey=value\r\n");
     TSettingsHandler settings(path);
     EXPECT_TRUE(settings.CanLoad());
     EXPECT_TRUE(settings.CanSave());
@@ -419,7 +410,7 @@ TEST(SettingsHandler, ItsOwnSettingsAreEmptyAndItsQueriesAlwaysAgree) {
     settings.Load();
     settings.Save();
     EXPECT_EQ(notifications.Count, 0);
-    EXPECT_EQ(ReadText(path), "[Other]\r\nkey=value\r\n\r\n");
+    EXPECT_EQ(testsupport::ReadFileText(path), "[Other]\r\nkey=value\r\n\r\n");
 }
 
 TEST(SettingsFileName, IsTheExecutablesFolderWhenWritableElseTheUsersConfigurationFolder) {

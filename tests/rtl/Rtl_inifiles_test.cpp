@@ -16,15 +16,6 @@ using testsupport::MessageOf;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    const testsupport::Bytes bytes = testsupport::ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    testsupport::WriteFileBytes(path, testsupport::Bytes(text.begin(), text.end()));
-}
-
 // A document read from text, as if from a file; the path is never written.
 std::string Reformatted(const std::string& text) {
     TMemIniFile file("/nonexistent-trackwell-folder/Settings.ini");
@@ -47,7 +38,7 @@ TEST(IniFileOpen, AMissingFileGivesAnEmptyDocumentAndCreatesNothing) {
     EXPECT_TRUE(testsupport::ListFolder(dir.Path()).empty());
 
     // A folder on the way that is a file is no file either.
-    WriteText(dir.File("plain"), "x");
+    testsupport::WriteFileText(dir.File("plain"), "x");
     TMemIniFile below(dir.File("plain/Settings.ini"));
     EXPECT_EQ(below.GetText(), "");
 }
@@ -71,7 +62,7 @@ TEST(IniFileOpen, AFifoAtThePathIsRefusedWithoutWaitingForAWriter) {
 TEST(IniFileOpen, ReadsTheWholeFileOfEveryLineEnding) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    WriteText(path, "[A]\r\none=1\ntwo=2\rthree=3\r\n\n\r[B]\rfour=4");
+    testsupport::WriteFileText(path, "[A]\r\none=1\ntwo=2\rthree=3\r\n\n\r[B]\rfour=4");
     TMemIniFile file(path);
     EXPECT_EQ(file.ReadString("A", "one", ""), "1");
     EXPECT_EQ(file.ReadString("A", "two", ""), "2");
@@ -248,7 +239,7 @@ TEST(IniFileBools, ReadsNonZeroAsTrueAndWritesOneOrZero) {
 TEST(IniFileUpdate, WritesTheDocumentWithCrLfAndKeepsWhatNobodyWrote) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    WriteText(path, "; written by hand\n[Other]\nkeep = this\n\n[ViewHandler]\nShowToolbar=0\n"
+    testsupport::WriteFileText(path, "; written by hand\n[Other]\nkeep = this\n\n[ViewHandler]\nShowToolbar=0\n"
                     "note without equals\n[Unknown]\n");
     TMemIniFile file(path);
     file.WriteBool("ViewHandler", "ShowToolbar", true);
@@ -258,14 +249,14 @@ TEST(IniFileUpdate, WritesTheDocumentWithCrLfAndKeepsWhatNobodyWrote) {
                                  "[ViewHandler]\r\nShowToolbar=1\r\nnote without equals\r\n\r\n"
                                  "[Unknown]\r\n\r\n"
                                  "[ViewHandler.Placement.ListView.Column:0]\r\nWidth=120\r\n\r\n";
-    EXPECT_EQ(ReadText(path), expected);
+    EXPECT_EQ(testsupport::ReadFileText(path), expected);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
 
     // Written once more unchanged, the file stays the same to the byte.
     TMemIniFile again(path);
     EXPECT_EQ(again.GetText(), expected);
     again.UpdateFile();
-    EXPECT_EQ(ReadText(path), expected);
+    EXPECT_EQ(testsupport::ReadFileText(path), expected);
 }
 
 TEST(IniFileUpdate, AnEmptyDocumentMakesAnEmptyFile) {
@@ -273,18 +264,18 @@ TEST(IniFileUpdate, AnEmptyDocumentMakesAnEmptyFile) {
     const std::string path = dir.File("Settings.ini");
     TMemIniFile file(path);
     file.UpdateFile();
-    EXPECT_EQ(ReadText(path), "");
-    WriteText(path, "before the first section=1\r\n");
+    EXPECT_EQ(testsupport::ReadFileText(path), "");
+    testsupport::WriteFileText(path, "before the first section=1\r\n");
     TMemIniFile dropped(path);
     dropped.UpdateFile();
-    EXPECT_EQ(ReadText(path), "");
+    EXPECT_EQ(testsupport::ReadFileText(path), "");
 }
 
 TEST(IniFileUpdate, KeepsThePermissionsAndReplacesTheTargetOfALink) {
     testsupport::TempDir dir;
     const std::string path = dir.File("real.ini");
     const std::string link = dir.File("Settings.ini");
-    WriteText(path, "[S]\r\nk=old\r\n");
+    testsupport::WriteFileText(path, "[S]\r\nk=old\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     ASSERT_EQ(::symlink("real.ini", link.c_str()), 0);
     TMemIniFile file(link);
@@ -297,7 +288,7 @@ TEST(IniFileUpdate, KeepsThePermissionsAndReplacesTheTargetOfALink) {
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0600u);
-    EXPECT_EQ(ReadText(path), "[S]\r\nk=new\r\n\r\n");
+    EXPECT_EQ(testsupport::ReadFileText(path), "[S]\r\nk=new\r\n\r\n");
     EXPECT_EQ(testsupport::ListFolder(dir.Path()),
               (std::vector<std::string>{"Settings.ini", "real.ini"}));
 }
@@ -306,7 +297,7 @@ TEST(IniFileUpdate, AWriteThatFailsHalfWayLeavesTheOldFileByteIdenticalAndNoTemp
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
     const std::string old = "[Old]\r\nkey=value\r\n; a comment that a save would drop\r\n";
-    WriteText(path, old);
+    testsupport::WriteFileText(path, old);
     TMemIniFile file(path);
     for (int i = 0; i < 5000; ++i)
         file.WriteInteger("Big", "Key" + std::to_string(i), i);
@@ -315,7 +306,7 @@ TEST(IniFileUpdate, AWriteThatFailsHalfWayLeavesTheOldFileByteIdenticalAndNoTemp
         EXPECT_EQ(MessageOf<EIniFileError>([&] { file.UpdateFile(); }),
                   "Cannot write file \"" + path + "\". " + std::strerror(EFBIG));
     }
-    EXPECT_EQ(ReadText(path), old);
+    EXPECT_EQ(testsupport::ReadFileText(path), old);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
 
     // The document itself is untouched by the failure and can be written later.
@@ -340,7 +331,7 @@ TEST(IniFileUpdate, FailsWithoutCreatingAnythingWhenTheFolderIsMissingOrAFolderI
     TMemIniFile late(path);
     late.WriteString("S", "k", "v");
     ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
-    WriteText(path + "/inside", "x");
+    testsupport::WriteFileText(path + "/inside", "x");
     EXPECT_EQ(MessageOf<EIniFileError>([&] { late.UpdateFile(); }),
               "Cannot write file \"" + path + "\". " + std::strerror(EISDIR));
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
