@@ -109,8 +109,8 @@ TEST(SystemHandler, AnUnquotedValueIsRefusedAndAVanishedFolderIsIgnored) {
     EXPECT_EQ(changes, std::vector<int32_t>{0});
     EXPECT_EQ(handler.ChangeCount(), 0);
 
-    testsupport::WriteFileText(dir.File("b.ini"),
-              "[SystemHandler]\nCurrentDirectory=" + QuoteString(dir.File("gone"), '"') + "\n");
+    testsupport::WriteFileText(dir.File("b.ini"), "[SystemHandler]\nCurrentDirectory=" +
+                                                      QuoteString(dir.File("gone"), '"') + "\n");
     rtl::TMemIniFile vanished(dir.File("b.ini"));
     handler.LoadSettings(vanished);
     EXPECT_EQ(rtl::GetCurrentDir(), before);

@@ -58,13 +58,15 @@ TEST(PresetList, ReadsEveryLineWhateverItsBreakAndStopsAtTheFirstBadOne) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Presets.dat");
 
-    testsupport::WriteFileText(path, "One,2D,40,2,16,1\r\nTwo,2DD,80,2,8,2\rThree,2HD,77,2,8,3\nFour,2HD,80,2,18,2");
+    testsupport::WriteFileText(
+        path, "One,2D,40,2,16,1\r\nTwo,2DD,80,2,8,2\rThree,2HD,77,2,8,3\nFour,2HD,80,2,18,2");
     TPresetList list = ReadPresets(path);
     EXPECT_TRUE(list.Complete);
     EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"One", "Two", "Three", "Four"}));
     EXPECT_EQ(list.Items[2]->DiskFormat, (TDiskFormat{0x20, 77, 2, 8, 3}));
 
-    testsupport::WriteFileText(path, "One,2D,40,2,16,1\r\nTwo,2hd,80,2,8,2\r\nThree,2HD,77,2,8,3\r\n");
+    testsupport::WriteFileText(path,
+                               "One,2D,40,2,16,1\r\nTwo,2hd,80,2,8,2\r\nThree,2HD,77,2,8,3\r\n");
     list = ReadPresets(path);
     EXPECT_FALSE(list.Complete);
     EXPECT_EQ(NamesOf(list), std::vector<std::string>{"One"});
@@ -76,7 +78,8 @@ TEST(PresetList, ReadsEveryLineWhateverItsBreakAndStopsAtTheFirstBadOne) {
     EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"One", "Two"}));
 
     // Whatever follows a zero byte is not read, bad lines included.
-    testsupport::WriteFileText(path, std::string("One,2D,40,2,16,1\nTwo,2DD,80,2,8,2\0\nbroken", 41));
+    testsupport::WriteFileText(path,
+                               std::string("One,2D,40,2,16,1\nTwo,2DD,80,2,8,2\0\nbroken", 41));
     list = ReadPresets(path);
     EXPECT_TRUE(list.Complete);
     EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"One", "Two"}));

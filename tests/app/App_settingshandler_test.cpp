@@ -155,18 +155,18 @@ TEST(SettingsHandlerLoad, ReadsAHandWrittenFileIntoEveryHandlerInRegistrationOrd
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
     testsupport::WriteFileText(path, "; kept by hand\n"
-                    "[viewhandler]\n"
-                    "showtoolbar=0\n"
-                    "ROWSELECT = 2\n"
-                    "ShowStatusBar=maybe\n"
-                    "[ViewHandler.Placement.ListView.Column:0]\n"
-                    "Width= 16 \n"
-                    "[viewhandler.placement.listview.column:1]\n"
-                    "width=0x10\n"
-                    "[ViewHandler.Placement.ListView.Column:2]\n"
-                    "Width=wide\n"
-                    "[FileHandler.SaveAsDialog]\n"
-                    "FilterIndex=3\n");
+                                     "[viewhandler]\n"
+                                     "showtoolbar=0\n"
+                                     "ROWSELECT = 2\n"
+                                     "ShowStatusBar=maybe\n"
+                                     "[ViewHandler.Placement.ListView.Column:0]\n"
+                                     "Width= 16 \n"
+                                     "[viewhandler.placement.listview.column:1]\n"
+                                     "width=0x10\n"
+                                     "[ViewHandler.Placement.ListView.Column:2]\n"
+                                     "Width=wide\n"
+                                     "[FileHandler.SaveAsDialog]\n"
+                                     "FilterIndex=3\n");
     TSettingsHandler settings(path);
     std::vector<std::string> order;
     TTableHandler first;
@@ -287,8 +287,9 @@ TEST(SettingsHandlerSave, ASaveFollowedByALoadReproducesEveryKeyOfTheTable) {
 TEST(SettingsHandlerSave, KeepsWhatNobodyWroteAndDropsCommentsAndBlankLines) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    testsupport::WriteFileText(path, "; comment\n\n[Unknown]\nkey=kept\nloose text\n\n"
-                    "[ViewHandler]\nShowToolbar=1\nFutureKey=7\n; another comment\n");
+    testsupport::WriteFileText(path,
+                               "; comment\n\n[Unknown]\nkey=kept\nloose text\n\n"
+                               "[ViewHandler]\nShowToolbar=1\nFutureKey=7\n; another comment\n");
     TSettingsHandler settings(path);
     TTableHandler handler;
     handler.Values = ChangedValues();

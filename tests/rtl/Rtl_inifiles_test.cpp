@@ -239,8 +239,9 @@ TEST(IniFileBools, ReadsNonZeroAsTrueAndWritesOneOrZero) {
 TEST(IniFileUpdate, WritesTheDocumentWithCrLfAndKeepsWhatNobodyWrote) {
     testsupport::TempDir dir;
     const std::string path = dir.File("Settings.ini");
-    testsupport::WriteFileText(path, "; written by hand\n[Other]\nkeep = this\n\n[ViewHandler]\nShowToolbar=0\n"
-                    "note without equals\n[Unknown]\n");
+    testsupport::WriteFileText(
+        path, "; written by hand\n[Other]\nkeep = this\n\n[ViewHandler]\nShowToolbar=0\n"
+              "note without equals\n[Unknown]\n");
     TMemIniFile file(path);
     file.WriteBool("ViewHandler", "ShowToolbar", true);
     file.WriteInteger("ViewHandler.Placement.ListView.Column:0", "Width", 120);
