@@ -25,6 +25,16 @@ QString AnyCasePatterns(const QString& pattern) {
     return anyCase == pattern ? pattern : pattern + ' ' + anyCase;
 }
 
+// The arrow for the time a dialog waits for the user, over the wait cursor of the command that
+// opened it.
+class TDialogCursor {
+public:
+    TDialogCursor() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~TDialogCursor() { QGuiApplication::restoreOverrideCursor(); }
+    TDialogCursor(const TDialogCursor&) = delete;
+    TDialogCursor& operator=(const TDialogCursor&) = delete;
+};
+
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -73,6 +83,7 @@ public:
                                  rtl::HandleException();
                              }
                          });
+        TDialogCursor cursor;
         if (dialog.exec() != QDialog::Accepted)
             return false;
         const QStringList chosen = dialog.selectedFiles();
@@ -116,6 +127,7 @@ std::unique_ptr<TFileDialog> TQtUserInterface::NewFileDialog(TFileDialogKind kin
 
 bool TQtUserInterface::BrowseForFolder(const std::string& caption, const std::string& initialFolder,
                                        std::string& folder) {
+    TDialogCursor cursor;
     const QString chosen =
         QFileDialog::getExistingDirectory(FParent, FromUtf8(caption), FromUtf8(initialFolder));
     if (chosen.isEmpty())
@@ -139,6 +151,7 @@ int TQtUserInterface::MessageBox(const std::string& text, const std::string& cap
     QMessageBox box(shownIcon, FromUtf8(caption), FromUtf8(text), standard, FParent);
     if (buttons != TMessageButtons::OK)
         box.setEscapeButton(QMessageBox::Cancel);
+    TDialogCursor cursor;
     const int answer = box.exec();
     switch (answer) {
     case QMessageBox::Ok:
@@ -155,6 +168,7 @@ int TQtUserInterface::MessageBox(const std::string& text, const std::string& cap
 bool TQtUserInterface::ExecuteAddNewDialog(TDiskFormat& format) {
     if (!FAddNewDialog)
         FAddNewDialog = std::make_unique<TAppAddNewDialog>(FPresetsFileName, FParent);
+    TDialogCursor cursor;
     if (!FAddNewDialog->Execute())
         return false;
     format = FAddNewDialog->DiskFormat();
@@ -166,6 +180,7 @@ bool TQtUserInterface::ExecuteEnterDialog(const std::string& caption, const std:
     if (!FEnterDialog)
         FEnterDialog = std::make_unique<TAppEnterDialog>(FParent);
     QString text = FromUtf8(value);
+    TDialogCursor cursor;
     if (!FEnterDialog->Execute(FromUtf8(caption), FromUtf8(message), text))
         return false;
     value = text.toStdString();

@@ -223,6 +223,8 @@ private slots:
         uitest::WhenModal([](QWidget* dialog) {
             auto* edit = dialog->findChild<QLineEdit*>("ValueEdit");
             QCOMPARE(edit->selectedText(), edit->text());
+            // Not the wait cursor of the command that opened the dialog.
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
             edit->setText(QString::fromUtf8("ゲーム&1"));
             uitest::ClickButton(dialog, "OK");
         });
