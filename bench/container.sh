@@ -3,8 +3,7 @@
 make_container() {
     local cli=$1 out=$2 images=$3
     "$cli" blank "$out/one.d88" 2HD 77 2 8 3 --force >/dev/null
-    # Concatenation is a container: repeat the one image, then trim to the image count.
-    local one_size
-    one_size=$(stat -c %s "$out/one.d88")
-    head -c $((one_size * images)) < <(while :; do cat "$out/one.d88"; done) >"$out/container.d88"
+    # Concatenation is a container. A bounded loop: an endless one feeding head outlives it.
+    local i
+    for ((i = 0; i < images; i++)); do cat "$out/one.d88"; done >"$out/container.d88"
 }
