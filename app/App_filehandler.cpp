@@ -25,7 +25,7 @@ bool IsShellLinkPath(const std::string& path) {
 std::string NormalizePath(const std::string& path) {
     if (IsRelativePath(path))
         throw EHandlerError("The program cannot accept files specified in a relative path.");
-    std::string expanded = rtl::ExpandFileName(path);
+    std::string expanded = rtl::AbsoluteFileName(path);
     if (IsShellLinkPath(expanded)) {
         // The target as the shortcut stores it, even when it has moved since; the long form
         // below refuses one that is gone.

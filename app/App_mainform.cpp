@@ -75,6 +75,18 @@ QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
+// Control bytes of a name as the symbols that stand for them (U+2400 to U+2421): a TAB or a line
+// break from a file must not reshape the row, nor be invisible.
+QString VisibleName(QString name) {
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+    }
+    return name;
+}
+
 } // namespace
 
 TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
@@ -443,7 +455,7 @@ QVariant TAppMainForm::ListView1Data(int row, int column, int role) const {
         return {};
     switch (column) {
     case 0:
-        return Text(rtl::Cp932ToUtf8(image.Name()));
+        return VisibleName(Text(rtl::Cp932ToUtf8(image.Name())));
     case 1:
         return Text(WriteProtectedColumnText(image.WriteProtected()));
     case 2:

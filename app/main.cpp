@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -34,7 +35,7 @@ std::vector<std::string> CommandLineFiles(int argc, char* argv[], QCommandLinePa
                    (std::strcmp(argument, "--version") == 0 || std::strcmp(argument, "-v") == 0)) {
             parser.showVersion();
         } else if (argument[0] != '\0') {
-            files.push_back(rtl::ExpandFileName(argument));
+            files.push_back(rtl::AbsoluteFileName(argument));
         }
     }
     return files;
@@ -43,6 +44,9 @@ std::vector<std::string> CommandLineFiles(int argc, char* argv[], QCommandLinePa
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Under a file-size limit a write past it then fails like a full disk, with the save's
+    // message, instead of killing the editor with the document unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName("trackwell");
     QApplication::setApplicationVersion(TRACKWELL_VERSION);

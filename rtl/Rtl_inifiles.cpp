@@ -51,9 +51,7 @@ std::string Lower(std::string_view text) {
 
 // The whole file; an empty text when there is none.
 std::string ReadWholeFile(const std::string& path) {
-    // Non-blocking, so that a FIFO at the path is refused below instead of waiting for a
-    // writer; regular files ignore the flag.
-    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int handle = OpenRegularFile(path);
     if (handle < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)
@@ -67,9 +65,6 @@ std::string ReadWholeFile(const std::string& path) {
     struct stat info {};
     if (::fstat(handle, &info) != 0)
         RaiseReadError("open", path, errno);
-    // A device or a folder could feed the document without end or not at all.
-    if (!S_ISREG(info.st_mode))
-        RaiseReadError("open", path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     std::string text;
     text.reserve(static_cast<size_t>(std::max<off_t>(info.st_size, 0)));
     char buffer[65536];

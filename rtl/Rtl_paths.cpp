@@ -66,6 +66,12 @@ std::string ExpandFileName(const std::string& path) {
     return absolute.lexically_normal().string();
 }
 
+std::string AbsoluteFileName(const std::string& path) {
+    if (path.starts_with(PathDelim))
+        return path;
+    return IncludeTrailingPathDelimiter(GetCurrentDir()) + path;
+}
+
 bool FileOrFolderExists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
@@ -87,6 +93,10 @@ int CreateReplacementFile(const std::string& target, std::string& resolvedTarget
             resolvedTarget = resolved;
             std::free(resolved);
         }
+    }
+    if (::stat(resolvedTarget.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return -1;
     }
     const std::string folder = ExtractFilePath(resolvedTarget);
     const std::string name = ExtractFileName(resolvedTarget);
@@ -111,8 +121,29 @@ bool SetCurrentDir(const std::string& folder) {
     return !folder.empty() && ::chdir(folder.c_str()) == 0;
 }
 
+int OpenRegularFile(const std::string& path) {
+    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (handle < 0)
+        return -1;
+    struct stat info {};
+    int error = 0;
+    if (::fstat(handle, &info) != 0)
+        error = errno;
+    else if (!S_ISREG(info.st_mode))
+        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    else if (const int flags = ::fcntl(handle, F_GETFL);
+             flags < 0 || ::fcntl(handle, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        error = errno;
+    if (error != 0) {
+        ::close(handle);
+        errno = error;
+        return -1;
+    }
+    return handle;
+}
+
 bool CopyFileNoReplace(const std::string& source, const std::string& target) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = OpenRegularFile(source);
     if (in < 0)
         return false;
     struct stat info {};

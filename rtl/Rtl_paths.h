@@ -23,16 +23,25 @@ std::string RemoveFileExt(const std::string& path);
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 // The absolute form: relative to the current folder, with "." and ".." resolved by text.
 std::string ExpandFileName(const std::string& path);
+// The current folder put before a relative path, and nothing else: a ".." after a symbolic link
+// must lead where the kernel goes, to the parent of the link's target, which folding by text
+// would not. For every path that is still to be resolved.
+std::string AbsoluteFileName(const std::string& path);
 // The attribute query as an existence test: true when anything is at path, a dangling
 // symbolic link included; any failure counts as nothing there.
 bool FileOrFolderExists(const std::string& path);
 std::string GetCurrentDir();
 // Makes folder the process's current folder; false when it cannot.
 bool SetCurrentDir(const std::string& folder);
+// Opens path for reading when it is a regular file. The open itself does not wait, as it would
+// for a FIFO without a writer, and the descriptor is blocking again for the reads. Returns the
+// descriptor, or -1 with errno set: EISDIR for a folder, EINVAL for a device, FIFO or socket.
+int OpenRegularFile(const std::string& path);
 // Opens a new, empty file beside target that is to take its place by a rename: named after it,
 // never an existing file, with the permissions of the file it replaces. Through a symbolic link
 // the file is made beside the link's target, which resolvedTarget then names. Returns the
-// descriptor, or -1 with errno set.
+// descriptor, or -1 with errno set; a target that exists and is no regular file is refused
+// (EISDIR, EINVAL), since the replacement would put a file in place of a folder or a device.
 int CreateReplacementFile(const std::string& target, std::string& resolvedTarget,
                           std::string& temporary);
 // Copies a file to a new file; false when the target exists or anything fails, in which case

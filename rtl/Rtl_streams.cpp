@@ -1,5 +1,7 @@
 #include "Rtl_streams.h"
 
+#include "Rtl_paths.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -206,7 +208,8 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
     switch (mode) {
     case TFileMode::OpenRead:
-        FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        // A device or FIFO would feed a load without end or not at all.
+        FHandle = OpenRegularFile(fileName);
         break;
     case TFileMode::OpenReadWrite:
         FHandle = ::open(fileName.c_str(), O_RDWR | O_CLOEXEC);

@@ -94,9 +94,13 @@ bool IsRelativePath(const std::string& path) {
 
 bool TryGetLongPath(const std::string& path, std::string& longPath) {
     // An embedded zero byte would silently cut the path short at the platform call.
-    if (path.empty() || path.size() >= PATH_MAX || FindWildcardChar(path) != -1 ||
-        path.find('\0') != std::string::npos)
+    if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos)
         return false;
+#ifdef _WIN32
+    // Only where file names cannot hold them are "*" and "?" wildcards rather than characters.
+    if (FindWildcardChar(path) != -1)
+        return false;
+#endif
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                          &std::free);
     if (!resolved)

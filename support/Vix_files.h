@@ -27,8 +27,8 @@ bool HasDrive(const std::string& path);
 // The host's rule: on POSIX a path not rooted at "/"; on Windows not HasDrive.
 bool IsRelativePath(const std::string& path);
 
-// The canonical path of an existing file or folder. False for a missing path, a path holding a
-// wildcard, and a path at or over the platform's length limit.
+// The canonical path of an existing file or folder. False for a missing path, a path at or over
+// the platform's length limit, and, where file names cannot hold them, a path holding a wildcard.
 bool TryGetLongPath(const std::string& path, std::string& longPath);
 // TryGetLongPath, or EFileError "The program could not get the long form of the path."
 std::string GetLongPath(const std::string& path);

@@ -284,12 +284,11 @@ private:
 std::optional<Bytes> ReadBoundedFile(const std::string& fileName, size_t limit) {
     if (fileName.empty() || fileName.find('\0') != std::string::npos)
         return std::nullopt;
-    // O_NONBLOCK keeps a FIFO without a writer from hanging the open; regular files ignore it.
-    TFileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    TFileDescriptor file(rtl::OpenRegularFile(fileName));
     if (file.Get() < 0)
         return std::nullopt;
     struct stat info {};
-    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+    if (::fstat(file.Get(), &info) != 0 || info.st_size < 0 ||
         static_cast<uint64_t>(info.st_size) > limit)
         return std::nullopt;
     // The size is only a first guess: a file still being written can grow while it is read.

@@ -370,6 +370,32 @@ TEST(DiskImageList, AFileThatCannotBeOpenedIsAStreamErrorWithTheListsMessage) {
     }
 }
 
+TEST(DiskImageList, OnlyRegularFilesAreLoadedOrReplaced) {
+    testsupport::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir(dir.File("folder").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(dir.File("fifo").c_str(), dir.File("to-fifo").c_str()), 0);
+    TDiskImageList list;
+    list.Add(std::make_unique<TDiskImage>());
+    // A FIFO without a writer would block the load for ever; a device would feed it without end.
+    for (const std::string& path : {dir.File("fifo"), dir.File("folder"), std::string("/dev/zero")})
+        EXPECT_EQ(MessageOf<rtl::EStreamError>([&] { list.LoadFromFile(path); }),
+                  "The program could not load the disk images.")
+            << path;
+    EXPECT_EQ(list.Count(), 1);
+    // Saving would have put a regular file in place of the FIFO, the folder or the device.
+    for (const std::string& path :
+         {dir.File("fifo"), dir.File("to-fifo"), dir.File("folder"), std::string("/dev/null")})
+        EXPECT_EQ(MessageOf<rtl::EStreamError>([&] { list.SaveToFile(path); }),
+                  "The program could not save the disk images.")
+            << path;
+    struct stat info {};
+    ASSERT_EQ(::lstat(dir.File("fifo").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(testsupport::ListFolder(dir.Path()),
+              (std::vector<std::string>{"fifo", "folder", "to-fifo"}));
+}
+
 TEST(DiskImageList, ALoadIntoABorrowingListIsRefused) {
     TDiskImageList borrowing(false);
     EXPECT_THROW(LoadBytes(borrowing, HeaderImage("A")), rtl::EInvalidOperation);

@@ -37,6 +37,12 @@ TEST(NormalizePath, GivesTheCanonicalPathOfAnExistingFile) {
     const std::string canonical = GetLongPath(dir.File("sub/disk.d88"));
     EXPECT_EQ(NormalizePath(dir.File("sub/../sub/./disk.d88")), canonical);
     EXPECT_EQ(NormalizePath(dir.File("link/disk.d88")), canonical);
+    // ".." after a link to a folder leads to the parent of the link's target, as for the kernel,
+    // not back to the folder holding the link.
+    ::mkdir(dir.File("sub/deeper").c_str(), 0755);
+    ASSERT_EQ(::symlink("sub/deeper", dir.File("deep").c_str()), 0);
+    Touch(dir.File("disk.d88"));
+    EXPECT_EQ(NormalizePath(dir.File("deep/../disk.d88")), canonical);
     try {
         NormalizePath(dir.File("sub/missing.d88"));
         FAIL();

@@ -50,8 +50,10 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
-        // An ignored signal stays ignored across exec; the program must meet the default.
+        // An ignored signal stays ignored across exec; the program must meet the default, and
+        // ignore what it means to ignore on its own.
         ::signal(SIGPIPE, SIG_DFL);
+        ::signal(SIGXFSZ, SIG_DFL);
         if (!options.WorkingDir.empty() && ::chdir(options.WorkingDir.c_str()) != 0)
             ::_exit(126);
         int outTarget = outPipe[1];
@@ -69,7 +71,6 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
             const rlimit limit{options.FileSizeLimit, options.FileSizeLimit};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 ::_exit(126);
-            ::signal(SIGXFSZ, SIG_IGN);
         }
         if (::dup2(inPipe[0], STDIN_FILENO) < 0 || ::dup2(outTarget, STDOUT_FILENO) < 0 ||
             ::dup2(errPipe[1], STDERR_FILENO) < 0)

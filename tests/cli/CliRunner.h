@@ -21,8 +21,8 @@ struct TRunOptions {
     bool OutputToFullDevice = false;
     // A limit on the child's address space in bytes; none when 0.
     rlim_t AddressSpaceLimit = 0;
-    // A limit on the size of any file the child writes, in bytes; none when 0. Writing past it
-    // fails with EFBIG, as on a full disk, instead of killing the child.
+    // A limit on the size of any file the child writes, in bytes; none when 0. The child gets
+    // SIGXFSZ at its default, which kills a program that does not ignore it.
     rlim_t FileSizeLimit = 0;
     // Everything the child finds on its standard input, which then ends.
     std::string Input{};

@@ -302,13 +302,15 @@ private slots:
         // Bytes that code page 932 cannot decode, and a character with two codes (ED 40 and
         // FA 5C are both one kanji): text alone would change them.
         Bytes image = testsupport::SampleBytes(Cpm);
-        const std::string odd = "\xA0\xFD\xED\x40X";
+        const std::string odd = "\xA0\xFD\xED\x40X\t\x1B";
         std::copy(odd.begin(), odd.end(), image.begin());
         const std::string path = dir.File("odd.d88");
         testsupport::WriteFileBytes(path,
                                     testsupport::Concat({image, testsupport::SampleBytes(Fm77)}));
         Editor editor(dir, {path});
         uitest::ErrorRecorder errors;
+        // Control bytes are drawn as their symbols.
+        QVERIFY(editor.Cell(0, 0).endsWith(QString::fromUtf8("X\u2409\u241B")));
 
         editor.Form->FileHandler().SelectAll();
         editor.Settle();
