@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -82,22 +83,42 @@ std::string GetCurrentDir() {
     return std::filesystem::current_path(error).string();
 }
 
+namespace {
+
+// Where the kernel would write through path: every symbolic link followed, a dangling one to
+// the name it points at, so that saving creates that file instead of replacing the link.
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    // The kernel's own limit on a chain of links.
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::string link(static_cast<size_t>(info.st_size > 0 ? info.st_size : PATH_MAX), '\0');
+        const ssize_t length = ::readlink(current.c_str(), link.data(), link.size());
+        if (length < 0)
+            return current;
+        link.resize(static_cast<size_t>(length));
+        current = link.starts_with(PathDelim) ? link : ExtractFilePath(current) + link;
+    }
+    return current;
+}
+
+} // namespace
+
 int CreateReplacementFile(const std::string& target, std::string& resolvedTarget,
                           std::string& temporary) {
     static std::atomic<unsigned> counter{0};
-    resolvedTarget = target;
+    resolvedTarget = FollowLinks(target);
     struct stat info {};
-    // Saving through a symbolic link replaces the file it points to, not the link.
-    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-            resolvedTarget = resolved;
-            std::free(resolved);
-        }
-    }
-    if (::stat(resolvedTarget.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    const bool exists = ::stat(resolvedTarget.c_str(), &info) == 0;
+    if (exists && !S_ISREG(info.st_mode)) {
         errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
+    // The file is replaced, not written, so its own write permission would go unasked.
+    if (exists && ::access(resolvedTarget.c_str(), W_OK) != 0)
+        return -1;
     const std::string folder = ExtractFilePath(resolvedTarget);
     const std::string name = ExtractFileName(resolvedTarget);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -107,8 +128,13 @@ int CreateReplacementFile(const std::string& target, std::string& resolvedTarget
         const int handle =
             ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (handle >= 0) {
-            if (::stat(resolvedTarget.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            if (exists) {
+                // The owner first: a change of owner may clear the set-ID bits of the mode.
+                // Where the process may not give the file away, it keeps what it can.
+                if (::fchown(handle, info.st_uid, info.st_gid) != 0)
+                    (void)::fchown(handle, static_cast<uid_t>(-1), info.st_gid);
                 ::fchmod(handle, info.st_mode & 07777);
+            }
             return handle;
         }
         if (errno != EEXIST)

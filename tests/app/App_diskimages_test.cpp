@@ -464,6 +464,41 @@ TEST(DiskImageListSave, SavingThroughASymbolicLinkReplacesItsTarget) {
     ASSERT_EQ(::lstat(dir.File("link.d88").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(testsupport::ReadFileBytes(dir.File("real.d88")).size(), 688u);
+
+    // A link to a file not yet there: the file is made, through a second link and a "..".
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink("../new.d88", dir.File("sub/next").c_str()), 0);
+    ASSERT_EQ(::symlink("sub/next", dir.File("dangling.d88").c_str()), 0);
+    list.SaveToFile(dir.File("dangling.d88"));
+    ASSERT_EQ(::lstat(dir.File("dangling.d88").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(testsupport::ReadFileBytes(dir.File("new.d88")).size(), 688u);
+}
+
+TEST(DiskImageListSave, TheReplacedFileKeepsItsOwnerModeAndWriteProtection) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("owned.d88");
+    testsupport::WriteFileBytes(path, {});
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    TDiskImageList list;
+    list.Add(std::make_unique<TDiskImage>());
+    if (::geteuid() == 0) {
+        // Only an administrator can hand a file to another owner, and must keep it theirs.
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        list.SaveToFile(path);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        EXPECT_EQ(testsupport::ReadFileBytes(path).size(), 688u);
+    } else {
+        // A file the user may not write is not replaced behind its back.
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        EXPECT_EQ(MessageOf<rtl::EStreamError>([&] { list.SaveToFile(path); }),
+                  "The program could not save the disk images.");
+        EXPECT_TRUE(testsupport::ReadFileBytes(path).empty());
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
