@@ -297,9 +297,11 @@ public:
     void Commit() {
         FStream->Flush();
         FStream->Close();
-        if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
+        const bool committed = rtl::CommitReplacementFile(FTemporary, FTarget);
+        // Once renamed the temporary is gone, whatever the folder's flush said.
+        FCommitted = !rtl::FileOrFolderExists(FTemporary);
+        if (!committed)
             throw rtl::EFCreateError(SaveImagesError);
-        FCommitted = true;
     }
 
 private:

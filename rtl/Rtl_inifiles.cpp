@@ -112,7 +112,7 @@ void ReplaceFile(const std::string& path, std::string_view text) {
     handle = -1;
     if (closed != 0 && errno != EINTR)
         fail(errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
+    if (!CommitReplacementFile(temporary, target))
         fail(errno);
 }
 

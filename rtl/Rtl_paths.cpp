@@ -147,6 +147,24 @@ bool SetCurrentDir(const std::string& folder) {
     return !folder.empty() && ::chdir(folder.c_str()) == 0;
 }
 
+bool CommitReplacementFile(const std::string& temporary, const std::string& resolvedTarget) {
+    if (::rename(temporary.c_str(), resolvedTarget.c_str()) != 0)
+        return false;
+    std::string folder = ExtractFilePath(resolvedTarget);
+    if (folder.empty())
+        folder = ".";
+    const int handle = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return false;
+    int error = ::fsync(handle) == 0 ? 0 : errno;
+    ::close(handle);
+    // File systems that cannot flush a folder keep names without it.
+    if (error == EINVAL || error == EROFS)
+        error = 0;
+    errno = error;
+    return error == 0;
+}
+
 int OpenRegularFile(const std::string& path) {
     const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (handle < 0)

@@ -44,6 +44,10 @@ int OpenRegularFile(const std::string& path);
 // (EISDIR, EINVAL), since the replacement would put a file in place of a folder or a device.
 int CreateReplacementFile(const std::string& target, std::string& resolvedTarget,
                           std::string& temporary);
+// Gives the complete replacement file made by CreateReplacementFile the target's name, then
+// flushes the folder, so that a save reported as done survives a power loss. False, with errno
+// set, when either fails; the temporary file is then the caller's to remove.
+bool CommitReplacementFile(const std::string& temporary, const std::string& resolvedTarget);
 // Copies a file to a new file; false when the target exists or anything fails, in which case
 // no partial target is left behind.
 bool CopyFileNoReplace(const std::string& source, const std::string& target);

@@ -386,9 +386,11 @@ bool ReplaceFile(const std::string& fileName, const Bytes& data) {
         return false;
     // Without fsync a crash after the rename could leave an empty file in place of the old.
     const bool written = WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0;
-    if (file.Close() && written && ::rename(temporary.c_str(), target.c_str()) == 0)
+    if (file.Close() && written && rtl::CommitReplacementFile(temporary, target))
         return true;
-    ::unlink(temporary.c_str());
+    // A name the rename already took is not removed.
+    if (rtl::FileOrFolderExists(temporary))
+        ::unlink(temporary.c_str());
     return false;
 }
 
