@@ -20,6 +20,35 @@ bool IsShellLinkPath(const std::string& path) {
     return extension == ".lnk";
 }
 
+std::string NamesToText(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += rtl::Cp932ToUtf8(name) + "\r\n";
+    return text;
+}
+
+// Each name as its length in one byte followed by its bytes.
+std::string PackNames(const std::vector<std::string>& names) {
+    std::string data;
+    for (const std::string& name : names) {
+        data += static_cast<char>(name.size());
+        data += name;
+    }
+    return data;
+}
+
+// False when data is not what PackNames makes of names a disk image can have.
+bool UnpackNames(const std::string& data, std::vector<std::string>& names) {
+    for (size_t i = 0; i < data.size();) {
+        const size_t length = static_cast<unsigned char>(data[i++]);
+        if (length > TDiskImage::MaxNameLength || length > data.size() - i)
+            return false;
+        names.push_back(data.substr(i, length));
+        i += length;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string NormalizePath(const std::string& path) {
@@ -67,6 +96,12 @@ std::string MakeMultipleFilesName(const std::string& baseName, int row,
                        extension.c_str());
 }
 
+void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& names) {
+    // Bytes that code page 932 cannot decode, and characters with two codes, would come back
+    // different from the text alone.
+    clipboard.SetTextWithData(NamesToText(names), PackNames(names));
+}
+
 // ---------------------------------------------------------------------------------------------
 // TFileHandler
 
@@ -96,35 +131,6 @@ TListViewShell& RequireShell(TListViewShell* shell) {
     if (shell == nullptr)
         throw EHandlerError("The program cannot create a file handler.");
     return *shell;
-}
-
-std::string NamesToText(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names)
-        text += rtl::Cp932ToUtf8(name) + "\r\n";
-    return text;
-}
-
-// Each name as its length in one byte followed by its bytes.
-std::string PackNames(const std::vector<std::string>& names) {
-    std::string data;
-    for (const std::string& name : names) {
-        data += static_cast<char>(name.size());
-        data += name;
-    }
-    return data;
-}
-
-// False when data is not what PackNames makes of names a disk image can have.
-bool UnpackNames(const std::string& data, std::vector<std::string>& names) {
-    for (size_t i = 0; i < data.size();) {
-        const size_t length = static_cast<unsigned char>(data[i++]);
-        if (length > TDiskImage::MaxNameLength || length > data.size() - i)
-            return false;
-        names.push_back(data.substr(i, length));
-        i += length;
-    }
-    return true;
 }
 
 template <int32_t (TDiskImage::*Property)() const, int (*Compare)(int32_t, int32_t)>
@@ -572,9 +578,7 @@ void TFileHandler::NameCopy() {
     std::vector<std::string> names;
     for (const int row : FListViewShell.GetSelectedIndices())
         names.push_back(FDiskImages[row]->Name());
-    // Text cannot carry every name: bytes that code page 932 cannot decode, and characters with
-    // two codes, come back different. The names' own bytes travel beside it.
-    FUserInterface.Clipboard().SetTextWithData(NamesToText(names), PackNames(names));
+    PutNamesOnClipboard(FUserInterface.Clipboard(), names);
 }
 
 void TFileHandler::NamePaste() {

@@ -28,6 +28,11 @@ std::string MakeUniquePath(const std::string& path, bool splitExtension);
 std::string MakeMultipleFilesName(const std::string& baseName, int row,
                                   const std::string& fileSafeName, const std::string& extension);
 
+// What Name > Copy puts on the clipboard for names (code page 932): their text, one a line, and
+// their own bytes beside it, which a paste of that very text takes instead, since text cannot
+// carry every name.
+void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& names);
+
 // ---------------------------------------------------------------------------------------------
 // The document controller: the one open document, its history, its file dialogs, and every
 // file, edit and property operation, each refused unless its Can… query allows it.

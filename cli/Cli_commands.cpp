@@ -7,12 +7,15 @@
 #include "Rtl_paths.h"
 #include "Vix_files.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
+#include <istream>
 #include <memory>
 #include <new>
 #include <optional>
 #include <ostream>
+#include <streambuf>
+#include <unistd.h>
 
 namespace cli {
 
@@ -236,17 +239,18 @@ void RunSplit(const TCommandLine& line, std::ostream& out) {
             single.SaveToFile(path);
             written.push_back(path);
         }
+        std::string text;
+        for (const std::string& path : written)
+            text += path + '\n';
+        WriteOutput(out, text);
     } catch (...) {
-        // A failed command leaves nothing behind: the files of this run were all new, so
-        // removing them restores the folder.
+        // A failed command leaves nothing behind, and one whose list of files is lost has
+        // failed: a script cannot clean up files it was never told of. The files of this run
+        // were all new, so removing them restores the folder.
         for (const std::string& path : written)
             std::remove(path.c_str());
         throw;
     }
-    std::string text;
-    for (const std::string& path : written)
-        text += path + '\n';
-    WriteOutput(out, text);
 }
 
 void RunSum(const TCommandLine& line, std::ostream& out) {
@@ -294,6 +298,28 @@ void WriteError(std::ostream& err, const std::string& message) {
     err.flush();
 }
 
+// The process's standard input, read only as far as asked. std::cin takes a failed read for the
+// end of the input; here it raises, which the stream turns into its bad state, so that a command
+// can tell input it could not read from input that has ended.
+class TStandardInputBuffer : public std::streambuf {
+protected:
+    int_type underflow() override {
+        ssize_t count = 0;
+        do
+            count = ::read(STDIN_FILENO, FBuffer, sizeof FBuffer);
+        while (count < 0 && errno == EINTR);
+        if (count < 0)
+            throw rtl::Exception("The program could not read standard input.");
+        if (count == 0)
+            return traits_type::eof();
+        setg(FBuffer, FBuffer, FBuffer + count);
+        return traits_type::to_int_type(FBuffer[0]);
+    }
+
+private:
+    char FBuffer[4096];
+};
+
 } // namespace
 
 const std::string& UsageText() {
@@ -340,6 +366,9 @@ const std::string& UsageText() {
         "      Move the given images one place up or down.\n"
         "\n"
         "ROWS are rows from 1, comma-separated, with ranges: 1,3-5.\n"
+        "list and names print a control character (0x00-0x1F, 0x7F) in a name as \\xNN, NN two\n"
+        "upper-case hex digits, and a backslash as \\\\; paste-names reads both back (hex digits\n"
+        "in either case, \\x00 to \\x7F) and refuses any other backslash.\n"
         "Without --force an existing OUT is never replaced.\n"
         "An editing command that fails leaves FILE as it was. --backup first copies FILE to\n"
         "\"[Backup] NAME\" beside it, numbered so that no earlier backup is replaced.\n"
@@ -405,9 +434,63 @@ std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count) {
 }
 
 std::string ListLine(int row, const TDiskImage& image) {
-    return std::to_string(row) + '\t' + rtl::Cp932ToUtf8(image.Name()) + '\t' +
+    return std::to_string(row) + '\t' + EscapeName(rtl::Cp932ToUtf8(image.Name())) + '\t' +
            WriteProtectedColumnText(image.WriteProtected()) + '\t' +
            DiskTypeColumnText(image.DiskType()) + '\t' + std::to_string(image.Size());
+}
+
+// Bytes below 0x80 are whole characters in UTF-8, so testing byte by byte never splits one; a
+// code page 932 character whose trail byte is 0x5C is one multi-byte character by now.
+std::string EscapeName(std::string_view utf8Name) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(utf8Name.size());
+    for (const char c : utf8Name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            text += "\\x";
+            text += Digits[byte >> 4];
+            text += Digits[byte & 0x0F];
+        } else if (c == '\\') {
+            text += "\\\\";
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::optional<std::string> UnescapeName(std::string_view text) {
+    const auto hexDigit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string name;
+    name.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            name += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == '\\') {
+            name += '\\';
+            ++i;
+        } else if (i + 3 < text.size() && text[i + 1] == 'x' && hexDigit(text[i + 2]) >= 0 &&
+                   hexDigit(text[i + 3]) >= 0) {
+            const int value = hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]);
+            // Above 0x7F the byte would be a piece of some UTF-8 character, not a character.
+            if (value > 0x7F)
+                return std::nullopt;
+            name += static_cast<char>(value);
+            i += 3;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return name;
 }
 
 TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,
@@ -465,7 +548,9 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return Run(args, std::cin, out, err);
+    TStandardInputBuffer buffer;
+    std::istream in(&buffer);
+    return Run(args, in, out, err);
 }
 
 } // namespace cli

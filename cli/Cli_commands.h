@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,14 @@ std::string WriteProtectedField(int32_t value);
 std::string DiskTypeField(int32_t value);
 // One line of `list`, without its line break.
 std::string ListLine(int row, const TDiskImage& image);
+
+// A name decoded to UTF-8 as `list` and `names` print it: a name comes from a file, so a control
+// character could steer the terminal or split a line. Each C0 control and DEL becomes \xNN with
+// two upper-case hex digits, and a backslash becomes two so that the escapes stay unambiguous.
+std::string EscapeName(std::string_view utf8Name);
+// The text EscapeName gave back as the name it came from. Digits in either case are taken, and
+// \xNN for any character below 0x80; nothing for a backslash that starts neither form.
+std::optional<std::string> UnescapeName(std::string_view text);
 
 // The blank disk the arguments describe, checked in the order TYPE, C, H, R, N; rtl::Exception
 // with the message of the first that is refused.

@@ -2,7 +2,9 @@
 
 #include "App_filehandler.h"
 #include "Cli_commands.h"
+#include "Rtl_codepage.h"
 #include "Rtl_paths.h"
+#include "Vix_clipboard.h"
 #include "Vix_files.h"
 #include "Vix_listviews.h"
 
@@ -57,7 +59,7 @@ TOperation ParseWord(const std::string& text, std::initializer_list<TWord> words
 // Opening makes the document's folder the current one, after which a relative path would name
 // another file than the one the user meant.
 std::string MakeAbsolute(const std::string& path) {
-    return IsRelativePath(path) ? rtl::ExpandFileName(path) : path;
+    return rtl::AbsoluteFileName(path);
 }
 
 // Only a plain number: a list or range would hand the Enter dialog's value to several rows.
@@ -67,33 +69,66 @@ std::vector<TRowSpan> ParseSingleRow(const std::string& text) {
     return ParseRows(text);
 }
 
-std::string ReadAll(std::istream& in) {
-    std::string text;
-    char buffer[65536];
-    do {
-        in.read(buffer, sizeof buffer);
-        text.append(buffer, static_cast<size_t>(in.gcount()));
-    } while (in);
+const char* const CannotAcceptValue = "The program cannot accept the value.";
+
+// No name takes a longer line. Each byte of a name stands for at most four bytes of its line: a
+// character of code page 932 takes at most three bytes in UTF-8, and one below 0x80 at most the
+// four of \xNN.
+constexpr size_t MaxNameLineLength = 4 * TDiskImage::MaxNameLength;
+
+// At most maxLines lines of in, ended as the editor's paste ends them (CR LF, LF or CR alone). An
+// endless input costs no more than what the rows can use and one line to tell that it is too
+// long; a line that no name fits is refused as soon as it is seen.
+std::vector<std::string> ReadNameLines(std::istream& in, size_t maxLines) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool pending = false;
+    std::istream::int_type c = 0;
+    while (lines.size() < maxLines && (c = in.get()) != std::istream::traits_type::eof()) {
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && in.peek() == '\n')
+                in.get();
+            lines.push_back(std::move(line));
+            line.clear();
+            pending = false;
+        } else if (line.size() == MaxNameLineLength) {
+            throw rtl::Exception(CannotAcceptValue);
+        } else {
+            line += static_cast<char>(c);
+            pending = true;
+        }
+    }
     if (in.bad())
         throw rtl::Exception("The program could not read standard input.");
-    return text;
+    if (pending && lines.size() < maxLines)
+        lines.push_back(std::move(line));
+    return lines;
 }
 
-// The clipboard holds the editor's CR LF lines; a script reads lines that end in LF alone.
-std::string ToUnixLines(const std::string& text) {
-    std::string lines;
-    lines.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        lines += text[i];
-    }
-    return lines;
+// A line of paste-names in code page 932; the editor's own refusal for a line no name can be.
+std::string NameFromLine(const std::string& line) {
+    const std::optional<std::string> text = UnescapeName(line);
+    const std::optional<std::string> name = text ? rtl::Utf8ToCp932(*text) : std::nullopt;
+    if (!name || name->size() > TDiskImage::MaxNameLength)
+        throw rtl::Exception(CannotAcceptValue);
+    return *name;
 }
 
 TEdit EditWith(TOperation operation) {
     TEdit edit;
     edit.Operation = [operation](TDocument& document) { (document.Handler.*operation)(); };
+    return edit;
+}
+
+// The operation on every image; the editor offers none for an empty list and would only say the
+// feature is unavailable, which does not tell a script what is wrong with its file.
+TEdit EditAllWith(TOperation operation) {
+    TEdit edit;
+    edit.Operation = [operation](TDocument& document) {
+        if (document.Handler.IsEmpty())
+            throw rtl::Exception("The file holds no disk images.");
+        (document.Handler.*operation)();
+    };
     return edit;
 }
 
@@ -125,8 +160,14 @@ TEdit PrepareEdit(const std::string& command, const std::vector<std::string>& ar
         edit.Operation = [allRows, &out](TDocument& document) {
             if (allRows)
                 document.Shell.SelectAll();
+            // Copying applies the editor's rules; the lines are made from the names themselves,
+            // since the copied text cannot tell a line break in a name from one between names.
             document.Handler.NameCopy();
-            WriteOutput(out, ToUnixLines(document.UserInterface.MemoryClipboard.GetText()));
+            std::string text;
+            for (const int row : document.Shell.GetSelectedIndices())
+                text +=
+                    EscapeName(rtl::Cp932ToUtf8(document.Handler.DiskImages(row).Name())) + '\n';
+            WriteOutput(out, text);
         };
         edit.Saves = false;
         return edit;
@@ -134,9 +175,13 @@ TEdit PrepareEdit(const std::string& command, const std::vector<std::string>& ar
     if (command == "paste-names") {
         TEdit edit;
         edit.Rows = ParseRows(arguments[1]);
-        const std::string text = ReadAll(in);
-        edit.Operation = [text](TDocument& document) {
-            document.UserInterface.MemoryClipboard.SetText(text);
+        // Read once the rows are known, so that no more is read than they can use.
+        edit.Operation = [&in](TDocument& document) {
+            const auto rows = static_cast<size_t>(document.Shell.SelCount());
+            std::vector<std::string> names;
+            for (const std::string& line : ReadNameLines(in, rows + 1))
+                names.push_back(NameFromLine(line));
+            PutNamesOnClipboard(document.UserInterface.MemoryClipboard, names);
             document.Handler.NamePaste();
         };
         return edit;
@@ -169,13 +214,13 @@ TEdit PrepareEdit(const std::string& command, const std::vector<std::string>& ar
         return edit;
     }
     if (command == "sort")
-        return EditWith(
+        return EditAllWith(
             ParseWord(arguments[1], {{"name", &TFileHandler::SortByName},
                                      {"write-protected", &TFileHandler::SortByWriteProtected},
                                      {"disk-type", &TFileHandler::SortByDiskType},
                                      {"size", &TFileHandler::SortBySize}}));
     if (command == "reverse")
-        return EditWith(&TFileHandler::ReverseOrder);
+        return EditAllWith(&TFileHandler::ReverseOrder);
     if (command == "move")
         return EditRowsWith(arguments[1],
                             ParseWord(arguments[2], {{"up", &TFileHandler::MoveUp},

@@ -14,7 +14,8 @@ namespace cli {
 // ROWS, all found before any file is touched. FILE is opened, the rows selected, the operation
 // run and the document saved back to FILE (with Back Up on Save turned on when backup), except
 // by `names`, which prints instead. A failure raises rtl::Exception with the editor's message
-// and leaves FILE as it was. Only `paste-names` reads in.
+// and leaves FILE as it was. Only `paste-names` reads in, once its rows are selected, and then
+// no more lines than one beyond them.
 void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
              std::istream& in, std::ostream& out);
 

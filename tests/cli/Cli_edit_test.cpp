@@ -6,11 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <initializer_list>
+#include <poll.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -63,6 +70,100 @@ std::string Shown(const std::vector<std::string>& args) {
 ino_t Inode(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Runs the program as `trackwell-cli ARGS < INPUT` does, with the open descriptor input as its
+// standard input, which RunCli cannot give it. A program still running after ten seconds is
+// killed and shows exit code -1.
+TRunResult RunWithStandardInput(std::vector<std::string> args, int input) {
+    int outPipe[2];
+    int errPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
+        return {};
+    args.insert(args.begin(), TRACKWELL_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return {};
+    if (pid == 0) {
+        ::signal(SIGPIPE, SIG_DFL);
+        if (::dup2(input, STDIN_FILENO) < 0 || ::dup2(outPipe[1], STDOUT_FILENO) < 0 ||
+            ::dup2(errPipe[1], STDERR_FILENO) < 0)
+            ::_exit(126);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    TRunResult result;
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.Out, &result.Err};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool late = false;
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        late = left <= 0;
+        if (late || (::poll(fds, 2, static_cast<int>(left)) < 0 && errno != EINTR))
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+            }
+        }
+    }
+    for (const pollfd& fd : fds)
+        if (fd.fd >= 0)
+            ::close(fd.fd);
+    if (late)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.ExitCode = !late && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+// A child that writes text to the pipe fds over and over, as `yes` does. It exits with 0 once
+// nobody reads any more, and with 1 after 64 MiB, far more than a reader that stops in time ever
+// takes.
+pid_t StartEndlessWriter(const int fds[2], const std::string& text) {
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    ::signal(SIGPIPE, SIG_IGN);
+    ::close(fds[0]);
+    std::string chunk;
+    while (chunk.size() < 4096)
+        chunk += text;
+    for (size_t written = 0; written < (size_t{64} << 20);) {
+        const ssize_t n = ::write(fds[1], chunk.data(), chunk.size());
+        if (n < 0 && errno == EPIPE)
+            ::_exit(0);
+        if (n < 0 && errno != EINTR)
+            ::_exit(2);
+        written += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    ::_exit(1);
+}
+
+int ExitStatusOf(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void ExpectSuccess(const TRunResult& result, const std::string& out = "") {
@@ -258,6 +359,31 @@ TEST(CliNames, PrintsTheSelectedNamesWithoutSaving) {
     EXPECT_EQ(result.Err, "trackwell-cli: The program could not write to standard output.\n");
 }
 
+// A name from a file that would steer a terminal or break lines if printed as it is: ESC, TAB,
+// LF, a backslash, "表" (0x95 0x5C, whose trail byte is a backslash in ASCII), DEL and CR.
+const std::string UnsafeName = "A\x1b\t\n\\\x95\x5c\x7f\r";
+const std::string UnsafeNameShown = "A\\x1B\\x09\\x0A\\\\表\\x7F\\x0D";
+
+TEST(CliNames, ControlsAndBackslashesAreEscapedAndPastedBack) {
+    TDocumentFolder document(Concat({Named(Alpha, UnsafeName), Beta}));
+    ExpectSuccess(RunCli({"list", document.Path()}),
+                  "1\t" + UnsafeNameShown + "\tNo\t2D\t832\n2\tbeta\tYes\t2DD\t976\n");
+    const TRunResult names = document.Run("names");
+    ExpectSuccess(names, UnsafeNameShown + "\nbeta\n");
+
+    TDocumentFolder other(Concat({Gamma, Alpha}));
+    ExpectSuccess(other.Run("paste-names", {"1-2"}, names.Out));
+    EXPECT_TRUE(other.Contents() == Concat({Named(Gamma, UnsafeName), Named(Alpha, "beta")}));
+
+    // Lower-case digits are read too, and sixteen escapes make the longest line a name can take.
+    std::string sixteen;
+    for (int i = 0; i < 16; ++i)
+        sixteen += "\\x1b";
+    ExpectSuccess(other.Run("paste-names", {"2"}, sixteen + "\n"));
+    EXPECT_TRUE(other.Contents() ==
+                Concat({Named(Gamma, UnsafeName), Named(Alpha, std::string(16, '\x1b'))}));
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(CliPasteNames, GivesEachSelectedRowOneLine) {
@@ -302,9 +428,51 @@ TEST(CliPasteNames, TextThatDoesNotFitLeavesTheFile) {
         {"1-2", "fine\nABCDEFGHIJKLMNOPQ\n", CannotAccept},
         {"1", "\xFF\n", CannotAccept},
         {"2,4", "a\nb\n", "The program cannot accept the row number 4."},
+        // A backslash starts \\ or \xNN up to 7F and nothing else.
+        {"1", "C:\\GAME\n", CannotAccept},
+        {"1", "\\x4\n", CannotAccept},
+        {"1", "\\x80\n", CannotAccept},
+        {"1", "end\\\n", CannotAccept},
     };
     for (const TCase& c : cases)
         document.ExpectRefused(document.Run("paste-names", {c.Rows}, c.Input), c.Message);
+}
+
+TEST(CliPasteNames, AnEndlessInputIsReadNoFurtherThanTheRowsNeed) {
+    TDocumentFolder document(Concat({Alpha, Beta, Gamma}));
+    document.Settle();
+    struct TCase {
+        std::string Text;
+        std::string Message;
+    };
+    const std::vector<TCase> cases = {
+        // `yes NAME`: one line too many is enough to refuse it.
+        {"NAME\n", CannotPaste},
+        // One line that never ends is no name once it is longer than any.
+        {"NAME", CannotAccept},
+    };
+    for (const TCase& c : cases) {
+        int fds[2];
+        ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+        const pid_t writer = StartEndlessWriter(fds, c.Text);
+        ASSERT_GT(writer, 0);
+        ::close(fds[1]);
+        document.ExpectRefused(
+            RunWithStandardInput({"paste-names", document.Path(), "1-2"}, fds[0]), c.Message);
+        ::close(fds[0]);
+        // Stopped by the reader going away, not by its own limit.
+        EXPECT_EQ(ExitStatusOf(writer), 0) << c.Text;
+    }
+}
+
+TEST(CliPasteNames, InputThatCannotBeReadIsReportedAsSuch) {
+    TDocumentFolder document(Concat({Alpha, Beta}));
+    document.Settle();
+    const int folder = ::open(document.Dir().Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    document.ExpectRefused(RunWithStandardInput({"paste-names", document.Path(), "1"}, folder),
+                           "The program could not read standard input.");
+    ::close(folder);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -403,6 +571,17 @@ TEST(CliAdd, RelativePathsAreTakenFromTheStartingFolder) {
     EXPECT_TRUE(ReadFileBytes(dir.File("sub/disk.d88")) ==
                 Concat({Alpha, Beta, Beta, Beta, Gamma}));
     EXPECT_EQ(ListFolder(dir.File("sub")), (Names{"disk.d88", "in.d88"}));
+
+    // A ".." after a link to a folder leads where the kernel goes: to the parent of the target.
+    ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0777), 0);
+    ASSERT_EQ(::mkdir(dir.File("real/sub").c_str(), 0777), 0);
+    WriteFileBytes(dir.File("real/f.d88"), Alpha);
+    WriteFileBytes(dir.File("f.d88"), Beta);
+    ASSERT_EQ(::symlink("real/sub", dir.File("x").c_str()), 0);
+    options.WorkingDir = dir.Path();
+    ExpectSuccess(RunCli({"add", "x/../f.d88", "x/../f.d88"}, options));
+    EXPECT_TRUE(ReadFileBytes(dir.File("real/f.d88")) == Concat({Alpha, Alpha}));
+    EXPECT_TRUE(ReadFileBytes(dir.File("f.d88")) == Beta);
 }
 
 TEST(CliAdd, AFileThatIsNoContainerLeavesTheDocument) {
@@ -608,13 +787,17 @@ TEST(CliEditFailures, AFileThatCannotBeOpenedIsLeftAlone) {
 TEST(CliEditFailures, OperationsTheEditorOffersNoneOfOnAnEmptyContainer) {
     TDocumentFolder document({});
     document.Settle();
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"sort", document.Path(), "name"},
-                                               {"reverse", document.Path()},
-                                               {"names", document.Path()}})
-        document.ExpectRefused(RunCli(args), Unavailable);
+    document.ExpectRefused(document.Run("names"), Unavailable);
     document.ExpectRefused(document.Run("delete", {"1"}),
                            "The program cannot accept the row number 1.");
+}
+
+TEST(CliEditFailures, SortAndReverseOfAnEmptyContainerSayWhatIsWrong) {
+    TDocumentFolder document({});
+    document.Settle();
+    const std::string message = "The file holds no disk images.";
+    document.ExpectRefused(document.Run("sort", {"name"}), message);
+    document.ExpectRefused(document.Run("reverse", {"--backup"}), message);
 }
 
 } // namespace

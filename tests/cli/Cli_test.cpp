@@ -642,6 +642,16 @@ TEST(CliSplit, AFailureLeavesNothingWritten) {
                   dir, before);
 }
 
+TEST(CliSplit, AListOfFilesThatCannotBePrintedLeavesNoFiles) {
+    TempDir dir;
+    const std::string in = dir.File("disk.d88");
+    WriteFileBytes(in, NamedContainer());
+    TRunOptions options;
+    options.OutputToFullDevice = true;
+    ExpectFailure(RunCli({"split", in, dir.Path()}, options),
+                  "The program could not write to standard output.", dir, {"disk.d88"});
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(CliSum, TotalsAllOrTheGivenRows) {
