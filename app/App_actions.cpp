@@ -5,18 +5,13 @@
 #include <QApplication>
 #include <QCursor>
 
-namespace {
+TOverrideCursor::TOverrideCursor(Qt::CursorShape shape) {
+    QApplication::setOverrideCursor(shape);
+}
 
-// Shows the wait cursor for its lifetime.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
-} // namespace
+TOverrideCursor::~TOverrideCursor() {
+    QApplication::restoreOverrideCursor();
+}
 
 TAction::TAction(const QString& name, QObject* parent) : QAction(parent) {
     setObjectName(name);
@@ -26,7 +21,7 @@ TAction::TAction(const QString& name, QObject* parent) : QAction(parent) {
 bool TAction::Execute() {
     if (!OnExecute)
         return false;
-    TWaitCursor cursor;
+    TOverrideCursor cursor(Qt::WaitCursor);
     OnExecute(*this);
     return true;
 }

@@ -9,6 +9,16 @@
 #include <string>
 #include <vector>
 
+// One cursor over every window of the program for a scope: the wait cursor while a command runs,
+// the arrow while a dialog it opened waits for the user. Scopes nest.
+class TOverrideCursor {
+public:
+    explicit TOverrideCursor(Qt::CursorShape shape);
+    ~TOverrideCursor();
+    TOverrideCursor(const TOverrideCursor&) = delete;
+    TOverrideCursor& operator=(const TOverrideCursor&) = delete;
+};
+
 class TAction : public QAction {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 
 #include "App_AddNewDialog.h"
 #include "App_EnterDialog.h"
+#include "App_actions.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -24,16 +25,6 @@ QString AnyCasePatterns(const QString& pattern) {
     }
     return anyCase == pattern ? pattern : pattern + ' ' + anyCase;
 }
-
-// The arrow for the time a dialog waits for the user, over the wait cursor of the command that
-// opened it.
-class TDialogCursor {
-public:
-    TDialogCursor() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
-    ~TDialogCursor() { QGuiApplication::restoreOverrideCursor(); }
-    TDialogCursor(const TDialogCursor&) = delete;
-    TDialogCursor& operator=(const TDialogCursor&) = delete;
-};
 
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -83,7 +74,8 @@ public:
                                  rtl::HandleException();
                              }
                          });
-        TDialogCursor cursor;
+        // The arrow while the dialog waits for the user, over the command's wait cursor.
+        TOverrideCursor cursor(Qt::ArrowCursor);
         if (dialog.exec() != QDialog::Accepted)
             return false;
         const QStringList chosen = dialog.selectedFiles();
@@ -127,7 +119,7 @@ std::unique_ptr<TFileDialog> TQtUserInterface::NewFileDialog(TFileDialogKind kin
 
 bool TQtUserInterface::BrowseForFolder(const std::string& caption, const std::string& initialFolder,
                                        std::string& folder) {
-    TDialogCursor cursor;
+    TOverrideCursor cursor(Qt::ArrowCursor);
     const QString chosen =
         QFileDialog::getExistingDirectory(FParent, FromUtf8(caption), FromUtf8(initialFolder));
     if (chosen.isEmpty())
@@ -151,7 +143,7 @@ int TQtUserInterface::MessageBox(const std::string& text, const std::string& cap
     QMessageBox box(shownIcon, FromUtf8(caption), FromUtf8(text), standard, FParent);
     if (buttons != TMessageButtons::OK)
         box.setEscapeButton(QMessageBox::Cancel);
-    TDialogCursor cursor;
+    TOverrideCursor cursor(Qt::ArrowCursor);
     const int answer = box.exec();
     switch (answer) {
     case QMessageBox::Ok:
@@ -168,7 +160,7 @@ int TQtUserInterface::MessageBox(const std::string& text, const std::string& cap
 bool TQtUserInterface::ExecuteAddNewDialog(TDiskFormat& format) {
     if (!FAddNewDialog)
         FAddNewDialog = std::make_unique<TAppAddNewDialog>(FPresetsFileName, FParent);
-    TDialogCursor cursor;
+    TOverrideCursor cursor(Qt::ArrowCursor);
     if (!FAddNewDialog->Execute())
         return false;
     format = FAddNewDialog->DiskFormat();
@@ -180,7 +172,7 @@ bool TQtUserInterface::ExecuteEnterDialog(const std::string& caption, const std:
     if (!FEnterDialog)
         FEnterDialog = std::make_unique<TAppEnterDialog>(FParent);
     QString text = FromUtf8(value);
-    TDialogCursor cursor;
+    TOverrideCursor cursor(Qt::ArrowCursor);
     if (!FEnterDialog->Execute(FromUtf8(caption), FromUtf8(message), text))
         return false;
     value = text.toStdString();

@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -72,7 +73,8 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 ::_exit(126);
         }
-        if (::dup2(inPipe[0], STDIN_FILENO) < 0 || ::dup2(outTarget, STDOUT_FILENO) < 0 ||
+        const int input = options.InputDescriptor >= 0 ? options.InputDescriptor : inPipe[0];
+        if (::dup2(input, STDIN_FILENO) < 0 || ::dup2(outTarget, STDOUT_FILENO) < 0 ||
             ::dup2(errPipe[1], STDERR_FILENO) < 0)
             ::_exit(126);
         ::execv(argv[0], argv.data());
@@ -87,15 +89,23 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
     TRunResult result;
     size_t written = 0;
     int inFd = inPipe[1];
-    if (options.Input.empty()) {
+    if (options.Input.empty() || options.InputDescriptor >= 0) {
         ::close(inFd);
         inFd = -1;
     }
     pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inFd, POLLOUT, 0}};
     std::string* sinks[2] = {&result.Out, &result.Err};
     int openReads = 2;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool late = false;
     while (openReads > 0) {
-        if (::poll(fds, 3, -1) < 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        late = left <= 0;
+        if (late)
+            break;
+        if (::poll(fds, 3, static_cast<int>(left)) < 0) {
             if (errno == EINTR)
                 continue;
             throw std::runtime_error("poll failed");
@@ -125,14 +135,17 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
             }
         }
     }
-    if (fds[2].fd >= 0)
-        ::close(fds[2].fd);
+    for (const pollfd& fd : fds)
+        if (fd.fd >= 0)
+            ::close(fd.fd);
+    if (late)
+        ::kill(pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0)
         if (errno != EINTR)
             throw std::runtime_error("waitpid failed");
     // A signal shows up as -1, which no case expects.
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.ExitCode = !late && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 

@@ -26,10 +26,14 @@ struct TRunOptions {
     rlim_t FileSizeLimit = 0;
     // Everything the child finds on its standard input, which then ends.
     std::string Input{};
+    // An open descriptor to be the child's standard input instead of Input, as `< FILE` or a
+    // pipe from another program gives it; -1 for none.
+    int InputDescriptor = -1;
 };
 
 // Runs the program with args. The child never inherits the test's own standard input: it gets
-// options.Input and then the end of the stream.
+// options.Input and then the end of the stream, or options.InputDescriptor. A child still
+// running after ten seconds is killed and shows exit code -1.
 TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& options = {});
 
 } // namespace clitest

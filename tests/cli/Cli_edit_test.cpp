@@ -7,13 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
-#include <poll.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -70,69 +68,6 @@ std::string Shown(const std::vector<std::string>& args) {
 ino_t Inode(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
-
-// Runs the program as `trackwell-cli ARGS < INPUT` does, with the open descriptor input as its
-// standard input, which RunCli cannot give it. A program still running after ten seconds is
-// killed and shows exit code -1.
-TRunResult RunWithStandardInput(std::vector<std::string> args, int input) {
-    int outPipe[2];
-    int errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
-        return {};
-    args.insert(args.begin(), TRACKWELL_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return {};
-    if (pid == 0) {
-        ::signal(SIGPIPE, SIG_DFL);
-        if (::dup2(input, STDIN_FILENO) < 0 || ::dup2(outPipe[1], STDOUT_FILENO) < 0 ||
-            ::dup2(errPipe[1], STDERR_FILENO) < 0)
-            ::_exit(126);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    TRunResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.Out, &result.Err};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool late = false;
-    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        late = left <= 0;
-        if (late || (::poll(fds, 2, static_cast<int>(left)) < 0 && errno != EINTR))
-            break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            char buffer[4096];
-            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-            }
-        }
-    }
-    for (const pollfd& fd : fds)
-        if (fd.fd >= 0)
-            ::close(fd.fd);
-    if (late)
-        ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.ExitCode = !late && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
 }
 
 // A child that writes text to the pipe fds over and over, as `yes` does. It exits with 0 once
@@ -457,8 +392,9 @@ TEST(CliPasteNames, AnEndlessInputIsReadNoFurtherThanTheRowsNeed) {
         const pid_t writer = StartEndlessWriter(fds, c.Text);
         ASSERT_GT(writer, 0);
         ::close(fds[1]);
-        document.ExpectRefused(
-            RunWithStandardInput({"paste-names", document.Path(), "1-2"}, fds[0]), c.Message);
+        TRunOptions options;
+        options.InputDescriptor = fds[0];
+        document.ExpectRefused(RunCli({"paste-names", document.Path(), "1-2"}, options), c.Message);
         ::close(fds[0]);
         // Stopped by the reader going away, not by its own limit.
         EXPECT_EQ(ExitStatusOf(writer), 0) << c.Text;
@@ -470,7 +406,9 @@ TEST(CliPasteNames, InputThatCannotBeReadIsReportedAsSuch) {
     document.Settle();
     const int folder = ::open(document.Dir().Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(folder, 0);
-    document.ExpectRefused(RunWithStandardInput({"paste-names", document.Path(), "1"}, folder),
+    TRunOptions options;
+    options.InputDescriptor = folder;
+    document.ExpectRefused(RunCli({"paste-names", document.Path(), "1"}, options),
                            "The program could not read standard input.");
     ::close(folder);
 }
