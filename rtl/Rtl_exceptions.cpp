@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace rtl {
@@ -44,6 +45,10 @@ void HandleException() {
 
 void Abort() {
     throw EAbort();
+}
+
+std::string SystemReason(int error, const std::string& path) {
+    return std::string(std::strerror(error)) + ": " + path;
 }
 
 std::string Format(const char* format, ...) {

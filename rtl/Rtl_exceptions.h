@@ -7,7 +7,7 @@
 
 namespace rtl {
 
-// Base of every exception the program raises. It carries a message only, and the message can be
+// Base of every exception the program raises. It carries a message, and the message can be
 // replaced on the same object so that a handler can rethrow it (`throw;`) under a new text.
 class Exception : public std::exception {
 public:
@@ -15,9 +15,15 @@ public:
     const std::string& Message() const noexcept { return FMessage; }
     void SetMessage(std::string message) { FMessage = std::move(message); }
     const char* what() const noexcept override { return FMessage.c_str(); }
+    // The system's reason shown beneath the message, such as "No space left on device:
+    // /home/u/disk.d88"; empty when the failure is the program's own. A new message keeps it,
+    // so that a caller can put its own sentence above the cause found deeper down.
+    const std::string& Reason() const noexcept { return FReason; }
+    void SetReason(std::string reason) { FReason = std::move(reason); }
 
 private:
     std::string FMessage;
+    std::string FReason;
 };
 
 // Declares an exception class deriving from `Base` with a message-only constructor.
@@ -55,6 +61,9 @@ TExceptionHandler SetExceptionHandler(TExceptionHandler handler);
 // Hands the exception being handled to the display. The silent abort reaches the display too;
 // it is the display's rule to show nothing for it.
 void HandleException();
+
+// A reason in its one form: the system's text for the error number, then the path it concerns.
+std::string SystemReason(int error, const std::string& path);
 
 // printf-style formatting into a std::string, for messages that carry values.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
