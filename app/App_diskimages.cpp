@@ -1,15 +1,10 @@
 #include "App_diskimages.h"
 
-#include "Rtl_paths.h"
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -270,62 +265,39 @@ void TDiskImageList::SaveToStream(rtl::TStream& stream) const {
         image->SaveToStream(stream);
 }
 
-namespace {
+void TDiskImageList::SaveToFile(const std::string& path, rtl::TNaming naming) const {
+    SaveToNewFile(path, naming, [](rtl::TNewFileStream& file) { file.Commit(); });
+}
 
-// A new file beside the target that becomes the target only when it is complete; removed on
-// every way out unless committed.
-class TReplacementFile {
-public:
-    explicit TReplacementFile(const std::string& target) {
-        const int handle = rtl::CreateReplacementFile(target, FTarget, FTemporary);
-        if (handle < 0)
-            throw rtl::EFCreateError(SaveImagesError);
-        FStream = std::make_unique<rtl::TFileStream>(handle, FTemporary);
-        FStream->SetWriteBehind(true);
-    }
-    ~TReplacementFile() {
-        if (!FCommitted) {
-            FStream.reset();
-            ::unlink(FTemporary.c_str());
-        }
-    }
-    TReplacementFile(const TReplacementFile&) = delete;
-    TReplacementFile& operator=(const TReplacementFile&) = delete;
-
-    rtl::TFileStream& Stream() { return *FStream; }
-
-    void Commit() {
-        FStream->Flush();
-        FStream->Close();
-        const bool committed = rtl::CommitReplacementFile(FTemporary, FTarget);
-        // Once renamed the temporary is gone, whatever the folder's flush said.
-        FCommitted = !rtl::FileOrFolderExists(FTemporary);
-        if (!committed)
-            throw rtl::EFCreateError(SaveImagesError);
-    }
-
-private:
-    std::string FTarget;
-    std::string FTemporary;
-    std::unique_ptr<rtl::TFileStream> FStream;
-    bool FCommitted = false;
-};
-
-} // namespace
-
-void TDiskImageList::SaveToFile(const std::string& path) const {
+std::unique_ptr<rtl::TNewFileStream>
+TDiskImageList::SaveToNewFile(const std::string& path, rtl::TNaming naming,
+                              const std::function<void(rtl::TNewFileStream&)>& commit) const {
     try {
-        TReplacementFile file(path);
+        auto file = std::make_unique<rtl::TNewFileStream>(path, naming);
+        file->SetWriteBehind(true);
         try {
             for (const TDiskImage* image : *this)
-                image->SaveToStream(file.Stream());
+                image->SaveToStream(*file);
         } catch (const EDiskImageError&) {
             // A failing disk is the file's failure, not an image's.
-            if (file.Stream().WriteFailed())
-                throw rtl::EWriteError(SaveImagesError);
+            if (file->WriteFailed()) {
+                rtl::EWriteError error(SaveImagesError);
+                error.SetReason(file->FailureReason());
+                throw error;
+            }
             throw;
         }
-        file.Commit();
+        commit(*file);
+        return file;
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(SaveImagesError);
+        throw;
+    }
+}
+
+void FlushSaves(rtl::TFileBatch& batch) {
+    try {
+        batch.Flush();
     } catch (rtl::EStreamError& e) {
         e.SetMessage(SaveImagesError);
         throw;

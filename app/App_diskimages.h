@@ -3,10 +3,12 @@
 #pragma once
 
 #include "Rtl_exceptions.h"
+#include "Rtl_filewriter.h"
 #include "Rtl_objectlist.h"
 #include "Rtl_streams.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -89,13 +91,23 @@ public:
     // Replaces the contents with the images of the file; all or nothing.
     virtual void LoadFromFile(const std::string& path);
     // Writes every image, in order, as one file. The file on disk is replaced only once every
-    // byte has been written: a failure leaves it as it was.
-    virtual void SaveToFile(const std::string& path) const;
+    // byte has been written: a failure leaves it as it was. With NoReplace an existing file is
+    // never replaced, even one that appears while the images are written (EFileExistsError).
+    virtual void SaveToFile(const std::string& path,
+                            rtl::TNaming naming = rtl::TNaming::Replace) const;
+    // Writes every image into a new file for path and has commit name it, with the save's
+    // errors; returns the file, which a commit may leave to be flushed later.
+    std::unique_ptr<rtl::TNewFileStream>
+    SaveToNewFile(const std::string& path, rtl::TNaming naming,
+                  const std::function<void(rtl::TNewFileStream&)>& commit) const;
     // Replaces the contents with the images of the whole stream; all or nothing.
     virtual void LoadFromStream(rtl::TStream& stream);
     // Replaces the stream's contents with every image, in order.
     virtual void SaveToStream(rtl::TStream& stream) const;
 };
+
+// Waits until the files of a run of saves are on the disk, with the save's errors.
+void FlushSaves(rtl::TFileBatch& batch);
 
 std::string NameToText(const std::string& name);
 std::string WriteProtectedToText(int32_t value);

@@ -69,25 +69,84 @@ std::string NormalizePath(const std::string& path) {
     return GetLongPath(expanded);
 }
 
-std::string MakeBackupPath(const std::string& path) {
-    const std::string folder = rtl::ExtractFilePath(path);
-    const std::string extension = rtl::ExtractFileExt(path);
-    const std::string name = rtl::RemoveFileExt(rtl::ExtractFileName(path));
-    return MakeUniquePath(folder + rtl::Format("[Backup] %s%s", name.c_str(), extension.c_str()),
-                          !extension.empty());
-}
+namespace {
 
-std::string MakeUniquePath(const std::string& path, bool splitExtension) {
-    if (!rtl::FileOrFolderExists(path))
+// path itself for 1, else the number before the extension when splitExtension, else at the end.
+std::string NumberedPath(const std::string& path, bool splitExtension, int number) {
+    if (number == 1)
         return path;
     const std::string base = splitExtension ? rtl::RemoveFileExt(path) : path;
     const std::string extension = splitExtension ? rtl::ExtractFileExt(path) : std::string();
-    for (int n = 2; n <= 999; ++n) {
-        std::string candidate = rtl::Format("%s (%d)%s", base.c_str(), n, extension.c_str());
+    return rtl::Format("%s (%d)%s", base.c_str(), number, extension.c_str());
+}
+
+constexpr int MaxPathNumber = 999;
+
+std::string BackupBasePath(const std::string& path) {
+    const std::string folder = rtl::ExtractFilePath(path);
+    const std::string extension = rtl::ExtractFileExt(path);
+    const std::string name = rtl::RemoveFileExt(rtl::ExtractFileName(path));
+    return folder + rtl::Format("[Backup] %s%s", name.c_str(), extension.c_str());
+}
+
+// Names a complete file with the first of path's numbered forms that is free. A name seen taken
+// is passed over; one taken between the look and the naming is caught by the naming itself,
+// which never replaces.
+std::string NameUniquely(rtl::TNewFileStream& file, const std::string& path, bool splitExtension,
+                         bool later) {
+    for (int number = 1; number <= MaxPathNumber; ++number) {
+        const std::string candidate = NumberedPath(path, splitExtension, number);
+        if (rtl::FileOrFolderExists(candidate))
+            continue;
+        try {
+            if (later)
+                file.CommitLater(candidate);
+            else
+                file.Commit(candidate);
+            return candidate;
+        } catch (const rtl::EFileExistsError&) {
+        }
+    }
+    throw EHandlerError("The program cannot create a unique path.");
+}
+
+} // namespace
+
+std::string MakeBackupPath(const std::string& path) {
+    return MakeUniquePath(BackupBasePath(path), !rtl::ExtractFileExt(path).empty());
+}
+
+std::string BackUpFile(const std::string& path) {
+    try {
+        rtl::TFileStream source(path, rtl::TFileMode::OpenRead);
+        const std::string backup = BackupBasePath(path);
+        rtl::TNewFileStream copy(backup, rtl::TNaming::NoReplace);
+        copy.SetPermissions(source.Permissions());
+        copy.CopyFrom(source, 0);
+        return NameUniquely(copy, backup, !rtl::ExtractFileExt(path).empty(), false);
+    } catch (const rtl::EStreamError& e) {
+        EHandlerError error("The program cannot create a backup of the document.");
+        error.SetReason(e.Reason());
+        throw error;
+    }
+}
+
+std::string MakeUniquePath(const std::string& path, bool splitExtension) {
+    for (int number = 1; number <= MaxPathNumber; ++number) {
+        std::string candidate = NumberedPath(path, splitExtension, number);
         if (!rtl::FileOrFolderExists(candidate))
             return candidate;
     }
     throw EHandlerError("The program cannot create a unique path.");
+}
+
+std::string SaveToUniquePath(const TDiskImageList& images, const std::string& path,
+                             bool splitExtension, rtl::TFileBatch& batch) {
+    std::string taken;
+    batch.Add(images.SaveToNewFile(path, rtl::TNaming::NoReplace, [&](rtl::TNewFileStream& file) {
+        taken = NameUniquely(file, path, splitExtension, true);
+    }));
+    return taken;
 }
 
 std::string MakeMultipleFilesName(const std::string& baseName, int row,
@@ -322,9 +381,7 @@ void TFileHandler::SaveFile(const std::string& path) {
 void TFileHandler::BackUp() {
     if (!CanBackUp())
         RaiseUnavailable();
-    const std::string backup = MakeBackupPath(FFileName);
-    if (!rtl::CopyFileNoReplace(FFileName, backup))
-        throw EHandlerError("The program cannot create a backup of the document.");
+    FLastBackupPath = BackUpFile(FFileName);
 }
 
 void TFileHandler::ToggleBackUpOnSave() {
@@ -688,16 +745,26 @@ void TFileHandler::SaveToMultipleFiles() {
     folder = rtl::IncludeTrailingPathDelimiter(folder);
     std::string baseName, extension;
     SplitDocumentName(baseName, extension);
-    for (const int row : FListViewShell.GetSelectedIndices()) {
-        TDiskImage* image = FDiskImages[row];
-        // Made safe in code page 932, where a trail byte equal to a path character is known to
-        // belong to its character; the file system then gets UTF-8.
-        const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(image->Name(), '_'));
-        const std::string path =
-            MakeUniquePath(folder + MakeMultipleFilesName(baseName, row + 1, safeName, extension),
-                           !extension.empty());
-        TDiskImageList single(false);
-        single.Add(image);
-        single.SaveToFile(path);
+    rtl::TFileBatch batch;
+    try {
+        for (const int row : FListViewShell.GetSelectedIndices()) {
+            TDiskImage* image = FDiskImages[row];
+            // Made safe in code page 932, where a trail byte equal to a path character is known
+            // to belong to its character; the file system then gets UTF-8.
+            const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(image->Name(), '_'));
+            TDiskImageList single(false);
+            single.Add(image);
+            SaveToUniquePath(single,
+                             folder + MakeMultipleFilesName(baseName, row + 1, safeName, extension),
+                             !extension.empty(), batch);
+        }
+    } catch (...) {
+        // The files written before the failure stay, and reach the disk like the rest.
+        try {
+            batch.Flush();
+        } catch (const rtl::EStreamError&) {
+        }
+        throw;
     }
+    FlushSaves(batch);
 }

@@ -17,10 +17,20 @@
 std::string NormalizePath(const std::string& path);
 // "[Backup] name.ext" beside path, made unique.
 std::string MakeBackupPath(const std::string& path);
+// Copies the file at path to its backup path and returns that path. The copy is complete and on
+// the disk before it is named, and is named only where nothing is at that moment, the next
+// number taken otherwise: no earlier backup, nor one another program just made, is replaced.
+// EHandlerError "The program cannot create a backup of the document." with the system's reason.
+std::string BackUpFile(const std::string& path);
 // path when nothing is there, else the first free "%s (%d)%s" for 2 to 999, the number put
 // before the extension when splitExtension. EHandlerError "The program cannot create a unique
 // path." when all are taken.
 std::string MakeUniquePath(const std::string& path, bool splitExtension);
+// Saves images to path or, when a file is there at the moment of naming, to the first free
+// numbered form of it, and returns the path taken. The file is named complete but reaches the
+// disk only with the batch, so that a run of files waits for the disk once.
+std::string SaveToUniquePath(const TDiskImageList& images, const std::string& path,
+                             bool splitExtension, rtl::TFileBatch& batch);
 
 // The name of one file of Save to Multiple Files: "%s #%03d (%s)%s" filled with the document's
 // base name, the row counted from 1, the image's name made fit for a file name, and the
@@ -130,6 +140,8 @@ public:
     std::string DocumentName() const;
     bool BackUpOnSave() const { return FBackUpOnSave; }
     void SetBackUpOnSave(bool value);
+    // The backup this handler made last; "" before any.
+    const std::string& LastBackupPath() const { return FLastBackupPath; }
     int DiskImageCount() const { return FDiskImages.Count(); }
     TDiskImage& DiskImages(int index) const { return *FDiskImages[index]; }
     // The name of the command Undo or Redo would act on, or "(None)".
@@ -171,6 +183,7 @@ private:
     std::unique_ptr<TInvoker> FInvoker;
     std::unique_ptr<TClipboardWatcher> FClipboardWatcher;
     bool FBackUpOnSave = false;
+    std::string FLastBackupPath;
     // Counts completed saves, so an open can tell whether its own question saved a file.
     int FSaveCount = 0;
     std::unique_ptr<TFileDialog> FOpenDialog;

@@ -154,10 +154,25 @@ int64_t ParseRowNumber(std::string_view text) {
     return value;
 }
 
+[[noreturn]] void RaiseOverwrite(const std::string& path) {
+    throw rtl::Exception(
+        rtl::Format("The program cannot overwrite the file \"%s\".", path.c_str()));
+}
+
+// Refuses early, before any work, what the final naming would refuse anyway.
 void CheckOverwrite(const std::string& path, bool force) {
     if (!force && rtl::FileOrFolderExists(path))
-        throw rtl::Exception(
-            rtl::Format("The program cannot overwrite the file \"%s\".", path.c_str()));
+        RaiseOverwrite(path);
+}
+
+// Without force the file is named only where nothing is at that moment: a file that appeared
+// at OUT while the images were written is not replaced either.
+void SaveOutput(const TDiskImageList& images, const std::string& path, bool force) {
+    try {
+        images.SaveToFile(path, force ? rtl::TNaming::Replace : rtl::TNaming::NoReplace);
+    } catch (const rtl::EFileExistsError&) {
+        RaiseOverwrite(path);
+    }
 }
 
 std::unique_ptr<TDiskImageList> LoadImages(const std::string& path) {
@@ -194,7 +209,7 @@ void RunBlank(const TCommandLine& line) {
         image->SetWriteProtected(WriteProtectedOn);
     TDiskImageList images;
     images.Add(std::move(image));
-    images.SaveToFile(path);
+    SaveOutput(images, path, line.Force);
 }
 
 void RunMerge(const TCommandLine& line) {
@@ -208,7 +223,7 @@ void RunMerge(const TCommandLine& line) {
         for (TDiskImage* image : *inputs.back())
             merged.Add(image);
     }
-    merged.SaveToFile(path);
+    SaveOutput(merged, path, line.Force);
 }
 
 void RunExtract(const TCommandLine& line) {
@@ -219,7 +234,7 @@ void RunExtract(const TCommandLine& line) {
     TDiskImageList selected(false);
     for (const int index : SelectRows(spans, images->Count()))
         selected.Add(images->Items(index));
-    selected.SaveToFile(path);
+    SaveOutput(selected, path, line.Force);
 }
 
 void RunSplit(const TCommandLine& line, std::ostream& out) {
@@ -230,23 +245,23 @@ void RunSplit(const TCommandLine& line, std::ostream& out) {
     std::vector<std::string> written;
     written.reserve(static_cast<size_t>(images->Count()));
     try {
+        rtl::TFileBatch batch;
         for (int i = 0; i < images->Count(); ++i) {
             TDiskImage* image = images->Items(i);
-            const std::string path =
-                MakeUniquePath(SplitTargetPath(in, dir, i + 1, image->Name()), splitExtension);
             TDiskImageList single(false);
             single.Add(image);
-            single.SaveToFile(path);
-            written.push_back(path);
+            written.push_back(SaveToUniquePath(
+                single, SplitTargetPath(in, dir, i + 1, image->Name()), splitExtension, batch));
         }
+        FlushSaves(batch);
         std::string text;
         for (const std::string& path : written)
             text += path + '\n';
         WriteOutput(out, text);
     } catch (...) {
         // A failed command leaves nothing behind, and one whose list of files is lost has
-        // failed: a script cannot clean up files it was never told of. The files of this run
-        // were all new, so removing them restores the folder.
+        // failed: a script cannot clean up files it was never told of. Every file of this run
+        // was named where nothing was, so removing them restores the folder.
         for (const std::string& path : written)
             std::remove(path.c_str());
         throw;

@@ -244,14 +244,13 @@ void RunEdit(const std::string& command, const std::vector<std::string>& argumen
     TFileHandler& handler = document.Handler;
     handler.SetBackUpOnSave(backup);
     // The editor copies FILE before writing it and keeps the copy when the writing then fails;
-    // a failed command must leave the folder as it found it, so that copy goes again. Nothing
-    // is at this path yet, so whatever is there after a failure is the copy.
-    const std::string backupPath = backup ? MakeBackupPath(handler.FileName()) : std::string();
+    // a failed command must leave the folder as it found it, so that copy goes again: the one
+    // this process made, never a name another process may have taken meanwhile.
     try {
         handler.SaveFile(handler.FileName());
     } catch (...) {
-        if (!backupPath.empty())
-            std::remove(backupPath.c_str());
+        if (!handler.LastBackupPath().empty())
+            std::remove(handler.LastBackupPath().c_str());
         throw;
     }
 }

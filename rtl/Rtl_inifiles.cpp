@@ -1,5 +1,6 @@
 #include "Rtl_inifiles.h"
 
+#include "Rtl_filewriter.h"
 #include "Rtl_paths.h"
 
 #include "Rtl_convert.h"
@@ -45,10 +46,6 @@ std::string Lower(std::string_view text) {
         Format("Cannot %s file \"%s\". %s", what, path.c_str(), std::strerror(error)));
 }
 
-[[noreturn]] void RaiseWriteError(const std::string& path, int error) {
-    throw EIniFileError(Format("Cannot write file \"%s\". %s", path.c_str(), std::strerror(error)));
-}
-
 // The whole file; an empty text when there is none.
 std::string ReadWholeFile(const std::string& path) {
     const int handle = OpenRegularFile(path);
@@ -82,38 +79,18 @@ std::string ReadWholeFile(const std::string& path) {
     return text;
 }
 
-// Puts text at path through a new file beside it that takes the old one's place only when it
-// is complete; the new file is removed on every failure.
+// Puts text at path through a new file that takes the old one's place only when it is
+// complete.
 void ReplaceFile(const std::string& path, std::string_view text) {
-    std::string target;
-    std::string temporary;
-    int handle = CreateReplacementFile(path, target, temporary);
-    if (handle < 0)
-        RaiseWriteError(path, errno);
-    const auto fail = [&](int error) {
-        if (handle >= 0)
-            ::close(handle);
-        ::unlink(temporary.c_str());
-        RaiseWriteError(path, error);
-    };
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(handle, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n < 0 ? errno : EIO);
-        written += static_cast<size_t>(n);
+    try {
+        TNewFileStream file(path, TNaming::Replace);
+        file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+        file.Commit();
+    } catch (const EStreamError& e) {
+        EIniFileError error(Format("Cannot write file \"%s\".", path.c_str()));
+        error.SetReason(e.Reason());
+        throw error;
     }
-    // File systems that cannot sync have nothing to flush.
-    if (::fdatasync(handle) != 0 && errno != EINVAL && errno != EROFS)
-        fail(errno);
-    const int closed = ::close(handle);
-    handle = -1;
-    if (closed != 0 && errno != EINTR)
-        fail(errno);
-    if (!CommitReplacementFile(temporary, target))
-        fail(errno);
 }
 
 } // namespace

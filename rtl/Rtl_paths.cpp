@@ -1,8 +1,6 @@
 #include "Rtl_paths.h"
 
-#include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -83,86 +81,8 @@ std::string GetCurrentDir() {
     return std::filesystem::current_path(error).string();
 }
 
-namespace {
-
-// Where the kernel would write through path: every symbolic link followed, a dangling one to
-// the name it points at, so that saving creates that file instead of replacing the link.
-std::string FollowLinks(const std::string& path) {
-    std::string current = path;
-    // The kernel's own limit on a chain of links.
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return current;
-        std::string link(static_cast<size_t>(info.st_size > 0 ? info.st_size : PATH_MAX), '\0');
-        const ssize_t length = ::readlink(current.c_str(), link.data(), link.size());
-        if (length < 0)
-            return current;
-        link.resize(static_cast<size_t>(length));
-        current = link.starts_with(PathDelim) ? link : ExtractFilePath(current) + link;
-    }
-    return current;
-}
-
-} // namespace
-
-int CreateReplacementFile(const std::string& target, std::string& resolvedTarget,
-                          std::string& temporary) {
-    static std::atomic<unsigned> counter{0};
-    resolvedTarget = FollowLinks(target);
-    struct stat info {};
-    const bool exists = ::stat(resolvedTarget.c_str(), &info) == 0;
-    if (exists && !S_ISREG(info.st_mode)) {
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        return -1;
-    }
-    // The file is replaced, not written, so its own write permission would go unasked.
-    if (exists && ::access(resolvedTarget.c_str(), W_OK) != 0)
-        return -1;
-    const std::string folder = ExtractFilePath(resolvedTarget);
-    const std::string name = ExtractFileName(resolvedTarget);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + "." + name + "." + std::to_string(::getpid()) + "-" +
-                    std::to_string(counter.fetch_add(1)) + ".tmp";
-        // 0666 lets the umask decide, as for any new file the user makes.
-        const int handle =
-            ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (handle >= 0) {
-            if (exists) {
-                // The owner first: a change of owner may clear the set-ID bits of the mode.
-                // Where the process may not give the file away, it keeps what it can.
-                if (::fchown(handle, info.st_uid, info.st_gid) != 0)
-                    (void)::fchown(handle, static_cast<uid_t>(-1), info.st_gid);
-                ::fchmod(handle, info.st_mode & 07777);
-            }
-            return handle;
-        }
-        if (errno != EEXIST)
-            return -1;
-    }
-    return -1;
-}
-
 bool SetCurrentDir(const std::string& folder) {
     return !folder.empty() && ::chdir(folder.c_str()) == 0;
-}
-
-bool CommitReplacementFile(const std::string& temporary, const std::string& resolvedTarget) {
-    if (::rename(temporary.c_str(), resolvedTarget.c_str()) != 0)
-        return false;
-    std::string folder = ExtractFilePath(resolvedTarget);
-    if (folder.empty())
-        folder = ".";
-    const int handle = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle < 0)
-        return false;
-    int error = ::fsync(handle) == 0 ? 0 : errno;
-    ::close(handle);
-    // File systems that cannot flush a folder keep names without it.
-    if (error == EINVAL || error == EROFS)
-        error = 0;
-    errno = error;
-    return error == 0;
 }
 
 int OpenRegularFile(const std::string& path) {
@@ -184,50 +104,6 @@ int OpenRegularFile(const std::string& path) {
         return -1;
     }
     return handle;
-}
-
-bool CopyFileNoReplace(const std::string& source, const std::string& target) {
-    const int in = OpenRegularFile(source);
-    if (in < 0)
-        return false;
-    struct stat info {};
-    const mode_t mode = ::fstat(in, &info) == 0 ? (info.st_mode & 07777) : 0666;
-    // O_EXCL: an existing target, even one made a moment ago by someone else, is refused.
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t written = ::write(out, buffer + done, static_cast<size_t>(n - done));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0) {
-                ok = false;
-                break;
-            }
-            done += written;
-        }
-        if (!ok)
-            break;
-    }
-    ok = ::close(out) == 0 && ok;
-    ::close(in);
-    if (!ok)
-        ::unlink(target.c_str());
-    return ok;
 }
 
 } // namespace rtl

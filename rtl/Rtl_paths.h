@@ -37,19 +37,5 @@ bool SetCurrentDir(const std::string& folder);
 // for a FIFO without a writer, and the descriptor is blocking again for the reads. Returns the
 // descriptor, or -1 with errno set: EISDIR for a folder, EINVAL for a device, FIFO or socket.
 int OpenRegularFile(const std::string& path);
-// Opens a new, empty file beside target that is to take its place by a rename: named after it,
-// never an existing file, with the permissions of the file it replaces. Through a symbolic link
-// the file is made beside the link's target, which resolvedTarget then names. Returns the
-// descriptor, or -1 with errno set; a target that exists and is no regular file is refused
-// (EISDIR, EINVAL), since the replacement would put a file in place of a folder or a device.
-int CreateReplacementFile(const std::string& target, std::string& resolvedTarget,
-                          std::string& temporary);
-// Gives the complete replacement file made by CreateReplacementFile the target's name, then
-// flushes the folder, so that a save reported as done survives a power loss. False, with errno
-// set, when either fails; the temporary file is then the caller's to remove.
-bool CommitReplacementFile(const std::string& temporary, const std::string& resolvedTarget);
-// Copies a file to a new file; false when the target exists or anything fails, in which case
-// no partial target is left behind.
-bool CopyFileNoReplace(const std::string& source, const std::string& target);
 
 } // namespace rtl

@@ -20,6 +20,13 @@ std::string SystemErrorText(int error) {
     return std::strerror(error);
 }
 
+template <typename TError>
+[[noreturn]] void RaiseWithReason(const char* message, std::string reason) {
+    TError error(message);
+    error.SetReason(std::move(reason));
+    throw error;
+}
+
 } // namespace
 
 int64_t TStream::Size() {
@@ -40,7 +47,7 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
     while (count > 0) {
         const int64_t done = Read(bytes, count);
         if (done <= 0)
-            throw EReadError("Stream read error");
+            RaiseWithReason<EReadError>("Stream read error", FailureReason());
         bytes += done;
         count -= done;
     }
@@ -53,7 +60,7 @@ void TStream::WriteBuffer(const void* buffer, int64_t count) {
     while (count > 0) {
         const int64_t done = Write(bytes, count);
         if (done <= 0)
-            throw EWriteError("Stream write error");
+            RaiseWithReason<EWriteError>("Stream write error", FailureReason());
         bytes += done;
         count -= done;
     }
@@ -221,10 +228,11 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
     if (FHandle < 0) {
         const int error = errno;
         if (mode == TFileMode::Create)
-            throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(),
-                                       SystemErrorText(error).c_str()));
-        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(),
-                                 SystemErrorText(error).c_str()));
+            RaiseWithReason<EFCreateError>(
+                Format("Cannot create file \"%s\".", fileName.c_str()).c_str(),
+                SystemReason(error, fileName));
+        RaiseWithReason<EFOpenError>(Format("Cannot open file \"%s\".", fileName.c_str()).c_str(),
+                                     SystemReason(error, fileName));
     }
     struct stat info {};
     if (::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {
@@ -274,7 +282,8 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
         }
         if (n < 0 && errno == EINTR)
             continue;
-        FWriteFailed = true;
+        // A write that makes no progress without an error is a full device in all but name.
+        SetFailure(n < 0 ? errno : ENOSPC);
         return 0;
     }
 }
@@ -292,8 +301,8 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TFileStream::SetSize(int64_t size) {
     if (::ftruncate(FHandle, size) != 0) {
-        FWriteFailed = true;
-        throw EWriteError("Stream write error");
+        SetFailure(errno);
+        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
     }
     if (Position() > size)
         Seek(size, TSeekOrigin::Beginning);
@@ -306,10 +315,15 @@ int64_t TFileStream::Size() {
     return TStream::Size();
 }
 
+unsigned TFileStream::Permissions() const {
+    struct stat info {};
+    return ::fstat(FHandle, &info) == 0 ? info.st_mode & 07777 : 0666;
+}
+
 void TFileStream::Flush() {
     if (::fdatasync(FHandle) != 0 && errno != EINVAL && errno != EROFS) {
-        FWriteFailed = true;
-        throw EWriteError("Stream write error");
+        SetFailure(errno);
+        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
     }
 }
 
@@ -319,9 +333,18 @@ void TFileStream::Close() {
     const int result = ::close(FHandle);
     FHandle = -1;
     if (result != 0 && errno != EINTR) {
-        FWriteFailed = true;
-        throw EWriteError("Stream write error");
+        SetFailure(errno);
+        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
     }
+}
+
+void TFileStream::SetFailure(int error) {
+    FWriteFailed = true;
+    FError = error;
+}
+
+std::string TFileStream::FailureReason() const {
+    return FError != 0 ? SystemReason(FError, FFileName) : std::string();
 }
 
 } // namespace rtl

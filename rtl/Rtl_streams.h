@@ -48,6 +48,9 @@ public:
     void WriteBuffer(const void* buffer, int64_t count);
     // Copies count bytes from source's position (the whole source from 0 when count is 0).
     int64_t CopyFrom(TStream& source, int64_t count);
+    // What the system said about the last read or write that failed, in the form of an
+    // exception's reason; empty when the system reported nothing, as at the end of the data.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 // A block of memory for many streams at once, freed when the last user lets it go. Large
@@ -104,6 +107,8 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     void SetSize(int64_t size) override;
     int64_t Size() override;
+    // The file's permission bits, for a copy that is to keep them.
+    unsigned Permissions() const;
 
     // Forces the written bytes to the disk; EWriteError when that fails.
     void Flush();
@@ -116,11 +121,18 @@ public:
     // True once any write has failed: lets a caller that only saw a wrapped error tell a
     // failing file from another cause.
     bool WriteFailed() const { return FWriteFailed; }
+    std::string FailureReason() const override;
+
+protected:
+    int Handle() const { return FHandle; }
+    // Marks the stream failed with the system's error number for the reason.
+    void SetFailure(int error);
 
 private:
     int FHandle = -1;
     std::string FFileName;
     bool FWriteFailed = false;
+    int FError = 0;
     bool FWriteBehind = false;
     int64_t FWrittenBehind = 0;
     int64_t FWritten = 0;

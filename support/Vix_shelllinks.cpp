@@ -1,5 +1,6 @@
 #include "Vix_shelllinks.h"
 
+#include "Rtl_filewriter.h"
 #include "Rtl_paths.h"
 
 #include "Rtl_codepage.h"
@@ -268,12 +269,6 @@ public:
     TFileDescriptor(const TFileDescriptor&) = delete;
     TFileDescriptor& operator=(const TFileDescriptor&) = delete;
     int Get() const { return FFd; }
-    // Closes now so that a failure of close, which can report a lost write, is seen.
-    bool Close() {
-        const int fd = FFd;
-        FFd = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int FFd;
@@ -362,36 +357,18 @@ bool DeclaredSizesFit(const Bytes& data) {
     return true;
 }
 
-bool WriteAll(int fd, const Bytes& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Writes a temporary file beside fileName and renames it over fileName.
+// Writes a new file that takes fileName's place only when it is complete.
 bool ReplaceFile(const std::string& fileName, const Bytes& data) {
     if (fileName.empty() || fileName.find('\0') != std::string::npos)
         return false;
-    std::string target;
-    std::string temporary;
-    TFileDescriptor file(rtl::CreateReplacementFile(fileName, target, temporary));
-    if (file.Get() < 0)
-        return false;
-    // Without fsync a crash after the rename could leave an empty file in place of the old.
-    const bool written = WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0;
-    if (file.Close() && written && rtl::CommitReplacementFile(temporary, target))
+    try {
+        rtl::TNewFileStream file(fileName, rtl::TNaming::Replace);
+        file.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+        file.Commit();
         return true;
-    // A name the rename already took is not removed.
-    if (rtl::FileOrFolderExists(temporary))
-        ::unlink(temporary.c_str());
-    return false;
+    } catch (const rtl::EStreamError&) {
+        return false;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

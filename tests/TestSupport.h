@@ -19,6 +19,16 @@ template <typename E, typename F> std::string MessageOf(F&& f) {
     return "(nothing raised)";
 }
 
+// The message and, on a line of its own, the system's reason: what the user is shown.
+template <typename E, typename F> std::string ShownTextOf(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.Reason().empty() ? e.Message() : e.Message() + "\n" + e.Reason();
+    }
+    return "(nothing raised)";
+}
+
 using Bytes = std::vector<uint8_t>;
 
 // A fresh folder under the system's temporary folder, removed with everything in it.

@@ -1,5 +1,6 @@
 #include "App_filehandler.h"
 #include "App_handler.h"
+#include "Rtl_filewriter.h"
 #include "Rtl_paths.h"
 #include "TestSupport.h"
 #include "Vix_files.h"
@@ -115,6 +116,44 @@ TEST(MakeBackupPath, PrefixesTheNameAndKeepsTheExtension) {
     EXPECT_EQ(MakeBackupPath(dir.File("disk")), dir.File("[Backup] disk (2)"));
     // Only the last component's dot starts an extension.
     EXPECT_EQ(MakeBackupPath("/no/such.folder/disk"), "/no/such.folder/[Backup] disk");
+}
+
+// Another program that takes a name between the look for a free one and the naming keeps its
+// file: the copy or the saved image takes the next number instead.
+TEST(UniqueNames, AFileMadeAtTheChosenNameMeanwhileIsNeverReplaced) {
+    testsupport::TempDir dir;
+    const std::string source = dir.File("disk.d88");
+    testsupport::WriteFileText(source, "document");
+    ::chmod(source.c_str(), 0640);
+    struct TResetHooks {
+        ~TResetHooks() { rtl::FileWriterTestHooks() = {}; }
+    } reset;
+    rtl::FileWriterTestHooks().BeforeNaming = [](const std::string& path) {
+        if (path.find(" (2)") == std::string::npos)
+            testsupport::WriteFileText(path, "theirs");
+    };
+
+    const std::string backup = BackUpFile(source);
+    EXPECT_EQ(backup, dir.File("[Backup] disk (2).d88"));
+    EXPECT_EQ(testsupport::ReadFileText(backup), "document");
+    EXPECT_EQ(testsupport::ReadFileText(dir.File("[Backup] disk.d88")), "theirs");
+    struct stat info {};
+    ASSERT_EQ(::stat(backup.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    TDiskImageList images;
+    images.Add(std::make_unique<TDiskImage>());
+    rtl::TFileBatch batch;
+    EXPECT_EQ(SaveToUniquePath(images, dir.File("disk #001 ().d88"), true, batch),
+              dir.File("disk #001 () (2).d88"));
+    FlushSaves(batch);
+    EXPECT_EQ(testsupport::ReadFileText(dir.File("disk #001 ().d88")), "theirs");
+    EXPECT_EQ(testsupport::ReadFileBytes(dir.File("disk #001 () (2).d88")).size(), 688u);
+
+    // A backup of a file that cannot be read says so with the system's reason.
+    EXPECT_EQ(testsupport::ShownTextOf<EHandlerError>([&] { BackUpFile(dir.File("gone.d88")); }),
+              "The program cannot create a backup of the document.\nNo such file or directory: " +
+                  dir.File("gone.d88"));
 }
 
 TEST(MakeMultipleFilesName, RowHasAtLeastThreeDigits) {

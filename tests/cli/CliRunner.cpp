@@ -96,7 +96,10 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
     pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inFd, POLLOUT, 0}};
     std::string* sinks[2] = {&result.Out, &result.Err};
     int openReads = 2;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const bool interrupt = options.KillAfterMilliseconds > 0;
+    const auto deadline = std::chrono::steady_clock::now() +
+                          (interrupt ? std::chrono::milliseconds(options.KillAfterMilliseconds)
+                                     : std::chrono::milliseconds(10000));
     bool late = false;
     while (openReads > 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -135,17 +138,18 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
             }
         }
     }
+    if (late)
+        ::kill(pid, interrupt ? options.KillSignal : SIGKILL);
     for (const pollfd& fd : fds)
         if (fd.fd >= 0)
             ::close(fd.fd);
-    if (late)
-        ::kill(pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0)
         if (errno != EINTR)
             throw std::runtime_error("waitpid failed");
     // A signal shows up as -1, which no case expects.
-    result.ExitCode = !late && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.ExitCode = WIFEXITED(status) && !(late && !interrupt) ? WEXITSTATUS(status) : -1;
+    result.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return result;
 }
 

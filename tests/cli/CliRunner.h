@@ -12,6 +12,8 @@ struct TRunResult {
     int ExitCode = -1;
     std::string Out;
     std::string Err;
+    // The signal that ended the child; 0 when it exited.
+    int Signal = 0;
 };
 
 struct TRunOptions {
@@ -29,6 +31,10 @@ struct TRunOptions {
     // An open descriptor to be the child's standard input instead of Input, as `< FILE` or a
     // pipe from another program gives it; -1 for none.
     int InputDescriptor = -1;
+    // Sends KillSignal to a child still running after this many milliseconds, as a user who
+    // interrupts it does; 0 waits the usual ten seconds, then kills.
+    int KillAfterMilliseconds = 0;
+    int KillSignal = 9;
 };
 
 // Runs the program with args. The child never inherits the test's own standard input: it gets

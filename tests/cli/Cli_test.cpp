@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -414,6 +415,34 @@ TEST(CliOverwrite, ExistingOutIsRefusedWithoutForceAndReplacedWithIt) {
     EXPECT_EQ(result.ExitCode, 0);
     EXPECT_TRUE(ReadFileBytes(outPath) == fm77);
     EXPECT_EQ(ListFolder(dir.Path()), withLink);
+}
+
+// A save ended at any moment, by a kill or by a user's interrupt, leaves OUT as it was or
+// complete, and no other file.
+TEST(CliOverwrite, ASaveEndedAtAnyMomentLeavesTheOldFileOrTheNewAndNothingElse) {
+    TempDir dir;
+    const Bytes image = BlankImage(0x20, 77, 2, 8, 3);
+    WriteFileBytes(dir.File("in.d88"), image);
+    std::vector<std::string> args = {"merge", "out.d88", "--force"};
+    Bytes complete;
+    for (int i = 0; i < 48; ++i) {
+        args.push_back("in.d88");
+        complete.insert(complete.end(), image.begin(), image.end());
+    }
+    const Bytes old = {'o', 'l', 'd'};
+    const std::vector<std::pair<int, int>> ends = {{SIGKILL, 5},  {SIGKILL, 40}, {SIGKILL, 120},
+                                                   {SIGTERM, 40}, {SIGINT, 40},  {SIGHUP, 40}};
+    for (const auto& [signal, milliseconds] : ends) {
+        WriteFileBytes(dir.File("out.d88"), old);
+        TRunOptions options{dir.Path()};
+        options.KillAfterMilliseconds = milliseconds;
+        options.KillSignal = signal;
+        RunCli(args, options);
+        EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.d88", "out.d88"}))
+            << "signal " << signal << " after " << milliseconds << " ms";
+        const Bytes out = ReadFileBytes(dir.File("out.d88"));
+        EXPECT_TRUE(out == old || out == complete) << out.size() << " bytes";
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

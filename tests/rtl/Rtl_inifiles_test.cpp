@@ -13,6 +13,7 @@
 using rtl::EIniFileError;
 using rtl::TMemIniFile;
 using testsupport::MessageOf;
+using testsupport::ShownTextOf;
 
 namespace {
 
@@ -304,8 +305,8 @@ TEST(IniFileUpdate, AWriteThatFailsHalfWayLeavesTheOldFileByteIdenticalAndNoTemp
         file.WriteInteger("Big", "Key" + std::to_string(i), i);
     {
         testsupport::FileSizeLimit limit(4096);
-        EXPECT_EQ(MessageOf<EIniFileError>([&] { file.UpdateFile(); }),
-                  "Cannot write file \"" + path + "\". " + std::strerror(EFBIG));
+        EXPECT_EQ(ShownTextOf<EIniFileError>([&] { file.UpdateFile(); }),
+                  "Cannot write file \"" + path + "\".\n" + std::strerror(EFBIG) + ": " + path);
     }
     EXPECT_EQ(testsupport::ReadFileText(path), old);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
@@ -322,8 +323,8 @@ TEST(IniFileUpdate, FailsWithoutCreatingAnythingWhenTheFolderIsMissingOrAFolderI
     const std::string missing = dir.File("missing/Settings.ini");
     TMemIniFile file(missing);
     file.WriteString("S", "k", "v");
-    EXPECT_EQ(MessageOf<EIniFileError>([&] { file.UpdateFile(); }),
-              "Cannot write file \"" + missing + "\". " + std::strerror(ENOENT));
+    EXPECT_EQ(ShownTextOf<EIniFileError>([&] { file.UpdateFile(); }),
+              "Cannot write file \"" + missing + "\".\n" + std::strerror(ENOENT) + ": " + missing);
     EXPECT_TRUE(testsupport::ListFolder(dir.Path()).empty());
 
     // A folder that appeared at the path since the document was read cannot be replaced:
@@ -333,8 +334,8 @@ TEST(IniFileUpdate, FailsWithoutCreatingAnythingWhenTheFolderIsMissingOrAFolderI
     late.WriteString("S", "k", "v");
     ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
     testsupport::WriteFileText(path + "/inside", "x");
-    EXPECT_EQ(MessageOf<EIniFileError>([&] { late.UpdateFile(); }),
-              "Cannot write file \"" + path + "\". " + std::strerror(EISDIR));
+    EXPECT_EQ(ShownTextOf<EIniFileError>([&] { late.UpdateFile(); }),
+              "Cannot write file \"" + path + "\".\n" + std::strerror(EISDIR) + ": " + path);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
     EXPECT_EQ(testsupport::ListFolder(path), std::vector<std::string>{"inside"});
 }

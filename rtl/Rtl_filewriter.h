@@ -1,0 +1,94 @@
+// The one way the program writes a file: the bytes go into a new file that takes its name only
+// once it is complete, so that a reader, a crash or a kill finds the old file or the new one,
+// never half of one, and no stray temporary file.
+#pragma once
+
+#include "Rtl_streams.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rtl {
+
+// The name a file was to take without replacing anything is taken.
+RTL_DECLARE_EXCEPTION(EFileExistsError, EFCreateError);
+
+enum class TNaming {
+    // The file takes the target's place; through symbolic links, the place of the file they
+    // lead to, which a dangling link then gets.
+    Replace,
+    // The file takes a name only where nothing is, checked at the moment of naming.
+    NoReplace,
+};
+
+// A new file in the folder of its target. It has no name while it is written where the file
+// system allows (an unnamed file), else a short hidden temporary name that an interrupt, a
+// termination or a hang-up signal removes before the process ends. Every failure raises an
+// EStreamError kind whose reason says what the system said.
+class TNewFileStream : public TFileStream {
+public:
+    // For Replace, an existing target that is no regular file, or that the user may not write,
+    // is refused: a replacement would put a file in place of a folder or a device, and would not
+    // ask the file's own permission. The new file gets the owner, group and mode of the file it
+    // replaces, as far as the process may give them.
+    TNewFileStream(const std::string& target, TNaming naming);
+    // A file that was not named is removed, so a failed save leaves the folder as it was.
+    ~TNewFileStream() override;
+
+    // The mode a new file is to have, as a copy keeps its original's.
+    void SetPermissions(unsigned mode);
+    // Puts the bytes on the disk, names the file and puts the name on the disk too: a save
+    // reported as done survives a power loss. With NoReplace the file may take another name in
+    // the same folder (a numbered one); EFileExistsError when that name is taken, after which
+    // the file can still be committed under another name.
+    void Commit();
+    void Commit(const std::string& name);
+    // Names the file at once but only starts its way to the disk, for a run of files that are
+    // then waited for together by FlushCommitted: the disk is not waited for once per file.
+    void CommitLater(const std::string& name);
+    void FlushCommitted();
+    // The path of the file once named; the target until then.
+    const std::string& Path() const { return FPath; }
+
+private:
+    struct TPlace;
+    struct TPrepared {
+        std::unique_ptr<TPlace> Place;
+        int Handle;
+    };
+    static TPrepared Prepare(const std::string& target, TNaming naming);
+    TNewFileStream(TPrepared prepared, const std::string& target, TNaming naming);
+    void Name(const std::string& path);
+    void CloseAndFlushFolder();
+    [[noreturn]] void Fail(int error, const std::string& path);
+
+    std::unique_ptr<TPlace> FPlace;
+    std::string FPath;
+    TNaming FNaming;
+};
+
+// Files named with CommitLater and waited for together. When many are pending, the oldest are
+// flushed first, so that a long run holds only so many descriptors open.
+class TFileBatch {
+public:
+    void Add(std::unique_ptr<TNewFileStream> file);
+    // Waits until every file added is on the disk; the first failure raises after the others
+    // were tried.
+    void Flush();
+
+private:
+    std::vector<std::unique_ptr<TNewFileStream>> FPending;
+};
+
+// What tests change to see the writer's rare paths: a call just before a file takes a name (to
+// make a race with another process deterministic), and temporary names in place of unnamed
+// files (as on file systems without them).
+struct TFileWriterTestHooks {
+    std::function<void(const std::string& path)> BeforeNaming;
+    bool NamedTemporaries = false;
+};
+TFileWriterTestHooks& FileWriterTestHooks();
+
+} // namespace rtl
