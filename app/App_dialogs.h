@@ -52,7 +52,7 @@ private:
     TFileDialogKind FKind;
 };
 
-enum class TMessageButtons { OK, OKCancel, YesNoCancel };
+enum class TMessageButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class TMessageIcon { None, Warning, Error };
 enum TMessageResult { idOK = 1, idCancel = 2, idYes = 6, idNo = 7 };
 

@@ -242,12 +242,15 @@ void TDiskImageList::LoadFromStream(rtl::TStream& stream) {
     SwapItems(loaded);
 }
 
-void TDiskImageList::LoadFromFile(const std::string& path) {
+std::optional<rtl::TFileIdentity> TDiskImageList::LoadFromFile(const std::string& path) {
     // Read image by image straight from the file: the file is never held twice in memory, and
     // the all-or-nothing rule holds because the images gather in a list of their own first.
     try {
         rtl::TFileStream file(path, rtl::TFileMode::OpenRead);
+        // Taken before the read, so that a write that overlaps it counts as a later change.
+        std::optional<rtl::TFileIdentity> identity = file.Identity();
         LoadFromStream(file);
+        return identity;
     } catch (rtl::EStreamError& e) {
         e.SetMessage(LoadImagesError);
         throw;
@@ -265,8 +268,16 @@ void TDiskImageList::SaveToStream(rtl::TStream& stream) const {
         image->SaveToStream(stream);
 }
 
-void TDiskImageList::SaveToFile(const std::string& path, rtl::TNaming naming) const {
-    SaveToNewFile(path, naming, [](rtl::TNewFileStream& file) { file.Commit(); });
+std::optional<rtl::TFileIdentity> TDiskImageList::SaveToFile(const std::string& path,
+                                                             rtl::TNaming naming) const {
+    std::optional<rtl::TFileIdentity> identity;
+    SaveToNewFile(path, naming, [&](rtl::TNewFileStream& file) {
+        // Every byte is on the disk first, so the modification time is final; naming keeps it.
+        file.Flush();
+        identity = file.Identity();
+        file.Commit();
+    });
+    return identity;
 }
 
 std::unique_ptr<rtl::TNewFileStream>

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 RTL_DECLARE_EXCEPTION(EDiskImageError, rtl::Exception);
@@ -88,13 +89,15 @@ class TDiskImageList : public rtl::TObjectList<TDiskImage> {
 public:
     explicit TDiskImageList(bool ownsObjects = true) : TObjectList(ownsObjects) {}
 
-    // Replaces the contents with the images of the file; all or nothing.
-    virtual void LoadFromFile(const std::string& path);
+    // Replaces the contents with the images of the file; all or nothing. Returns the identity
+    // the file had when the read began, so that a later write by anyone else can be told.
+    virtual std::optional<rtl::TFileIdentity> LoadFromFile(const std::string& path);
     // Writes every image, in order, as one file. The file on disk is replaced only once every
     // byte has been written: a failure leaves it as it was. With NoReplace an existing file is
     // never replaced, even one that appears while the images are written (EFileExistsError).
-    virtual void SaveToFile(const std::string& path,
-                            rtl::TNaming naming = rtl::TNaming::Replace) const;
+    // Returns the identity of the file written, as it was when it took its name.
+    virtual std::optional<rtl::TFileIdentity>
+    SaveToFile(const std::string& path, rtl::TNaming naming = rtl::TNaming::Replace) const;
     // Writes every image into a new file for path and has commit name it, with the save's
     // errors; returns the file, which a commit may leave to be flushed later.
     std::unique_ptr<rtl::TNewFileStream>

@@ -173,6 +173,8 @@ const char* const SaveFilter = "D77 disk images (*.d77)|*.d77|D88 disk images (*
 constexpr int InitialFilterIndex = 2;
 const char* const UntitledName = "Untitled.d88";
 const char* const NoCommandName = "(None)";
+const char* const ChangedOnDiskQuestion = "The file has been changed by another program since it "
+                                          "was opened. Do you want to overwrite it?";
 
 // Entry k - 1 is the default extension of entry k of the save filter.
 const std::vector<std::string>& DiskImageExtensions() {
@@ -316,6 +318,7 @@ void TFileHandler::New() {
     FDiskImages.Clear();
     FOpenedDiskImages.Clear();
     SetFileName("");
+    FFileIdentity.reset();
 }
 
 void TFileHandler::Open() {
@@ -336,14 +339,15 @@ void TFileHandler::OpenFile(const std::string& path) {
     // Read before the document is given up, so that a file that cannot be opened leaves the
     // document as it was and asks nothing.
     TDiskImageList loaded(true);
-    loaded.LoadFromFile(normalized);
+    std::optional<rtl::TFileIdentity> identity = loaded.LoadFromFile(normalized);
     const int savesBefore = FSaveCount;
     New();
     // Saving the old document may have written the very file being opened.
     if (FSaveCount != savesBefore)
-        loaded.LoadFromFile(normalized);
+        identity = loaded.LoadFromFile(normalized);
     FOpenedDiskImages.SwapItems(loaded);
     SetFileName(normalized);
+    FFileIdentity = identity;
     for (TDiskImage* image : FOpenedDiskImages)
         FEditHandlers.AddOpenStep(*command, *image);
     // Opening is no edit: the command runs once and leaves no undo step.
@@ -353,10 +357,12 @@ void TFileHandler::OpenFile(const std::string& path) {
 void TFileHandler::Save() {
     if (!CanSave())
         RaiseUnavailable();
-    if (HasFileName())
+    if (HasFileName()) {
+        ConfirmOverwriteOfChangedFile(FFileName);
         SaveFile(FFileName);
-    else
+    } else {
         SaveAs();
+    }
 }
 
 void TFileHandler::SaveAs() {
@@ -365,16 +371,36 @@ void TFileHandler::SaveAs() {
     FSaveAsDialog->FileName = HasFileName() ? FFileName : DocumentName();
     if (!FSaveAsDialog->Execute())
         rtl::Abort();
+    ConfirmOverwriteOfChangedFile(FSaveAsDialog->FileName);
     SaveFile(FSaveAsDialog->FileName);
+}
+
+// Only the commands a user gives ask: the command-line tool saves through SaveFile while it
+// holds the file's lock, and has nobody to answer.
+void TFileHandler::ConfirmOverwriteOfChangedFile(const std::string& path) {
+    if (!FFileIdentity)
+        return;
+    // The same file however the dialog spelled it; one that has gone holds nothing to lose.
+    std::string target, own;
+    if (!TryGetLongPath(path, target) || !TryGetLongPath(FFileName, own) || target != own)
+        return;
+    const std::optional<rtl::TFileIdentity> current = rtl::GetFileIdentity(target);
+    if (!current || *current == *FFileIdentity)
+        return;
+    // Asked before SaveFile makes its backup, so that No leaves nothing behind.
+    if (FUserInterface.MessageBox(ChangedOnDiskQuestion, FUserInterface.ApplicationTitle(),
+                                  TMessageButtons::YesNo, TMessageIcon::Warning) != idYes)
+        rtl::Abort();
 }
 
 void TFileHandler::SaveFile(const std::string& path) {
     THandlerChange change(*this);
     if (FBackUpOnSave && CanBackUp())
         BackUp();
-    FDiskImages.SaveToFile(path);
+    std::optional<rtl::TFileIdentity> identity = FDiskImages.SaveToFile(path);
     ++FSaveCount;
     SetFileName(path);
+    FFileIdentity = identity;
     FInvoker->SetUnmodified();
 }
 

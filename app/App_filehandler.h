@@ -5,9 +5,11 @@
 #include "App_commands.h"
 #include "App_dialogs.h"
 #include "App_handler.h"
+#include "Rtl_paths.h"
 #include "Vix_clipboard.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,9 +61,13 @@ public:
     virtual void Open();
     virtual void OpenFile(const std::string& path);
     virtual bool CanOpen() const { return true; }
+    // Save and Save As ask before they write over the document's own file that another program
+    // has changed since it was read or saved; No aborts with nothing written.
     virtual void Save();
     virtual bool CanSave() const { return !IsEmpty() && IsModified(); }
     virtual void SaveAs();
+    // Writes the document to path and makes path its file, asking nothing: for callers that
+    // keep other writers out themselves.
     virtual void SaveFile(const std::string& path);
     virtual bool CanSaveAs() const { return !IsEmpty(); }
     virtual void BackUp();
@@ -170,10 +176,15 @@ private:
     // Texts from the user are UTF-8; image names are code page 932 of at most 16 bytes.
     static std::string EncodeName(const std::string& text);
     void SplitDocumentName(std::string& baseName, std::string& extension) const;
+    // Aborts unless the user agrees to write over path when it is the document's file and
+    // another program has changed that since the document read or saved it.
+    void ConfirmOverwriteOfChangedFile(const std::string& path);
 
     // Declared in the order of construction; destroyed in reverse, so the history (whose
     // steps hand listed images to the keeper) goes before the lists it refers to.
     std::string FFileName;
+    // The file as the document last read or wrote it; nothing without a file name.
+    std::optional<rtl::TFileIdentity> FFileIdentity;
     TDiskImageList FOpenedDiskImages{true};
     TDiskImageListKeeper FKeeper{FOpenedDiskImages};
     TDiskImageList FDiskImages{false};

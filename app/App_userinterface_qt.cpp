@@ -133,6 +133,8 @@ int TQtUserInterface::MessageBox(const std::string& text, const std::string& cap
     QMessageBox::StandardButtons standard = QMessageBox::Ok;
     if (buttons == TMessageButtons::OKCancel)
         standard = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (buttons == TMessageButtons::YesNo)
+        standard = QMessageBox::Yes | QMessageBox::No;
     else if (buttons == TMessageButtons::YesNoCancel)
         standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
@@ -141,7 +143,10 @@ int TQtUserInterface::MessageBox(const std::string& text, const std::string& cap
     else if (icon == TMessageIcon::Error)
         shownIcon = QMessageBox::Critical;
     QMessageBox box(shownIcon, FromUtf8(caption), FromUtf8(text), standard, FParent);
-    if (buttons != TMessageButtons::OK)
+    // Without a Cancel button, Escape and closing the box answer No.
+    if (buttons == TMessageButtons::YesNo)
+        box.setEscapeButton(QMessageBox::No);
+    else if (buttons != TMessageButtons::OK)
         box.setEscapeButton(QMessageBox::Cancel);
     TOverrideCursor cursor(Qt::ArrowCursor);
     const int answer = box.exec();

@@ -3,6 +3,7 @@
 #include "App_filehandler.h"
 #include "Cli_commands.h"
 #include "Rtl_codepage.h"
+#include "Rtl_locks.h"
 #include "Rtl_paths.h"
 #include "Vix_clipboard.h"
 #include "Vix_files.h"
@@ -228,12 +229,28 @@ TEdit PrepareEdit(const std::string& command, const std::vector<std::string>& ar
     throw EUsageError("unknown command");
 }
 
+// The file the document will be: a shortcut's target, symbolic links followed. Empty when the
+// path names none, which then has nothing to lock and leaves the open to say what is wrong.
+std::string LockTarget(const std::string& file) {
+    try {
+        return NormalizePath(file);
+    } catch (const rtl::Exception&) {
+        return {};
+    }
+}
+
 } // namespace
 
 void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
              std::istream& in, std::ostream& out) {
     const std::string file = MakeAbsolute(arguments[0]);
     const TEdit edit = PrepareEdit(command, arguments, in, out);
+    // Held from before the read until after the save has replaced the file, so that another
+    // command editing the same file waits and then reads this one's result: no edit is lost.
+    // `names` takes none: a save replaces the file by rename, so a reader sees it whole anyway.
+    std::optional<rtl::TFileLock> lock;
+    if (edit.Saves)
+        lock.emplace(LockTarget(file));
     TDocument document;
     document.Handler.OpenFile(file);
     if (edit.Rows)

@@ -15,7 +15,9 @@ namespace cli {
 // run and the document saved back to FILE (with Back Up on Save turned on when backup), except
 // by `names`, which prints instead. A failure raises rtl::Exception with the editor's message
 // and leaves FILE as it was. Only `paste-names` reads in, once its rows are selected, and then
-// no more lines than one beyond them.
+// no more lines than one beyond them. A command that saves holds an exclusive lock on FILE from
+// before the read until the saved file has replaced it, so two such commands on one file take
+// turns and the second edits what the first saved.
 void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
              std::istream& in, std::ostream& out);
 

@@ -106,4 +106,32 @@ int OpenRegularFile(const std::string& path) {
     return handle;
 }
 
+namespace {
+
+TFileIdentity IdentityOf(const struct stat& info) {
+    TFileIdentity identity;
+    identity.Device = static_cast<uint64_t>(info.st_dev);
+    identity.Inode = static_cast<uint64_t>(info.st_ino);
+    identity.Size = static_cast<int64_t>(info.st_size);
+    identity.ModifiedNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                          static_cast<int64_t>(info.st_mtim.tv_nsec);
+    return identity;
+}
+
+} // namespace
+
+std::optional<TFileIdentity> GetFileIdentity(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
+
+std::optional<TFileIdentity> GetOpenFileIdentity(int handle) {
+    struct stat info {};
+    if (::fstat(handle, &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
+
 } // namespace rtl

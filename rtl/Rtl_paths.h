@@ -2,6 +2,8 @@
 // is '/' on POSIX, and '\' or ':' on Windows.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace rtl {
@@ -37,5 +39,24 @@ bool SetCurrentDir(const std::string& folder);
 // for a FIFO without a writer, and the descriptor is blocking again for the reads. Returns the
 // descriptor, or -1 with errno set: EISDIR for a folder, EINVAL for a device, FIFO or socket.
 int OpenRegularFile(const std::string& path);
+// Which file a path or descriptor reaches and the state it is in: any write changes the size or
+// the modification time, and a replacement by rename changes the inode.
+struct TFileIdentity {
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    int64_t Size = 0;
+    // Nanoseconds since the epoch.
+    int64_t ModifiedNs = 0;
+
+    bool operator==(const TFileIdentity&) const = default;
+    // The same file, whatever has been written to it since.
+    bool SameFile(const TFileIdentity& other) const {
+        return Device == other.Device && Inode == other.Inode;
+    }
+};
+// The identity of the file path names, symbolic links followed; nothing when there is none.
+std::optional<TFileIdentity> GetFileIdentity(const std::string& path);
+// The identity of the file open at handle; nothing when the system cannot tell.
+std::optional<TFileIdentity> GetOpenFileIdentity(int handle);
 
 } // namespace rtl

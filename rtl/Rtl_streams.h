@@ -4,9 +4,11 @@
 #pragma once
 
 #include "Rtl_exceptions.h"
+#include "Rtl_paths.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace rtl {
@@ -118,6 +120,8 @@ public:
     // Closes the file early; EWriteError when the close reports a failed write.
     void Close();
     const std::string& FileName() const { return FFileName; }
+    // The identity of the open file, whatever its name now names; nothing once closed.
+    std::optional<TFileIdentity> Identity() const { return GetOpenFileIdentity(FHandle); }
     // True once any write has failed: lets a caller that only saw a wrapped error tell a
     // failing file from another cause.
     bool WriteFailed() const { return FWriteFailed; }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <unistd.h>
 
 using testsupport::Bytes;
 using testsupport::MessageOf;
@@ -256,6 +257,49 @@ TEST_F(FileHandlerTest, SaveOfAnUntitledDocumentMakesNoBackup) {
     ui.FileAnswers = {{{dir.File("new.d88")}, 0}};
     handler.Save();
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), Names{"new.d88"});
+}
+
+TEST_F(FileHandlerTest, SaveAsksBeforeWritingOverAFileAnotherProgramChanged) {
+    const std::string path = Open({"A", "B"});
+    handler.SetBackUpOnSave(true);
+    handler.ReverseOrder();
+    handler.Save();
+    EXPECT_TRUE(ui.Shown.empty());
+    const Names folder = testsupport::ListFolder(dir.Path());
+
+    handler.ReverseOrder();
+    const Bytes theirs = Container({"X", "Y", "Z"});
+    testsupport::WriteFileBytes(path, theirs);
+    const std::string question = "The file has been changed by another program since it was "
+                                 "opened. Do you want to overwrite it?";
+    // No, to Save and to Save As choosing the same file: nothing written, not even a backup.
+    ui.MessageAnswers = {idNo, idNo};
+    ui.FileAnswers = {{{path}, 0}};
+    EXPECT_THROW(handler.Save(), rtl::EAbort);
+    EXPECT_THROW(handler.SaveAs(), rtl::EAbort);
+    ASSERT_EQ(ui.Shown.size(), 3u);
+    for (const size_t k : {0, 2}) {
+        EXPECT_EQ(ui.Shown[k].What, "message");
+        EXPECT_EQ(ui.Shown[k].Title, "Trackwell");
+        EXPECT_EQ(ui.Shown[k].Text, question);
+    }
+    EXPECT_EQ(testsupport::ReadFileBytes(path), theirs);
+    EXPECT_EQ(testsupport::ListFolder(dir.Path()), folder);
+    EXPECT_TRUE(handler.IsModified());
+
+    ui.MessageAnswers = {idYes};
+    handler.Save();
+    EXPECT_EQ(FileNames(path), (Names{"A", "B"}));
+    EXPECT_FALSE(handler.IsModified());
+    // What the document wrote itself, and a file that has gone, are no one else's work.
+    handler.ReverseOrder();
+    handler.Save();
+    handler.ReverseOrder();
+    handler.SetBackUpOnSave(false);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    handler.Save();
+    EXPECT_EQ(FileNames(path), (Names{"A", "B"}));
+    EXPECT_EQ(ui.Shown.size(), 4u);
 }
 
 TEST_F(FileHandlerTest, ReorderingsAreNamedAndUndoable) {

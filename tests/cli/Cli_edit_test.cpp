@@ -15,6 +15,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -736,6 +737,29 @@ TEST(CliEditFailures, SortAndReverseOfAnEmptyContainerSayWhatIsWrong) {
     const std::string message = "The file holds no disk images.";
     document.ExpectRefused(document.Run("sort", {"name"}), message);
     document.ExpectRefused(document.Run("reverse", {"--backup"}), message);
+}
+
+TEST(CliEditConcurrency, TwoCommandsStartedTogetherBothTakeEffect) {
+    TDocumentFolder document(Concat({Alpha, Beta, Gamma}));
+    // One of each pair comes through a link: the commands meet at the file, not at its name.
+    const std::string link = document.Dir().File("link.d88");
+    ASSERT_EQ(::symlink(document.Path().c_str(), link.c_str()), 0);
+    uint8_t betaProtection = 0x10;
+    for (int round = 0; round < 20; ++round) {
+        // Toggling shows a lost protect in every round, not only in the first.
+        const std::string name = "R" + std::to_string(round);
+        TRunResult renamed;
+        std::thread renamer([&] { renamed = RunCli({"rename", link, "1", name}); });
+        const TRunResult protectedRow = document.Run("protect", {"2", "toggle"});
+        renamer.join();
+        ExpectSuccess(renamed);
+        ExpectSuccess(protectedRow);
+        betaProtection ^= 0x10;
+        ASSERT_TRUE(document.Contents() ==
+                    Concat({Named(Alpha, name), Named(Beta, "beta", betaProtection), Gamma}))
+            << "round " << round;
+    }
+    EXPECT_EQ(document.Folder(), (Names{"disk.d88", "link.d88"}));
 }
 
 } // namespace
