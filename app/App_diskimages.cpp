@@ -178,6 +178,9 @@ void TDiskImage::Load(rtl::TStream& stream, TSharedBlock* shared) {
             loaded.FData.SetSize(size);
             stream.ReadBuffer(loaded.FData.Memory() + HeaderSize, rest);
         }
+    } catch (const rtl::EFileReadError&) {
+        // The file failed, not the image: the caller reports it with the file's reason.
+        throw;
     } catch (const rtl::EReadError&) {
         throw EDiskImageError(LoadImageError);
     } catch (const rtl::EStreamError&) {

@@ -49,7 +49,8 @@ public:
 
     // Makes this image a byte-for-byte copy of source.
     virtual void Assign(const TDiskImage& source);
-    // Reads one image from the stream's position and leaves the stream just after it.
+    // Reads one image from the stream's position and leaves the stream just after it. A file
+    // that fails while it is read passes through as rtl::EFileReadError.
     virtual void LoadFromStream(rtl::TStream& stream);
     // Writes the image's bytes at the stream's position.
     virtual void SaveToStream(rtl::TStream& stream) const;
@@ -89,8 +90,11 @@ class TDiskImageList : public rtl::TObjectList<TDiskImage> {
 public:
     explicit TDiskImageList(bool ownsObjects = true) : TObjectList(ownsObjects) {}
 
-    // Replaces the contents with the images of the file; all or nothing. Returns the identity
-    // the file had when the read began, so that a later write by anyone else can be told.
+    // Replaces the contents with the images of the file; all or nothing. A file that cannot be
+    // opened or read raises an rtl::EStreamError "The program could not load the disk images."
+    // whose reason is the system's; a malformed container raises as LoadFromStream does.
+    // Returns the identity the file had when the read began, so that a later write by anyone
+    // else can be told.
     virtual std::optional<rtl::TFileIdentity> LoadFromFile(const std::string& path);
     // Writes every image, in order, as one file. The file on disk is replaced only once every
     // byte has been written: a failure leaves it as it was. With NoReplace an existing file is
@@ -103,7 +107,9 @@ public:
     std::unique_ptr<rtl::TNewFileStream>
     SaveToNewFile(const std::string& path, rtl::TNaming naming,
                   const std::function<void(rtl::TNewFileStream&)>& commit) const;
-    // Replaces the contents with the images of the whole stream; all or nothing.
+    // Replaces the contents with the images of the whole stream; all or nothing. A stream error,
+    // a failing file's among them, raises with the message "The program could not load the disk
+    // images." and keeps its reason.
     virtual void LoadFromStream(rtl::TStream& stream);
     // Replaces the stream's contents with every image, in order.
     virtual void SaveToStream(rtl::TStream& stream) const;

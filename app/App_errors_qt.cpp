@@ -11,6 +11,12 @@ void ShowException(std::exception_ptr exception) {
         std::rethrow_exception(exception);
     } catch (const rtl::EAbort&) {
         return;
+    } catch (const rtl::Exception& e) {
+        message = QString::fromUtf8(e.Message());
+        // The system's reason names the file and what the system found wrong with it; the
+        // program's own sentence alone would read the same for a missing file and a full disk.
+        if (!e.Reason().empty())
+            message += QLatin1Char('\n') + QString::fromUtf8(e.Reason());
     } catch (const std::exception& e) {
         message = QString::fromUtf8(e.what());
     } catch (...) {
@@ -18,6 +24,8 @@ void ShowException(std::exception_ptr exception) {
     }
     QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), message,
                     QMessageBox::Ok, QApplication::activeWindow());
+    // A file name such as "<b>.d88" is text to show, not markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

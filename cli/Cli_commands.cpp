@@ -554,6 +554,9 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return ExitUsage;
     } catch (const rtl::Exception& e) {
         WriteError(err, e.Message());
+        // Beneath the program's sentence, the system's word on what went wrong and where.
+        if (!e.Reason().empty())
+            WriteError(err, e.Reason());
     } catch (const std::bad_alloc&) {
         WriteError(err, "Out of memory.");
     } catch (const std::exception& e) {

@@ -121,13 +121,17 @@ TEdit EditWith(TOperation operation) {
     return edit;
 }
 
-// The operation on every image; the editor offers none for an empty list and would only say the
-// feature is unavailable, which does not tell a script what is wrong with its file.
+// Before an operation on every image: the editor offers none for an empty list and would only
+// say the feature is unavailable, which does not tell a script what is wrong with its file.
+void RequireImages(const TDocument& document) {
+    if (document.Handler.IsEmpty())
+        throw rtl::Exception("The file holds no disk images.");
+}
+
 TEdit EditAllWith(TOperation operation) {
     TEdit edit;
     edit.Operation = [operation](TDocument& document) {
-        if (document.Handler.IsEmpty())
-            throw rtl::Exception("The file holds no disk images.");
+        RequireImages(document);
         (document.Handler.*operation)();
     };
     return edit;
@@ -159,8 +163,10 @@ TEdit PrepareEdit(const std::string& command, const std::vector<std::string>& ar
             edit.Rows = ParseRows(arguments[1]);
         const bool allRows = !edit.Rows;
         edit.Operation = [allRows, &out](TDocument& document) {
-            if (allRows)
+            if (allRows) {
+                RequireImages(document);
                 document.Shell.SelectAll();
+            }
             // Copying applies the editor's rules; the lines are made from the names themselves,
             // since the copied text cannot tell a line break in a name from one between names.
             document.Handler.NameCopy();

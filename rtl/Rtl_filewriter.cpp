@@ -218,8 +218,13 @@ TNewFileStream::TPrepared TNewFileStream::Prepare(const std::string& target, TNa
     const std::string path = naming == TNaming::Replace ? FollowLinks(target) : target;
     struct stat info {};
     const bool exists = naming == TNaming::Replace && ::stat(path.c_str(), &info) == 0;
-    if (exists && !S_ISREG(info.st_mode))
-        RaiseCreateError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, target);
+    if (exists && S_ISDIR(info.st_mode))
+        RaiseCreateError(EISDIR, target);
+    if (exists && !S_ISREG(info.st_mode)) {
+        EFCreateError e(Format("Cannot create file \"%s\".", target.c_str()));
+        e.SetReason(NotRegularFileReason(target));
+        throw e;
+    }
     // The file is replaced, not written, so its own write permission would go unasked.
     if (exists && ::access(path.c_str(), W_OK) != 0)
         RaiseCreateError(errno, target);

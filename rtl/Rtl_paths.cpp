@@ -85,6 +85,10 @@ bool SetCurrentDir(const std::string& folder) {
     return !folder.empty() && ::chdir(folder.c_str()) == 0;
 }
 
+std::string NotRegularFileReason(const std::string& path) {
+    return "Not a regular file: " + path;
+}
+
 int OpenRegularFile(const std::string& path) {
     const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (handle < 0)

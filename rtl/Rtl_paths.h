@@ -39,6 +39,9 @@ bool SetCurrentDir(const std::string& folder);
 // for a FIFO without a writer, and the descriptor is blocking again for the reads. Returns the
 // descriptor, or -1 with errno set: EISDIR for a folder, EINVAL for a device, FIFO or socket.
 int OpenRegularFile(const std::string& path);
+// The reason given for a device, FIFO or socket where a file was expected: the system's
+// "Invalid argument" would blame the name the user gave rather than the kind of thing it names.
+std::string NotRegularFileReason(const std::string& path);
 // Which file a path or descriptor reaches and the state it is in: any write changes the size or
 // the modification time, and a replacement by rename changes the inode.
 struct TFileIdentity {

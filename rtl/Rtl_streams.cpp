@@ -27,6 +27,22 @@ template <typename TError>
     throw error;
 }
 
+// The reason a file could not be opened; OpenRegularFile refuses a device, FIFO or socket with
+// EINVAL.
+std::string OpenFailureReason(int error, const std::string& fileName) {
+    struct stat info {};
+    if (error == EINVAL && ::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+        !S_ISDIR(info.st_mode))
+        return NotRegularFileReason(fileName);
+    return SystemReason(error, fileName);
+}
+
+// A failure of the file while it is read, with its reason.
+[[noreturn]] void RaiseFileReadError(const std::string& fileName, const std::string& reason) {
+    RaiseWithReason<EFileReadError>(Format("Cannot read file \"%s\".", fileName.c_str()).c_str(),
+                                    reason);
+}
+
 } // namespace
 
 int64_t TStream::Size() {
@@ -225,22 +241,26 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         break;
     }
-    if (FHandle < 0) {
-        const int error = errno;
+    int error = FHandle < 0 ? errno : 0;
+    struct stat info {};
+    if (error == 0 && ::fstat(FHandle, &info) != 0)
+        error = errno;
+    else if (error == 0 && S_ISDIR(info.st_mode))
+        error = EISDIR;
+    if (error != 0) {
+        if (FHandle >= 0)
+            ::close(FHandle);
+        FHandle = -1;
         if (mode == TFileMode::Create)
             RaiseWithReason<EFCreateError>(
                 Format("Cannot create file \"%s\".", fileName.c_str()).c_str(),
                 SystemReason(error, fileName));
         RaiseWithReason<EFOpenError>(Format("Cannot open file \"%s\".", fileName.c_str()).c_str(),
-                                     SystemReason(error, fileName));
+                                     OpenFailureReason(error, fileName));
     }
-    struct stat info {};
-    if (::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(FHandle);
-        FHandle = -1;
-        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(),
-                                 SystemErrorText(EISDIR).c_str()));
-    }
+    // OpenRegularFile has made sure it is a regular file, whose size fstat gives.
+    if (mode == TFileMode::OpenRead)
+        FOpenedSize = info.st_size;
 }
 
 TFileStream::TFileStream(int handle, std::string fileName)
@@ -256,10 +276,16 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
         return 0;
     for (;;) {
         const ssize_t n = ::read(FHandle, buffer, static_cast<size_t>(count));
-        if (n >= 0)
-            return n;
-        if (errno != EINTR)
-            return 0;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            RaiseFileReadError(FFileName, SystemReason(errno, FFileName));
+        // The end of a file opened for reading comes where its size said, or the file has
+        // changed under the reader, who would otherwise take the missing bytes for data of its
+        // own that ends too soon.
+        if (n == 0 && FOpenedSize >= 0 && Position() < FOpenedSize)
+            RaiseFileReadError(FFileName, "File shrank while being read: " + FFileName);
+        return n;
     }
 }
 
@@ -309,6 +335,8 @@ void TFileStream::SetSize(int64_t size) {
 }
 
 int64_t TFileStream::Size() {
+    if (FOpenedSize >= 0)
+        return FOpenedSize;
     struct stat info {};
     if (::fstat(FHandle, &info) == 0 && S_ISREG(info.st_mode))
         return info.st_size;

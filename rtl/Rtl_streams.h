@@ -1,6 +1,6 @@
 // Memory and file streams of the component library, with the error kinds callers tell apart:
-// a short read, a file that cannot be opened or created, a write failure, and memory that
-// cannot be obtained.
+// a short read, a file that fails while it is read, a file that cannot be opened or created, a
+// write failure, and memory that cannot be obtained.
 #pragma once
 
 #include "Rtl_exceptions.h"
@@ -19,6 +19,10 @@ RTL_DECLARE_EXCEPTION(EReadError, EStreamError);
 RTL_DECLARE_EXCEPTION(EWriteError, EStreamError);
 RTL_DECLARE_EXCEPTION(EFOpenError, EStreamError);
 RTL_DECLARE_EXCEPTION(EFCreateError, EStreamError);
+// The file itself failed while it was read (the system refused the read, or the file now holds
+// fewer bytes than when it was opened). Not an EReadError: the bytes a reader expected may well
+// be there, so the reader must not take it for data that ends too soon. Carries the reason.
+RTL_DECLARE_EXCEPTION(EFileReadError, EStreamError);
 // A memory stream could not get the memory for the size asked for.
 RTL_DECLARE_EXCEPTION(EStreamMemoryError, EStreamError);
 
@@ -98,12 +102,15 @@ enum class TFileMode { OpenRead, OpenReadWrite, Create };
 
 class TFileStream : public TStream {
 public:
-    // Opens or creates the file; EFOpenError or EFCreateError when that fails.
+    // Opens or creates the file; EFOpenError or EFCreateError, with the system's reason, when
+    // that fails. A file opened for reading is held at the size it had then: Size() keeps
+    // saying it, and a file that shrinks below it fails the read with EFileReadError.
     TFileStream(const std::string& fileName, TFileMode mode);
     // Takes over an open descriptor (a temporary file made by the caller).
     TFileStream(int handle, std::string fileName);
     ~TFileStream() override;
 
+    // EFileReadError when the system refuses the read; 0 only at the end of the file.
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
@@ -135,6 +142,8 @@ protected:
 private:
     int FHandle = -1;
     std::string FFileName;
+    // The size when opened for reading; -1 for a stream that may be written.
+    int64_t FOpenedSize = -1;
     bool FWriteFailed = false;
     int FError = 0;
     bool FWriteBehind = false;

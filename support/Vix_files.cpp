@@ -3,6 +3,7 @@
 #include "Rtl_codepage.h"
 
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -73,9 +74,13 @@ std::string MakeFileName(const std::string& s, char replacement) {
     // since the text before the replaced byte does not change; the step after the replaced byte
     // follows the replacement's own lead-byte status, as a rescan would. Unlike a rescan it also
     // ends when a caller passes a replacement that is not a file-name character.
+    //
+    // DEL may stand in a file name, but like the other control bytes it has no glyph: a name
+    // made from an image name would look like another and break the line it is printed on.
+    constexpr unsigned char Delete = 0x7F;
     std::string result = s;
     for (std::size_t i = 0; i < result.size(); i = NextCharPos(result, i))
-        if (!FileNameChars[ByteAt(result, i)])
+        if (!FileNameChars[ByteAt(result, i)] || ByteAt(result, i) == Delete)
             result[i] = replacement;
     return result;
 }
@@ -93,13 +98,23 @@ bool IsRelativePath(const std::string& path) {
 }
 
 bool TryGetLongPath(const std::string& path, std::string& longPath) {
-    // An embedded zero byte would silently cut the path short at the platform call.
-    if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos)
+    // Each refusal leaves the error the platform call would have given, for GetLongPath's
+    // reason.
+    const auto refuse = [](int error) {
+        errno = error;
         return false;
+    };
+    if (path.empty())
+        return refuse(ENOENT);
+    if (path.size() >= PATH_MAX)
+        return refuse(ENAMETOOLONG);
+    // An embedded zero byte would silently cut the path short at the platform call.
+    if (path.find('\0') != std::string::npos)
+        return refuse(EINVAL);
 #ifdef _WIN32
     // Only where file names cannot hold them are "*" and "?" wildcards rather than characters.
     if (FindWildcardChar(path) != -1)
-        return false;
+        return refuse(EINVAL);
 #endif
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                          &std::free);
@@ -111,7 +126,11 @@ bool TryGetLongPath(const std::string& path, std::string& longPath) {
 
 std::string GetLongPath(const std::string& path) {
     std::string longPath;
-    if (!TryGetLongPath(path, longPath))
-        throw EFileError("The program could not get the long form of the path.");
+    if (!TryGetLongPath(path, longPath)) {
+        const int cause = errno;
+        EFileError error("The program could not get the long form of the path.");
+        error.SetReason(rtl::SystemReason(cause, path));
+        throw error;
+    }
     return longPath;
 }

@@ -19,7 +19,8 @@ bool IsWildcardChar(int c);
 int FindNonFileNameChar(const std::string& s);
 // 1-based position of the first wildcard character, or -1.
 int FindWildcardChar(const std::string& s);
-// s with every character that cannot stand in a file name replaced by `replacement`.
+// s with every character that cannot stand in a file name, and DEL, replaced by `replacement`:
+// the name holds no control byte at all.
 std::string MakeFileName(const std::string& s, char replacement);
 
 // The Windows rule on any host: C: at the start, or \\ (a network name).
@@ -27,8 +28,10 @@ bool HasDrive(const std::string& path);
 // The host's rule: on POSIX a path not rooted at "/"; on Windows not HasDrive.
 bool IsRelativePath(const std::string& path);
 
-// The canonical path of an existing file or folder. False for a missing path, a path at or over
-// the platform's length limit, and, where file names cannot hold them, a path holding a wildcard.
+// The canonical path of an existing file or folder. False, with errno set, for a missing path,
+// a path at or over the platform's length limit, and, where file names cannot hold them, a path
+// holding a wildcard.
 bool TryGetLongPath(const std::string& path, std::string& longPath);
-// TryGetLongPath, or EFileError "The program could not get the long form of the path."
+// TryGetLongPath, or EFileError "The program could not get the long form of the path." with the
+// system's reason, such as "No such file or directory: /home/u/disk.d88".
 std::string GetLongPath(const std::string& path);

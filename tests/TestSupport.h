@@ -19,8 +19,9 @@ template <typename E, typename F> std::string MessageOf(F&& f) {
     return "(nothing raised)";
 }
 
-// The message and, on a line of its own, the system's reason: what the user is shown.
-template <typename E, typename F> std::string ShownTextOf(F&& f) {
+// The message of the E that f raises with its reason on a line beneath, as the displays show
+// them; the message alone when there is no reason.
+template <typename E, typename F> std::string MessageWithReasonOf(F&& f) {
     try {
         f();
     } catch (const E& e) {

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -361,6 +362,7 @@ TEST(DiskImageList, AFileThatCannotBeOpenedIsAStreamErrorWithTheListsMessage) {
         FAIL();
     } catch (const rtl::EFOpenError& e) {
         EXPECT_EQ(e.Message(), "The program could not load the disk images.");
+        EXPECT_EQ(e.Reason(), "No such file or directory: " + dir.File("missing.d88"));
     }
     try {
         list.SaveToFile(dir.File("no-such-folder/out.d88"));
@@ -378,10 +380,12 @@ TEST(DiskImageList, OnlyRegularFilesAreLoadedOrReplaced) {
     TDiskImageList list;
     list.Add(std::make_unique<TDiskImage>());
     // A FIFO without a writer would block the load for ever; a device would feed it without end.
-    for (const std::string& path : {dir.File("fifo"), dir.File("folder"), std::string("/dev/zero")})
-        EXPECT_EQ(MessageOf<rtl::EStreamError>([&] { list.LoadFromFile(path); }),
-                  "The program could not load the disk images.")
-            << path;
+    for (const auto& [path, reason] : {std::pair{dir.File("fifo"), "Not a regular file"},
+                                       std::pair{dir.File("folder"), "Is a directory"},
+                                       std::pair{std::string("/dev/zero"), "Not a regular file"}})
+        EXPECT_EQ(
+            testsupport::MessageWithReasonOf<rtl::EStreamError>([&] { list.LoadFromFile(path); }),
+            "The program could not load the disk images.\n" + std::string(reason) + ": " + path);
     EXPECT_EQ(list.Count(), 1);
     // Saving would have put a regular file in place of the FIFO, the folder or the device.
     for (const std::string& path :
@@ -394,6 +398,47 @@ TEST(DiskImageList, OnlyRegularFilesAreLoadedOrReplaced) {
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     EXPECT_EQ(testsupport::ListFolder(dir.Path()),
               (std::vector<std::string>{"fifo", "folder", "to-fifo"}));
+}
+
+// Shrinks its file to half its size just as the load starts reading it.
+class TShrinkingLoad : public TDiskImageList {
+public:
+    explicit TShrinkingLoad(std::string path) : FPath(std::move(path)) {}
+    void LoadFromStream(rtl::TStream& stream) override {
+        EXPECT_EQ(::truncate(FPath.c_str(), stream.Size() / 2), 0);
+        TDiskImageList::LoadFromStream(stream);
+    }
+
+private:
+    std::string FPath;
+};
+
+TEST(DiskImageList, AFileThatFailsWhileReadIsTheFilesFailureAndChangesNothing) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("two.d88");
+    const Bytes two = Concat({HeaderImage("A"), HeaderImage("B")});
+    testsupport::WriteFileBytes(path, two);
+    const std::string loadMessage = "The program could not load the disk images.\n";
+
+    TShrinkingLoad shrinking(path);
+    shrinking.Add(std::make_unique<TDiskImage>());
+    const TDiskImage* kept = shrinking[0];
+    EXPECT_EQ(testsupport::MessageWithReasonOf<rtl::EFileReadError>(
+                  [&] { shrinking.LoadFromFile(path); }),
+              loadMessage + "File shrank while being read: " + path);
+    ASSERT_EQ(shrinking.Count(), 1);
+    EXPECT_EQ(shrinking[0], kept);
+
+    // A read the system refuses, here on a descriptor open for writing only.
+    testsupport::WriteFileBytes(path, two);
+    rtl::TFileStream failing(::open(path.c_str(), O_WRONLY | O_CLOEXEC), path);
+    TDiskImageList list;
+    LoadBytes(list, HeaderImage("BEFORE"));
+    EXPECT_EQ(testsupport::MessageWithReasonOf<rtl::EFileReadError>(
+                  [&] { list.LoadFromStream(failing); }),
+              loadMessage + "Bad file descriptor: " + path);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0]->Name(), "BEFORE");
 }
 
 TEST(DiskImageList, ALoadIntoABorrowingListIsRefused) {

@@ -151,9 +151,10 @@ TEST(UniqueNames, AFileMadeAtTheChosenNameMeanwhileIsNeverReplaced) {
     EXPECT_EQ(testsupport::ReadFileBytes(dir.File("disk #001 () (2).d88")).size(), 688u);
 
     // A backup of a file that cannot be read says so with the system's reason.
-    EXPECT_EQ(testsupport::ShownTextOf<EHandlerError>([&] { BackUpFile(dir.File("gone.d88")); }),
-              "The program cannot create a backup of the document.\nNo such file or directory: " +
-                  dir.File("gone.d88"));
+    EXPECT_EQ(
+        testsupport::MessageWithReasonOf<EHandlerError>([&] { BackUpFile(dir.File("gone.d88")); }),
+        "The program cannot create a backup of the document.\nNo such file or directory: " +
+            dir.File("gone.d88"));
 }
 
 TEST(MakeMultipleFilesName, RowHasAtLeastThreeDigits) {

@@ -68,6 +68,12 @@ void ExpectFailure(const TRunResult& result, const std::string& message, const T
     EXPECT_EQ(ListFolder(dir.Path()), folderBefore);
 }
 
+// A refusal whose cause the system gave: the program's sentence, then the system's reason.
+void ExpectFailure(const TRunResult& result, const std::string& message, const std::string& reason,
+                   const TempDir& dir, const std::vector<std::string>& folderBefore) {
+    ExpectFailure(result, message + "\ntrackwell-cli: " + reason, dir, folderBefore);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST(CliUsage, HelpPrintsUsageOnStandardOutput) {
@@ -212,11 +218,21 @@ TEST(CliList, UnreadableFilesFail) {
     WriteFileBytes(truncated, bytes);
     const std::vector<std::string> before = ListFolder(dir.Path());
 
+    // A damaged file is the program's finding: no reason from the system follows.
     ExpectFailure(RunCli({"list", truncated}), "The program could not load the disk image.", dir,
                   before);
-    ExpectFailure(RunCli({"list", dir.File("missing.d88")}),
-                  "The program could not load the disk images.", dir, before);
-    ExpectFailure(RunCli({"list", dir.Path()}), "The program could not load the disk images.", dir,
+    const std::string cannotLoad = "The program could not load the disk images.";
+    ExpectFailure(RunCli({"list", dir.File("missing.d88")}), cannotLoad,
+                  "No such file or directory: " + dir.File("missing.d88"), dir, before);
+    ExpectFailure(RunCli({"list", dir.Path()}), cannotLoad, "Is a directory: " + dir.Path(), dir,
+                  before);
+    ExpectFailure(RunCli({"sum", "/dev/null"}), cannotLoad, "Not a regular file: /dev/null", dir,
+                  before);
+
+    ASSERT_EQ(::chmod(truncated.c_str(), 0), 0);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the administrator reads a file without read permission all the same";
+    ExpectFailure(RunCli({"list", truncated}), cannotLoad, "Permission denied: " + truncated, dir,
                   before);
 }
 
@@ -292,7 +308,8 @@ TEST(CliBlank, OptionsStandAnywhereAndDoubleDashEndsThem) {
     result = RunCli({"list", "--", "--help"}, {dir.Path()});
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(result.Out, "");
-    EXPECT_EQ(result.Err, "trackwell-cli: The program could not load the disk images.\n");
+    EXPECT_EQ(result.Err, "trackwell-cli: The program could not load the disk images.\n"
+                          "trackwell-cli: No such file or directory: --help\n");
     EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"--force", "a.d88"}));
 }
 
@@ -334,7 +351,8 @@ TEST(CliBlank, RefusedValuesWriteNothing) {
     ExpectFailure(RunCli({"blank", out, "2D", "1", "1", "1", "0", "--name", "ゲームディスク１２"}),
                   "The program cannot set the name property of a disk image.", dir, {});
     ExpectFailure(RunCli({"blank", dir.File("no-such-folder/out.d88"), "2D", "1", "1", "1", "0"}),
-                  "The program could not save the disk images.", dir, {});
+                  "The program could not save the disk images.",
+                  "No such file or directory: " + dir.File("no-such-folder/out.d88"), dir, {});
 }
 
 TEST(CliBlank, MemoryThatCannotBeHadWritesNothing) {
@@ -489,7 +507,8 @@ TEST(CliMerge, AnUnreadableInputWritesNothing) {
     ExpectFailure(RunCli({"merge", out, SamplePath(CpmSample), SamplePath(HuBasicSample)}),
                   "The program cannot write the string data to a disk image.", dir, {});
     ExpectFailure(RunCli({"merge", out, SamplePath(CpmSample), dir.File("missing.d88")}),
-                  "The program could not load the disk images.", dir, {});
+                  "The program could not load the disk images.",
+                  "No such file or directory: " + dir.File("missing.d88"), dir, {});
 
     // With --force an existing OUT keeps its bytes when an input fails.
     const Bytes old = SampleBytes(Fm77Sample);
@@ -631,6 +650,18 @@ TEST(CliSplit, FileWithoutExtensionNumbersAtTheEnd) {
                                         "disk #003 (ソ_テ_V1.2)", "disk #003 (ソ_テ_V1.2) (2)"}));
 }
 
+TEST(CliSplit, ControlBytesOfNamesNeverReachTheFileNames) {
+    TempDir dir;
+    const std::string in = dir.File("ctl.d88");
+    WriteFileBytes(in, BlankImage(0x00, 1, 1, 1, 0, "\x1B[2J\tA\nB\x7F"));
+    const TRunResult result = RunCli({"split", in, dir.Path()});
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.Err, "");
+    EXPECT_EQ(result.Out, dir.File("ctl #001 (_[2J_A_B_).d88") + "\n");
+    EXPECT_EQ(ListFolder(dir.Path()),
+              (std::vector<std::string>{"ctl #001 (_[2J_A_B_).d88", "ctl.d88"}));
+}
+
 TEST(CliSplit, DefaultFolderIsTheCurrentOne) {
     TempDir dir;
     const TRunResult result = RunCli({"split", SamplePath(Fm77Sample)}, {dir.Path()});
@@ -657,8 +688,10 @@ TEST(CliSplit, AFailureLeavesNothingWritten) {
     TempDir dir;
     ExpectFailure(RunCli({"split", SamplePath(HuBasicSample), dir.Path()}),
                   "The program cannot write the string data to a disk image.", dir, {});
-    ExpectFailure(RunCli({"split", SamplePath(CpmSample), dir.File("missing")}),
-                  "The program could not save the disk images.", dir, {});
+    const std::string cannotSave = "The program could not save the disk images.";
+    ExpectFailure(RunCli({"split", SamplePath(CpmSample), dir.File("missing")}), cannotSave,
+                  "No such file or directory: " + dir.File("missing/cpm-x1turbo-2d #001 ().d88"),
+                  dir, {});
 
     // The first image's file name fits the file system's 255 bytes; the second's, longer by
     // its 16-byte image name, does not. The first file must be gone again afterwards.
@@ -667,8 +700,9 @@ TEST(CliSplit, AFailureLeavesNothingWritten) {
     WriteFileBytes(in, Concat({SampleBytes(CpmSample),
                                WithHeader(SampleBytes(Fm77Sample), "SIXTEEN-BYTES-XX")}));
     const std::vector<std::string> before = ListFolder(dir.Path());
-    ExpectFailure(RunCli({"split", in, dir.Path()}), "The program could not save the disk images.",
-                  dir, before);
+    ExpectFailure(RunCli({"split", in, dir.Path()}), cannotSave,
+                  "File name too long: " + dir.File(base + " #002 (SIXTEEN-BYTES-XX).d88"), dir,
+                  before);
 }
 
 TEST(CliSplit, AListOfFilesThatCannotBePrintedLeavesNoFiles) {

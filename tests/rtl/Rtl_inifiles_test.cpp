@@ -13,7 +13,7 @@
 using rtl::EIniFileError;
 using rtl::TMemIniFile;
 using testsupport::MessageOf;
-using testsupport::ShownTextOf;
+using testsupport::MessageWithReasonOf;
 
 namespace {
 
@@ -305,7 +305,7 @@ TEST(IniFileUpdate, AWriteThatFailsHalfWayLeavesTheOldFileByteIdenticalAndNoTemp
         file.WriteInteger("Big", "Key" + std::to_string(i), i);
     {
         testsupport::FileSizeLimit limit(4096);
-        EXPECT_EQ(ShownTextOf<EIniFileError>([&] { file.UpdateFile(); }),
+        EXPECT_EQ(MessageWithReasonOf<EIniFileError>([&] { file.UpdateFile(); }),
                   "Cannot write file \"" + path + "\".\n" + std::strerror(EFBIG) + ": " + path);
     }
     EXPECT_EQ(testsupport::ReadFileText(path), old);
@@ -323,7 +323,7 @@ TEST(IniFileUpdate, FailsWithoutCreatingAnythingWhenTheFolderIsMissingOrAFolderI
     const std::string missing = dir.File("missing/Settings.ini");
     TMemIniFile file(missing);
     file.WriteString("S", "k", "v");
-    EXPECT_EQ(ShownTextOf<EIniFileError>([&] { file.UpdateFile(); }),
+    EXPECT_EQ(MessageWithReasonOf<EIniFileError>([&] { file.UpdateFile(); }),
               "Cannot write file \"" + missing + "\".\n" + std::strerror(ENOENT) + ": " + missing);
     EXPECT_TRUE(testsupport::ListFolder(dir.Path()).empty());
 
@@ -334,7 +334,7 @@ TEST(IniFileUpdate, FailsWithoutCreatingAnythingWhenTheFolderIsMissingOrAFolderI
     late.WriteString("S", "k", "v");
     ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
     testsupport::WriteFileText(path + "/inside", "x");
-    EXPECT_EQ(ShownTextOf<EIniFileError>([&] { late.UpdateFile(); }),
+    EXPECT_EQ(MessageWithReasonOf<EIniFileError>([&] { late.UpdateFile(); }),
               "Cannot write file \"" + path + "\".\n" + std::strerror(EISDIR) + ": " + path);
     EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"Settings.ini"});
     EXPECT_EQ(testsupport::ListFolder(path), std::vector<std::string>{"inside"});

@@ -102,6 +102,10 @@ TEST(VixFilesTest, MakeFileNameReplacesEveryBadCharacter) {
     EXPECT_EQ(MakeFileName("a\tb", '_'), "a_b");
     EXPECT_EQ(MakeFileName("\"*/:<>?\\|", '_'), "_________");
     EXPECT_EQ(MakeFileName(std::string("a\0b\x1F", 4), '_'), "a_b_");
+    // DEL is allowed in file names, yet no name made for the user may hold a control byte.
+    EXPECT_TRUE(IsFileNameChar(0x7F));
+    EXPECT_EQ(MakeFileName("\x1B[2Ja\x7F\n", '_'), "_[2Ja__");
+    EXPECT_EQ(MakeFileName("\x81\x7F", '_'), "\x81_");
     EXPECT_EQ(MakeFileName("Game Disk [A].d88", '_'), "Game Disk [A].d88");
     EXPECT_EQ(MakeFileName("", '_'), "");
     EXPECT_EQ(MakeFileName("a<b>c", '-'), "a-b-c");

@@ -1,11 +1,13 @@
 // The editor driven as a user drives it: actions by name, keys, header clicks and the dialogs
 // they open, with real files in a temporary folder.
 #include "App_diskimages.h"
+#include "App_errors_qt.h"
 #include "App_mainform.h"
 #include "App_userinterface_qt.h"
 #include "Rtl_codepage.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
+#include "Vix_files.h"
 #include "Vix_listviews_qt.h"
 
 #include <QAbstractItemModelTester>
@@ -444,6 +446,29 @@ private slots:
         QVERIFY(drop({QUrl::fromLocalFile(QString::fromStdString(dir.File("missing.d88")))}));
         QCOMPARE(errors.Messages,
                  std::vector<std::string>{"The program could not get the long form of the path."});
+        QCOMPARE(editor.Rows(), 3);
+
+        // The editor's own box puts the system's reason beneath the message.
+        rtl::SetExceptionHandler(&ShowException);
+        QStringList shown;
+        const auto dropShown = [&](const std::string& path) {
+            uitest::WhenModal([&shown](QWidget* box) {
+                shown << uitest::MessageText(box);
+                uitest::ClickButton(box, "OK");
+            });
+            QVERIFY(drop({QUrl::fromLocalFile(QString::fromStdString(path))}));
+        };
+        dropShown(dir.File("missing.d88"));
+        const std::string folder = GetLongPath(dir.Path());
+        dropShown(folder);
+        QCOMPARE(shown,
+                 QStringList({QString::fromStdString(
+                                  "The program could not get the long form of the path.\n"
+                                  "No such file or directory: " +
+                                  dir.File("missing.d88")),
+                              QString::fromStdString("The program could not load the disk images.\n"
+                                                     "Is a directory: " +
+                                                     folder)}));
         QCOMPARE(editor.Rows(), 3);
     }
 
