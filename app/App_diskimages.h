@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 RTL_DECLARE_EXCEPTION(EDiskImageError, rtl::Exception);
 // Deliberately not an EDiskImageError: callers tell a malformed file from other failures.
@@ -115,6 +116,28 @@ public:
     virtual void SaveToStream(rtl::TStream& stream) const;
 };
 
+// One image of a container as a header scan finds it: where its bytes begin, and its header's
+// fields as a load reads them.
+struct TScannedImage {
+    int64_t Offset = 0;
+    std::string Name;
+    int32_t WriteProtected = 0;
+    int32_t DiskType = 0;
+    int32_t Size = 0;
+};
+
+// Walks a container from header to header, seeking past each image's data. It accepts and
+// refuses exactly the inputs LoadFromStream does, with the same message, without reading or
+// holding the images' data.
+std::vector<TScannedImage> ScanDiskImages(rtl::TStream& stream);
+// Opens a container for reading, with the load's message when it cannot be opened.
+std::unique_ptr<rtl::TFileStream> OpenContainer(const std::string& path);
+// Saves one scanned image of the container open as container into a new file for path, as a
+// loaded image would be saved, and has commit name it; the image's data goes from file to file
+// without passing through memory.
+std::unique_ptr<rtl::TNewFileStream>
+SaveScannedImage(rtl::TFileStream& container, const TScannedImage& image, const std::string& path,
+                 rtl::TNaming naming, const std::function<void(rtl::TNewFileStream&)>& commit);
 // Waits until the files of a run of saves are on the disk, with the save's errors.
 void FlushSaves(rtl::TFileBatch& batch);
 

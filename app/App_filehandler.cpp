@@ -149,6 +149,16 @@ std::string SaveToUniquePath(const TDiskImageList& images, const std::string& pa
     return taken;
 }
 
+std::string SaveToUniquePath(rtl::TFileStream& container, const TScannedImage& image,
+                             const std::string& path, bool splitExtension, rtl::TFileBatch& batch) {
+    std::string taken;
+    batch.Add(SaveScannedImage(container, image, path, rtl::TNaming::NoReplace,
+                               [&](rtl::TNewFileStream& file) {
+                                   taken = NameUniquely(file, path, splitExtension, true);
+                               }));
+    return taken;
+}
+
 std::string MakeMultipleFilesName(const std::string& baseName, int row,
                                   const std::string& fileSafeName, const std::string& extension) {
     return rtl::Format("%s #%03d (%s)%s", baseName.c_str(), row, fileSafeName.c_str(),

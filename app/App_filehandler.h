@@ -33,6 +33,9 @@ std::string MakeUniquePath(const std::string& path, bool splitExtension);
 // disk only with the batch, so that a run of files waits for the disk once.
 std::string SaveToUniquePath(const TDiskImageList& images, const std::string& path,
                              bool splitExtension, rtl::TFileBatch& batch);
+// The same for one image of a scanned container, copied from the container's file.
+std::string SaveToUniquePath(rtl::TFileStream& container, const TScannedImage& image,
+                             const std::string& path, bool splitExtension, rtl::TFileBatch& batch);
 
 // The name of one file of Save to Multiple Files: "%s #%03d (%s)%s" filled with the document's
 // base name, the row counted from 1, the image's name made fit for a file name, and the

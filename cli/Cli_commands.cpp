@@ -241,17 +241,20 @@ void RunSplit(const TCommandLine& line, std::ostream& out) {
     const std::string& in = line.Arguments[0];
     const std::string dir = line.Arguments.size() > 1 ? line.Arguments[1] : std::string(".");
     const bool splitExtension = !rtl::ExtractFileExt(in).empty();
-    const auto images = LoadImages(in);
+    // Checked whole before anything is written, as a load would be, but only header by header:
+    // each image then goes from file to file without passing through memory.
+    const std::unique_ptr<rtl::TFileStream> container = OpenContainer(in);
+    const std::vector<TScannedImage> images = ScanDiskImages(*container);
     std::vector<std::string> written;
-    written.reserve(static_cast<size_t>(images->Count()));
+    written.reserve(images.size());
     try {
         rtl::TFileBatch batch;
-        for (int i = 0; i < images->Count(); ++i) {
-            TDiskImage* image = images->Items(i);
-            TDiskImageList single(false);
-            single.Add(image);
-            written.push_back(SaveToUniquePath(
-                single, SplitTargetPath(in, dir, i + 1, image->Name()), splitExtension, batch));
+        for (size_t i = 0; i < images.size(); ++i) {
+            const TScannedImage& image = images[i];
+            const int row = static_cast<int>(i) + 1;
+            written.push_back(SaveToUniquePath(*container, image,
+                                               SplitTargetPath(in, dir, row, image.Name),
+                                               splitExtension, batch));
         }
         FlushSaves(batch);
         std::string text;

@@ -295,15 +295,7 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
     for (;;) {
         const ssize_t n = ::write(FHandle, buffer, static_cast<size_t>(count));
         if (n > 0) {
-            FWritten += n;
-#ifdef __linux__
-            constexpr int64_t WriteBehindStep = int64_t{8} << 20;
-            if (FWriteBehind && FWritten - FWrittenBehind >= WriteBehindStep) {
-                ::sync_file_range(FHandle, FWrittenBehind, FWritten - FWrittenBehind,
-                                  SYNC_FILE_RANGE_WRITE);
-                FWrittenBehind = FWritten;
-            }
-#endif
+            NoteWritten(n);
             return n;
         }
         if (n < 0 && errno == EINTR)
@@ -311,6 +303,47 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
         // A write that makes no progress without an error is a full device in all but name.
         SetFailure(n < 0 ? errno : ENOSPC);
         return 0;
+    }
+}
+
+void TFileStream::NoteWritten(int64_t count) {
+    FWritten += count;
+#ifdef __linux__
+    constexpr int64_t WriteBehindStep = int64_t{8} << 20;
+    if (FWriteBehind && FWritten - FWrittenBehind >= WriteBehindStep) {
+        ::sync_file_range(FHandle, FWrittenBehind, FWritten - FWrittenBehind,
+                          SYNC_FILE_RANGE_WRITE);
+        FWrittenBehind = FWritten;
+    }
+#endif
+}
+
+void TFileStream::CopyRangeFrom(TFileStream& source, int64_t offset, int64_t count) {
+#ifdef __linux__
+    while (count > 0) {
+        loff_t from = offset;
+        constexpr int64_t MaxStep = int64_t{1} << 30;
+        const ssize_t n = ::copy_file_range(source.FHandle, &from, FHandle, nullptr,
+                                            static_cast<size_t>(std::min(count, MaxStep)), 0);
+        if (n > 0) {
+            offset += n;
+            count -= n;
+            NoteWritten(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        // An early end is the source's to report, by the reads below; these say that the
+        // kernel cannot copy between the two files.
+        if (n == 0 || errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)
+            break;
+        SetFailure(errno);
+        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
+    }
+#endif
+    if (count > 0) {
+        source.SetPosition(offset);
+        CopyFrom(source, count);
     }
 }
 

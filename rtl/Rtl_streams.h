@@ -118,6 +118,10 @@ public:
     int64_t Size() override;
     // The file's permission bits, for a copy that is to keep them.
     unsigned Permissions() const;
+    // Writes count bytes of source, from offset on, at this stream's position. The kernel
+    // copies them where it can, without passing them through the program's memory; a source
+    // that ends early fails as its reads do, a failing write as WriteBuffer does.
+    void CopyRangeFrom(TFileStream& source, int64_t offset, int64_t count);
 
     // Forces the written bytes to the disk; EWriteError when that fails.
     void Flush();
@@ -138,6 +142,8 @@ protected:
     int Handle() const { return FHandle; }
     // Marks the stream failed with the system's error number for the reason.
     void SetFailure(int error);
+    // Counts written bytes and starts their way to the disk in steps when writing behind.
+    void NoteWritten(int64_t count);
 
 private:
     int FHandle = -1;

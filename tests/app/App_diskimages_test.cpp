@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <typeinfo>
+
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -456,7 +458,42 @@ TEST(DiskImageList, SaveToStreamReplacesTheStreamsContents) {
     EXPECT_EQ(ListBytes(list), ImageBytes(*list[0]));
 }
 
-namespace {} // namespace
+// The scan reaches the load's verdict without reading the data: the same headers for a good
+// container, the same message for every way a real one can be cut short or be refused.
+TEST(DiskImageScan, AgreesWithTheLoadOnRealContainersWholeAndCut) {
+    const Bytes first = testsupport::SampleBytes("fm77av-demo.d77");
+    const Bytes second = testsupport::SampleBytes("cpm-x1turbo-2d.d88");
+    const Bytes whole =
+        Concat({first, second, testsupport::SampleBytes("hubasic-2d-17-byte-name.d88")});
+    const size_t end = first.size() + second.size();
+    const auto verdict = [](auto&& read) {
+        try {
+            read();
+            return std::string("accepted");
+        } catch (const rtl::Exception& e) {
+            return std::string(typeid(e).name()) + ": " + e.Message();
+        }
+    };
+    for (const size_t length : {size_t{0}, size_t{1}, size_t{687}, size_t{688}, first.size() - 1,
+                                first.size(), first.size() + 700, end - 1, end, whole.size()}) {
+        rtl::TMemoryStream stream;
+        stream.WriteBuffer(whole.data(), static_cast<int64_t>(length));
+        TDiskImageList loaded;
+        const std::string load = verdict([&] { loaded.LoadFromStream(stream); });
+        std::vector<TScannedImage> scanned;
+        EXPECT_EQ(verdict([&] { scanned = ScanDiskImages(stream); }), load) << length;
+        if (load != "accepted")
+            continue;
+        ASSERT_EQ(scanned.size(), static_cast<size_t>(loaded.Count()));
+        int64_t offset = 0;
+        for (size_t i = 0; i < scanned.size(); ++i) {
+            EXPECT_EQ(scanned[i].Offset, offset);
+            EXPECT_EQ(scanned[i].Name, loaded[static_cast<int>(i)]->Name());
+            EXPECT_EQ(scanned[i].Size, loaded[static_cast<int>(i)]->Size());
+            offset += scanned[i].Size;
+        }
+    }
+}
 
 TEST(DiskImageListSave, AWriteThatFailsHalfWayLeavesTheOldFileByteIdentical) {
     testsupport::TempDir dir;

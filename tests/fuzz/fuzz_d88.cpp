@@ -1,6 +1,7 @@
 // Loads arbitrary bytes as a D88/D77 container and, when they load, saves them again: a loaded
 // file must come back byte for byte, but for the bytes after each name's zero inside the name
-// field, which the writer clears.
+// field, which the writer clears. The header scan must reach the load's very verdict: the same
+// images, or the same refusal with the same message.
 #include "App_diskimages.h"
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -40,6 +42,47 @@ void ClearNameTails(uint8_t* bytes, std::size_t size) {
     }
 }
 
+// The kind and message of a refusal; "" when the container was accepted.
+template <typename TRead> std::string Verdict(TRead&& read) {
+    try {
+        read();
+        return "";
+    } catch (const EDiskImageError& e) {
+        return "image error: " + e.Message();
+    } catch (const EInvalidDiskImage& e) {
+        return "invalid image: " + e.Message();
+    } catch (const rtl::EStreamError& e) {
+        return "stream error: " + e.Message();
+    }
+}
+
+void CheckScanAgrees(rtl::TMemoryStream& input, const std::string& loadVerdict,
+                     const TDiskImageList& images) {
+    std::vector<TScannedImage> scanned;
+    const std::string scanVerdict = Verdict([&] { scanned = ScanDiskImages(input); });
+    if (scanVerdict != loadVerdict) {
+        std::fprintf(stderr, "fuzz: the load says \"%s\", the scan \"%s\"\n", loadVerdict.c_str(),
+                     scanVerdict.c_str());
+        std::abort();
+    }
+    if (!loadVerdict.empty())
+        return;
+    if (scanned.size() != static_cast<std::size_t>(images.Count()))
+        std::abort();
+    int64_t offset = 0;
+    for (std::size_t i = 0; i < scanned.size(); ++i) {
+        const TDiskImage& image = *images.Items(static_cast<int>(i));
+        const TScannedImage& found = scanned[i];
+        if (found.Offset != offset || found.Name != image.Name() ||
+            found.WriteProtected != image.WriteProtected() || found.DiskType != image.DiskType() ||
+            found.Size != image.Size()) {
+            std::fprintf(stderr, "fuzz: image %zu scanned differently from its load\n", i);
+            std::abort();
+        }
+        offset += found.Size;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -49,15 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         std::memcpy(input.Memory(), data, size);
 
     TDiskImageList images;
-    try {
-        images.LoadFromStream(input);
-    } catch (const EDiskImageError&) {
+    const std::string verdict = Verdict([&] { images.LoadFromStream(input); });
+    CheckScanAgrees(input, verdict, images);
+    if (!verdict.empty())
         return 0;
-    } catch (const EInvalidDiskImage&) {
-        return 0;
-    } catch (const rtl::EStreamError&) {
-        return 0;
-    }
 
     rtl::TMemoryStream output;
     images.SaveToStream(output);
