@@ -492,6 +492,26 @@ TEST_F(FileHandlerTest, SaveToMultipleFilesNamesAndNeverOverwrites) {
     EXPECT_FALSE(handler.IsModified());
 }
 
+// A failing file ends the run, and every file written before it stays, complete and named.
+TEST_F(FileHandlerTest, SaveToMultipleFilesKeepsTheFilesWrittenBeforeAFailure) {
+    Open({"SMALL"});
+    ui.AddNewAnswers = {TDiskFormat{DiskType2D, 40, 2, 16, 1}};
+    handler.AddNew();
+    Select({0, 1});
+    const std::string out = dir.File("out");
+    ::mkdir(out.c_str(), 0755);
+    ui.FolderAnswers = {out};
+    {
+        testsupport::FileSizeLimit limit(4096);
+        EXPECT_EQ(testsupport::MessageWithReasonOf<rtl::EStreamError>(
+                      [&] { handler.SaveToMultipleFiles(); }),
+                  "The program could not save the disk images.\nFile too large: " + out +
+                      "/disk #002 ().d88");
+    }
+    EXPECT_EQ(testsupport::ListFolder(out), Names{"disk #001 (SMALL).d88"});
+    EXPECT_EQ(FileNames(out + "/disk #001 (SMALL).d88"), Names{"SMALL"});
+}
+
 TEST_F(FileHandlerTest, ACancelledDialogChangesNothing) {
     Open({"A"});
     const int before = changes;
