@@ -1,5 +1,7 @@
 #include "App_diskimages.h"
 
+#include "Rtl_bytes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -27,22 +29,7 @@ const char* const WriteProtectedModeError =
     "The program does not support the write-protected mode.";
 
 int32_t GetInt32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 |
-                                static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutInt32(uint8_t* p, int64_t value) {
-    const auto v = static_cast<uint32_t>(value);
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-void PutInt16(uint8_t* p, int64_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
+    return static_cast<int32_t>(rtl::GetLe32(p));
 }
 
 bool IsSupportedDiskType(int32_t value) {
@@ -94,7 +81,7 @@ void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProte
     std::memcpy(bytes, name.data(), name.size());
     bytes[WriteProtectedOffset] = static_cast<uint8_t>(writeProtected);
     bytes[DiskTypeOffset] = static_cast<uint8_t>(diskType);
-    PutInt32(bytes + SizeOffset, size);
+    rtl::PutLe32(bytes + SizeOffset, static_cast<uint32_t>(size));
 }
 
 } // namespace
@@ -139,10 +126,11 @@ void TDiskImage::Build(const TDiskFormat& format) {
     uint8_t* bytes = buffer.Memory();
     std::memset(bytes, 0, static_cast<size_t>(total));
     bytes[DiskTypeOffset] = static_cast<uint8_t>(format.DiskType);
-    PutInt32(bytes + SizeOffset, total);
+    rtl::PutLe32(bytes + SizeOffset, static_cast<uint32_t>(total));
     if (hasSectors) {
         for (int64_t t = 0; t < tracks; ++t)
-            PutInt32(bytes + TrackTableOffset + 4 * t, HeaderSize + t * trackLength);
+            rtl::PutLe32(bytes + TrackTableOffset + 4 * t,
+                         static_cast<uint32_t>(HeaderSize + t * trackLength));
         uint8_t* sector = bytes + HeaderSize;
         for (int c = 0; c < format.C; ++c)
             for (int h = 0; h < format.H; ++h)
@@ -151,8 +139,8 @@ void TDiskImage::Build(const TDiskFormat& format) {
                     sector[1] = static_cast<uint8_t>(h);
                     sector[2] = static_cast<uint8_t>(r);
                     sector[3] = static_cast<uint8_t>(format.N);
-                    PutInt16(sector + 4, format.R);
-                    PutInt16(sector + 14, dataLength);
+                    rtl::PutLe16(sector + 4, static_cast<uint16_t>(format.R));
+                    rtl::PutLe16(sector + 14, static_cast<uint16_t>(dataLength));
                     sector += sectorLength;
                 }
     }

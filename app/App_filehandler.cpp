@@ -165,6 +165,16 @@ std::string MakeMultipleFilesName(const std::string& baseName, int row,
                        extension.c_str());
 }
 
+std::string MultipleFilesPath(const std::string& folder, const std::string& documentName, int row,
+                              const std::string& imageName) {
+    // Made safe in code page 932, where a trail byte equal to a path character is known to
+    // belong to its character; the file system then gets UTF-8.
+    const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(imageName, '_'));
+    return rtl::IncludeTrailingPathDelimiter(folder) +
+           MakeMultipleFilesName(rtl::RemoveFileExt(documentName), row, safeName,
+                                 rtl::ExtractFileExt(documentName));
+}
+
 void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& names) {
     // Bytes that code page 932 cannot decode, and characters with two codes, would come back
     // different from the text alone.
@@ -640,7 +650,7 @@ void TFileHandler::MoveDown() {
 
 // ---- properties ------------------------------------------------------------------------------
 
-std::string TFileHandler::EncodeName(const std::string& text) {
+std::string EncodeName(const std::string& text) {
     const std::optional<std::string> encoded = rtl::Utf8ToCp932(text);
     if (!encoded || encoded->size() > TDiskImage::MaxNameLength)
         throw EHandlerError("The program cannot accept the value.");
@@ -778,21 +788,17 @@ void TFileHandler::SaveToMultipleFiles() {
     if (!FUserInterface.BrowseForFolder("Specify the save location.", rtl::GetCurrentDir(), folder))
         rtl::Abort();
     rtl::SetCurrentDir(folder);
-    folder = rtl::IncludeTrailingPathDelimiter(folder);
-    std::string baseName, extension;
-    SplitDocumentName(baseName, extension);
+    const std::string documentName = DocumentName();
+    const bool splitExtension = !rtl::ExtractFileExt(documentName).empty();
     rtl::TFileBatch batch;
     try {
         for (const int row : FListViewShell.GetSelectedIndices()) {
             TDiskImage* image = FDiskImages[row];
-            // Made safe in code page 932, where a trail byte equal to a path character is known
-            // to belong to its character; the file system then gets UTF-8.
-            const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(image->Name(), '_'));
             TDiskImageList single(false);
             single.Add(image);
             SaveToUniquePath(single,
-                             folder + MakeMultipleFilesName(baseName, row + 1, safeName, extension),
-                             !extension.empty(), batch);
+                             MultipleFilesPath(folder, documentName, row + 1, image->Name()),
+                             splitExtension, batch);
         }
     } catch (...) {
         // The files written before the failure stay, and reach the disk like the rest.

@@ -42,6 +42,14 @@ std::string SaveToUniquePath(rtl::TFileStream& container, const TScannedImage& i
 // document's extension.
 std::string MakeMultipleFilesName(const std::string& baseName, int row,
                                   const std::string& fileSafeName, const std::string& extension);
+// Where Save to Multiple Files puts image `row` (from 1), named imageName (code page 932), of the
+// document documentName in folder, before a number makes the path unique.
+std::string MultipleFilesPath(const std::string& folder, const std::string& documentName, int row,
+                              const std::string& imageName);
+
+// A name the user typed (UTF-8) as an image name: code page 932 of at most 16 bytes.
+// EHandlerError "The program cannot accept the value." for one that is not.
+std::string EncodeName(const std::string& text);
 
 // What Name > Copy puts on the clipboard for names (code page 932): their text, one a line, and
 // their own bytes beside it, which a paste of that very text takes instead, since text cannot
@@ -176,8 +184,6 @@ private:
     // names are in code page 932 already.
     void SetNames(const std::vector<int>& rows, const std::vector<std::string>& names);
     void SetWriteProtected(const std::vector<int>& rows, const std::vector<int32_t>& values);
-    // Texts from the user are UTF-8; image names are code page 932 of at most 16 bytes.
-    static std::string EncodeName(const std::string& text);
     void SplitDocumentName(std::string& baseName, std::string& extension) const;
     // Aborts unless the user agrees to write over path when it is the document's file and
     // another program has changed that since the document read or saved it.

@@ -5,6 +5,7 @@
 #include "Rtl_codepage.h"
 #include "Rtl_convert.h"
 #include "Rtl_paths.h"
+#include "Rtl_sysio.h"
 #include "Vix_files.h"
 
 #include <cerrno>
@@ -252,9 +253,10 @@ void RunSplit(const TCommandLine& line, std::ostream& out) {
         for (size_t i = 0; i < images.size(); ++i) {
             const TScannedImage& image = images[i];
             const int row = static_cast<int>(i) + 1;
-            written.push_back(SaveToUniquePath(*container, image,
-                                               SplitTargetPath(in, dir, row, image.Name),
-                                               splitExtension, batch));
+            written.push_back(
+                SaveToUniquePath(*container, image,
+                                 MultipleFilesPath(dir, rtl::ExtractFileName(in), row, image.Name),
+                                 splitExtension, batch));
         }
         FlushSaves(batch);
         std::string text;
@@ -322,10 +324,7 @@ void WriteError(std::ostream& err, const std::string& message) {
 class TStandardInputBuffer : public std::streambuf {
 protected:
     int_type underflow() override {
-        ssize_t count = 0;
-        do
-            count = ::read(STDIN_FILENO, FBuffer, sizeof FBuffer);
-        while (count < 0 && errno == EINTR);
+        const ssize_t count = rtl::ReadSome(STDIN_FILENO, FBuffer, sizeof FBuffer);
         if (count < 0)
             throw rtl::Exception("The program could not read standard input.");
         if (count == 0)
@@ -527,24 +526,6 @@ TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const
     format.R = ParseByteValue(r, "R");
     format.N = ParseByteValue(n, "N");
     return format;
-}
-
-std::string EncodeName(const std::string& utf8Name) {
-    std::optional<std::string> encoded = rtl::Utf8ToCp932(utf8Name);
-    if (!encoded)
-        throw rtl::Exception("The program cannot accept the value.");
-    return std::move(*encoded);
-}
-
-std::string SplitTargetPath(const std::string& in, const std::string& dir, int row,
-                            const std::string& imageName) {
-    const std::string baseName = rtl::RemoveFileExt(rtl::ExtractFileName(in));
-    const std::string extension = rtl::ExtractFileExt(in);
-    // Made safe while still in code page 932, where a trail byte equal to '\' or '|' is known
-    // to be part of a character and is left alone.
-    const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(imageName, '_'));
-    return rtl::IncludeTrailingPathDelimiter(dir) +
-           MakeMultipleFilesName(baseName, row, safeName, extension);
 }
 
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

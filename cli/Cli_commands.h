@@ -61,15 +61,6 @@ std::optional<std::string> UnescapeName(std::string_view text);
 // with the message of the first that is refused.
 TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,
                             const std::string& r, const std::string& n);
-// A UTF-8 name in code page 932; rtl::Exception "The program cannot accept the value." when the
-// code page cannot hold it.
-std::string EncodeName(const std::string& utf8Name);
-
-// Where `split` would put image `row` (from 1) of file `in` in folder `dir` if nothing were
-// there yet: the editor's Save to Multiple Files name, made file-safe in code page 932 and then
-// decoded so that the file system sees UTF-8.
-std::string SplitTargetPath(const std::string& in, const std::string& dir, int row,
-                            const std::string& imageName);
 
 // Writes text and flushes; rtl::Exception "The program could not write to standard output."
 // when that fails, so that lost output ends in a failure exit code.

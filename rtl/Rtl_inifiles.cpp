@@ -2,6 +2,7 @@
 
 #include "Rtl_filewriter.h"
 #include "Rtl_paths.h"
+#include "Rtl_sysio.h"
 
 #include "Rtl_convert.h"
 
@@ -66,14 +67,11 @@ std::string ReadWholeFile(const std::string& path) {
     text.reserve(static_cast<size_t>(std::max<off_t>(info.st_size, 0)));
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(handle, buffer, sizeof buffer);
+        const ssize_t n = ReadSome(handle, buffer, sizeof buffer);
         if (n == 0)
             break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        if (n < 0)
             RaiseReadError("read", path, errno);
-        }
         text.append(buffer, static_cast<size_t>(n));
     }
     return text;

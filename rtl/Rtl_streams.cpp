@@ -1,6 +1,7 @@
 #include "Rtl_streams.h"
 
 #include "Rtl_paths.h"
+#include "Rtl_sysio.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -274,36 +275,28 @@ TFileStream::~TFileStream() {
 int64_t TFileStream::Read(void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    for (;;) {
-        const ssize_t n = ::read(FHandle, buffer, static_cast<size_t>(count));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            RaiseFileReadError(FFileName, SystemReason(errno, FFileName));
-        // The end of a file opened for reading comes where its size said, or the file has
-        // changed under the reader, who would otherwise take the missing bytes for data of its
-        // own that ends too soon.
-        if (n == 0 && FOpenedSize >= 0 && Position() < FOpenedSize)
-            RaiseFileReadError(FFileName, "File shrank while being read: " + FFileName);
-        return n;
-    }
+    const ssize_t n = ReadSome(FHandle, buffer, static_cast<size_t>(count));
+    if (n < 0)
+        RaiseFileReadError(FFileName, SystemReason(errno, FFileName));
+    // The end of a file opened for reading comes where its size said, or the file has changed
+    // under the reader, who would otherwise take the missing bytes for data of its own that
+    // ends too soon.
+    if (n == 0 && FOpenedSize >= 0 && Position() < FOpenedSize)
+        RaiseFileReadError(FFileName, "File shrank while being read: " + FFileName);
+    return n;
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    for (;;) {
-        const ssize_t n = ::write(FHandle, buffer, static_cast<size_t>(count));
-        if (n > 0) {
-            NoteWritten(n);
-            return n;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        // A write that makes no progress without an error is a full device in all but name.
-        SetFailure(n < 0 ? errno : ENOSPC);
-        return 0;
+    const ssize_t n = WriteSome(FHandle, buffer, static_cast<size_t>(count));
+    if (n > 0) {
+        NoteWritten(n);
+        return n;
     }
+    // A write that makes no progress without an error is a full device in all but name.
+    SetFailure(n < 0 ? errno : ENOSPC);
+    return 0;
 }
 
 void TFileStream::NoteWritten(int64_t count) {

@@ -1,7 +1,9 @@
 #include "Vix_shelllinks.h"
 
+#include "Rtl_bytes.h"
 #include "Rtl_filewriter.h"
 #include "Rtl_paths.h"
+#include "Rtl_sysio.h"
 
 #include "Rtl_codepage.h"
 #include "Vix_files.h"
@@ -147,24 +149,9 @@ std::string ToAnsi(const std::string& utf8) {
 // ---------------------------------------------------------------------------------------------
 // Writing the shortcut format
 
-void PutU16(Bytes& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutU32(Bytes& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-void PatchU32(Bytes& out, size_t at, uint32_t value) {
-    for (int k = 0; k < 4; ++k)
-        out[at + static_cast<size_t>(k)] = static_cast<uint8_t>(value >> (8 * k));
-}
-
 void PutUtf16(Bytes& out, const std::u16string& text) {
     for (char16_t unit : text)
-        PutU16(out, unit);
+        rtl::AppendLe16(out, unit);
 }
 
 constexpr uint32_t HasLinkTargetIDList = 0x00000001;
@@ -185,36 +172,36 @@ const uint8_t LinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
 
 void PutLinkInfo(Bytes& out, const std::string& ansiPath, const std::u16string& unicodePath) {
     const size_t start = out.size();
-    PutU32(out, 0); // LinkInfoSize, patched below
-    PutU32(out, LinkInfoHeaderSize);
-    PutU32(out, VolumeIDAndLocalBasePath);
+    rtl::AppendLe32(out, 0); // LinkInfoSize, patched below
+    rtl::AppendLe32(out, LinkInfoHeaderSize);
+    rtl::AppendLe32(out, VolumeIDAndLocalBasePath);
     const size_t offsets = out.size();
     for (int k = 0; k < 6; ++k)
-        PutU32(out, 0);
+        rtl::AppendLe32(out, 0);
     const auto here = [&] { return static_cast<uint32_t>(out.size() - start); };
 
     // The volume is unknown here; a fixed drive with no serial and an empty label is what a
     // reader expects of a local target.
-    PatchU32(out, offsets + 0, here()); // VolumeIDOffset
-    PutU32(out, 0x11);                  // VolumeIDSize: the fields and the label's NUL
-    PutU32(out, DriveFixed);
-    PutU32(out, 0); // DriveSerialNumber
-    PutU32(out, 0x10);
+    rtl::PutLe32(out.data() + offsets + 0, here()); // VolumeIDOffset
+    rtl::AppendLe32(out, 0x11);                     // VolumeIDSize: the fields and the label's NUL
+    rtl::AppendLe32(out, DriveFixed);
+    rtl::AppendLe32(out, 0); // DriveSerialNumber
+    rtl::AppendLe32(out, 0x10);
     out.push_back(0);
 
-    PatchU32(out, offsets + 4, here()); // LocalBasePathOffset
+    rtl::PutLe32(out.data() + offsets + 4, here()); // LocalBasePathOffset
     out.insert(out.end(), ansiPath.begin(), ansiPath.end());
     out.push_back(0);
     // CommonNetworkRelativeLinkOffset at offsets + 8 stays 0.
-    PatchU32(out, offsets + 12, here()); // CommonPathSuffixOffset
+    rtl::PutLe32(out.data() + offsets + 12, here()); // CommonPathSuffixOffset
     out.push_back(0);
-    PatchU32(out, offsets + 16, here()); // LocalBasePathOffsetUnicode
+    rtl::PutLe32(out.data() + offsets + 16, here()); // LocalBasePathOffsetUnicode
     PutUtf16(out, unicodePath);
-    PutU16(out, 0);
-    PatchU32(out, offsets + 20, here()); // CommonPathSuffixOffsetUnicode
-    PutU16(out, 0);
+    rtl::AppendLe16(out, 0);
+    rtl::PutLe32(out.data() + offsets + 20, here()); // CommonPathSuffixOffsetUnicode
+    rtl::AppendLe16(out, 0);
 
-    PatchU32(out, start, here());
+    rtl::PutLe32(out.data() + start, here());
 }
 
 // Nothing when a text held cannot be written (a loaded text longer than the format allows).
@@ -232,27 +219,27 @@ std::optional<Bytes> BuildShortcut(const std::string& path, const std::string& i
         flags |= HasIconLocation;
 
     Bytes out;
-    PutU32(out, 0x4C); // HeaderSize
+    rtl::AppendLe32(out, 0x4C); // HeaderSize
     out.insert(out.end(), std::begin(LinkClsid), std::end(LinkClsid));
-    PutU32(out, flags);
-    PutU32(out, 0); // FileAttributes
+    rtl::AppendLe32(out, flags);
+    rtl::AppendLe32(out, 0); // FileAttributes
     for (int k = 0; k < 6; ++k)
-        PutU32(out, 0); // CreationTime, AccessTime, WriteTime
-    PutU32(out, 0);     // FileSize
-    PutU32(out, static_cast<uint32_t>(iconIndex));
-    PutU32(out, ShowNormal);
-    PutU16(out, 0); // HotKey
-    PutU16(out, 0); // Reserved1
-    PutU32(out, 0); // Reserved2
-    PutU32(out, 0); // Reserved3
+        rtl::AppendLe32(out, 0); // CreationTime, AccessTime, WriteTime
+    rtl::AppendLe32(out, 0);     // FileSize
+    rtl::AppendLe32(out, static_cast<uint32_t>(iconIndex));
+    rtl::AppendLe32(out, ShowNormal);
+    rtl::AppendLe16(out, 0); // HotKey
+    rtl::AppendLe16(out, 0); // Reserved1
+    rtl::AppendLe32(out, 0); // Reserved2
+    rtl::AppendLe32(out, 0); // Reserved3
 
     if (flags & HasLinkInfo)
         PutLinkInfo(out, ToAnsi(path), *unicodePath);
     if (flags & HasIconLocation) {
-        PutU16(out, static_cast<uint16_t>(unicodeIcon->size()));
+        rtl::AppendLe16(out, static_cast<uint16_t>(unicodeIcon->size()));
         PutUtf16(out, *unicodeIcon);
     }
-    PutU32(out, 0); // TerminalBlock of the (empty) extra data
+    rtl::AppendLe32(out, 0); // TerminalBlock of the (empty) extra data
     return out;
 }
 
@@ -292,9 +279,7 @@ std::optional<Bytes> ReadBoundedFile(const std::string& fileName, size_t limit) 
     while (filled <= limit) {
         if (filled == data.size())
             data.resize(std::min(limit + 1, 2 * data.size()));
-        const ssize_t n = ::read(file.Get(), data.data() + filled, data.size() - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = rtl::ReadSome(file.Get(), data.data() + filled, data.size() - filled);
         if (n < 0)
             return std::nullopt;
         if (n == 0)
@@ -308,8 +293,7 @@ std::optional<Bytes> ReadBoundedFile(const std::string& fileName, size_t limit) 
 }
 
 uint32_t U32At(const Bytes& data, size_t at) {
-    return static_cast<uint32_t>(data[at]) | static_cast<uint32_t>(data[at + 1]) << 8 |
-           static_cast<uint32_t>(data[at + 2]) << 16 | static_cast<uint32_t>(data[at + 3]) << 24;
+    return rtl::GetLe32(data.data() + at);
 }
 
 // liblnk allocates what a 32-bit size field of the link info or of an extra data block declares
@@ -325,7 +309,7 @@ bool DeclaredSizesFit(const Bytes& data) {
     if (flags & HasLinkTargetIDList) {
         if (!fits(2))
             return false;
-        const uint32_t size = data[at] | data[at + 1] << 8;
+        const uint32_t size = rtl::GetLe16(data.data() + at);
         at += 2;
         if (!fits(size))
             return false;
@@ -342,7 +326,7 @@ bool DeclaredSizesFit(const Bytes& data) {
             continue;
         if (!fits(2))
             return false;
-        const size_t size = (data[at] | data[at + 1] << 8) * unitSize;
+        const size_t size = rtl::GetLe16(data.data() + at) * unitSize;
         at += 2;
         if (!fits(size))
             return false;

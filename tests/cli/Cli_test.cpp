@@ -346,10 +346,11 @@ TEST(CliBlank, RefusedValuesWriteNothing) {
                   "The program cannot accept the value.", dir, {});
     ExpectFailure(RunCli({"blank", out, "2D", "1", "1", "1", "0", "--name", "\xFF"}),
                   "The program cannot accept the value.", dir, {});
+    // A name the field cannot hold is refused as the editing commands refuse it.
     ExpectFailure(RunCli({"blank", out, "2D", "1", "1", "1", "0", "--name", "ABCDEFGHIJKLMNOPQ"}),
-                  "The program cannot set the name property of a disk image.", dir, {});
+                  "The program cannot accept the value.", dir, {});
     ExpectFailure(RunCli({"blank", out, "2D", "1", "1", "1", "0", "--name", "ゲームディスク１２"}),
-                  "The program cannot set the name property of a disk image.", dir, {});
+                  "The program cannot accept the value.", dir, {});
     ExpectFailure(RunCli({"blank", dir.File("no-such-folder/out.d88"), "2D", "1", "1", "1", "0"}),
                   "The program could not save the disk images.",
                   "No such file or directory: " + dir.File("no-such-folder/out.d88"), dir, {});

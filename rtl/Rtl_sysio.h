@@ -1,0 +1,15 @@
+// Reads and writes on descriptors that a signal cannot cut short: a call interrupted before it
+// moved a byte is made again, as every caller would otherwise have to.
+#pragma once
+
+#include <cstddef>
+#include <sys/types.h>
+
+namespace rtl {
+
+// One read(2), repeated while interrupted: the bytes read, 0 at the end, -1 with errno set.
+ssize_t ReadSome(int handle, void* buffer, size_t count);
+// One write(2), repeated while interrupted: the bytes written, -1 with errno set.
+ssize_t WriteSome(int handle, const void* buffer, size_t count);
+
+} // namespace rtl
