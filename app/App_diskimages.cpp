@@ -73,10 +73,14 @@ std::string HeaderName(const uint8_t* bytes) {
     return std::string(reinterpret_cast<const char*>(bytes), length);
 }
 
-void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProtected,
-                     int32_t diskType, int32_t size) {
+void CheckNameFits(const std::string& name) {
     if (name.size() >= NameFieldSize)
         throw EDiskImageError("The program cannot write the string data to a disk image.");
+}
+
+void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProtected,
+                     int32_t diskType, int32_t size) {
+    CheckNameFits(name);
     std::memset(bytes, 0, NameFieldSize);
     std::memcpy(bytes, name.data(), name.size());
     bytes[WriteProtectedOffset] = static_cast<uint8_t>(writeProtected);
@@ -325,32 +329,53 @@ std::unique_ptr<rtl::TFileStream> OpenContainer(const std::string& path) {
     }
 }
 
-std::vector<TScannedImage> ScanDiskImages(rtl::TStream& stream) {
-    std::vector<TScannedImage> images;
+void ScanDiskImages(rtl::TStream& stream, const std::function<void(const TScannedImage&)>& visit) {
+    constexpr int64_t HeaderSize = TDiskImage::HeaderSize;
+    // Headers are read a window at a time while the images are small, so that a container of
+    // header-only images costs one read per window rather than one per image; past a large
+    // image only its header is read.
+    constexpr int64_t WindowSize = 64 * 1024;
+    std::vector<uint8_t> window(WindowSize);
+    int64_t windowStart = 0;
+    int64_t windowLength = 0;
+    bool smallImages = true;
     try {
         const int64_t size = stream.Size();
-        stream.SetPosition(0);
-        uint8_t header[TDiskImage::HeaderSize];
-        while (stream.Position() < size) {
-            TScannedImage image;
-            image.Offset = stream.Position();
+        TScannedImage image;
+        for (int64_t offset = 0; offset < size; offset += image.Size) {
+            const uint8_t* header = nullptr;
             ReadImageStep([&] {
-                stream.ReadBuffer(header, TDiskImage::HeaderSize);
-                const int64_t rest = CheckedDataLength(header, stream.Remaining());
-                stream.Seek(rest, rtl::TSeekOrigin::Current);
+                if (offset < windowStart || offset + HeaderSize > windowStart + windowLength) {
+                    const int64_t wanted = smallImages ? WindowSize : HeaderSize;
+                    // A short last header is a short read, as in the load.
+                    const int64_t length = std::max(HeaderSize, std::min(wanted, size - offset));
+                    stream.SetPosition(offset);
+                    stream.ReadBuffer(window.data(), length);
+                    windowStart = offset;
+                    windowLength = length;
+                }
+                header = window.data() + (offset - windowStart);
+                CheckedDataLength(header, size - offset - HeaderSize);
             });
+            image.Offset = offset;
             image.Name = HeaderName(header);
             image.WriteProtected = header[WriteProtectedOffset];
             image.DiskType = header[DiskTypeOffset];
             image.Size = GetInt32(header + SizeOffset);
             // The load writes each header back as it reads it, and refuses what it cannot write.
-            PutHeaderFields(header, image.Name, image.WriteProtected, image.DiskType, image.Size);
-            images.push_back(std::move(image));
+            CheckNameFits(image.Name);
+            smallImages = image.Size < WindowSize;
+            visit(image);
         }
     } catch (rtl::EStreamError& e) {
         e.SetMessage(LoadImagesError);
         throw;
     }
+}
+
+std::vector<TScannedImage> ScanDiskImages(rtl::TStream& stream) {
+    std::vector<TScannedImage> images;
+    ScanDiskImages(stream, [&](const TScannedImage& image) { images.push_back(image); });
     return images;
 }
 

@@ -130,6 +130,9 @@ struct TScannedImage {
 // refuses exactly the inputs LoadFromStream does, with the same message, without reading or
 // holding the images' data.
 std::vector<TScannedImage> ScanDiskImages(rtl::TStream& stream);
+// The same, handing each image to visit as it is found: an input that is refused further on may
+// already have shown its first images.
+void ScanDiskImages(rtl::TStream& stream, const std::function<void(const TScannedImage&)>& visit);
 // Opens a container for reading, with the load's message when it cannot be opened.
 std::unique_ptr<rtl::TFileStream> OpenContainer(const std::string& path);
 // Saves one scanned image of the container open as container into a new file for path, as a

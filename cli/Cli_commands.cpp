@@ -189,11 +189,16 @@ int32_t ParseByteValue(const std::string& text, const char* field) {
     return *value;
 }
 
+// list and sum read each image's header and seek past its data; the lines are printed only once
+// the whole container has been accepted, as a load would accept it.
 void RunList(const TCommandLine& line, std::ostream& out) {
-    const auto images = LoadImages(line.Arguments[0]);
+    const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
     std::string text;
-    for (int i = 0; i < images->Count(); ++i)
-        text += ListLine(i + 1, *images->Items(i)) + '\n';
+    int row = 0;
+    ScanDiskImages(*container, [&](const TScannedImage& image) {
+        text += ListLine(++row, image);
+        text += '\n';
+    });
     WriteOutput(out, text);
 }
 
@@ -277,14 +282,16 @@ void RunSum(const TCommandLine& line, std::ostream& out) {
     std::optional<std::vector<TRowSpan>> spans;
     if (line.Arguments.size() > 1)
         spans = ParseRows(line.Arguments[1]);
-    const auto images = LoadImages(line.Arguments[0]);
+    const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
+    std::vector<int32_t> sizes;
+    ScanDiskImages(*container, [&](const TScannedImage& image) { sizes.push_back(image.Size); });
     int64_t total = 0;
     if (spans) {
-        for (const int index : SelectRows(*spans, images->Count()))
-            total += images->Items(index)->Size();
+        for (const int index : SelectRows(*spans, static_cast<int>(sizes.size())))
+            total += sizes[static_cast<size_t>(index)];
     } else {
-        for (const TDiskImage* image : *images)
-            total += image->Size();
+        for (const int32_t size : sizes)
+            total += size;
     }
     WriteOutput(out, SizeToText(total) + '\n');
 }
@@ -450,10 +457,10 @@ std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count) {
     return indexes;
 }
 
-std::string ListLine(int row, const TDiskImage& image) {
-    return std::to_string(row) + '\t' + EscapeName(rtl::Cp932ToUtf8(image.Name())) + '\t' +
-           WriteProtectedColumnText(image.WriteProtected()) + '\t' +
-           DiskTypeColumnText(image.DiskType()) + '\t' + std::to_string(image.Size());
+std::string ListLine(int row, const TScannedImage& image) {
+    return std::to_string(row) + '\t' + EscapeName(rtl::Cp932ToUtf8(image.Name)) + '\t' +
+           WriteProtectedColumnText(image.WriteProtected) + '\t' +
+           DiskTypeColumnText(image.DiskType) + '\t' + std::to_string(image.Size);
 }
 
 // Bytes below 0x80 are whole characters in UTF-8, so testing byte by byte never splits one; a

@@ -47,7 +47,7 @@ std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count);
 std::string WriteProtectedField(int32_t value);
 std::string DiskTypeField(int32_t value);
 // One line of `list`, without its line break.
-std::string ListLine(int row, const TDiskImage& image);
+std::string ListLine(int row, const TScannedImage& image);
 
 // A name decoded to UTF-8 as `list` and `names` print it: a name comes from a file, so a control
 // character could steer the terminal or split a line. Each C0 control and DEL becomes \xNN with

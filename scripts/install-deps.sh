@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the project needs, and only
 # when one of them is missing.
 TRACKWELL_PACKAGES=(
-    cmake make g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev
+    cmake make g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev bc time
     libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev
     qt6-base-dev qt6-qpa-plugins
 )

@@ -747,7 +747,7 @@ TEST(CliEditConcurrency, TwoCommandsStartedTogetherBothTakeEffect) {
     uint8_t betaProtection = 0x10;
     for (int round = 0; round < 20; ++round) {
         // Toggling shows a lost protect in every round, not only in the first.
-        const std::string name = "R" + std::to_string(round);
+        const std::string name = std::string("R") + std::to_string(round);
         TRunResult renamed;
         std::thread renamer([&] { renamed = RunCli({"rename", link, "1", name}); });
         const TRunResult protectedRow = document.Run("protect", {"2", "toggle"});

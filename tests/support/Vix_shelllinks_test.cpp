@@ -1,5 +1,6 @@
 #include "Vix_shelllinks.h"
 
+#include "Rtl_bytes.h"
 #include "TestSupport.h"
 #include "Vix_files.h"
 
@@ -30,13 +31,11 @@ const char* const ResolveMessage = "The program could not resolve a shell link."
 // Shortcuts made by hand from the public description of the format ([MS-SHLLINK]).
 
 void PutU16(Bytes& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
+    rtl::AppendLe16(out, value);
 }
 
 void PutU32(Bytes& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>(value >> shift));
+    rtl::AppendLe32(out, value);
 }
 
 void PutText(Bytes& out, const std::string& text) {
@@ -238,7 +237,7 @@ TEST(VixShellLinkTest, WrittenShortcutsReadBackThroughLiblnk) {
         // Code page 932 characters, characters the code page lacks, one outside the BMP.
         {"/ゲーム/ディスク 1.d88", "/アイコン/表.ico", 1},
         {"/café/naïve-€.d88", "/icons/表€.ico", 2147483647},
-        {"/" + std::string(300, 'p') + ".d88", std::string(400, 'i'), -2147483647 - 1},
+        {std::string("/") + std::string(300, 'p') + ".d88", std::string(400, 'i'), -2147483647 - 1},
     };
     for (const TLinkValues& values : cases) {
         const std::string context = "path " + values.Path.substr(0, 40);
@@ -628,11 +627,11 @@ TEST(VixShellLinkTest, SettersRefuseTextsAShortcutCannotHold) {
     TempDir dir;
     const std::string longest(TShellLink::MaxTextLength, 'q');
     TShellLink link;
-    link.SetPath("/" + longest.substr(1));
+    link.SetPath(std::string("/") + longest.substr(1));
     link.SetIconLocation(longest, 1);
     link.SaveToFile(dir.File("long.lnk"));
     EXPECT_EQ(LoadValues(dir.File("long.lnk")).IconLocation, longest);
-    EXPECT_EQ(LoadValues(dir.File("long.lnk")).Path, "/" + longest.substr(1));
+    EXPECT_EQ(LoadValues(dir.File("long.lnk")).Path, std::string("/") + longest.substr(1));
 }
 
 } // namespace
