@@ -10,6 +10,7 @@
 #include "Vix_strings.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -217,10 +218,6 @@ TListViewShell& RequireShell(TListViewShell* shell) {
 template <int32_t (TDiskImage::*Property)() const, int (*Compare)(int32_t, int32_t)>
 int CompareProperty(const TDiskImageList& list, int index1, int index2, int32_t) {
     return Compare((list[index1]->*Property)(), (list[index2]->*Property)());
-}
-
-int CompareImageNames(const TDiskImageList& list, int index1, int index2, int32_t) {
-    return CompareNames(list[index1]->Name(), list[index2]->Name());
 }
 
 } // namespace
@@ -506,15 +503,19 @@ void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
     if (!CanAddExistent())
         RaiseUnavailable();
     THandlerChange change(*this);
-    std::vector<std::string> normalized;
-    normalized.reserve(paths.size());
-    for (const std::string& path : paths)
-        normalized.push_back(NormalizePath(path));
-    std::stable_sort(
-        normalized.begin(), normalized.end(),
-        [](const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; });
+    // Paths are UTF-8, not code page 932, but they load in the order names sort in. Paths that
+    // differ have different keys, so sorting the pairs leaves no order to chance.
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(paths.size());
+    for (const std::string& path : paths) {
+        std::string normalized = NormalizePath(path);
+        std::string key = TextSortKey(normalized);
+        keyed.emplace_back(std::move(key), std::move(normalized));
+    }
+    std::sort(keyed.begin(), keyed.end());
     TDiskImageList images(true);
-    for (const std::string& path : normalized) {
+    for (const auto& entry : keyed) {
+        const std::string& path = entry.second;
         TDiskImageList loaded(true);
         loaded.LoadFromFile(path);
         while (!loaded.Empty())
@@ -598,7 +599,10 @@ void TFileHandler::SortByName() {
     if (!CanSortByName())
         RaiseUnavailable();
     THandlerChange change(*this);
-    Reorder("Sort by name", SortPlan(FDiskImages, &CompareImageNames, 0));
+    const TNameSortKeys keys(FDiskImages);
+    Reorder("Sort by name", SortPlan(FDiskImages.Count(), [&keys](int index1, int index2) {
+                return keys.Compare(index1, index2);
+            }));
 }
 
 void TFileHandler::SortByWriteProtected() {

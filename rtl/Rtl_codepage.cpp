@@ -7,7 +7,8 @@ namespace rtl {
 
 namespace {
 
-// One conversion descriptor per use; iconv_t keeps shift state and is not shareable.
+// iconv_t keeps shift state: a descriptor is not shared between threads, and is reset before
+// each use.
 class TIconv {
 public:
     TIconv(const char* to, const char* from) : FHandle(iconv_open(to, from)) {}
@@ -44,7 +45,11 @@ bool ConvertRun(iconv_t handle, const char*& in, size_t& inLeft, std::string& ou
 std::string Cp932ToUtf8(std::string_view bytes) {
     std::string result;
     result.reserve(bytes.size() * 3 / 2);
-    TIconv converter("UTF-8", "CP932");
+    // A sort decodes every name, so each thread keeps one descriptor rather than opening one per
+    // text; its state is cleared before each use.
+    thread_local TIconv converter("UTF-8", "CP932");
+    if (converter.Valid())
+        iconv(converter.Handle(), nullptr, nullptr, nullptr, nullptr);
     const char* in = bytes.data();
     size_t inLeft = bytes.size();
     while (!converter.Valid() || !ConvertRun(converter.Handle(), in, inLeft, result)) {

@@ -2,7 +2,7 @@
 # when one of them is missing.
 TRACKWELL_PACKAGES=(
     cmake make g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev bc time
-    libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev
+    libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev libicu-dev
     qt6-base-dev qt6-qpa-plugins
 )
 trackwell_missing=()

@@ -1,8 +1,11 @@
 #include "App_diskimages.h"
+#include "Rtl_codepage.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <typeinfo>
 
 #include <csignal>
@@ -635,4 +638,52 @@ TEST(DiskImageComparers, OrderAndRefusals) {
     EXPECT_LT(CompareNames("", "a"), 0);
     EXPECT_EQ(CompareNames("GAME", "GAME"), 0);
     EXPECT_LT(CompareNames("DISK 1", "disk 2"), 0);
+}
+
+namespace {
+
+// Code page 932 names, written as UTF-8 between bars to be read.
+std::vector<std::string> Cp932Names(const std::string& text) {
+    std::vector<std::string> names;
+    for (size_t begin = 0, end; begin <= text.size(); begin = end + 1) {
+        end = std::min(text.find('|', begin), text.size());
+        names.push_back(rtl::Utf8ToCp932(text.substr(begin, end - begin)).value());
+    }
+    return names;
+}
+
+// Sorts shuffled copies of expected with a sort that keeps no order of its own: only a total
+// order gives back expected every time.
+void ExpectSortedOrder(const std::vector<std::string>& expected) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::string> names = expected;
+        std::shuffle(names.begin(), names.end(), random);
+        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return CompareNames(a, b) < 0;
+        });
+        EXPECT_EQ(names, expected);
+    }
+}
+
+} // namespace
+
+TEST(NameOrder, NamesSortAsAJapaneseReaderExpects) {
+    // Symbols, digits, Latin letters, kana in the order of the syllabary, then kanji in the
+    // order of JIS level 1, by reading (亜 a, 一 ichi, 漢 kan), not by code point. Lower case
+    // first among names alike but for case, hiragana before katakana, and the full-width and
+    // half-width forms beside the ordinary ones.
+    ExpectSortedOrder(
+        Cp932Names("|!|@|1|１|①|10|2|a b|a-b|ab|abc|Abc|ABC|ＡＢＣ|ABD|あ|ア|かな|カナ|"
+                   "ｶﾅ|けーむ|げーむ|ゲーム|ｹﾞｰﾑ|ゲーム2|ばそこん|パソコン|ﾊﾟｿｺﾝ|亜|一|漢字"));
+}
+
+TEST(NameOrder, NamesThatReadAlikeGoByTheirBytes) {
+    // ∵ has three codes in code page 932, and every byte that does not decode reads as U+FFFD,
+    // which comes after every letter; only the bytes tell such names apart.
+    const std::vector<std::string> expected = {"\x81\xE6", "\x87\x9A", "\xFA\x5B", "ABD",
+                                               "A\x80",    "A\x81",    "A\xFD",    "B"};
+    ExpectSortedOrder(expected);
+    for (const std::string& name : expected)
+        EXPECT_EQ(CompareNames(name, std::string(name)), 0);
 }

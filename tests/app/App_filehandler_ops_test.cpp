@@ -1,4 +1,5 @@
 #include "App_filehandler.h"
+#include "Rtl_codepage.h"
 #include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
 #include "TestSupport.h"
@@ -343,6 +344,27 @@ TEST_F(FileHandlerTest, AddExistentAddsFilesInPathOrderInOneStep) {
               "The program could not load the disk image.");
     EXPECT_EQ(Rows(), Names{"A"});
     EXPECT_EQ(handler.Invoker().UndoCount(), 0);
+}
+
+TEST_F(FileHandlerTest, SortByNameOrdersJapaneseNamesAndIsUndone) {
+    const auto cp932 = [](const char* text) { return rtl::Utf8ToCp932(text).value(); };
+    const Names opened = {cp932("漢字"), cp932("ｹﾞｰﾑ"), "@",  cp932("ゲーム"), "1", cp932("げーむ"),
+                          "ABC",         cp932("亜"),   "abc"};
+    Open(opened);
+    handler.SortByName();
+    EXPECT_EQ(Rows(), (Names{"@", "1", "abc", "ABC", cp932("げーむ"), cp932("ゲーム"),
+                             cp932("ｹﾞｰﾑ"), cp932("亜"), cp932("漢字")}));
+    handler.Undo();
+    EXPECT_EQ(Rows(), opened);
+}
+
+TEST_F(FileHandlerTest, AddedFilesLoadInTheOrderOfTheirUtf8Names) {
+    const std::string kanji = Write("亜.d88", {"K"});
+    const std::string kana = Write("ｱ.d88", {"H"});
+    const std::string digit = Write("1.d88", {"D"});
+    const std::string symbol = Write("@.d88", {"S"});
+    handler.AddExistentFiles({kanji, kana, digit, symbol});
+    EXPECT_EQ(Rows(), (Names{"S", "D", "H", "K"}));
 }
 
 TEST_F(FileHandlerTest, DroppingOneFileOnAFreshDocumentOpensIt) {
