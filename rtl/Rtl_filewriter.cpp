@@ -254,10 +254,13 @@ TNewFileStream::TPrepared TNewFileStream::Prepare(const std::string& target, TNa
     }
     if (exists) {
         // The owner first: a change of owner may clear the set-ID bits of the mode. Where the
-        // process may not give the file away, it keeps what it can.
-        if (::fchown(handle, info.st_uid, info.st_gid) != 0)
-            (void)::fchown(handle, static_cast<uid_t>(-1), info.st_gid);
-        ::fchmod(handle, info.st_mode & 07777);
+        // process may not give the file away, it keeps what it can: the group, then the mode,
+        // each given up without a word when refused.
+        if (::fchown(handle, info.st_uid, info.st_gid) != 0 &&
+            ::fchown(handle, static_cast<uid_t>(-1), info.st_gid) != 0) {
+        }
+        if (::fchmod(handle, info.st_mode & 07777) != 0) {
+        }
     }
     prepared.Handle = handle;
     return prepared;
@@ -273,7 +276,9 @@ TNewFileStream::TNewFileStream(TPrepared prepared, const std::string& target, TN
 TNewFileStream::~TNewFileStream() = default;
 
 void TNewFileStream::SetPermissions(unsigned mode) {
-    ::fchmod(Handle(), static_cast<mode_t>(mode & 07777));
+    // A copy that cannot take its original's mode keeps the one the umask gave it.
+    if (::fchmod(Handle(), static_cast<mode_t>(mode & 07777)) != 0) {
+    }
 }
 
 void TNewFileStream::Commit() {

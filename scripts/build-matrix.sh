@@ -2,15 +2,19 @@
 # Builds the whole project, tests included, in every build type a user or packager may choose,
 # with GCC and with clang, warnings as errors: Release, RelWithDebInfo, Debug, and Debian's
 # hardening flags (dpkg-buildflags). Each build goes to build-matrix/<compiler>-<type>.
-# Usage: scripts/build-matrix.sh [JOBS]
+# Usage: scripts/build-matrix.sh [JOBS [CONFIG...]], a CONFIG being e.g. clang-Release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-deps.sh
 jobs=${1:-2}
+only=("${@:2}")
 failed=()
 for compiler in g++ clang++; do
     for type in Release RelWithDebInfo Debug Debian; do
         dir=build-matrix/${compiler%++}-$type
+        if [ ${#only[@]} -gt 0 ] && [[ " ${only[*]} " != *" ${compiler%++}-$type "* ]]; then
+            continue
+        fi
         flags=()
         if [ "$type" = Debian ]; then
             flags=(-DCMAKE_BUILD_TYPE=None
@@ -22,7 +26,7 @@ for compiler in g++ clang++; do
         echo "== $compiler $type"
         if CXX=$compiler cmake -S . -B "$dir" -DTRACKWELL_WERROR=ON -DTRACKWELL_BENCH=ON \
                "${flags[@]}" >/dev/null &&
-            cmake --build "$dir" -j"$jobs" >"$dir.log" 2>&1; then
+            cmake --build "$dir" -j"$jobs" -- -k >"$dir.log" 2>&1; then
             echo "   built without a warning"
         else
             echo "   FAILED, see $dir.log"

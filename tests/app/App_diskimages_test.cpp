@@ -385,12 +385,15 @@ TEST(DiskImageList, OnlyRegularFilesAreLoadedOrReplaced) {
     TDiskImageList list;
     list.Add(std::make_unique<TDiskImage>());
     // A FIFO without a writer would block the load for ever; a device would feed it without end.
-    for (const auto& [path, reason] : {std::pair{dir.File("fifo"), "Not a regular file"},
-                                       std::pair{dir.File("folder"), "Is a directory"},
-                                       std::pair{std::string("/dev/zero"), "Not a regular file"}})
+    for (const auto& entry : {std::pair{dir.File("fifo"), "Not a regular file"},
+                              std::pair{dir.File("folder"), "Is a directory"},
+                              std::pair{std::string("/dev/zero"), "Not a regular file"}}) {
+        const std::string& path = entry.first;
         EXPECT_EQ(
             testsupport::MessageWithReasonOf<rtl::EStreamError>([&] { list.LoadFromFile(path); }),
-            "The program could not load the disk images.\n" + std::string(reason) + ": " + path);
+            "The program could not load the disk images.\n" + std::string(entry.second) + ": " +
+                path);
+    }
     EXPECT_EQ(list.Count(), 1);
     // Saving would have put a regular file in place of the FIFO, the folder or the device.
     for (const std::string& path :
