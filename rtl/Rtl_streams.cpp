@@ -265,7 +265,8 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
 }
 
 TFileStream::TFileStream(int handle, std::string fileName)
-    : FHandle(handle), FFileName(std::move(fileName)) {}
+    : FHandle(handle), FFileName(std::move(fileName)),
+      FPosition(std::max<off_t>(0, ::lseek(handle, 0, SEEK_CUR))) {}
 
 TFileStream::~TFileStream() {
     if (FHandle >= 0)
@@ -275,13 +276,14 @@ TFileStream::~TFileStream() {
 int64_t TFileStream::Read(void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    const ssize_t n = ReadSome(FHandle, buffer, static_cast<size_t>(count));
+    const ssize_t n = ReadSomeAt(FHandle, buffer, static_cast<size_t>(count), FPosition);
     if (n < 0)
         RaiseFileReadError(FFileName, SystemReason(errno, FFileName));
+    FPosition += n;
     // The end of a file opened for reading comes where its size said, or the file has changed
     // under the reader, who would otherwise take the missing bytes for data of its own that
     // ends too soon.
-    if (n == 0 && FOpenedSize >= 0 && Position() < FOpenedSize)
+    if (n == 0 && FOpenedSize >= 0 && FPosition < FOpenedSize)
         RaiseFileReadError(FFileName, "File shrank while being read: " + FFileName);
     return n;
 }
@@ -289,8 +291,9 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    const ssize_t n = WriteSome(FHandle, buffer, static_cast<size_t>(count));
+    const ssize_t n = WriteSomeAt(FHandle, buffer, static_cast<size_t>(count), FPosition);
     if (n > 0) {
+        FPosition += n;
         NoteWritten(n);
         return n;
     }
@@ -315,12 +318,14 @@ void TFileStream::CopyRangeFrom(TFileStream& source, int64_t offset, int64_t cou
 #ifdef __linux__
     while (count > 0) {
         loff_t from = offset;
+        loff_t to = FPosition;
         constexpr int64_t MaxStep = int64_t{1} << 30;
-        const ssize_t n = ::copy_file_range(source.FHandle, &from, FHandle, nullptr,
+        const ssize_t n = ::copy_file_range(source.FHandle, &from, FHandle, &to,
                                             static_cast<size_t>(std::min(count, MaxStep)), 0);
         if (n > 0) {
             offset += n;
             count -= n;
+            FPosition += n;
             NoteWritten(n);
             continue;
         }
@@ -340,15 +345,17 @@ void TFileStream::CopyRangeFrom(TFileStream& source, int64_t offset, int64_t cou
     }
 }
 
+// The stream keeps its own position and reads and writes at it, so that moving about a file, as
+// a scan from header to header does, costs no call to the system.
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
-    const int whence = origin == TSeekOrigin::Beginning ? SEEK_SET
-                       : origin == TSeekOrigin::Current ? SEEK_CUR
-                                                        : SEEK_END;
-    const off_t result = ::lseek(FHandle, offset, whence);
-    if (result < 0)
+    const int64_t base = origin == TSeekOrigin::Beginning ? 0
+                         : origin == TSeekOrigin::Current ? FPosition
+                                                          : Size();
+    if (offset > INT64_MAX - base || base + offset < 0)
         throw EStreamError(Format("Cannot seek in file \"%s\". %s", FFileName.c_str(),
-                                  SystemErrorText(errno).c_str()));
-    return result;
+                                  SystemErrorText(EINVAL).c_str()));
+    FPosition = base + offset;
+    return FPosition;
 }
 
 void TFileStream::SetSize(int64_t size) {
@@ -356,8 +363,7 @@ void TFileStream::SetSize(int64_t size) {
         SetFailure(errno);
         RaiseWithReason<EWriteError>("Stream write error", FailureReason());
     }
-    if (Position() > size)
-        Seek(size, TSeekOrigin::Beginning);
+    FPosition = std::min(FPosition, size);
 }
 
 int64_t TFileStream::Size() {

@@ -152,6 +152,7 @@ private:
     int64_t FOpenedSize = -1;
     bool FWriteFailed = false;
     int FError = 0;
+    int64_t FPosition = 0;
     bool FWriteBehind = false;
     int64_t FWrittenBehind = 0;
     int64_t FWritten = 0;

@@ -21,4 +21,20 @@ ssize_t WriteSome(int handle, const void* buffer, size_t count) {
     }
 }
 
+ssize_t ReadSomeAt(int handle, void* buffer, size_t count, off_t offset) {
+    for (;;) {
+        const ssize_t n = ::pread(handle, buffer, count, offset);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+ssize_t WriteSomeAt(int handle, const void* buffer, size_t count, off_t offset) {
+    for (;;) {
+        const ssize_t n = ::pwrite(handle, buffer, count, offset);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
 } // namespace rtl

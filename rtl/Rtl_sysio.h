@@ -11,5 +11,8 @@ namespace rtl {
 ssize_t ReadSome(int handle, void* buffer, size_t count);
 // One write(2), repeated while interrupted: the bytes written, -1 with errno set.
 ssize_t WriteSome(int handle, const void* buffer, size_t count);
+// The same at an offset, leaving the descriptor's own position alone (pread(2), pwrite(2)).
+ssize_t ReadSomeAt(int handle, void* buffer, size_t count, off_t offset);
+ssize_t WriteSomeAt(int handle, const void* buffer, size_t count, off_t offset);
 
 } // namespace rtl
