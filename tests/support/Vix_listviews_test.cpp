@@ -474,8 +474,10 @@ TEST_F(ListViewShellTest, MoveBackwardShiftsTheItemsBetweenDown) {
 
 TEST_F(ListViewShellTest, MoveWithABadIndexEndsItsUpdateAndChangesNothing) {
     Load({F, S, C});
-    for (auto [cur, target] :
+    for (const auto& move :
          {std::pair{0, 3}, std::pair{2, -1}, std::pair{3, 0}, std::pair{-1, 1}}) {
+        const int cur = move.first;
+        const int target = move.second;
         EXPECT_EQ(MessageOf<rtl::EStringListError>([&] { Shell.Move(cur, target); }),
                   CannotGetStateMessage)
             << cur << " -> " << target;
