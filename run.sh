@@ -8,6 +8,12 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     echo "run.sh: no display to show the editor on (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
     exit 1
 fi
+# Names are Shift-JIS: without a Japanese font the editor shows them as boxes.
+trackwell_install fontconfig
+if [ -z "$(fc-list :lang=ja family)" ]; then
+    echo "run.sh: no Japanese font found; installing fonts-ipafont-gothic to show Japanese names"
+    trackwell_install fonts-ipafont-gothic
+fi
 cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 log="$here/build/run-build.log"
 if ! cmake --build "$here/build" -j2 --target trackwell >"$log" 2>&1; then

@@ -12,9 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -87,9 +85,22 @@ QString VisibleName(QString name) {
     return name;
 }
 
+// One of the images drawn for the program (resources/icons), compiled into it. They are SVG
+// files so that they stay sharp at any scale; Qt draws them through its SVG icon engine.
+QIcon Image(const char* name) {
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+}
+
 } // namespace
 
+// Outside any namespace: the resource's registration function is a global one. A static library
+// keeps the compiled images only when something calls it.
+static void InitImages() {
+    Q_INIT_RESOURCE(trackwell_icons);
+}
+
 TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
+    InitImages();
     CreateLayout();
     CreateActions();
     CreateMenus();
@@ -137,6 +148,7 @@ TAppMainForm::~TAppMainForm() = default;
 
 void TAppMainForm::CreateLayout() {
     setWindowTitle(ProductName);
+    setWindowIcon(Image("trackwell"));
     ToolBar1 = addToolBar("Toolbar");
     ToolBar1->setObjectName("ToolBar1");
     ToolBar1->setMovable(false);
@@ -193,25 +205,9 @@ void TAppMainForm::CreateLayout() {
 
     FileDropControl = new TQtFileDropControl(*this);
 
-    FDiskIcon = ListImage(false);
-    FWriteProtectedDiskIcon = ListImage(true);
+    FDiskIcon = Image("disk");
+    FWriteProtectedDiskIcon = Image("disk-write-protected");
     resize(640, 420);
-}
-
-QIcon TAppMainForm::ListImage(bool writeProtected) const {
-    QPixmap pixmap = QApplication::style()->standardIcon(QStyle::SP_DriveFDIcon).pixmap(16, 16);
-    if (writeProtected) {
-        // A small red padlock in the lower right corner.
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(160, 0, 0), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawArc(QRectF(9.5, 6.5, 5, 6), 0, 180 * 16);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(200, 20, 20));
-        painter.drawRect(QRectF(8.5, 9.5, 7, 6));
-    }
-    return QIcon(pixmap);
 }
 
 // ---- actions --------------------------------------------------------------------------------
@@ -231,35 +227,29 @@ TAction* TAppMainForm::NewAction(const char* name, const char* caption, const ch
 
 void TAppMainForm::CreateActions() {
     ActionList1 = new TActionList(this);
-    QStyle& style = *QApplication::style();
-    auto image = [&style](const char* theme, QStyle::StandardPixmap fallback) {
-        return QIcon::fromTheme(theme, style.standardIcon(fallback));
-    };
     const QIcon none;
     const QKeySequence noKey;
     // The table of commands, in the order of every refresh.
     NewAction("FileNewAction", "&New", "New", QKeySequence(Qt::CTRL | Qt::Key_N),
-              image("document-new", QStyle::SP_FileIcon));
+              Image("file-new"));
     NewAction("FileOpenAction", "&Open...", "Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
-              image("document-open", QStyle::SP_DialogOpenButton));
+              Image("file-open"));
     NewAction("FileSaveAction", "&Save", "Save", QKeySequence(Qt::CTRL | Qt::Key_S),
-              image("document-save", QStyle::SP_DialogSaveButton));
+              Image("file-save"));
     NewAction("FileSaveAsAction", "Save &As...", "Save as...", noKey, none);
     NewAction("FileBackUpAction", "&Back Up", "Back up", noKey, none);
     NewAction("FileBackUpOnSaveAction", "Bac&k Up on Save", "Back up on save", noKey, none)
         ->setCheckable(true);
     NewAction("FileAddNewAction", "&New...", "Add new...", QKeySequence(Qt::Key_Insert),
-              image("list-add", QStyle::SP_FileDialogNewFolder));
+              Image("add-new"));
     NewAction("FileAddExistentAction", "&Existent...", "Add exinstent...", noKey, none);
     NewAction("FileSaveToSingleFileAction", "&Single File...", "Save to single file...", noKey,
-              image("document-save-as", QStyle::SP_DriveFDIcon));
+              Image("save-to-single-file"));
     NewAction("FileSaveToMultipleFilesAction", "&Multiple Files...", "Save to multiple files...",
-              noKey, image("folder-new", QStyle::SP_DirIcon));
+              noKey, Image("save-to-multiple-files"));
     NewAction("FileExitAction", "E&xit", "Exit", noKey, none);
-    NewAction("EditUndoAction", "&Undo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z),
-              image("edit-undo", QStyle::SP_ArrowBack));
-    NewAction("EditRedoAction", "&Redo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y),
-              image("edit-redo", QStyle::SP_ArrowForward));
+    NewAction("EditUndoAction", "&Undo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), Image("undo"));
+    NewAction("EditRedoAction", "&Redo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), Image("redo"));
     NewAction("EditDeleteAction", "&Delete", "Delete", QKeySequence(Qt::Key_Delete), none);
     NewAction("EditSelectAllAction", "Select &All", "Select all",
               QKeySequence(Qt::CTRL | Qt::Key_A), none);
@@ -275,23 +265,21 @@ void TAppMainForm::CreateActions() {
     NewAction("ViewSortBySizeAction", "&Size", "Sort by size", noKey, none);
     NewAction("ViewReverseOrderAction", "Reverse &Order", "Reverse order", noKey, none);
     NewAction("ViewMoveUpAction", "Move &Up", "Move up", QKeySequence(Qt::ALT | Qt::Key_Up),
-              image("go-up", QStyle::SP_ArrowUp));
+              Image("move-up"));
     NewAction("ViewMoveDownAction", "Move &Down", "Move down", QKeySequence(Qt::ALT | Qt::Key_Down),
-              image("go-down", QStyle::SP_ArrowDown));
-    NewAction("PropertiesNameCopyAction", "&Copy", "Copy name property", noKey,
-              image("edit-copy", QStyle::SP_FileDialogContentsView));
+              Image("move-down"));
+    NewAction("PropertiesNameCopyAction", "&Copy", "Copy name property", noKey, Image("name-copy"));
     NewAction("PropertiesNamePasteAction", "&Paste", "Paste to name property", noKey,
-              image("edit-paste", QStyle::SP_FileDialogDetailedView));
+              Image("name-paste"));
     NewAction("PropertiesNameEnterAction", "&Enter...", "Enter for name property...",
-              QKeySequence(Qt::Key_F2), image("edit-rename", QStyle::SP_FileDialogInfoView));
+              QKeySequence(Qt::Key_F2), Image("name-enter"));
     NewAction("PropertiesWriteProtectedSetToYesAction", "Set to \"&Yes\"",
               "Set write-protected property to \"Yes\"", noKey, none);
     NewAction("PropertiesWriteProtectedSetToNoAction", "Set to \"&No\"",
               "Set write-protected property to \"No\"", noKey, none);
     NewAction("PropertiesWriteProtectedToggleAction", "&Toggle", "Toggle write-protected property",
-              noKey, FWriteProtectedDiskIcon);
-    NewAction("PropertiesSizeSumAction", "&Sum", "Sum of size property", noKey,
-              image("accessories-calculator", QStyle::SP_FileDialogListView));
+              noKey, Image("write-protected-toggle"));
+    NewAction("PropertiesSizeSumAction", "&Sum", "Sum of size property", noKey, Image("size-sum"));
     NewAction("HelpContentsAction", "&Contents...", "Contents...", QKeySequence(Qt::Key_F1), none);
     NewAction("HelpAboutAction", "&About", "About", noKey, none);
     NewAction("FormFormAction", ProductName, "", noKey, none);

@@ -69,7 +69,6 @@ private:
     void CreateMenus();
     TAction* NewAction(const char* name, const char* caption, const char* hint,
                        const QKeySequence& key, const QIcon& icon);
-    QIcon ListImage(bool writeProtected) const;
 
     // Handlers' and the list's change reports; dropped while the notifier does not exist yet.
     void Notify();

@@ -90,10 +90,16 @@ const std::string& DefaultSettingsFileName() {
 std::string ChooseProgramDataFileName(const std::string& executablePath,
                                       const std::string& installedDataFolder,
                                       const std::string& name) {
-    const std::string besideProgram = rtl::ExtractFilePath(executablePath) + name;
-    if (rtl::FileOrFolderExists(besideProgram) || installedDataFolder.empty())
+    const std::string programFolder = rtl::ExtractFilePath(executablePath);
+    const std::string besideProgram = programFolder + name;
+    const bool relative = !installedDataFolder.empty() && installedDataFolder[0] != '/';
+    // A relative folder needs the program's folder to start from, never the current one.
+    if (rtl::FileOrFolderExists(besideProgram) || installedDataFolder.empty() ||
+        (relative && programFolder.empty()))
         return besideProgram;
-    const std::string installed = rtl::IncludeTrailingPathDelimiter(installedDataFolder) + name;
+    const std::string folder =
+        relative ? rtl::ExpandFileName(programFolder + installedDataFolder) : installedDataFolder;
+    const std::string installed = rtl::IncludeTrailingPathDelimiter(folder) + name;
     return rtl::FileOrFolderExists(installed) ? installed : besideProgram;
 }
 

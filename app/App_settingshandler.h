@@ -51,7 +51,8 @@ std::string ChooseSettingsFileName(const std::string& executablePath, const char
 // the executable's folder when it is there, else the one in the installed data folder; when
 // neither exists, the executable's folder, so that the failure names where it was looked for.
 std::string ProgramDataFileName(const std::string& name);
-// The rule behind ProgramDataFileName with its inputs given.
+// The rule behind ProgramDataFileName with its inputs given. A relative installed folder is
+// taken from the executable's folder ("../share/trackwell" from ".../bin/").
 std::string ChooseProgramDataFileName(const std::string& executablePath,
                                       const std::string& installedDataFolder,
                                       const std::string& name);

@@ -51,6 +51,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("trackwell");
     QApplication::setApplicationVersion(TRACKWELL_VERSION);
     QApplication::setApplicationDisplayName("Trackwell");
+    // The installed .desktop file's name without ".desktop": Wayland compositors and X11 task
+    // bars find the window's icon and name through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TRACKWELL_APP_ID));
     try {
         QCommandLineParser parser;
         parser.setApplicationDescription("Trackwell edits the list of disk images inside D88/D77 "

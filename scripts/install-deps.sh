@@ -3,18 +3,20 @@
 TRACKWELL_PACKAGES=(
     cmake make g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev bc time
     libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev libicu-dev
-    qt6-base-dev qt6-qpa-plugins
+    qt6-base-dev qt6-qpa-plugins libqt6svg6
+    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
-trackwell_missing=()
-for package in "${TRACKWELL_PACKAGES[@]}"; do
-    dpkg -s "$package" >/dev/null 2>&1 || trackwell_missing+=("$package")
-done
-if [ ${#trackwell_missing[@]} -gt 0 ]; then
-    echo "== installing ${trackwell_missing[*]}"
-    trackwell_sudo=()
-    [ "$(id -u)" -eq 0 ] || trackwell_sudo=(sudo)
-    "${trackwell_sudo[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${trackwell_sudo[@]}" apt-get install -y --no-install-recommends \
-        "${trackwell_missing[@]}"
-fi
-unset trackwell_missing trackwell_sudo package
+# Installs those of the given packages that are not installed; the other scripts use it too.
+trackwell_install() {
+    local package missing=() sudo=()
+    for package in "$@"; do
+        dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
+    echo "== installing ${missing[*]}"
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends \
+        "${missing[@]}"
+}
+trackwell_install "${TRACKWELL_PACKAGES[@]}"

@@ -221,3 +221,16 @@ TEST(ProgramDataFileName, PrefersTheProgramsFolderThenTheInstalledOneElseNamesTh
     EXPECT_EQ(ChooseProgramDataFileName(executable, dir.File("share"), name),
               dir.File("bin/" + name));
 }
+
+TEST(ProgramDataFileName, TakesARelativeInstalledFolderFromTheProgramsFolder) {
+    testsupport::TempDir dir;
+    for (const char* folder : {"bin", "share", "share/trackwell"})
+        ASSERT_EQ(::mkdir(dir.File(folder).c_str(), 0700), 0);
+    testsupport::WriteFileText(dir.File("share/trackwell/Presets.dat"), "");
+    EXPECT_EQ(
+        ChooseProgramDataFileName(dir.File("bin/trackwell"), "../share/trackwell", "Presets.dat"),
+        dir.File("share/trackwell/Presets.dat"));
+    // Without the program's folder the current folder is no substitute.
+    ASSERT_TRUE(rtl::SetCurrentDir(dir.File("bin")));
+    EXPECT_EQ(ChooseProgramDataFileName("", "../share/trackwell", "Presets.dat"), "Presets.dat");
+}

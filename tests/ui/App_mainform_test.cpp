@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -275,6 +277,37 @@ private slots:
         QVERIFY(errors.Messages.empty());
         QVERIFY(testsupport::ReadFileBytes(dir.File("renamed.d77")) == saved);
         QCOMPARE(editor.Form->windowTitle(), QString("Trackwell - renamed.d77"));
+    }
+
+    // The images are SVG files compiled into the program: without Qt's SVG icon engine, or with
+    // a name that no file has, an icon is there but draws nothing.
+    void imagesDrawAtToolbarSize() {
+        testsupport::TempDir dir;
+        const std::string path = dir.File("two.d88");
+        testsupport::WriteFileBytes(path, TwoSamples());
+        Editor editor(dir, {path});
+        QVERIFY(!editor.Form->windowIcon().pixmap(16, 16).isNull());
+        for (const char* name :
+             {"FileNewAction", "FileOpenAction", "FileSaveAction", "FileAddNewAction",
+              "FileSaveToSingleFileAction", "FileSaveToMultipleFilesAction", "EditUndoAction",
+              "EditRedoAction", "ViewMoveUpAction", "ViewMoveDownAction",
+              "PropertiesNameCopyAction", "PropertiesNamePasteAction", "PropertiesNameEnterAction",
+              "PropertiesWriteProtectedToggleAction", "PropertiesSizeSumAction"})
+            QVERIFY2(!editor.Action(name).icon().pixmap(16, 16).isNull(), name);
+
+        const QAbstractItemModel& model = *editor.Form->ListView().model();
+        auto rowImage = [&model] {
+            return model.data(model.index(0, 0), Qt::DecorationRole)
+                .value<QIcon>()
+                .pixmap(16, 16)
+                .toImage();
+        };
+        const QImage writable = rowImage();
+        QVERIFY(editor.Run("EditSelectAllAction"));
+        QVERIFY(editor.Run("PropertiesWriteProtectedSetToYesAction"));
+        const QImage writeProtected = rowImage();
+        QVERIFY(!writable.isNull() && !writeProtected.isNull());
+        QVERIFY(writable != writeProtected);
     }
 
     void fileTypesMatchInAnyCase() {
