@@ -49,17 +49,14 @@ std::string Lower(std::string_view text) {
 
 // The whole file; an empty text when there is none.
 std::string ReadWholeFile(const std::string& path) {
-    const int handle = OpenRegularFile(path);
+    const TFileHandle file(OpenRegularFile(path));
+    const int handle = file.Get();
     if (handle < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)
             return {};
         RaiseReadError("open", path, error);
     }
-    struct TCloser {
-        int Handle;
-        ~TCloser() { ::close(Handle); }
-    } closer{handle};
     struct stat info {};
     if (::fstat(handle, &info) != 0)
         RaiseReadError("open", path, errno);

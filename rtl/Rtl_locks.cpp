@@ -22,22 +22,12 @@ bool LockExclusive(int handle) {
 
 } // namespace
 
-TFileLock::TOwnedHandle::~TOwnedHandle() {
-    Reset(-1);
-}
-
-void TFileLock::TOwnedHandle::Reset(int handle) {
-    if (FHandle >= 0)
-        ::close(FHandle);
-    FHandle = handle;
-}
-
 TFileLock::TFileLock(const std::string& path) {
     // Every round that fails the check follows a replacement another process has completed, so
     // the loop ends as soon as the others stop saving.
     for (;;) {
         // The same open as the load's: a FIFO must not block us here before the load refuses it.
-        TOwnedHandle file(OpenRegularFile(path));
+        TFileHandle file(OpenRegularFile(path));
         if (file.Get() < 0 || !LockExclusive(file.Get()))
             return;
         const std::optional<TFileIdentity> locked = GetOpenFileIdentity(file.Get());

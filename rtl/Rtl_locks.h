@@ -1,8 +1,9 @@
 // Advisory locks that let cooperating processes take turns at one file.
 #pragma once
 
+#include "Rtl_sysio.h"
+
 #include <string>
-#include <utility>
 
 namespace rtl {
 
@@ -22,25 +23,8 @@ public:
     bool Locked() const { return FFile.Get() >= 0; }
 
 private:
-    // One open descriptor, closed with its owner unless handed on.
-    class TOwnedHandle {
-    public:
-        explicit TOwnedHandle(int handle) : FHandle(handle) {}
-        ~TOwnedHandle();
-        TOwnedHandle(const TOwnedHandle&) = delete;
-        TOwnedHandle& operator=(const TOwnedHandle&) = delete;
-
-        int Get() const { return FHandle; }
-        int Release() { return std::exchange(FHandle, -1); }
-        // Closes the descriptor held and takes handle instead.
-        void Reset(int handle);
-
-    private:
-        int FHandle;
-    };
-
     // The descriptor the lock is held through; closing it releases the lock.
-    TOwnedHandle FFile{-1};
+    TFileHandle FFile;
 };
 
 } // namespace rtl

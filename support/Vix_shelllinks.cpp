@@ -246,27 +246,12 @@ std::optional<Bytes> BuildShortcut(const std::string& path, const std::string& i
 // ---------------------------------------------------------------------------------------------
 // Files
 
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int fd) : FFd(fd) {}
-    ~TFileDescriptor() {
-        if (FFd >= 0)
-            ::close(FFd);
-    }
-    TFileDescriptor(const TFileDescriptor&) = delete;
-    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
-
 // The whole of a regular file of at most limit bytes. The bytes handed to liblnk are the ones
 // checked here: the file cannot grow or be swapped between the check and the parse.
 std::optional<Bytes> ReadBoundedFile(const std::string& fileName, size_t limit) {
     if (fileName.empty() || fileName.find('\0') != std::string::npos)
         return std::nullopt;
-    TFileDescriptor file(rtl::OpenRegularFile(fileName));
+    const rtl::TFileHandle file(rtl::OpenRegularFile(fileName));
     if (file.Get() < 0)
         return std::nullopt;
     struct stat info {};
