@@ -5,7 +5,7 @@
 # ---- install rules ---------------------------------------------------------------------------
 
 # One reverse-DNS id names the .desktop file, the AppStream file, the MIME package and the icon,
-# and is the name the editor gives the window system for its windows (app/main.cpp).
+# and is the name the editor gives the window system for its windows (app/ui/main.cpp).
 set(TRACKWELL_APP_ID io.github.trackwell.Trackwell)
 target_compile_definitions(trackwell PRIVATE TRACKWELL_APP_ID="${TRACKWELL_APP_ID}")
 
@@ -88,4 +88,4 @@ add_test(NAME install_tree
                  ${CMAKE_CURRENT_SOURCE_DIR}/tests/data/samples/fm77av-demo.d77)
 # The sanitizer build installs sanitized programs: Qt's own leaks at exit are not ours.
 set_tests_properties(install_tree PROPERTIES ENVIRONMENT
-    "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tests/ui/lsan.supp")
+    "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tests/app/ui/lsan.supp")
