@@ -6,6 +6,7 @@
 #include "Rtl_filewriter.h"
 #include "Rtl_objectlist.h"
 #include "Rtl_streams.h"
+#include "Vix_collation.h"
 
 #include <cstdint>
 #include <functional>
@@ -163,24 +164,5 @@ int CompareWriteProtected(int32_t value1, int32_t value2);
 int CompareDiskTypes(int32_t value1, int32_t value2);
 int CompareSizes(int32_t size1, int32_t size2);
 
-// A name's key in the order of CompareNames: keys compare as byte strings (std::string's
-// compare) as their names compare, so a sort makes each name's key once instead of decoding and
-// collating both names at every comparison.
-std::string NameSortKey(const std::string& name);
-// The same order for UTF-8 text, such as the paths of files.
-std::string TextSortKey(std::string_view text);
-
-// The keys of the names of a list's images, made once for a sort and held in one block, which
-// a sort reads faster than keys scattered over the heap.
-class TNameSortKeys {
-public:
-    explicit TNameSortKeys(const TDiskImageList& list);
-    // Orders the images at two positions of the list as CompareNames orders their names.
-    int Compare(int index1, int index2) const;
-
-private:
-    std::string_view Key(int index) const;
-
-    std::string FKeys;
-    std::vector<size_t> FEnds;
-};
+// The keys of the names of a list's images in the order of CompareNames, made once for a sort.
+TNameSortKeys NameSortKeys(const TDiskImageList& list);

@@ -4,6 +4,7 @@
 #include "Rtl_codepage.h"
 #include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
+#include "Vix_collation.h"
 #include "Vix_files.h"
 #include "Vix_lists.h"
 #include "Vix_shelllinks.h"
@@ -503,19 +504,14 @@ void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
     if (!CanAddExistent())
         RaiseUnavailable();
     THandlerChange change(*this);
-    // Paths are UTF-8, not code page 932, but they load in the order names sort in. Paths that
-    // differ have different keys, so sorting the pairs leaves no order to chance.
-    std::vector<std::pair<std::string, std::string>> keyed;
-    keyed.reserve(paths.size());
-    for (const std::string& path : paths) {
-        std::string normalized = NormalizePath(path);
-        std::string key = TextSortKey(normalized);
-        keyed.emplace_back(std::move(key), std::move(normalized));
-    }
-    std::sort(keyed.begin(), keyed.end());
+    // Paths are UTF-8, not code page 932, but they load in the order names sort in.
+    std::vector<std::string> sorted;
+    sorted.reserve(paths.size());
+    for (const std::string& path : paths)
+        sorted.push_back(NormalizePath(path));
+    SortTexts(sorted);
     TDiskImageList images(true);
-    for (const auto& entry : keyed) {
-        const std::string& path = entry.second;
+    for (const std::string& path : sorted) {
         TDiskImageList loaded(true);
         loaded.LoadFromFile(path);
         while (!loaded.Empty())
@@ -599,7 +595,7 @@ void TFileHandler::SortByName() {
     if (!CanSortByName())
         RaiseUnavailable();
     THandlerChange change(*this);
-    const TNameSortKeys keys(FDiskImages);
+    const TNameSortKeys keys = NameSortKeys(FDiskImages);
     Reorder("Sort by name", SortPlan(FDiskImages.Count(), [&keys](int index1, int index2) {
                 return keys.Compare(index1, index2);
             }));

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     row("sort by name", [&] {
         // As the Sort by name command does: each name's key made once.
         auto command = handlers.NewCommand("Sort by name", false);
-        const TNameSortKeys keys(display);
+        const TNameSortKeys keys = NameSortKeys(display);
         handlers.AddReorderSteps(*command, SortPlan(display.Count(), [&keys](int i, int j) {
             return keys.Compare(i, j);
         }));
