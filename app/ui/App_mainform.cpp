@@ -229,61 +229,63 @@ void TAppMainForm::CreateActions() {
     ActionList1 = new TActionList(this);
     const QIcon none;
     const QKeySequence noKey;
-    // The table of commands, in the order of every refresh.
-    NewAction("FileNewAction", "&New", "New", QKeySequence(Qt::CTRL | Qt::Key_N),
-              Image("file-new"));
-    NewAction("FileOpenAction", "&Open...", "Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
-              Image("file-open"));
-    NewAction("FileSaveAction", "&Save", "Save", QKeySequence(Qt::CTRL | Qt::Key_S),
-              Image("file-save"));
-    NewAction("FileSaveAsAction", "Save &As...", "Save as...", noKey, none);
-    NewAction("FileBackUpAction", "&Back Up", "Back up", noKey, none);
-    NewAction("FileBackUpOnSaveAction", "Bac&k Up on Save", "Back up on save", noKey, none)
+    // The table of commands, in the order of every refresh. Each action is kept in the member of
+    // its name, which is also its object name.
+#define NEW_ACTION(member, ...) (member = NewAction(#member, __VA_ARGS__))
+    NEW_ACTION(FileNewAction, "&New", "New", QKeySequence(Qt::CTRL | Qt::Key_N), Image("file-new"));
+    NEW_ACTION(FileOpenAction, "&Open...", "Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
+               Image("file-open"));
+    NEW_ACTION(FileSaveAction, "&Save", "Save", QKeySequence(Qt::CTRL | Qt::Key_S),
+               Image("file-save"));
+    NEW_ACTION(FileSaveAsAction, "Save &As...", "Save as...", noKey, none);
+    NEW_ACTION(FileBackUpAction, "&Back Up", "Back up", noKey, none);
+    NEW_ACTION(FileBackUpOnSaveAction, "Bac&k Up on Save", "Back up on save", noKey, none)
         ->setCheckable(true);
-    NewAction("FileAddNewAction", "&New...", "Add new...", QKeySequence(Qt::Key_Insert),
-              Image("add-new"));
-    NewAction("FileAddExistentAction", "&Existent...", "Add exinstent...", noKey, none);
-    NewAction("FileSaveToSingleFileAction", "&Single File...", "Save to single file...", noKey,
-              Image("save-to-single-file"));
-    NewAction("FileSaveToMultipleFilesAction", "&Multiple Files...", "Save to multiple files...",
-              noKey, Image("save-to-multiple-files"));
-    NewAction("FileExitAction", "E&xit", "Exit", noKey, none);
-    NewAction("EditUndoAction", "&Undo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), Image("undo"));
-    NewAction("EditRedoAction", "&Redo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), Image("redo"));
-    NewAction("EditDeleteAction", "&Delete", "Delete", QKeySequence(Qt::Key_Delete), none);
-    NewAction("EditSelectAllAction", "Select &All", "Select all",
-              QKeySequence(Qt::CTRL | Qt::Key_A), none);
-    NewAction("EditReverseSelectionAction", "Reverse &Selection", "Reverse selection", noKey, none);
-    NewAction("EditDuplicateAction", "Dupli&cate", "Add duplicate", noKey, none);
-    NewAction("ViewToolbarAction", "&Toolbar", "Toolbar", noKey, none)->setCheckable(true);
-    NewAction("ViewStatusBarAction", "&Status Bar", "Status bar", noKey, none)->setCheckable(true);
-    NewAction("ViewRowSelectAction", "&Row Select", "Row select", noKey, none)->setCheckable(true);
-    NewAction("ViewSortByNameAction", "&Name", "Sort by name", noKey, none);
-    NewAction("ViewSortByWriteProtectedAction", "&Write-Protected", "Sort by write-protected",
-              noKey, none);
-    NewAction("ViewSortByDiskTypeAction", "&Disk Type", "Sort by disk type", noKey, none);
-    NewAction("ViewSortBySizeAction", "&Size", "Sort by size", noKey, none);
-    NewAction("ViewReverseOrderAction", "Reverse &Order", "Reverse order", noKey, none);
-    NewAction("ViewMoveUpAction", "Move &Up", "Move up", QKeySequence(Qt::ALT | Qt::Key_Up),
-              Image("move-up"));
-    NewAction("ViewMoveDownAction", "Move &Down", "Move down", QKeySequence(Qt::ALT | Qt::Key_Down),
-              Image("move-down"));
-    NewAction("PropertiesNameCopyAction", "&Copy", "Copy name property", noKey, Image("name-copy"));
-    NewAction("PropertiesNamePasteAction", "&Paste", "Paste to name property", noKey,
-              Image("name-paste"));
-    NewAction("PropertiesNameEnterAction", "&Enter...", "Enter for name property...",
-              QKeySequence(Qt::Key_F2), Image("name-enter"));
-    NewAction("PropertiesWriteProtectedSetToYesAction", "Set to \"&Yes\"",
-              "Set write-protected property to \"Yes\"", noKey, none);
-    NewAction("PropertiesWriteProtectedSetToNoAction", "Set to \"&No\"",
-              "Set write-protected property to \"No\"", noKey, none);
-    NewAction("PropertiesWriteProtectedToggleAction", "&Toggle", "Toggle write-protected property",
-              noKey, Image("write-protected-toggle"));
-    NewAction("PropertiesSizeSumAction", "&Sum", "Sum of size property", noKey, Image("size-sum"));
-    NewAction("HelpContentsAction", "&Contents...", "Contents...", QKeySequence(Qt::Key_F1), none);
-    NewAction("HelpAboutAction", "&About", "About", noKey, none);
-    NewAction("FormFormAction", ProductName, "", noKey, none);
-    NewAction("FormStatusBar1Action", "", "", noKey, none);
+    NEW_ACTION(FileAddNewAction, "&New...", "Add new...", QKeySequence(Qt::Key_Insert),
+               Image("add-new"));
+    NEW_ACTION(FileAddExistentAction, "&Existent...", "Add exinstent...", noKey, none);
+    NEW_ACTION(FileSaveToSingleFileAction, "&Single File...", "Save to single file...", noKey,
+               Image("save-to-single-file"));
+    NEW_ACTION(FileSaveToMultipleFilesAction, "&Multiple Files...", "Save to multiple files...",
+               noKey, Image("save-to-multiple-files"));
+    NEW_ACTION(FileExitAction, "E&xit", "Exit", noKey, none);
+    NEW_ACTION(EditUndoAction, "&Undo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), Image("undo"));
+    NEW_ACTION(EditRedoAction, "&Redo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), Image("redo"));
+    NEW_ACTION(EditDeleteAction, "&Delete", "Delete", QKeySequence(Qt::Key_Delete), none);
+    NEW_ACTION(EditSelectAllAction, "Select &All", "Select all", QKeySequence(Qt::CTRL | Qt::Key_A),
+               none);
+    NEW_ACTION(EditReverseSelectionAction, "Reverse &Selection", "Reverse selection", noKey, none);
+    NEW_ACTION(EditDuplicateAction, "Dupli&cate", "Add duplicate", noKey, none);
+    NEW_ACTION(ViewToolbarAction, "&Toolbar", "Toolbar", noKey, none)->setCheckable(true);
+    NEW_ACTION(ViewStatusBarAction, "&Status Bar", "Status bar", noKey, none)->setCheckable(true);
+    NEW_ACTION(ViewRowSelectAction, "&Row Select", "Row select", noKey, none)->setCheckable(true);
+    NEW_ACTION(ViewSortByNameAction, "&Name", "Sort by name", noKey, none);
+    NEW_ACTION(ViewSortByWriteProtectedAction, "&Write-Protected", "Sort by write-protected", noKey,
+               none);
+    NEW_ACTION(ViewSortByDiskTypeAction, "&Disk Type", "Sort by disk type", noKey, none);
+    NEW_ACTION(ViewSortBySizeAction, "&Size", "Sort by size", noKey, none);
+    NEW_ACTION(ViewReverseOrderAction, "Reverse &Order", "Reverse order", noKey, none);
+    NEW_ACTION(ViewMoveUpAction, "Move &Up", "Move up", QKeySequence(Qt::ALT | Qt::Key_Up),
+               Image("move-up"));
+    NEW_ACTION(ViewMoveDownAction, "Move &Down", "Move down", QKeySequence(Qt::ALT | Qt::Key_Down),
+               Image("move-down"));
+    NEW_ACTION(PropertiesNameCopyAction, "&Copy", "Copy name property", noKey, Image("name-copy"));
+    NEW_ACTION(PropertiesNamePasteAction, "&Paste", "Paste to name property", noKey,
+               Image("name-paste"));
+    NEW_ACTION(PropertiesNameEnterAction, "&Enter...", "Enter for name property...",
+               QKeySequence(Qt::Key_F2), Image("name-enter"));
+    NEW_ACTION(PropertiesWriteProtectedSetToYesAction, "Set to \"&Yes\"",
+               "Set write-protected property to \"Yes\"", noKey, none);
+    NEW_ACTION(PropertiesWriteProtectedSetToNoAction, "Set to \"&No\"",
+               "Set write-protected property to \"No\"", noKey, none);
+    NEW_ACTION(PropertiesWriteProtectedToggleAction, "&Toggle", "Toggle write-protected property",
+               noKey, Image("write-protected-toggle"));
+    NEW_ACTION(PropertiesSizeSumAction, "&Sum", "Sum of size property", noKey, Image("size-sum"));
+    NEW_ACTION(HelpContentsAction, "&Contents...", "Contents...", QKeySequence(Qt::Key_F1), none);
+    NEW_ACTION(HelpAboutAction, "&About", "About", noKey, none);
+    NEW_ACTION(FormFormAction, ProductName, "", noKey, none);
+    NEW_ACTION(FormStatusBar1Action, "", "", noKey, none);
+#undef NEW_ACTION
     FileDropFilesAction = new TFileDropFilesAction;
     ActionList1->Add(FileDropFilesAction);
     BindActions();
@@ -292,78 +294,78 @@ void TAppMainForm::CreateActions() {
 void TAppMainForm::BindActions() {
     // Each rule reaches its handler when it runs; the handlers exist before the first refresh.
     struct TBinding {
-        const char* Name;
+        TAction* Action;
         std::function<void()> Execute;
         std::function<bool()> Enabled;
         std::function<bool()> Checked;
     };
-    auto file = [this](void (TFileHandler::*operation)(), bool (TFileHandler::*query)() const,
-                       const char* name) {
-        return TBinding{name, [this, operation] { (*FFileHandler.*operation)(); },
+    auto file = [this](TAction* action, void (TFileHandler::*operation)(),
+                       bool (TFileHandler::*query)() const) {
+        return TBinding{action, [this, operation] { (*FFileHandler.*operation)(); },
                         [this, query] { return (*FFileHandler.*query)(); }, nullptr};
     };
-    auto view = [this](void (TViewHandler::*operation)(), bool (TViewHandler::*query)() const,
-                       bool (TViewHandler::*checked)() const, const char* name) {
-        return TBinding{name, [this, operation] { (*FViewHandler.*operation)(); },
+    auto view = [this](TAction* action, void (TViewHandler::*operation)(),
+                       bool (TViewHandler::*query)() const, bool (TViewHandler::*checked)() const) {
+        return TBinding{action, [this, operation] { (*FViewHandler.*operation)(); },
                         [this, query] { return (*FViewHandler.*query)(); },
                         [this, checked] { return (*FViewHandler.*checked)(); }};
     };
-    auto help = [this](void (THelpHandler::*operation)(), bool (THelpHandler::*query)() const,
-                       const char* name) {
-        return TBinding{name, [this, operation] { (*FHelpHandler.*operation)(); },
+    auto help = [this](TAction* action, void (THelpHandler::*operation)(),
+                       bool (THelpHandler::*query)() const) {
+        return TBinding{action, [this, operation] { (*FHelpHandler.*operation)(); },
                         [this, query] { return (*FHelpHandler.*query)(); }, nullptr};
     };
     TBinding bindings[] = {
-        file(&TFileHandler::New, &TFileHandler::CanNew, "FileNewAction"),
-        file(&TFileHandler::Open, &TFileHandler::CanOpen, "FileOpenAction"),
-        file(&TFileHandler::Save, &TFileHandler::CanSave, "FileSaveAction"),
-        file(&TFileHandler::SaveAs, &TFileHandler::CanSaveAs, "FileSaveAsAction"),
-        file(&TFileHandler::BackUp, &TFileHandler::CanBackUp, "FileBackUpAction"),
-        {"FileBackUpOnSaveAction", [this] { FFileHandler->ToggleBackUpOnSave(); },
+        file(FileNewAction, &TFileHandler::New, &TFileHandler::CanNew),
+        file(FileOpenAction, &TFileHandler::Open, &TFileHandler::CanOpen),
+        file(FileSaveAction, &TFileHandler::Save, &TFileHandler::CanSave),
+        file(FileSaveAsAction, &TFileHandler::SaveAs, &TFileHandler::CanSaveAs),
+        file(FileBackUpAction, &TFileHandler::BackUp, &TFileHandler::CanBackUp),
+        {FileBackUpOnSaveAction, [this] { FFileHandler->ToggleBackUpOnSave(); },
          [this] { return FFileHandler->CanToggleBackUpOnSave(); },
          [this] { return FFileHandler->BackUpOnSave(); }},
-        file(&TFileHandler::AddNew, &TFileHandler::CanAddNew, "FileAddNewAction"),
-        file(&TFileHandler::AddExistent, &TFileHandler::CanAddExistent, "FileAddExistentAction"),
-        file(&TFileHandler::SaveToSingleFile, &TFileHandler::CanSaveToSingleFile,
-             "FileSaveToSingleFileAction"),
-        file(&TFileHandler::SaveToMultipleFiles, &TFileHandler::CanSaveToMultipleFiles,
-             "FileSaveToMultipleFilesAction"),
-        {"FileExitAction", [this] { close(); }, [] { return true; }, nullptr},
-        file(&TFileHandler::Delete, &TFileHandler::CanDelete, "EditDeleteAction"),
-        file(&TFileHandler::SelectAll, &TFileHandler::CanSelectAll, "EditSelectAllAction"),
-        file(&TFileHandler::ReverseSelection, &TFileHandler::CanReverseSelection,
-             "EditReverseSelectionAction"),
-        file(&TFileHandler::Duplicate, &TFileHandler::CanDuplicate, "EditDuplicateAction"),
-        view(&TViewHandler::ToggleToolbar, &TViewHandler::CanToggleToolbar,
-             &TViewHandler::ShowToolbar, "ViewToolbarAction"),
-        view(&TViewHandler::ToggleStatusBar, &TViewHandler::CanToggleStatusBar,
-             &TViewHandler::ShowStatusBar, "ViewStatusBarAction"),
-        view(&TViewHandler::ToggleRowSelect, &TViewHandler::CanToggleRowSelect,
-             &TViewHandler::RowSelect, "ViewRowSelectAction"),
-        file(&TFileHandler::SortByName, &TFileHandler::CanSortByName, "ViewSortByNameAction"),
-        file(&TFileHandler::SortByWriteProtected, &TFileHandler::CanSortByWriteProtected,
-             "ViewSortByWriteProtectedAction"),
-        file(&TFileHandler::SortByDiskType, &TFileHandler::CanSortByDiskType,
-             "ViewSortByDiskTypeAction"),
-        file(&TFileHandler::SortBySize, &TFileHandler::CanSortBySize, "ViewSortBySizeAction"),
-        file(&TFileHandler::ReverseOrder, &TFileHandler::CanReverseOrder, "ViewReverseOrderAction"),
-        file(&TFileHandler::MoveUp, &TFileHandler::CanMoveUp, "ViewMoveUpAction"),
-        file(&TFileHandler::MoveDown, &TFileHandler::CanMoveDown, "ViewMoveDownAction"),
-        file(&TFileHandler::NameCopy, &TFileHandler::CanNameCopy, "PropertiesNameCopyAction"),
-        file(&TFileHandler::NamePaste, &TFileHandler::CanNamePaste, "PropertiesNamePasteAction"),
-        file(&TFileHandler::NameEnter, &TFileHandler::CanNameEnter, "PropertiesNameEnterAction"),
-        file(&TFileHandler::WriteProtectedSetToYes, &TFileHandler::CanWriteProtectedSetToYes,
-             "PropertiesWriteProtectedSetToYesAction"),
-        file(&TFileHandler::WriteProtectedSetToNo, &TFileHandler::CanWriteProtectedSetToNo,
-             "PropertiesWriteProtectedSetToNoAction"),
-        file(&TFileHandler::WriteProtectedToggle, &TFileHandler::CanWriteProtectedToggle,
-             "PropertiesWriteProtectedToggleAction"),
-        file(&TFileHandler::SizeSum, &TFileHandler::CanSizeSum, "PropertiesSizeSumAction"),
-        help(&THelpHandler::Contents, &THelpHandler::CanContents, "HelpContentsAction"),
-        help(&THelpHandler::About, &THelpHandler::CanAbout, "HelpAboutAction"),
+        file(FileAddNewAction, &TFileHandler::AddNew, &TFileHandler::CanAddNew),
+        file(FileAddExistentAction, &TFileHandler::AddExistent, &TFileHandler::CanAddExistent),
+        file(FileSaveToSingleFileAction, &TFileHandler::SaveToSingleFile,
+             &TFileHandler::CanSaveToSingleFile),
+        file(FileSaveToMultipleFilesAction, &TFileHandler::SaveToMultipleFiles,
+             &TFileHandler::CanSaveToMultipleFiles),
+        {FileExitAction, [this] { close(); }, [] { return true; }, nullptr},
+        file(EditDeleteAction, &TFileHandler::Delete, &TFileHandler::CanDelete),
+        file(EditSelectAllAction, &TFileHandler::SelectAll, &TFileHandler::CanSelectAll),
+        file(EditReverseSelectionAction, &TFileHandler::ReverseSelection,
+             &TFileHandler::CanReverseSelection),
+        file(EditDuplicateAction, &TFileHandler::Duplicate, &TFileHandler::CanDuplicate),
+        view(ViewToolbarAction, &TViewHandler::ToggleToolbar, &TViewHandler::CanToggleToolbar,
+             &TViewHandler::ShowToolbar),
+        view(ViewStatusBarAction, &TViewHandler::ToggleStatusBar, &TViewHandler::CanToggleStatusBar,
+             &TViewHandler::ShowStatusBar),
+        view(ViewRowSelectAction, &TViewHandler::ToggleRowSelect, &TViewHandler::CanToggleRowSelect,
+             &TViewHandler::RowSelect),
+        file(ViewSortByNameAction, &TFileHandler::SortByName, &TFileHandler::CanSortByName),
+        file(ViewSortByWriteProtectedAction, &TFileHandler::SortByWriteProtected,
+             &TFileHandler::CanSortByWriteProtected),
+        file(ViewSortByDiskTypeAction, &TFileHandler::SortByDiskType,
+             &TFileHandler::CanSortByDiskType),
+        file(ViewSortBySizeAction, &TFileHandler::SortBySize, &TFileHandler::CanSortBySize),
+        file(ViewReverseOrderAction, &TFileHandler::ReverseOrder, &TFileHandler::CanReverseOrder),
+        file(ViewMoveUpAction, &TFileHandler::MoveUp, &TFileHandler::CanMoveUp),
+        file(ViewMoveDownAction, &TFileHandler::MoveDown, &TFileHandler::CanMoveDown),
+        file(PropertiesNameCopyAction, &TFileHandler::NameCopy, &TFileHandler::CanNameCopy),
+        file(PropertiesNamePasteAction, &TFileHandler::NamePaste, &TFileHandler::CanNamePaste),
+        file(PropertiesNameEnterAction, &TFileHandler::NameEnter, &TFileHandler::CanNameEnter),
+        file(PropertiesWriteProtectedSetToYesAction, &TFileHandler::WriteProtectedSetToYes,
+             &TFileHandler::CanWriteProtectedSetToYes),
+        file(PropertiesWriteProtectedSetToNoAction, &TFileHandler::WriteProtectedSetToNo,
+             &TFileHandler::CanWriteProtectedSetToNo),
+        file(PropertiesWriteProtectedToggleAction, &TFileHandler::WriteProtectedToggle,
+             &TFileHandler::CanWriteProtectedToggle),
+        file(PropertiesSizeSumAction, &TFileHandler::SizeSum, &TFileHandler::CanSizeSum),
+        help(HelpContentsAction, &THelpHandler::Contents, &THelpHandler::CanContents),
+        help(HelpAboutAction, &THelpHandler::About, &THelpHandler::CanAbout),
     };
     for (TBinding& binding : bindings) {
-        TAction& action = *Action(binding.Name);
+        TAction& action = *binding.Action;
         action.OnExecute = [execute = std::move(binding.Execute)](TAction&) { execute(); };
         action.OnUpdate = [enabled = std::move(binding.Enabled),
                            checked = std::move(binding.Checked)](TAction& sender) {
@@ -375,10 +377,9 @@ void TAppMainForm::BindActions() {
 
     // Undo and Redo name the command they act on; "&" is doubled in the caption only, where
     // it would otherwise mark an accelerator.
-    auto history = [this](const char* name, const char* captionFormat, const char* hintFormat,
+    auto history = [this](TAction& action, const char* captionFormat, const char* hintFormat,
                           void (TFileHandler::*operation)(), bool (TFileHandler::*query)() const,
                           std::string (TFileHandler::*commandName)() const) {
-        TAction& action = *Action(name);
         action.OnExecute = [this, operation](TAction&) { (*FFileHandler.*operation)(); };
         action.OnUpdate = [this, query, commandName, captionFormat, hintFormat](TAction& sender) {
             const std::string command = (*FFileHandler.*commandName)();
@@ -389,12 +390,12 @@ void TAppMainForm::BindActions() {
             sender.setEnabled((*FFileHandler.*query)());
         };
     };
-    history("EditUndoAction", "&Undo - %s", "Undo - %s", &TFileHandler::Undo,
-            &TFileHandler::CanUndo, &TFileHandler::UndoName);
-    history("EditRedoAction", "&Redo - %s", "Redo - %s", &TFileHandler::Redo,
-            &TFileHandler::CanRedo, &TFileHandler::RedoName);
+    history(*EditUndoAction, "&Undo - %s", "Undo - %s", &TFileHandler::Undo, &TFileHandler::CanUndo,
+            &TFileHandler::UndoName);
+    history(*EditRedoAction, "&Redo - %s", "Redo - %s", &TFileHandler::Redo, &TFileHandler::CanRedo,
+            &TFileHandler::RedoName);
 
-    Action("FormFormAction")->OnUpdate = [this](TAction&) {
+    FormFormAction->OnUpdate = [this](TAction&) {
         const QString title =
             Text(rtl::Format("%s - %s", ProductName, FFileHandler->DocumentName().c_str()));
         // The application's name first: Qt adds it to a window title that does not end with it.
@@ -403,7 +404,7 @@ void TAppMainForm::BindActions() {
         if (windowTitle() != title)
             setWindowTitle(title);
     };
-    Action("FormStatusBar1Action")->OnUpdate = [this](TAction&) {
+    FormStatusBar1Action->OnUpdate = [this](TAction&) {
         const int selected = FListViewShell->SelCount();
         const QString text = Text(selected > 0 ? rtl::Format("%d items are selected", selected)
                                                : rtl::Format("%d items", FListViewShell->Count()));
@@ -456,8 +457,8 @@ QVariant TAppMainForm::ListView1Data(int row, int column, int role) const {
 }
 
 void TAppMainForm::ListView1ColumnClick(int column) {
-    static const char* const sorts[] = {"ViewSortByNameAction", "ViewSortByWriteProtectedAction",
-                                        "ViewSortByDiskTypeAction", "ViewSortBySizeAction"};
+    TAction* const sorts[] = {ViewSortByNameAction, ViewSortByWriteProtectedAction,
+                              ViewSortByDiskTypeAction, ViewSortBySizeAction};
     if (column < 0 || column >= 4) {
         try {
             throw rtl::EInvalidOperation("The program cannot sort the items.");
@@ -466,7 +467,7 @@ void TAppMainForm::ListView1ColumnClick(int column) {
         }
         return;
     }
-    ExecuteAction(*Action(sorts[column]));
+    ExecuteAction(*sorts[column]);
 }
 
 QString TAppMainForm::StatusText() const {
@@ -520,9 +521,8 @@ void TAppMainForm::closeEvent(QCloseEvent* event) {
     try {
         // As if the user chose File > New: a modified document is offered for saving, and
         // cancelling keeps the window.
-        TAction& newAction = *Action("FileNewAction");
-        if (newAction.isEnabled())
-            newAction.Execute();
+        if (FileNewAction->isEnabled())
+            FileNewAction->Execute();
     } catch (...) {
         event->ignore();
         rtl::HandleException();
@@ -546,52 +546,53 @@ TAction* TAppMainForm::Action(const QString& name) const {
 }
 
 void TAppMainForm::CreateMenus() {
-    auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
-        for (const char* name : names) {
-            if (name[0] == '-')
+    // nullptr stands for a separator.
+    auto add = [](QMenu* menu, std::initializer_list<TAction*> actions) {
+        for (TAction* action : actions) {
+            if (action == nullptr)
                 menu->addSeparator();
             else
-                menu->addAction(Action(name));
+                menu->addAction(action);
         }
     };
     QMenu* file = menuBar()->addMenu("&File");
-    add(file, {"FileNewAction", "FileOpenAction", "FileSaveAction", "FileSaveAsAction", "-",
-               "FileBackUpAction", "FileBackUpOnSaveAction", "-"});
-    add(file->addMenu("A&dd"), {"FileAddNewAction", "FileAddExistentAction"});
-    add(file->addMenu("Save &To"), {"FileSaveToSingleFileAction", "FileSaveToMultipleFilesAction"});
-    add(file, {"-", "FileExitAction"});
-    const std::initializer_list<const char*> editEntries = {"EditUndoAction",
-                                                            "EditRedoAction",
-                                                            "-",
-                                                            "EditDeleteAction",
-                                                            "-",
-                                                            "EditSelectAllAction",
-                                                            "EditReverseSelectionAction",
-                                                            "-",
-                                                            "EditDuplicateAction"};
+    add(file, {FileNewAction, FileOpenAction, FileSaveAction, FileSaveAsAction, nullptr,
+               FileBackUpAction, FileBackUpOnSaveAction, nullptr});
+    add(file->addMenu("A&dd"), {FileAddNewAction, FileAddExistentAction});
+    add(file->addMenu("Save &To"), {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction});
+    add(file, {nullptr, FileExitAction});
+    const std::initializer_list<TAction*> editEntries = {EditUndoAction,
+                                                         EditRedoAction,
+                                                         nullptr,
+                                                         EditDeleteAction,
+                                                         nullptr,
+                                                         EditSelectAllAction,
+                                                         EditReverseSelectionAction,
+                                                         nullptr,
+                                                         EditDuplicateAction};
     add(menuBar()->addMenu("&Edit"), editEntries);
     QMenu* view = menuBar()->addMenu("&View");
-    add(view, {"ViewToolbarAction", "ViewStatusBarAction", "ViewRowSelectAction", "-"});
-    add(view->addMenu("Sort &By"), {"ViewSortByNameAction", "ViewSortByWriteProtectedAction",
-                                    "ViewSortByDiskTypeAction", "ViewSortBySizeAction"});
-    add(view, {"ViewReverseOrderAction", "ViewMoveUpAction", "ViewMoveDownAction"});
+    add(view, {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, nullptr});
+    add(view->addMenu("Sort &By"), {ViewSortByNameAction, ViewSortByWriteProtectedAction,
+                                    ViewSortByDiskTypeAction, ViewSortBySizeAction});
+    add(view, {ViewReverseOrderAction, ViewMoveUpAction, ViewMoveDownAction});
     QMenu* properties = menuBar()->addMenu("&Properties");
-    add(properties->addMenu("&Name"), {"PropertiesNameCopyAction", "PropertiesNamePasteAction", "-",
-                                       "PropertiesNameEnterAction"});
-    const std::initializer_list<const char*> writeProtectedEntries = {
-        "PropertiesWriteProtectedSetToYesAction", "PropertiesWriteProtectedSetToNoAction",
-        "PropertiesWriteProtectedToggleAction"};
+    add(properties->addMenu("&Name"),
+        {PropertiesNameCopyAction, PropertiesNamePasteAction, nullptr, PropertiesNameEnterAction});
+    const std::initializer_list<TAction*> writeProtectedEntries = {
+        PropertiesWriteProtectedSetToYesAction, PropertiesWriteProtectedSetToNoAction,
+        PropertiesWriteProtectedToggleAction};
     add(properties->addMenu("&Write Protected"), writeProtectedEntries);
-    add(properties->addMenu("&Size"), {"PropertiesSizeSumAction"});
-    add(menuBar()->addMenu("&Help"), {"HelpContentsAction", "-", "HelpAboutAction"});
+    add(properties->addMenu("&Size"), {PropertiesSizeSumAction});
+    add(menuBar()->addMenu("&Help"), {HelpContentsAction, nullptr, HelpAboutAction});
 
     // The pop-up menus show no keys: their entries stand in for the actions without one.
-    auto popup = [this](QMenu* menu, std::initializer_list<const char*> names) {
-        for (const char* name : names) {
-            if (name[0] == '-')
+    auto popup = [](QMenu* menu, std::initializer_list<TAction*> actions) {
+        for (TAction* action : actions) {
+            if (action == nullptr)
                 menu->addSeparator();
             else
-                menu->addAction(NewShortcutlessEntry(*Action(name), menu));
+                menu->addAction(NewShortcutlessEntry(*action, menu));
         }
     };
     PopupMenu1 = new QMenu(this);
@@ -601,23 +602,23 @@ void TAppMainForm::CreateMenus() {
     PopupMenu2->setObjectName("PopupMenu2");
     popup(PopupMenu2, writeProtectedEntries);
 
-    auto tools = [this](std::initializer_list<const char*> names) {
-        for (const char* name : names)
-            ToolBar1->addAction(Action(name));
+    auto tools = [this](std::initializer_list<TAction*> actions) {
+        for (TAction* action : actions)
+            ToolBar1->addAction(action);
         ToolBar1->addSeparator();
     };
-    tools({"FileNewAction", "FileOpenAction", "FileSaveAction"});
-    tools({"FileAddNewAction", "FileSaveToSingleFileAction", "FileSaveToMultipleFilesAction"});
-    tools({"EditUndoAction", "EditRedoAction"});
-    tools({"ViewMoveUpAction", "ViewMoveDownAction"});
-    tools({"PropertiesNameCopyAction", "PropertiesNamePasteAction"});
-    tools({"PropertiesNameEnterAction"});
+    tools({FileNewAction, FileOpenAction, FileSaveAction});
+    tools({FileAddNewAction, FileSaveToSingleFileAction, FileSaveToMultipleFilesAction});
+    tools({EditUndoAction, EditRedoAction});
+    tools({ViewMoveUpAction, ViewMoveDownAction});
+    tools({PropertiesNameCopyAction, PropertiesNamePasteAction});
+    tools({PropertiesNameEnterAction});
     auto* toggle = new QToolButton(ToolBar1);
     toggle->setObjectName("WriteProtectedToolButton");
-    toggle->setDefaultAction(Action("PropertiesWriteProtectedToggleAction"));
+    toggle->setDefaultAction(PropertiesWriteProtectedToggleAction);
     toggle->setMenu(PopupMenu2);
     toggle->setPopupMode(QToolButton::MenuButtonPopup);
     ToolBar1->addWidget(toggle);
     ToolBar1->addSeparator();
-    ToolBar1->addAction(Action("PropertiesSizeSumAction"));
+    ToolBar1->addAction(PropertiesSizeSumAction);
 }

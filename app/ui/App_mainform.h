@@ -49,7 +49,7 @@ public:
     TFileHandler& FileHandler() const { return *FFileHandler; }
     TViewHandler& ViewHandler() const { return *FViewHandler; }
     TActionList& ActionList() const { return *ActionList1; }
-    // The action of that name (its object name), or nullptr.
+    // The action of that name (its object name), or nullptr: how tests find a command.
     TAction* Action(const QString& name) const;
     TListTableView& ListView() const { return *ListView1; }
     TQtListControl& ListControl() const { return *FListControl; }
@@ -90,6 +90,46 @@ private:
     QMenu* PopupMenu2 = nullptr;
     TVirtualListModel* ListModel = nullptr;
     TActionList* ActionList1 = nullptr;
+    // The action table, one member per command, filled once by CreateActions in the order of
+    // every refresh; each action's object name is its member's name.
+    TAction* FileNewAction = nullptr;
+    TAction* FileOpenAction = nullptr;
+    TAction* FileSaveAction = nullptr;
+    TAction* FileSaveAsAction = nullptr;
+    TAction* FileBackUpAction = nullptr;
+    TAction* FileBackUpOnSaveAction = nullptr;
+    TAction* FileAddNewAction = nullptr;
+    TAction* FileAddExistentAction = nullptr;
+    TAction* FileSaveToSingleFileAction = nullptr;
+    TAction* FileSaveToMultipleFilesAction = nullptr;
+    TAction* FileExitAction = nullptr;
+    TAction* EditUndoAction = nullptr;
+    TAction* EditRedoAction = nullptr;
+    TAction* EditDeleteAction = nullptr;
+    TAction* EditSelectAllAction = nullptr;
+    TAction* EditReverseSelectionAction = nullptr;
+    TAction* EditDuplicateAction = nullptr;
+    TAction* ViewToolbarAction = nullptr;
+    TAction* ViewStatusBarAction = nullptr;
+    TAction* ViewRowSelectAction = nullptr;
+    TAction* ViewSortByNameAction = nullptr;
+    TAction* ViewSortByWriteProtectedAction = nullptr;
+    TAction* ViewSortByDiskTypeAction = nullptr;
+    TAction* ViewSortBySizeAction = nullptr;
+    TAction* ViewReverseOrderAction = nullptr;
+    TAction* ViewMoveUpAction = nullptr;
+    TAction* ViewMoveDownAction = nullptr;
+    TAction* PropertiesNameCopyAction = nullptr;
+    TAction* PropertiesNamePasteAction = nullptr;
+    TAction* PropertiesNameEnterAction = nullptr;
+    TAction* PropertiesWriteProtectedSetToYesAction = nullptr;
+    TAction* PropertiesWriteProtectedSetToNoAction = nullptr;
+    TAction* PropertiesWriteProtectedToggleAction = nullptr;
+    TAction* PropertiesSizeSumAction = nullptr;
+    TAction* HelpContentsAction = nullptr;
+    TAction* HelpAboutAction = nullptr;
+    TAction* FormFormAction = nullptr;
+    TAction* FormStatusBar1Action = nullptr;
     TFileDropFilesAction* FileDropFilesAction = nullptr;
     TQtFileDropControl* FileDropControl = nullptr;
     QIcon FDiskIcon;
