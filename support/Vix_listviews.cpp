@@ -85,22 +85,18 @@ void TMemoryListControl::ClearSelection() {
     FSelCount = 0;
 }
 
-void TMemoryListControl::EnsureVisible(int index, bool partialOK) {
+// Nothing to scroll; the index is still the caller's to get right.
+void TMemoryListControl::EnsureVisible(int index, bool /*partialOK*/) {
     CheckIndex(index);
-    ++FEnsureVisibleCalls;
-    FLastEnsureVisible = index;
-    FLastEnsureVisiblePartialOK = partialOK;
 }
 
 void TMemoryListControl::BeginUpdate() {
-    ++FBeginUpdateCalls;
     ++FUpdateDepth;
 }
 
 void TMemoryListControl::EndUpdate() {
     if (FUpdateDepth == 0)
         throw rtl::EInvalidOperation(NoUpdateMessage);
-    ++FEndUpdateCalls;
     --FUpdateDepth;
 }
 
@@ -110,7 +106,6 @@ void TMemoryListControl::MoveItemStates(int from, int to, int count) {
         throw rtl::EListError(BadMoveMessage);
     if (count == 0 || from == to)
         return;
-    FMovedStates += count;
     // Only the target range changes, so the selected count moves by what it gains and loses.
     const int lost = CountSelected(to, count);
     const int gained = CountSelected(from, count);

@@ -52,8 +52,8 @@ public:
     virtual void MoveItemStates(int from, int to, int count) = 0;
 };
 
-// A control without a window: the states in memory, plus counters of the calls that would
-// reach the screen so that tests can see what the shell asked for.
+// A control without a window: the states in memory, and nothing to draw. The CLI edits through
+// it; a toolkit's control builds on it.
 class TMemoryListControl : public TListControl {
 public:
     int ItemCount() const override { return static_cast<int>(FStates.size()); }
@@ -64,10 +64,10 @@ public:
     void SelectAll() override;
     void ClearSelection() override;
     void EnsureVisible(int index, bool partialOK) override;
-    void Invalidate() override { ++FInvalidateCalls; }
-    void Update() override { ++FUpdateCalls; }
-    void Repaint() override { ++FRepaintCalls; }
-    void Refresh() override { ++FRefreshCalls; }
+    void Invalidate() override {}
+    void Update() override {}
+    void Repaint() override {}
+    void Refresh() override {}
     void BeginUpdate() override;
     // rtl::EInvalidOperation without a matching BeginUpdate.
     void EndUpdate() override;
@@ -76,19 +76,6 @@ public:
     // -1 when no item is focused.
     int FocusedIndex() const { return FFocused; }
     int UpdateDepth() const { return FUpdateDepth; }
-    int BeginUpdateCalls() const { return FBeginUpdateCalls; }
-    int EndUpdateCalls() const { return FEndUpdateCalls; }
-    int InvalidateCalls() const { return FInvalidateCalls; }
-    int UpdateCalls() const { return FUpdateCalls; }
-    int RepaintCalls() const { return FRepaintCalls; }
-    int RefreshCalls() const { return FRefreshCalls; }
-    int EnsureVisibleCalls() const { return FEnsureVisibleCalls; }
-    // The arguments of the latest EnsureVisible; -1 and false before the first.
-    int LastEnsureVisible() const { return FLastEnsureVisible; }
-    bool LastEnsureVisiblePartialOK() const { return FLastEnsureVisiblePartialOK; }
-    // How many item states MoveItemStates has copied in all: the work a shift cost, which
-    // shows whether appending or deleting from the end touches the other rows.
-    long long MovedStates() const { return FMovedStates; }
 
 protected:
     // Every item's bits, for a toolkit control that hands them on in one piece.
@@ -102,16 +89,6 @@ private:
     int FFocused = -1;
     int FSelCount = 0;
     int FUpdateDepth = 0;
-    int FBeginUpdateCalls = 0;
-    int FEndUpdateCalls = 0;
-    int FInvalidateCalls = 0;
-    int FUpdateCalls = 0;
-    int FRepaintCalls = 0;
-    int FRefreshCalls = 0;
-    int FEnsureVisibleCalls = 0;
-    int FLastEnsureVisible = -1;
-    bool FLastEnsureVisiblePartialOK = false;
-    long long FMovedStates = 0;
 };
 
 // The only way the document logic touches the list of disk images. It keeps no copy of the

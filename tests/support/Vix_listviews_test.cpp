@@ -22,6 +22,61 @@ const char* const CannotInsertMessage = "The program cannot insert the item.";
 const char* const CannotDeleteMessage = "The program cannot delete the item.";
 const char* const CannotMakeVisibleMessage = "The program cannot ensure the item is visible.";
 
+// The in-memory control with counters of the calls that would reach the screen, so that a test
+// can see what the shell asked for.
+class TCountingListControl : public TMemoryListControl {
+public:
+    void EnsureVisible(int index, bool partialOK) override {
+        TMemoryListControl::EnsureVisible(index, partialOK);
+        ++FEnsureVisibleCalls;
+        FLastEnsureVisible = index;
+        FLastEnsureVisiblePartialOK = partialOK;
+    }
+    void Invalidate() override { ++FInvalidateCalls; }
+    void Update() override { ++FUpdateCalls; }
+    void Repaint() override { ++FRepaintCalls; }
+    void Refresh() override { ++FRefreshCalls; }
+    void BeginUpdate() override {
+        TMemoryListControl::BeginUpdate();
+        ++FBeginUpdateCalls;
+    }
+    void EndUpdate() override {
+        TMemoryListControl::EndUpdate();
+        ++FEndUpdateCalls;
+    }
+    void MoveItemStates(int from, int to, int count) override {
+        TMemoryListControl::MoveItemStates(from, to, count);
+        if (from != to)
+            FMovedStates += count;
+    }
+
+    int BeginUpdateCalls() const { return FBeginUpdateCalls; }
+    int EndUpdateCalls() const { return FEndUpdateCalls; }
+    int InvalidateCalls() const { return FInvalidateCalls; }
+    int UpdateCalls() const { return FUpdateCalls; }
+    int RepaintCalls() const { return FRepaintCalls; }
+    int RefreshCalls() const { return FRefreshCalls; }
+    int EnsureVisibleCalls() const { return FEnsureVisibleCalls; }
+    // The arguments of the latest EnsureVisible; -1 and false before the first.
+    int LastEnsureVisible() const { return FLastEnsureVisible; }
+    bool LastEnsureVisiblePartialOK() const { return FLastEnsureVisiblePartialOK; }
+    // How many item states MoveItemStates has copied in all: the work a shift cost, which
+    // shows whether appending or deleting from the end touches the other rows.
+    long long MovedStates() const { return FMovedStates; }
+
+private:
+    int FBeginUpdateCalls = 0;
+    int FEndUpdateCalls = 0;
+    int FInvalidateCalls = 0;
+    int FUpdateCalls = 0;
+    int FRepaintCalls = 0;
+    int FRefreshCalls = 0;
+    int FEnsureVisibleCalls = 0;
+    int FLastEnsureVisible = -1;
+    bool FLastEnsureVisiblePartialOK = false;
+    long long FMovedStates = 0;
+};
+
 constexpr int F = ItemStateFocused;
 constexpr int S = ItemStateSelected;
 constexpr int C = ItemStateCut;
@@ -57,14 +112,14 @@ class ListViewShellTest : public ::testing::Test {
 protected:
     void Load(const States& states) { ::Load(Control, states); }
 
-    TMemoryListControl Control;
+    TCountingListControl Control;
     TListViewShell Shell{Control};
 };
 
 // ---- the in-memory control ----
 
 TEST(ListViewMemoryControlTest, FocusingAnItemUnfocusesThePreviousOne) {
-    TMemoryListControl control;
+    TCountingListControl control;
     control.SetItemCount(5);
     EXPECT_EQ(control.FocusedIndex(), -1);
     control.SetItemState(1, F | S, ItemStateMask);
@@ -82,7 +137,7 @@ TEST(ListViewMemoryControlTest, FocusingAnItemUnfocusesThePreviousOne) {
 }
 
 TEST(ListViewMemoryControlTest, StateWritesTouchOnlyTheMaskedBits) {
-    TMemoryListControl control;
+    TCountingListControl control;
     control.SetItemCount(2);
     control.SetItemState(0, C | D, ItemStateMask);
     control.SetItemState(0, ItemStateMask, S);
@@ -97,7 +152,7 @@ TEST(ListViewMemoryControlTest, StateWritesTouchOnlyTheMaskedBits) {
 }
 
 TEST(ListViewMemoryControlTest, SelectedCountFollowsEveryKindOfChange) {
-    TMemoryListControl control;
+    TCountingListControl control;
     Load(control, {S, 0, S | F, C, S});
     EXPECT_EQ(control.SelectedCount(), 3);
     control.SetItemState(1, S, S);
@@ -119,7 +174,7 @@ TEST(ListViewMemoryControlTest, SelectedCountFollowsEveryKindOfChange) {
 }
 
 TEST(ListViewMemoryControlTest, ShrinkingDropsTheFocusOfARemovedItem) {
-    TMemoryListControl control;
+    TCountingListControl control;
     Load(control, {0, 0, 0, F});
     control.SetItemCount(3);
     EXPECT_EQ(control.FocusedIndex(), -1);
@@ -133,7 +188,7 @@ TEST(ListViewMemoryControlTest, ShrinkingDropsTheFocusOfARemovedItem) {
 }
 
 TEST(ListViewMemoryControlTest, MoveItemStatesCopiesLikeMemmove) {
-    TMemoryListControl control;
+    TCountingListControl control;
     Load(control, {1 * 4, 2 * 4 | S, 3 * 4, 0 | S, 1 * 4, 2 * 4});
     // Forward over an overlap: the source tail that is not overwritten keeps its states.
     control.MoveItemStates(0, 2, 3);
@@ -153,7 +208,7 @@ TEST(ListViewMemoryControlTest, MoveItemStatesCopiesLikeMemmove) {
 }
 
 TEST(ListViewMemoryControlTest, MoveItemStatesCarriesOrDropsTheFocus) {
-    TMemoryListControl control;
+    TCountingListControl control;
     // A focused source item outside the target: the focus goes with the copy only.
     Load(control, {F, 0, 0, 0, 0});
     control.MoveItemStates(0, 3, 2);
@@ -179,7 +234,7 @@ TEST(ListViewMemoryControlTest, MoveItemStatesCarriesOrDropsTheFocus) {
 }
 
 TEST(ListViewMemoryControlTest, RefusesIndicesOutsideItsItems) {
-    TMemoryListControl control;
+    TCountingListControl control;
     control.SetItemCount(3);
     EXPECT_THROW(control.ItemState(3, ItemStateMask), rtl::EListError);
     EXPECT_THROW(control.ItemState(-1, ItemStateMask), rtl::EListError);
@@ -194,7 +249,7 @@ TEST(ListViewMemoryControlTest, RefusesIndicesOutsideItsItems) {
 }
 
 TEST(ListViewMemoryControlTest, UpdatesNestAndAnUnmatchedEndIsRefused) {
-    TMemoryListControl control;
+    TCountingListControl control;
     control.BeginUpdate();
     control.BeginUpdate();
     EXPECT_EQ(control.UpdateDepth(), 2);
@@ -540,7 +595,7 @@ TEST_F(ListViewShellTest, GetSelectedIndicesListsTheSelectionAscending) {
 }
 
 // A control that records which items were read.
-class TReadCountingControl : public TMemoryListControl {
+class TReadCountingControl : public TCountingListControl {
 public:
     int ItemState(int index, int mask) const override {
         ++Reads;
@@ -629,7 +684,7 @@ TEST_F(ListViewShellTest, GuardEndsTheUpdateWhenAnExceptionPasses) {
 }
 
 // A control that fails at a chosen point, as a real window may.
-class TFailingControl : public TMemoryListControl {
+class TFailingControl : public TCountingListControl {
 public:
     void SetItemState(int index, int state, int mask) override {
         if (index == FailAtIndex)
@@ -686,7 +741,7 @@ public:
 };
 
 TEST(ListViewShellOverrideTest, OperationsGoThroughTheVirtualOnes) {
-    TMemoryListControl control;
+    TCountingListControl control;
     TRecordingShell shell(control);
     EXPECT_EQ(shell.Add(), 0);
     EXPECT_EQ(shell.Add(), 1);
@@ -835,7 +890,7 @@ void RunRandomEdits(unsigned seed) {
     // Indices sometimes one step outside the list, to exercise the refusals as well.
     auto anyIndex = [&](int count) { return below(count + 3) - 1; };
 
-    TMemoryListControl control;
+    TCountingListControl control;
     TListViewShell shell(control);
     TReferenceList reference;
     for (int step = 0; step < 1500; ++step) {
