@@ -108,11 +108,6 @@ bool CanNameUnnamedFiles() {
     return can;
 }
 
-int LinkUnnamed(int handle, int folder, const std::string& name) {
-    const std::string self = "/proc/self/fd/" + std::to_string(handle);
-    return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
-}
-
 // Where the kernel would write through path: every symbolic link followed, a dangling one to
 // the name it points at, so that saving creates that file instead of replacing the link.
 std::string FollowLinks(const std::string& path) {
@@ -132,10 +127,39 @@ std::string FollowLinks(const std::string& path) {
     return current;
 }
 
-// Renames without replacing. Where the file system lacks the flag, a hard link does the same;
-// where it has no hard links either (FAT), the check and the rename are two steps, the best
-// that such a file system allows.
-int RenameNoReplace(int folder, const std::string& from, const std::string& to) {
+[[noreturn]] void RaiseCreateError(int error, const std::string& path) {
+    EFCreateError e(Format("Cannot create file \"%s\".", path.c_str()));
+    e.SetReason(SystemReason(error, path));
+    throw e;
+}
+
+// A test's stand-in for the system's calls, or nullptr.
+TFileWriterCalls* CurrentCalls = nullptr;
+
+} // namespace
+
+int TFileWriterCalls::OpenUnnamed(int folder, unsigned mode) {
+    // The file could be made but never named.
+    if (!CanNameUnnamedFiles()) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, static_cast<mode_t>(mode));
+}
+
+int TFileWriterCalls::OpenNew(int folder, const std::string& name, unsigned mode) {
+    return ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                    static_cast<mode_t>(mode));
+}
+
+int TFileWriterCalls::LinkUnnamed(int handle, int folder, const std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(handle);
+    return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW);
+}
+
+// Where the file system lacks the flag, a hard link does the same; where it has no hard links
+// either (FAT), the check and the rename are two steps, the best that such a file system allows.
+int TFileWriterCalls::RenameNoReplace(int folder, const std::string& from, const std::string& to) {
     if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
@@ -154,17 +178,21 @@ int RenameNoReplace(int folder, const std::string& from, const std::string& to) 
     return ::renameat(folder, from.c_str(), folder, to.c_str());
 }
 
-[[noreturn]] void RaiseCreateError(int error, const std::string& path) {
-    EFCreateError e(Format("Cannot create file \"%s\".", path.c_str()));
-    e.SetReason(SystemReason(error, path));
-    throw e;
+int TFileWriterCalls::Rename(int folder, const std::string& from, const std::string& to) {
+    return ::renameat(folder, from.c_str(), folder, to.c_str());
 }
 
-} // namespace
+TFileWriterCalls& FileWriterCalls() {
+    static TFileWriterCalls system;
+    return CurrentCalls != nullptr ? *CurrentCalls : system;
+}
 
-TFileWriterTestHooks& FileWriterTestHooks() {
-    static TFileWriterTestHooks hooks;
-    return hooks;
+TFileWriterCallsScope::TFileWriterCallsScope(TFileWriterCalls& calls) : FPrevious(CurrentCalls) {
+    CurrentCalls = &calls;
+}
+
+TFileWriterCallsScope::~TFileWriterCallsScope() {
+    CurrentCalls = FPrevious;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -236,18 +264,15 @@ TNewFileStream::TPrepared TNewFileStream::Prepare(const std::string& target, TNa
         RaiseCreateError(errno, target);
     // 0666 lets the umask decide, as for any new file the user makes.
     constexpr mode_t NewFileMode = 0666;
-    int handle = -1;
-    if (CanNameUnnamedFiles() && !FileWriterTestHooks().NamedTemporaries) {
-        handle = ::openat(place.Folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, NewFileMode);
-        place.Unnamed = handle >= 0;
-        // These say the file system has no unnamed files; anything else is a real failure.
-        if (handle < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            RaiseCreateError(errno, target);
-    }
+    TFileWriterCalls& calls = FileWriterCalls();
+    int handle = calls.OpenUnnamed(place.Folder, NewFileMode);
+    place.Unnamed = handle >= 0;
+    // These say the file system has no unnamed files; anything else is a real failure.
+    if (handle < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        RaiseCreateError(errno, target);
     if (handle < 0) {
         handle = place.MakeTemporary([&](const std::string& name) {
-            return ::openat(place.Folder, name.c_str(),
-                            O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, NewFileMode);
+            return calls.OpenNew(place.Folder, name, NewFileMode);
         });
         if (handle < 0)
             RaiseCreateError(errno, target);
@@ -317,20 +342,19 @@ void TNewFileStream::Name(const std::string& path) {
     if (place.Named)
         return;
     const std::string name = FNaming == TNaming::Replace ? place.Name : ExtractFileName(path);
-    if (FileWriterTestHooks().BeforeNaming)
-        FileWriterTestHooks().BeforeNaming(path);
+    TFileWriterCalls& calls = FileWriterCalls();
     int result = 0;
     if (FNaming == TNaming::NoReplace) {
-        result = place.Unnamed ? LinkUnnamed(Handle(), place.Folder, name)
-                               : RenameNoReplace(place.Folder, place.Temporary, name);
+        result = place.Unnamed ? calls.LinkUnnamed(Handle(), place.Folder, name)
+                               : calls.RenameNoReplace(place.Folder, place.Temporary, name);
     } else {
         // A link cannot replace a file: the unnamed file gets a temporary name for the moment
         // of the rename.
         if (place.Unnamed && place.MakeTemporary([&](const std::string& temporary) {
-                return LinkUnnamed(Handle(), place.Folder, temporary);
+                return calls.LinkUnnamed(Handle(), place.Folder, temporary);
             }) < 0)
             Fail(errno, path);
-        result = ::renameat(place.Folder, place.Temporary.c_str(), place.Folder, name.c_str());
+        result = calls.Rename(place.Folder, place.Temporary, name);
     }
     if (result != 0) {
         const int error = errno;

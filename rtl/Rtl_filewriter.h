@@ -5,7 +5,6 @@
 
 #include "Rtl_streams.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,13 +81,43 @@ private:
     std::vector<std::unique_ptr<TNewFileStream>> FPending;
 };
 
-// What tests change to see the writer's rare paths: a call just before a file takes a name (to
-// make a race with another process deterministic), and temporary names in place of unnamed
-// files (as on file systems without them).
-struct TFileWriterTestHooks {
-    std::function<void(const std::string& path)> BeforeNaming;
-    bool NamedTemporaries = false;
+// The system calls by which the writer makes its files and names them. It makes them through the
+// object FileWriterCalls() returns: the system's own, unless a test puts a stand-in in its place
+// (TFileWriterCallsScope) to take a path the machine would not take, such as a file system
+// without unnamed files or another program taking a name at the moment of naming. Each returns
+// what the system call does, setting errno on failure.
+class TFileWriterCalls {
+public:
+    TFileWriterCalls() = default;
+    TFileWriterCalls(const TFileWriterCalls&) = delete;
+    TFileWriterCalls& operator=(const TFileWriterCalls&) = delete;
+    virtual ~TFileWriterCalls() = default;
+
+    // A new unnamed file in the folder, or -1; EOPNOTSUPP, EISDIR or EINVAL say that the file
+    // system cannot give such a file a name.
+    virtual int OpenUnnamed(int folder, unsigned mode);
+    // A new file of that name in the folder, or -1 (EEXIST where the name is taken).
+    virtual int OpenNew(int folder, const std::string& name, unsigned mode);
+    // Gives an unnamed file a name where nothing has it.
+    virtual int LinkUnnamed(int handle, int folder, const std::string& name);
+    // Renames within the folder where nothing has the new name.
+    virtual int RenameNoReplace(int folder, const std::string& from, const std::string& to);
+    // Renames within the folder, replacing what has the new name.
+    virtual int Rename(int folder, const std::string& from, const std::string& to);
 };
-TFileWriterTestHooks& FileWriterTestHooks();
+TFileWriterCalls& FileWriterCalls();
+
+// Puts calls in the place of the writer's calls for its lifetime, then puts back what was there.
+// The calls are borrowed.
+class TFileWriterCallsScope {
+public:
+    explicit TFileWriterCallsScope(TFileWriterCalls& calls);
+    ~TFileWriterCallsScope();
+    TFileWriterCallsScope(const TFileWriterCallsScope&) = delete;
+    TFileWriterCallsScope& operator=(const TFileWriterCallsScope&) = delete;
+
+private:
+    TFileWriterCalls* FPrevious;
+};
 
 } // namespace rtl

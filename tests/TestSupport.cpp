@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -47,6 +48,34 @@ FileSizeLimit::FileSizeLimit(rlim_t limit) {
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &FSaved);
     std::signal(SIGXFSZ, FSavedHandler);
+}
+
+int WriterCalls::OpenUnnamed(int folder, unsigned mode) {
+    if (NamedTemporaries) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return TFileWriterCalls::OpenUnnamed(folder, mode);
+}
+
+void WriterCalls::Naming(const std::string& name) const {
+    if (BeforeNaming)
+        BeforeNaming(name);
+}
+
+int WriterCalls::LinkUnnamed(int handle, int folder, const std::string& name) {
+    Naming(name);
+    return TFileWriterCalls::LinkUnnamed(handle, folder, name);
+}
+
+int WriterCalls::RenameNoReplace(int folder, const std::string& from, const std::string& to) {
+    Naming(to);
+    return TFileWriterCalls::RenameNoReplace(folder, from, to);
+}
+
+int WriterCalls::Rename(int folder, const std::string& from, const std::string& to) {
+    Naming(to);
+    return TFileWriterCalls::Rename(folder, from, to);
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {

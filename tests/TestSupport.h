@@ -1,7 +1,10 @@
 // Helpers shared by the tests: temporary folders, whole-file reads and writes, sample files.
 #pragma once
 
+#include "Rtl_filewriter.h"
+
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <sys/resource.h>
@@ -29,6 +32,28 @@ template <typename E, typename F> std::string MessageWithReasonOf(F&& f) {
     }
     return "(nothing raised)";
 }
+
+// The writer's system calls with what a test chooses, while it exists: no unnamed files, as on
+// file systems without them, and an action just before a file takes a name, as of another
+// program that makes a file of that name meanwhile.
+class WriterCalls : public rtl::TFileWriterCalls {
+public:
+    WriterCalls() : FScope(*this) {}
+
+    bool NamedTemporaries = false;
+    // Called with the name (in its folder) that a file is about to take.
+    std::function<void(const std::string& name)> BeforeNaming;
+
+    int OpenUnnamed(int folder, unsigned mode) override;
+    int LinkUnnamed(int handle, int folder, const std::string& name) override;
+    int RenameNoReplace(int folder, const std::string& from, const std::string& to) override;
+    int Rename(int folder, const std::string& from, const std::string& to) override;
+
+private:
+    void Naming(const std::string& name) const;
+
+    rtl::TFileWriterCallsScope FScope;
+};
 
 using Bytes = std::vector<uint8_t>;
 

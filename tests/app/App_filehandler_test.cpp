@@ -125,12 +125,10 @@ TEST(UniqueNames, AFileMadeAtTheChosenNameMeanwhileIsNeverReplaced) {
     const std::string source = dir.File("disk.d88");
     testsupport::WriteFileText(source, "document");
     ::chmod(source.c_str(), 0640);
-    struct TResetHooks {
-        ~TResetHooks() { rtl::FileWriterTestHooks() = {}; }
-    } reset;
-    rtl::FileWriterTestHooks().BeforeNaming = [](const std::string& path) {
-        if (path.find(" (2)") == std::string::npos)
-            testsupport::WriteFileText(path, "theirs");
+    testsupport::WriterCalls calls;
+    calls.BeforeNaming = [&](const std::string& name) {
+        if (name.find(" (2)") == std::string::npos)
+            testsupport::WriteFileText(dir.File(name), "theirs");
     };
 
     const std::string backup = BackUpFile(source);

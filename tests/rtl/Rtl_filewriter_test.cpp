@@ -15,11 +15,12 @@ using namespace rtl;
 namespace {
 
 // Runs a case once with unnamed files and once with the temporary names of file systems that
-// lack them; the hooks are reset whatever happens.
+// lack them.
 class WriterModes : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { FileWriterTestHooks().NamedTemporaries = GetParam(); }
-    void TearDown() override { FileWriterTestHooks() = {}; }
+    void SetUp() override { Calls.NamedTemporaries = GetParam(); }
+
+    testsupport::WriterCalls Calls;
 };
 
 void Write(TNewFileStream& file, const std::string& text) {
@@ -52,8 +53,8 @@ TEST_P(WriterModes, ReplacesOnlyWhenCompleteAndKeepsLongNamesSavable) {
 TEST_P(WriterModes, NamingWithoutReplacingLosesToAFileMadeMeanwhileAndTriesAnotherName) {
     testsupport::TempDir dir;
     const std::string path = dir.File("out.d88");
-    FileWriterTestHooks().BeforeNaming = [&](const std::string& name) {
-        if (name == path)
+    Calls.BeforeNaming = [&](const std::string& name) {
+        if (name == "out.d88")
             testsupport::WriteFileText(path, "theirs");
     };
     TNewFileStream file(path, TNaming::NoReplace);
@@ -80,7 +81,8 @@ TEST(FileWriter, AnInterruptedProcessRemovesItsTemporaryFile) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            FileWriterTestHooks().NamedTemporaries = true;
+            testsupport::WriterCalls calls;
+            calls.NamedTemporaries = true;
             TNewFileStream file(path, TNaming::Replace);
             file.WriteBuffer("new", 3);
             (void)!::write(ready[1], "r", 1);
