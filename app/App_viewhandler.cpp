@@ -13,14 +13,18 @@ template <typename T> T& Require(T* control) {
     return *control;
 }
 
+const char* const WindowSection = "ViewHandler.Placement.MainForm";
+
 std::string ColumnSection(int index) {
     return rtl::Format("%s.Placement.ListView.Column:%d", SectionName, index);
 }
 
 } // namespace
 
-TViewHandler::TViewHandler(TViewBar* toolBar, TViewList* listView, TViewBar* statusBar)
-    : FToolBar(Require(toolBar)), FListView(Require(listView)), FStatusBar(Require(statusBar)) {}
+TViewHandler::TViewHandler(TViewBar* toolBar, TViewList* listView, TViewBar* statusBar,
+                           TViewWindow* window)
+    : FToolBar(Require(toolBar)), FListView(Require(listView)), FStatusBar(Require(statusBar)),
+      FWindow(window) {}
 
 void TViewHandler::SetShowToolbar(bool value) {
     if (value == ShowToolbar())
@@ -72,6 +76,18 @@ void TViewHandler::LoadSettings(rtl::TMemIniFile& settings) {
     for (int i = 0; i < FListView.ColumnCount(); ++i)
         FListView.SetColumnWidth(
             i, settings.ReadInteger(ColumnSection(i), WidthKey, FListView.ColumnWidth(i)));
+    if (FWindow == nullptr)
+        return;
+    const TWindowPlacement current = FWindow->Placement();
+    TWindowPlacement placement;
+    placement.Left = settings.ReadInteger(WindowSection, "Left", current.Left);
+    placement.Top = settings.ReadInteger(WindowSection, "Top", current.Top);
+    placement.Width = settings.ReadInteger(WindowSection, WidthKey, current.Width);
+    placement.Height = settings.ReadInteger(WindowSection, "Height", current.Height);
+    placement.Maximized = settings.ReadBool(WindowSection, "Maximized", current.Maximized);
+    // A window never placed before is left where the window system puts it.
+    if (placement != current)
+        FWindow->SetPlacement(placement);
 }
 
 void TViewHandler::SaveSettings(rtl::TMemIniFile& settings) {
@@ -81,4 +97,12 @@ void TViewHandler::SaveSettings(rtl::TMemIniFile& settings) {
     settings.WriteBool(SectionName, "RowSelect", RowSelect());
     for (int i = 0; i < FListView.ColumnCount(); ++i)
         settings.WriteInteger(ColumnSection(i), WidthKey, FListView.ColumnWidth(i));
+    if (FWindow == nullptr)
+        return;
+    const TWindowPlacement placement = FWindow->Placement();
+    settings.WriteInteger(WindowSection, "Left", placement.Left);
+    settings.WriteInteger(WindowSection, "Top", placement.Top);
+    settings.WriteInteger(WindowSection, WidthKey, placement.Width);
+    settings.WriteInteger(WindowSection, "Height", placement.Height);
+    settings.WriteBool(WindowSection, "Maximized", placement.Maximized);
 }

@@ -36,11 +36,40 @@ public:
     virtual void SetColumnWidth(int index, int width) = 0;
 };
 
+// Where the main window is and how large: the top left corner of its frame, the size of what is
+// inside the frame, and whether it fills the screen (the place and size are then those it
+// returns to).
+struct TWindowPlacement {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool Maximized = false;
+
+    bool operator==(const TWindowPlacement&) const = default;
+};
+
+// The main window as far as the view's settings go.
+class TViewWindow {
+public:
+    TViewWindow() = default;
+    TViewWindow(const TViewWindow&) = delete;
+    TViewWindow& operator=(const TViewWindow&) = delete;
+    virtual ~TViewWindow() = default;
+
+    virtual TWindowPlacement Placement() const = 0;
+    // The placement as given, as far as the screens show it: a window that would lie off every
+    // screen, or a size the window cannot take, is the window's own matter.
+    virtual void SetPlacement(const TWindowPlacement& placement) = 0;
+};
+
 class TViewHandler : public THandler {
 public:
-    // EHandlerError "The program cannot create a view handler." when any of the three is
-    // missing. None of them is owned.
-    TViewHandler(TViewBar* toolBar, TViewList* listView, TViewBar* statusBar);
+    // EHandlerError "The program cannot create a view handler." when any of the three bars and
+    // lists is missing. None of them is owned. Without a window, the window's placement is
+    // neither read nor written.
+    TViewHandler(TViewBar* toolBar, TViewList* listView, TViewBar* statusBar,
+                 TViewWindow* window = nullptr);
 
     bool ShowToolbar() const { return FToolBar.Visible(); }
     void SetShowToolbar(bool value);
@@ -63,4 +92,5 @@ private:
     TViewBar& FToolBar;
     TViewList& FListView;
     TViewBar& FStatusBar;
+    TViewWindow* FWindow;
 };

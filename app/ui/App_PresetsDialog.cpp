@@ -1,5 +1,6 @@
 #include "App_PresetsDialog.h"
 
+#include "App_errors_qt.h"
 #include "Rtl_exceptions.h"
 
 #include <QGuiApplication>
@@ -32,7 +33,7 @@ TAppPresetsDialog::TAppPresetsDialog(const std::string& presetsFileName, QWidget
     }
     if (!presets.Complete) {
         // Not parented to this dialog: it is not shown yet.
-        QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
+        QMessageBox box(QMessageBox::Warning, ApplicationTitle(),
                         QStringLiteral("The preset list is unavailable."), QMessageBox::Ok, parent);
         box.exec();
     } else if (ListBox11->count() > 0) {

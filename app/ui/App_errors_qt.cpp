@@ -5,6 +5,23 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace {
+
+QString& Title() {
+    static QString title;
+    return title;
+}
+
+} // namespace
+
+QString ApplicationTitle() {
+    return Title();
+}
+
+void SetApplicationTitle(const QString& title) {
+    Title() = title;
+}
+
 void ShowException(std::exception_ptr exception) {
     QString message;
     try {
@@ -22,8 +39,8 @@ void ShowException(std::exception_ptr exception) {
     } catch (...) {
         // Anything that is no exception at all is shown as one without a message.
     }
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), message,
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), message, QMessageBox::Ok,
+                    QApplication::activeWindow());
     // A file name such as "<b>.d88" is text to show, not markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -1,5 +1,6 @@
 #include "App_mainform.h"
 
+#include "App_errors_qt.h"
 #include "App_userinterface_qt.h"
 #include "Rtl_codepage.h"
 #include "Vix_filedrop_qt.h"
@@ -12,7 +13,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -55,6 +58,43 @@ public:
 private:
     QTableView& FView;
     TListItemDelegate& FDelegate;
+};
+
+// The window's place: the frame's corner and the inside's size, Qt's own pair for moving and
+// resizing (pos and size), so that what is read is what is given back.
+class TQtViewWindow : public TViewWindow {
+public:
+    explicit TQtViewWindow(QWidget& window) : FWindow(window) {}
+    TWindowPlacement Placement() const override {
+        const bool maximized = FWindow.isMaximized();
+        const QRect normal = FWindow.normalGeometry();
+        const QPoint corner = maximized ? normal.topLeft() : FWindow.pos();
+        const QSize size = maximized ? normal.size() : FWindow.size();
+        return {corner.x(), corner.y(), size.width(), size.height(), maximized};
+    }
+    void SetPlacement(const TWindowPlacement& placement) override {
+        QSize size(placement.Width, placement.Height);
+        if (size.width() > 0 && size.height() > 0) {
+            // Never larger than the screen the window is to be on.
+            if (const QScreen* screen = FWindow.screen())
+                size = size.boundedTo(screen->availableGeometry().size());
+            FWindow.resize(size.expandedTo(FWindow.minimumSizeHint()));
+        }
+        // A place on a screen that is gone (a monitor unplugged) is not taken: the window
+        // would open where nobody can see it.
+        const QRect frame(QPoint(placement.Left, placement.Top), FWindow.size());
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().intersects(frame)) {
+                FWindow.move(frame.topLeft());
+                break;
+            }
+        }
+        FWindow.setWindowState(placement.Maximized ? FWindow.windowState() | Qt::WindowMaximized
+                                                   : FWindow.windowState() & ~Qt::WindowMaximized);
+    }
+
+private:
+    QWidget& FWindow;
 };
 
 // Empties the drop action's files on every way out.
@@ -112,6 +152,7 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FToolBarView = std::make_unique<TQtViewBar>(*ToolBar1);
     FListViewView = std::make_unique<TQtViewList>(*ListView1, FListControl->Delegate());
     FStatusBarView = std::make_unique<TQtViewBar>(*StatusBar1);
+    FWindowView = std::make_unique<TQtViewWindow>(*this);
 
     FListViewShell = std::make_unique<TListViewShell>(*FListControl);
     auto bind = [this](THandler& handler) { handler.OnChange = [this](THandler&) { Notify(); }; };
@@ -120,7 +161,7 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FFileHandler = std::make_unique<TFileHandler>(FListViewShell.get(), *FUserInterface);
     bind(*FFileHandler);
     FViewHandler = std::make_unique<TViewHandler>(FToolBarView.get(), FListViewView.get(),
-                                                  FStatusBarView.get());
+                                                  FStatusBarView.get(), FWindowView.get());
     bind(*FViewHandler);
     FHelpHandler = std::make_unique<THelpHandler>(*FUserInterface);
     bind(*FHelpHandler);
@@ -207,7 +248,22 @@ void TAppMainForm::CreateLayout() {
 
     FDiskIcon = Image("disk");
     FWriteProtectedDiskIcon = Image("disk-write-protected");
-    resize(640, 420);
+    resize(DefaultSize());
+}
+
+// Wide enough for the four columns and tall enough for about twenty rows, with the menus, the
+// toolbar and the status bar around them.
+QSize TAppMainForm::DefaultSize() const {
+    constexpr int rows = 20;
+    const QHeaderView& columns = *ListView1->horizontalHeader();
+    const int frame = 2 * ListView1->frameWidth();
+    const int scrollBar = ListView1->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int width = columns.length() + scrollBar + frame;
+    const int height = menuBar()->sizeHint().height() + ToolBar1->sizeHint().height() +
+                       columns.sizeHint().height() +
+                       rows * ListView1->verticalHeader()->defaultSectionSize() + scrollBar +
+                       frame + StatusBar1->sizeHint().height();
+    return {qMax(width, menuBar()->sizeHint().width()), height};
 }
 
 // ---- actions --------------------------------------------------------------------------------
@@ -398,9 +454,8 @@ void TAppMainForm::BindActions() {
     FormFormAction->OnUpdate = [this](TAction&) {
         const QString title =
             Text(rtl::Format("%s - %s", ProductName, FFileHandler->DocumentName().c_str()));
-        // The application's name first: Qt adds it to a window title that does not end with it.
-        if (QGuiApplication::applicationDisplayName() != title)
-            QGuiApplication::setApplicationDisplayName(title);
+        if (ApplicationTitle() != title)
+            SetApplicationTitle(title);
         if (windowTitle() != title)
             setWindowTitle(title);
     };

@@ -64,6 +64,7 @@ protected:
 
 private:
     void CreateLayout();
+    QSize DefaultSize() const;
     void CreateActions();
     void BindActions();
     void CreateMenus();
@@ -144,6 +145,7 @@ private:
     std::unique_ptr<TViewBar> FToolBarView;
     std::unique_ptr<TViewList> FListViewView;
     std::unique_ptr<TViewBar> FStatusBarView;
+    std::unique_ptr<TViewWindow> FWindowView;
     std::unique_ptr<TListViewShell> FListViewShell;
     std::unique_ptr<TSystemHandler> FSystemHandler;
     std::unique_ptr<TFileHandler> FFileHandler;

@@ -3,6 +3,7 @@
 #include "App_AddNewDialog.h"
 #include "App_EnterDialog.h"
 #include "App_actions.h"
+#include "App_errors_qt.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -185,7 +186,7 @@ bool TQtUserInterface::ExecuteEnterDialog(const std::string& caption, const std:
 }
 
 std::string TQtUserInterface::ApplicationTitle() const {
-    return QGuiApplication::applicationDisplayName().toStdString();
+    return ::ApplicationTitle().toStdString();
 }
 
 bool TQtUserInterface::OpenDocument(const std::string& path) {

@@ -13,8 +13,7 @@
 namespace {
 
 void ShowStartupError(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), message,
-                    QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), message, QMessageBox::Ok);
     box.exec();
 }
 
@@ -50,7 +49,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("trackwell");
     QApplication::setApplicationVersion(TRACKWELL_VERSION);
-    QApplication::setApplicationDisplayName("Trackwell");
+    SetApplicationTitle(QStringLiteral("Trackwell"));
     // The installed .desktop file's name without ".desktop": Wayland compositors and X11 task
     // bars find the window's icon and name through it.
     QGuiApplication::setDesktopFileName(QStringLiteral(TRACKWELL_APP_ID));

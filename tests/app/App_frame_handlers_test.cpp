@@ -44,10 +44,23 @@ public:
     void SetColumnWidth(int index, int width) override { Widths.at(index) = width; }
 };
 
+class TFakeWindow : public TViewWindow {
+public:
+    TWindowPlacement Shown{10, 20, 700, 500, false};
+    int Placements = 0;
+
+    TWindowPlacement Placement() const override { return Shown; }
+    void SetPlacement(const TWindowPlacement& placement) override {
+        Shown = placement;
+        ++Placements;
+    }
+};
+
 struct TWindow {
     TFakeBar ToolBar, StatusBar;
     TFakeList ListView;
-    TViewHandler Handler{&ToolBar, &ListView, &StatusBar};
+    TFakeWindow Frame;
+    TViewHandler Handler{&ToolBar, &ListView, &StatusBar, &Frame};
     std::vector<int32_t> Changes;
     TWindow() { Watch(Handler, Changes); }
 };
@@ -127,12 +140,15 @@ TEST(ViewHandler, SwitchesAndWidthsMakeARoundTripAndAMissingKeyKeepsWhatIsShown)
         EXPECT_TRUE(window.ToolBar.Shown && window.StatusBar.Shown);
         EXPECT_FALSE(window.ListView.WholeRows);
         EXPECT_EQ(window.ListView.Widths, (std::vector<int>{180, 120, 120, 120}));
+        // A window never placed is left where the window system put it.
+        EXPECT_EQ(window.Frame.Placements, 0);
         EXPECT_EQ(window.Changes, std::vector<int32_t>{0});
 
         window.Handler.ToggleToolbar();
         window.Handler.ToggleStatusBar();
         window.Handler.ToggleRowSelect();
         window.ListView.Widths = {0, 75, 300, 121};
+        window.Frame.Shown = {-4, 1200, 1024, 768, true};
         window.Handler.SaveSettings(missing);
         missing.UpdateFile();
         EXPECT_EQ(window.Changes.size(), 5u);
@@ -152,9 +168,12 @@ TEST(ViewHandler, SwitchesAndWidthsMakeARoundTripAndAMissingKeyKeepsWhatIsShown)
     EXPECT_TRUE(window.ListView.WholeRows);
     EXPECT_EQ(window.ListView.Redraws, 1);
     EXPECT_EQ(window.ListView.Widths, (std::vector<int>{0, 75, 300, 121}));
+    EXPECT_EQ(window.Frame.Shown, (TWindowPlacement{-4, 1200, 1024, 768, true}));
+    EXPECT_EQ(window.Frame.Placements, 1);
     // The same values again change nothing, and the load is still reported once.
     window.Handler.LoadSettings(settings);
     EXPECT_EQ(window.ListView.Redraws, 1);
+    EXPECT_EQ(window.Frame.Placements, 1);
     EXPECT_EQ(window.Changes, (std::vector<int32_t>{0, 0}));
 }
 

@@ -4,6 +4,7 @@
 #include "App_AddNewDialog.h"
 #include "App_EnterDialog.h"
 #include "App_PresetsDialog.h"
+#include "App_errors_qt.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 
@@ -101,7 +102,7 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QGuiApplication::setApplicationDisplayName("Trackwell"); }
+    void initTestCase() { SetApplicationTitle("Trackwell"); }
 
     void addNewChecksFieldsOnLeavingAndAtOk() {
         TempDir dir;
