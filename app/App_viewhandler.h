@@ -36,9 +36,8 @@ public:
     virtual void SetColumnWidth(int index, int width) = 0;
 };
 
-// Where the main window is and how large: the top left corner of its frame, the size of what is
-// inside the frame, and whether it fills the screen (the place and size are then those it
-// returns to).
+// Where the main window is and how large, as the rectangle inside its frame, and whether it fills
+// the screen (the rectangle is then the one it returns to).
 struct TWindowPlacement {
     int Left = 0;
     int Top = 0;

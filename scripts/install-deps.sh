@@ -5,6 +5,7 @@ TRACKWELL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev libicu-dev
     qt6-base-dev qt6-qpa-plugins libqt6svg6
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+    xvfb xauth x11-utils xdotool openbox
 )
 # Installs those of the given packages that are not installed; the other scripts use it too.
 trackwell_install() {

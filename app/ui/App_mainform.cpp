@@ -60,35 +60,36 @@ private:
     TListItemDelegate& FDelegate;
 };
 
-// The window's place: the frame's corner and the inside's size, Qt's own pair for moving and
-// resizing (pos and size), so that what is read is what is given back.
+// The window's place is that of what is inside its frame, read and set as one rectangle: before
+// the window is first shown its frame is not known yet, so a frame's corner set then would be
+// taken for the inside's and the window would creep by its title bar at every start.
 class TQtViewWindow : public TViewWindow {
 public:
     explicit TQtViewWindow(QWidget& window) : FWindow(window) {}
     TWindowPlacement Placement() const override {
         const bool maximized = FWindow.isMaximized();
-        const QRect normal = FWindow.normalGeometry();
-        const QPoint corner = maximized ? normal.topLeft() : FWindow.pos();
-        const QSize size = maximized ? normal.size() : FWindow.size();
-        return {corner.x(), corner.y(), size.width(), size.height(), maximized};
+        const QRect inside = maximized ? FWindow.normalGeometry() : FWindow.geometry();
+        return {inside.x(), inside.y(), inside.width(), inside.height(), maximized};
     }
     void SetPlacement(const TWindowPlacement& placement) override {
-        QSize size(placement.Width, placement.Height);
-        if (size.width() > 0 && size.height() > 0) {
-            // Never larger than the screen the window is to be on.
+        QRect inside = FWindow.geometry();
+        if (placement.Width > 0 && placement.Height > 0) {
+            QSize size(placement.Width, placement.Height);
+            // Never larger than the screen the window is on.
             if (const QScreen* screen = FWindow.screen())
                 size = size.boundedTo(screen->availableGeometry().size());
-            FWindow.resize(size.expandedTo(FWindow.minimumSizeHint()));
+            inside.setSize(size.expandedTo(FWindow.minimumSizeHint()));
         }
         // A place on a screen that is gone (a monitor unplugged) is not taken: the window
         // would open where nobody can see it.
-        const QRect frame(QPoint(placement.Left, placement.Top), FWindow.size());
+        const QRect wanted(QPoint(placement.Left, placement.Top), inside.size());
         for (const QScreen* screen : QGuiApplication::screens()) {
-            if (screen->availableGeometry().intersects(frame)) {
-                FWindow.move(frame.topLeft());
+            if (screen->availableGeometry().intersects(wanted)) {
+                inside = wanted;
                 break;
             }
         }
+        FWindow.setGeometry(inside);
         FWindow.setWindowState(placement.Maximized ? FWindow.windowState() | Qt::WindowMaximized
                                                    : FWindow.windowState() & ~Qt::WindowMaximized);
     }
@@ -144,6 +145,8 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     CreateLayout();
     CreateActions();
     CreateMenus();
+    // Measured once the menus and the toolbar hold what they show.
+    resize(DefaultSize());
 
     FWaker = std::make_unique<TQtMessageLoopWaker>();
     FUserInterface = std::make_unique<TQtUserInterface>(this, FOptions.PresetsFileName);
@@ -248,7 +251,6 @@ void TAppMainForm::CreateLayout() {
 
     FDiskIcon = Image("disk");
     FWriteProtectedDiskIcon = Image("disk-write-protected");
-    resize(DefaultSize());
 }
 
 // Wide enough for the four columns and tall enough for about twenty rows, with the menus, the
