@@ -13,11 +13,11 @@ template <typename T> T& Require(T* control) {
     return *control;
 }
 
-const char* const WindowSection = "ViewHandler.Placement.MainForm";
-
 std::string ColumnSection(int index) {
     return rtl::Format("%s.Placement.ListView.Column:%d", SectionName, index);
 }
+
+const std::string WindowSection = std::string(SectionName) + ".Placement.MainForm";
 
 } // namespace
 

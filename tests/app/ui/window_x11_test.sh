@@ -22,7 +22,8 @@ export TRACKWELL_WORK=$work
 xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
     set -euo pipefail
     cd "$TRACKWELL_WORK"
-    fail() { echo "FAIL: $*"; exit 1; }
+    # On standard error: a failure inside $(...) would otherwise end up in the variable.
+    fail() { echo "FAIL: $*" >&2; exit 1; }
     openbox >/dev/null 2>&1 &
     for _ in $(seq 100); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
