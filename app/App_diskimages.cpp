@@ -221,6 +221,11 @@ void TDiskImage::SaveToStream(rtl::TStream& stream) const {
     }
 }
 
+std::span<const uint8_t> TDiskImage::Bytes() const {
+    WriteHeader();
+    return {FData.Memory(), static_cast<size_t>(FData.Size())};
+}
+
 void TDiskImage::SetName(const std::string& name) {
     if (name.size() > MaxNameLength)
         throw EDiskImageError("The program cannot set the name property of a disk image.");

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,8 @@ public:
     void SetWriteProtected(int32_t value);
     int32_t DiskType() const { return FDiskType; }
     int32_t Size() const { return FSize; }
+    // The image's bytes as a save would write them, valid until the image next changes.
+    std::span<const uint8_t> Bytes() const;
 
 private:
     friend class TDiskImageList;
