@@ -91,6 +91,13 @@ void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProte
 
 } // namespace
 
+int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n) {
+    const int64_t trackBytes = n >= 0 && n <= 8 ? int64_t{sectors} * (int64_t{128} << n) : 0;
+    if (trackBytes >= 7680)
+        return DiskType2HD;
+    return cylinders > 42 ? DiskType2DD : DiskType2D;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TDiskImage
 

@@ -37,6 +37,10 @@ constexpr int32_t DiskType2HD = 0x20;
 constexpr int32_t WriteProtectedOff = 0x00;
 constexpr int32_t WriteProtectedOn = 0x10;
 
+// The disk type a two-sided disk of this geometry is: high density where a track holds 7,680
+// bytes or more (15 sectors of 512), double-density double-track beyond 42 cylinders, else 2D.
+int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n);
+
 class TDiskImage {
 public:
     static constexpr int HeaderSize = 688;
