@@ -109,11 +109,22 @@ TDiskImage::TDiskImage(const TDiskFormat& format) {
     Build(format);
 }
 
-void TDiskImage::Build(const TDiskFormat& format) {
+TDiskImage::TDiskImage(const TDiskFormat& format, std::span<const uint8_t> sectors,
+                       const std::vector<bool>& present) {
+    Build(format, &sectors, &present);
+}
+
+void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>* sectors,
+                       const std::vector<bool>* present) {
     if (format.C < 0 || format.H < 0 || format.R < 0 || format.N < 0)
         throw EDiskImageError(DiskFormatError);
     const int64_t tracks = int64_t{format.C} * format.H;
     const bool hasSectors = tracks > 0 && format.R > 0;
+    if (present != nullptr && !present->empty() && static_cast<int64_t>(present->size()) != tracks)
+        throw EDiskImageError(DiskFormatError);
+    const auto isPresent = [&](int64_t t) {
+        return present == nullptr || present->empty() || (*present)[static_cast<size_t>(t)];
+    };
     int64_t dataLength = 0;
     int64_t sectorLength = 0;
     int64_t trackLength = 0;
@@ -126,11 +137,19 @@ void TDiskImage::Build(const TDiskFormat& format) {
         dataLength = int64_t{128} << format.N;
         sectorLength = SectorHeaderSize + dataLength;
         trackLength = format.R * sectorLength;
-        total = HeaderSize + tracks * trackLength;
+        int64_t laid = 0;
+        for (int64_t t = 0; t < tracks; ++t)
+            laid += isPresent(t) ? 1 : 0;
+        total = HeaderSize + laid * trackLength;
         if (total > INT32_MAX)
             throw EDiskImageError(DiskFormatError);
         if (!IsSupportedDiskType(format.DiskType))
             throw EDiskImageError(DiskTypeError);
+        if (sectors != nullptr &&
+            static_cast<int64_t>(sectors->size()) != laid * format.R * dataLength)
+            throw EDiskImageError(DiskFormatError);
+    } else if (sectors != nullptr && !sectors->empty()) {
+        throw EDiskImageError(DiskFormatError);
     }
 
     rtl::TMemoryStream buffer;
@@ -140,12 +159,15 @@ void TDiskImage::Build(const TDiskFormat& format) {
     bytes[DiskTypeOffset] = static_cast<uint8_t>(format.DiskType);
     rtl::PutLe32(bytes + SizeOffset, static_cast<uint32_t>(total));
     if (hasSectors) {
-        for (int64_t t = 0; t < tracks; ++t)
-            rtl::PutLe32(bytes + TrackTableOffset + 4 * t,
-                         static_cast<uint32_t>(HeaderSize + t * trackLength));
         uint8_t* sector = bytes + HeaderSize;
+        const uint8_t* data = sectors != nullptr ? sectors->data() : nullptr;
+        int64_t t = 0;
         for (int c = 0; c < format.C; ++c)
-            for (int h = 0; h < format.H; ++h)
+            for (int h = 0; h < format.H; ++h, ++t) {
+                if (!isPresent(t))
+                    continue;
+                rtl::PutLe32(bytes + TrackTableOffset + 4 * t,
+                             static_cast<uint32_t>(sector - bytes));
                 for (int r = 1; r <= format.R; ++r) {
                     sector[0] = static_cast<uint8_t>(c);
                     sector[1] = static_cast<uint8_t>(h);
@@ -153,8 +175,14 @@ void TDiskImage::Build(const TDiskFormat& format) {
                     sector[3] = static_cast<uint8_t>(format.N);
                     rtl::PutLe16(sector + 4, static_cast<uint16_t>(format.R));
                     rtl::PutLe16(sector + 14, static_cast<uint16_t>(dataLength));
+                    if (data != nullptr) {
+                        std::memcpy(sector + SectorHeaderSize, data,
+                                    static_cast<size_t>(dataLength));
+                        data += dataLength;
+                    }
                     sector += sectorLength;
                 }
+            }
     }
     FData.Swap(buffer);
     ReadHeader();

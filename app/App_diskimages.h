@@ -51,6 +51,12 @@ public:
     TDiskImage();
     // A blank formatted image.
     explicit TDiskImage(const TDiskFormat& format);
+    // A formatted image holding the sector data of a plain dump, track after track and sector
+    // after sector. A track whose entry in present is false is absent from the image and from
+    // the dump; an empty present has every track. EDiskImageError "The program does not support
+    // the disk format." when the dump's size is not what the format and present make.
+    TDiskImage(const TDiskFormat& format, std::span<const uint8_t> sectors,
+               const std::vector<bool>& present = {});
     TDiskImage(const TDiskImage&) = delete;
     TDiskImage& operator=(const TDiskImage&) = delete;
     virtual ~TDiskImage() = default;
@@ -81,7 +87,9 @@ private:
         int64_t Size = 0;
     };
 
-    void Build(const TDiskFormat& format);
+    // Lays out the format; with sectors, their data goes in and only present tracks are laid.
+    void Build(const TDiskFormat& format, const std::span<const uint8_t>* sectors = nullptr,
+               const std::vector<bool>* present = nullptr);
     // LoadFromStream, taking the image's memory from `shared` when it is given.
     void Load(rtl::TStream& stream, TSharedBlock* shared);
     void ReadHeader();

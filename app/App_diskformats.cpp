@@ -1,0 +1,533 @@
+#include "App_diskformats.h"
+
+#include "Rtl_bytes.h"
+#include "Rtl_codepage.h"
+#include "Rtl_convert.h"
+#include "Rtl_paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <exception>
+#include <map>
+
+namespace {
+
+const char* const InvalidImageError = "The data is not a valid disk image.";
+const char* const LoadImagesError = "The program could not load the disk images.";
+const char* const SaveImagesError = "The program could not save the disk images.";
+const char* const DiskFormatError = "The program does not support the disk format.";
+
+constexpr int64_t FdiFieldsSize = 32;
+constexpr int64_t FdiHeaderSize = 4096;
+constexpr int64_t DimHeaderSize = 256;
+constexpr int64_t DimSignatureOffset = 0xAB;
+constexpr char DimSignature[] = "DIFC HEADER";
+constexpr int DimTrackFlags = 160;
+constexpr int SectorHeaderSize = 16;
+constexpr int TrackTableOffset = 32;
+
+std::string LowerExtension(const std::string& path) {
+    std::string extension = rtl::ExtractFileExt(path);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+bool HasContainerExtension(const std::string& path) {
+    const std::string extension = LowerExtension(path);
+    return extension == ".d88" || extension == ".d77" || extension == ".d68" ||
+           extension == ".d98" || extension == ".88d";
+}
+
+// The size code of a sector size, or -1 for a size that is not 128 << N of a size the image
+// layout can hold.
+int SizeCode(uint64_t sectorSize) {
+    for (int n = 0; n <= 8; ++n)
+        if (sectorSize == (uint64_t{128} << n))
+            return n;
+    return -1;
+}
+
+int64_t DumpSize(const TDiskFormat& format) {
+    if (format.C <= 0 || format.H <= 0 || format.R <= 0 || format.N < 0 || format.N > 8)
+        return -1;
+    return int64_t{format.C} * format.H * format.R * (int64_t{128} << format.N);
+}
+
+// The fields of an FDI header, as read; they are only trusted once checked.
+struct TFdiFields {
+    uint64_t HeaderSize = 0;
+    uint64_t DataSize = 0;
+    uint64_t SectorSize = 0;
+    uint64_t Sectors = 0;
+    uint64_t Surfaces = 0;
+    uint64_t Cylinders = 0;
+};
+
+TFdiFields ReadFdiFields(const uint8_t* bytes) {
+    return {rtl::GetLe32(bytes + 8),  rtl::GetLe32(bytes + 12), rtl::GetLe32(bytes + 16),
+            rtl::GetLe32(bytes + 20), rtl::GetLe32(bytes + 24), rtl::GetLe32(bytes + 28)};
+}
+
+// An FDI file says how long its header and data are, and the data is exactly its geometry:
+// together that is too much for a dump or container to match by chance.
+bool IsFdiHeader(const TFdiFields& fields, int64_t fileSize) {
+    if (fields.HeaderSize < FdiFieldsSize || fields.DataSize == 0 ||
+        fields.HeaderSize + fields.DataSize != static_cast<uint64_t>(fileSize))
+        return false;
+    // Each factor is at most the data size, so no product below overflows.
+    uint64_t product = 1;
+    for (const uint64_t factor :
+         {fields.SectorSize, fields.Sectors, fields.Surfaces, fields.Cylinders}) {
+        if (factor == 0 || factor > fields.DataSize || product > fields.DataSize / factor)
+            return false;
+        product *= factor;
+    }
+    return product == fields.DataSize;
+}
+
+bool IsDimHeader(const uint8_t* bytes) {
+    return std::memcmp(bytes + DimSignatureOffset, DimSignature, sizeof DimSignature - 1) == 0;
+}
+
+// The geometries of the DIM media bytes whose tracks are all alike.
+std::optional<TDiskFormat> DimGeometry(uint8_t media) {
+    switch (media) {
+    case 0x00: // 2HD
+        return TDiskFormat{DiskType2HD, 77, 2, 8, 3};
+    case 0x01: // 2HS
+        return TDiskFormat{DiskType2HD, 80, 2, 9, 3};
+    case 0x02: // 2HC
+        return TDiskFormat{DiskType2HD, 80, 2, 15, 2};
+    case 0x09: // 2HQ
+        return TDiskFormat{DiskType2HD, 80, 2, 18, 2};
+    default:
+        return std::nullopt;
+    }
+}
+
+// A header a load would take for the start of a container, whatever follows it: its size,
+// type and protection bytes are ones a container holds.
+bool LooksLikeContainer(rtl::TStream& stream, int64_t fileSize) {
+    if (fileSize < TDiskImage::HeaderSize)
+        return false;
+    uint8_t header[TDiskImage::HeaderSize];
+    stream.SetPosition(0);
+    stream.ReadBuffer(header, sizeof header);
+    const uint32_t size = rtl::GetLe32(header + 28);
+    const uint32_t firstTrack = rtl::GetLe32(header + TrackTableOffset);
+    const uint8_t type = header[27];
+    return size >= TDiskImage::HeaderSize && (header[26] == 0x00 || header[26] == 0x10) &&
+           (type == 0x00 || type == 0x10 || type == 0x20 || type == 0x30 || type == 0x40) &&
+           (firstTrack == 0 || (firstTrack >= 0x2A0 && firstTrack < size));
+}
+
+std::vector<uint8_t> ReadRange(rtl::TStream& stream, int64_t offset, int64_t length) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    stream.SetPosition(offset);
+    stream.ReadBuffer(bytes.data(), length);
+    return bytes;
+}
+
+// Reads the image of a file the detection has already matched, checking every field first.
+std::unique_ptr<TDiskImage> ReadFdi(rtl::TStream& stream, int64_t fileSize,
+                                    const std::vector<TNamedFormat>& table) {
+    uint8_t bytes[FdiFieldsSize];
+    stream.SetPosition(0);
+    stream.ReadBuffer(bytes, sizeof bytes);
+    const TFdiFields fields = ReadFdiFields(bytes);
+    const int n = SizeCode(fields.SectorSize);
+    if (n < 0 || fields.Sectors > 255 || fields.Surfaces > 2 ||
+        fields.Cylinders * fields.Surfaces > TDiskImage::TrackTableEntries)
+        throw EDiskImageError(DiskFormatError);
+    const auto c = static_cast<int32_t>(fields.Cylinders);
+    const auto h = static_cast<int32_t>(fields.Surfaces);
+    const auto r = static_cast<int32_t>(fields.Sectors);
+    const TDiskFormat format{DiskTypeOf(table, c, h, r, n), c, h, r, n};
+    const std::vector<uint8_t> data = ReadRange(stream, static_cast<int64_t>(fields.HeaderSize),
+                                                fileSize - int64_t(fields.HeaderSize));
+    return std::make_unique<TDiskImage>(format, data);
+}
+
+std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
+                                    const std::vector<TNamedFormat>& table) {
+    uint8_t header[DimHeaderSize];
+    stream.SetPosition(0);
+    stream.ReadBuffer(header, sizeof header);
+    const std::optional<TDiskFormat> geometry = DimGeometry(header[0]);
+    if (!geometry)
+        throw EDiskImageError(DiskFormatError);
+    TDiskFormat format = *geometry;
+    format.DiskType = DiskTypeOf(table, format.C, format.H, format.R, format.N);
+    const int tracks = format.C * format.H;
+    std::vector<bool> present(static_cast<size_t>(tracks));
+    int64_t presentCount = 0;
+    for (int t = 0; t < DimTrackFlags; ++t) {
+        const bool flagged = header[1 + t] != 0;
+        if (flagged && t >= tracks)
+            throw EInvalidDiskImage(InvalidImageError);
+        if (t < tracks)
+            present[static_cast<size_t>(t)] = flagged;
+        presentCount += flagged ? 1 : 0;
+    }
+    const int64_t trackBytes = int64_t{format.R} << (7 + format.N);
+    if (fileSize - DimHeaderSize != presentCount * trackBytes)
+        throw EInvalidDiskImage(InvalidImageError);
+    const std::vector<uint8_t> data = ReadRange(stream, DimHeaderSize, fileSize - DimHeaderSize);
+    return std::make_unique<TDiskImage>(format, data, present);
+}
+
+std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, const std::string& path,
+                                    const TFormatSource& source) {
+    const std::vector<TNamedFormat> candidates = FormatsOfSize(source.Table, fileSize);
+    if (candidates.empty())
+        throw EDiskImageError(rtl::Format("The program does not support disk images of %s.",
+                                          SizeToText(fileSize).c_str()));
+    size_t chosen = 0;
+    if (candidates.size() > 1) {
+        if (!source.Choose)
+            throw EDiskImageError(DiskFormatError);
+        chosen = source.Choose(path, candidates, LikeliestFormat(candidates, path));
+        if (chosen >= candidates.size())
+            throw EDiskImageError(DiskFormatError);
+    }
+    const std::vector<uint8_t> data = ReadRange(stream, 0, fileSize);
+    return std::make_unique<TDiskImage>(candidates[chosen].Format, data);
+}
+
+// ---- plain geometry ---------------------------------------------------------------------------
+
+struct TSectorView {
+    uint8_t C, H, R, N, Deleted, Status;
+    uint16_t DataSize;
+    int64_t DataOffset;
+};
+
+std::string TrackText(int track, int heads) {
+    return rtl::Format("track %d side %d", track / heads, track % heads);
+}
+
+// The most frequent of values; the smallest among equally frequent ones.
+int MostFrequent(const std::vector<int>& values) {
+    std::map<int, int> counts;
+    for (const int value : values)
+        ++counts[value];
+    int best = 0, bestCount = 0;
+    for (const auto& [value, count] : counts)
+        if (count > bestCount) {
+            best = value;
+            bestCount = count;
+        }
+    return best;
+}
+
+struct TPlainLayout {
+    TDiskFormat Format;
+    // Every track's sectors in order, each one's data where the image holds it.
+    std::vector<std::vector<TSectorView>> Tracks;
+};
+
+[[noreturn]] void RefusePlain(const TDiskImage& image, int row, const std::string& detail) {
+    const std::string name = rtl::Cp932ToUtf8(image.Name());
+    const std::string which =
+        name.empty() ? rtl::Format("%d", row) : rtl::Format("%d (\"%s\")", row, name.c_str());
+    throw EDiskImageError(rtl::Format("The program cannot write the disk image %s as plain "
+                                      "sectors: %s.",
+                                      which.c_str(), detail.c_str()));
+}
+
+TPlainLayout PlainLayout(const TDiskImage& image, int row) {
+    const std::span<const uint8_t> bytes = image.Bytes();
+    const auto size = static_cast<int64_t>(bytes.size());
+    std::vector<int64_t> offsets;
+    for (int t = 0; t < TDiskImage::TrackTableEntries; ++t)
+        offsets.push_back(rtl::GetLe32(bytes.data() + TrackTableOffset + 4 * t));
+    int tracks = TDiskImage::TrackTableEntries;
+    while (tracks > 0 && offsets[static_cast<size_t>(tracks - 1)] == 0)
+        --tracks;
+    if (tracks == 0)
+        RefusePlain(image, row, "it has no tracks");
+
+    TPlainLayout layout;
+    for (int t = 0; t < tracks; ++t) {
+        std::vector<TSectorView> sectors;
+        int64_t offset = offsets[static_cast<size_t>(t)];
+        int64_t count = -1;
+        while (offset != 0 && (count < 0 || static_cast<int64_t>(sectors.size()) < count)) {
+            if (offset < TDiskImage::HeaderSize || offset + SectorHeaderSize > size)
+                RefusePlain(image, row, TrackText(t, 2) + " runs past the end of the image");
+            const uint8_t* s = bytes.data() + offset;
+            if (count < 0)
+                count = rtl::GetLe16(s + 4);
+            const TSectorView sector{s[0],
+                                     s[1],
+                                     s[2],
+                                     s[3],
+                                     s[7],
+                                     s[8],
+                                     rtl::GetLe16(s + 14),
+                                     offset + SectorHeaderSize};
+            if (sector.DataOffset + sector.DataSize > size)
+                RefusePlain(image, row, TrackText(t, 2) + " runs past the end of the image");
+            sectors.push_back(sector);
+            offset = sector.DataOffset + sector.DataSize;
+        }
+        layout.Tracks.push_back(std::move(sectors));
+    }
+    // Single-sided images keep one track a cylinder; their second track is cylinder 1, side 0.
+    const std::vector<TSectorView>& second =
+        layout.Tracks.size() > 1 ? layout.Tracks[1] : layout.Tracks[0];
+    const int heads =
+        layout.Tracks.size() == 1 || (!second.empty() && second[0].C == 1 && second[0].H == 0) ? 1
+                                                                                               : 2;
+
+    std::vector<int> counts, codes;
+    for (const auto& sectors : layout.Tracks) {
+        counts.push_back(static_cast<int>(sectors.size()));
+        for (const TSectorView& sector : sectors)
+            codes.push_back(sector.N);
+    }
+    const int r = MostFrequent(counts);
+    const int n = codes.empty() ? 0 : MostFrequent(codes);
+    for (int t = 0; t < tracks; ++t) {
+        const std::string track = TrackText(t, heads);
+        const auto& sectors = layout.Tracks[static_cast<size_t>(t)];
+        if (offsets[static_cast<size_t>(t)] == 0)
+            RefusePlain(image, row, track + " is absent");
+        if (static_cast<int>(sectors.size()) != r)
+            RefusePlain(image, row,
+                        rtl::Format("%s has %d sectors; the others have %d", track.c_str(),
+                                    static_cast<int>(sectors.size()), r));
+        for (size_t i = 0; i < sectors.size(); ++i) {
+            const TSectorView& sector = sectors[i];
+            if (sector.N != n)
+                RefusePlain(image, row,
+                            rtl::Format("%s has sectors of %d bytes; the others have %d",
+                                        track.c_str(), 128 << std::min<int>(sector.N, 8),
+                                        128 << n));
+            if (sector.DataSize != (128 << n))
+                RefusePlain(image, row,
+                            rtl::Format("%s has a sector whose data is not %d bytes", track.c_str(),
+                                        128 << n));
+            if (sector.R != static_cast<int>(i) + 1)
+                RefusePlain(
+                    image, row,
+                    rtl::Format("%s does not have sectors 1 to %d in order", track.c_str(), r));
+            if (sector.C != t / heads || sector.H != t % heads)
+                RefusePlain(image, row,
+                            rtl::Format("%s has a sector with the ID of track %d side %d",
+                                        track.c_str(), sector.C, sector.H));
+            if (sector.Status != 0)
+                RefusePlain(image, row, track + " has a sector with an error status");
+            if (sector.Deleted != 0)
+                RefusePlain(image, row, track + " has a sector of deleted data");
+        }
+    }
+    if (tracks % heads != 0)
+        RefusePlain(image, row, TrackText(tracks, heads) + " is absent");
+    layout.Format = TDiskFormat{image.DiskType(), tracks / heads, heads, r, n};
+    return layout;
+}
+
+std::vector<uint8_t> PlainSectors(const TDiskImage& image, const TPlainLayout& layout) {
+    const std::span<const uint8_t> bytes = image.Bytes();
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(DumpSize(layout.Format)));
+    for (const auto& sectors : layout.Tracks)
+        for (const TSectorView& sector : sectors)
+            out.insert(out.end(), bytes.begin() + sector.DataOffset,
+                       bytes.begin() + sector.DataOffset + sector.DataSize);
+    return out;
+}
+
+uint32_t FdiType(const TDiskFormat& format) {
+    switch (format.DiskType) {
+    case DiskType2HD:
+        return format.R == 18 && format.N == 2 ? 0x30 : 0x90;
+    case DiskType2DD:
+        return 0x10;
+    default:
+        return 0x50;
+    }
+}
+
+// The bytes of a plain dump or an FDI file of the image; DIM files are only read.
+std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form) {
+    if (form != TImageForm::Raw && form != TImageForm::Fdi)
+        throw EDiskImageError(DiskFormatError);
+    const TPlainLayout layout = PlainLayout(image, row);
+    std::vector<uint8_t> sectors = PlainSectors(image, layout);
+    if (form == TImageForm::Raw)
+        return sectors;
+    const TDiskFormat& format = layout.Format;
+    std::vector<uint8_t> out(static_cast<size_t>(FdiHeaderSize));
+    rtl::PutLe32(out.data() + 4, FdiType(format));
+    rtl::PutLe32(out.data() + 8, static_cast<uint32_t>(FdiHeaderSize));
+    rtl::PutLe32(out.data() + 12, static_cast<uint32_t>(sectors.size()));
+    rtl::PutLe32(out.data() + 16, static_cast<uint32_t>(128 << format.N));
+    rtl::PutLe32(out.data() + 20, static_cast<uint32_t>(format.R));
+    rtl::PutLe32(out.data() + 24, static_cast<uint32_t>(format.H));
+    rtl::PutLe32(out.data() + 28, static_cast<uint32_t>(format.C));
+    out.insert(out.end(), sectors.begin(), sectors.end());
+    return out;
+}
+
+} // namespace
+
+std::vector<TNamedFormat> NamedFormats(const TPresetList& presets) {
+    std::vector<TNamedFormat> table;
+    for (const auto& item : presets.Items) {
+        const TDiskFormat& format = item->DiskFormat;
+        const bool known = std::any_of(table.begin(), table.end(), [&](const TNamedFormat& f) {
+            return f.Format.C == format.C && f.Format.H == format.H && f.Format.R == format.R &&
+                   f.Format.N == format.N;
+        });
+        if (!known)
+            table.push_back({item->Name, format});
+    }
+    return table;
+}
+
+std::vector<TNamedFormat> FormatsOfSize(const std::vector<TNamedFormat>& table, int64_t size) {
+    std::vector<TNamedFormat> fitting;
+    for (const TNamedFormat& format : table)
+        if (size > 0 && DumpSize(format.Format) == size)
+            fitting.push_back(format);
+    return fitting;
+}
+
+size_t LikeliestFormat(const std::vector<TNamedFormat>& candidates, const std::string& path) {
+    const bool smallSectors = LowerExtension(path) == ".2d";
+    size_t best = 0;
+    for (size_t i = 1; i < candidates.size(); ++i) {
+        const int n = candidates[i].Format.N;
+        const int bestN = candidates[best].Format.N;
+        if (smallSectors ? n < bestN : n > bestN)
+            best = i;
+    }
+    return best;
+}
+
+int32_t DiskTypeOf(const std::vector<TNamedFormat>& table, int32_t c, int32_t h, int32_t r,
+                   int32_t n) {
+    for (const TNamedFormat& format : table)
+        if (format.Format.C == c && format.Format.H == h && format.Format.R == r &&
+            format.Format.N == n)
+            return format.Format.DiskType;
+    return DiskTypeOfGeometry(c, r, n);
+}
+
+std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::string& path,
+                                          const std::vector<TNamedFormat>& table) {
+    const int64_t size = stream.Size();
+    try {
+        ScanDiskImages(stream, [](const TScannedImage&) {});
+        return TImageForm::D88;
+    } catch (const rtl::EFileReadError&) {
+        throw;
+    } catch (const rtl::Exception&) {
+        // Not a container, or a damaged one: the other forms decide.
+    }
+    if (size >= FdiFieldsSize) {
+        uint8_t fields[FdiFieldsSize];
+        stream.SetPosition(0);
+        stream.ReadBuffer(fields, sizeof fields);
+        if (IsFdiHeader(ReadFdiFields(fields), size))
+            return TImageForm::Fdi;
+    }
+    if (size >= DimHeaderSize) {
+        uint8_t header[DimHeaderSize];
+        stream.SetPosition(0);
+        stream.ReadBuffer(header, sizeof header);
+        if (IsDimHeader(header))
+            return TImageForm::Dim;
+    }
+    if (!HasContainerExtension(path) && !LooksLikeContainer(stream, size) &&
+        !FormatsOfSize(table, size).empty())
+        return TImageForm::Raw;
+    return std::nullopt;
+}
+
+void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
+                         const TFormatSource& source) {
+    const std::unique_ptr<rtl::TFileStream> file = OpenContainer(path);
+    std::optional<TImageForm> form;
+    int64_t size = 0;
+    try {
+        size = file->Size();
+        form = DetectImageForm(*file, path, source.Table);
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(LoadImagesError);
+        throw;
+    }
+    if (form == TImageForm::D88 ||
+        (!form && (HasContainerExtension(path) || LooksLikeContainer(*file, size)))) {
+        // Read again as the container it is, or for the refusal it gets.
+        images.LoadFromStream(*file);
+        return;
+    }
+    TDiskImageList loaded(true);
+    try {
+        if (form == TImageForm::Fdi)
+            loaded.Add(ReadFdi(*file, size, source.Table));
+        else if (form == TImageForm::Dim)
+            loaded.Add(ReadDim(*file, size, source.Table));
+        else
+            loaded.Add(ReadRaw(*file, size, path, source));
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(LoadImagesError);
+        throw;
+    }
+    images.SwapItems(loaded);
+}
+
+TDiskFormat PlainGeometry(const TDiskImage& image, int row) {
+    return PlainLayout(image, row).Format;
+}
+
+void SaveImageInForm(const TDiskImage& image, int row, TImageForm form, rtl::TStream& stream) {
+    if (form == TImageForm::D88) {
+        image.SaveToStream(stream);
+        return;
+    }
+    const std::vector<uint8_t> bytes = FormBytes(image, row, form);
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+std::unique_ptr<rtl::TNewFileStream>
+SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, const std::string& path,
+                         rtl::TNaming naming,
+                         const std::function<void(rtl::TNewFileStream&)>& commit) {
+    if (form == TImageForm::D88) {
+        // The list only borrows the image for the one write, which leaves it as it was.
+        TDiskImageList single(false);
+        single.Add(const_cast<TDiskImage*>(&image));
+        return single.SaveToNewFile(path, naming, commit);
+    }
+    // Refused before any file exists: nothing is written for an image that cannot be.
+    const std::vector<uint8_t> bytes = FormBytes(image, row, form);
+    try {
+        auto file = std::make_unique<rtl::TNewFileStream>(path, naming);
+        file->SetWriteBehind(true);
+        file->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        commit(*file);
+        return file;
+    } catch (rtl::EStreamError& e) {
+        e.SetMessage(SaveImagesError);
+        throw;
+    }
+}
+
+std::string FormExtension(TImageForm form) {
+    switch (form) {
+    case TImageForm::Raw:
+        return ".img";
+    case TImageForm::Fdi:
+        return ".fdi";
+    case TImageForm::Dim:
+        return ".dim";
+    default:
+        return "";
+    }
+}

@@ -1,0 +1,76 @@
+// Disk images in the forms other programs keep them: plain sector dumps, FDI files and DIM
+// files, read into images of our own and written back out of them.
+#pragma once
+
+#include "App_diskimages.h"
+#include "App_presets.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class TImageForm { D88, Raw, Fdi, Dim };
+
+// A geometry a plain dump may have, under the name a user knows it by.
+struct TNamedFormat {
+    std::string Name;
+    TDiskFormat Format;
+};
+
+// The presets' formats, each geometry once (the first name it has), in list order.
+std::vector<TNamedFormat> NamedFormats(const TPresetList& presets);
+// Those of table a plain dump of size bytes can have.
+std::vector<TNamedFormat> FormatsOfSize(const std::vector<TNamedFormat>& table, int64_t size);
+// The index in candidates (not empty) of the format a dump named path most likely has: small
+// sectors for the 2D dumps of 8-bit machines (".2d"), the largest sectors otherwise; the first
+// in list order among equals.
+size_t LikeliestFormat(const std::vector<TNamedFormat>& candidates, const std::string& path);
+// The disk type the presets give a geometry, else the one it implies.
+int32_t DiskTypeOf(const std::vector<TNamedFormat>& table, int32_t c, int32_t h, int32_t r,
+                   int32_t n);
+
+// Settles the geometry of a plain dump whose size fits several formats: given the file's path,
+// the candidates and the likeliest one's index, returns the index chosen. Whatever it raises
+// (rtl::Abort for a user who cancels) ends the read.
+using TFormatChooser = std::function<size_t(
+    const std::string& path, const std::vector<TNamedFormat>& candidates, size_t likeliest)>;
+
+struct TFormatSource {
+    std::vector<TNamedFormat> Table;
+    TFormatChooser Choose;
+};
+
+// Which form the file's content is in: a valid D88/D77 container, then an FDI header, then a
+// DIM header, then a plain dump of a size the table knows; the extension only decides between a
+// damaged container and a dump. Empty for none of these.
+std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::string& path,
+                                          const std::vector<TNamedFormat>& table);
+
+// Replaces the contents of images with the images of the file, whatever its form; all or
+// nothing. A D88/D77 container is read exactly as TDiskImageList::LoadFromFile reads it, and a
+// file in no form keeps that load's refusal when it could be a damaged container; otherwise
+// EDiskImageError "The program does not support disk images of N bytes.".
+void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
+                         const TFormatSource& source);
+
+// The geometry of an image a plain dump can hold without loss: every track present, sectors
+// 1 to R in order with the IDs of their track, one size everywhere, no error status and no
+// deleted data. Otherwise EDiskImageError naming the image by row (from 1) and name and its
+// first irregular track: "… as plain sectors: track 12 side 1 has 9 sectors; the others have
+// 8.".
+TDiskFormat PlainGeometry(const TDiskImage& image, int row);
+
+// The image written in form at the stream's position; row names it in a refusal.
+void SaveImageInForm(const TDiskImage& image, int row, TImageForm form, rtl::TStream& stream);
+// The same into a new file for path, which commit names; the file writer's rules hold.
+std::unique_ptr<rtl::TNewFileStream>
+SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, const std::string& path,
+                         rtl::TNaming naming,
+                         const std::function<void(rtl::TNewFileStream&)>& commit);
+// The extension a file of the form gets when nothing else names it (".img", ".fdi", ".dim"),
+// and "" for D88, whose files keep their container's.
+std::string FormExtension(TImageForm form);

@@ -1,0 +1,285 @@
+#include "App_diskformats.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+std::vector<TNamedFormat> ShippedTable() {
+    const TPresetList presets = ReadPresets(std::string(TRACKWELL_RESOURCES_DIR) + "/Presets.dat");
+    EXPECT_TRUE(presets.Complete);
+    return NamedFormats(presets);
+}
+
+// Sector data nobody could mistake for another sector's: each byte depends on where it is.
+Bytes Pattern(int64_t size) {
+    Bytes bytes(static_cast<size_t>(size));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>((i * 7 + i / 1024) & 0xFF);
+    return bytes;
+}
+
+Bytes SavedIn(const TDiskImage& image, TImageForm form) {
+    rtl::TMemoryStream stream;
+    SaveImageInForm(image, 1, form, stream);
+    return Bytes(stream.Memory(), stream.Memory() + stream.Size());
+}
+
+Bytes ImageBytes(const TDiskImage& image) {
+    const std::span<const uint8_t> bytes = image.Bytes();
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+std::unique_ptr<TDiskImageList> Load(const std::string& path, const TFormatSource& source) {
+    auto images = std::make_unique<TDiskImageList>();
+    LoadImagesOfAnyForm(path, *images, source);
+    return images;
+}
+
+Bytes FdiHeader(uint32_t type, uint32_t headerSize, uint32_t dataSize, uint32_t sectorSize,
+                uint32_t sectors, uint32_t surfaces, uint32_t cylinders) {
+    Bytes header(headerSize);
+    const uint32_t fields[] = {0,          type,    headerSize, dataSize,
+                               sectorSize, sectors, surfaces,   cylinders};
+    for (size_t i = 0; i < 8; ++i)
+        PutLe(header, 4 * i, fields[i], 4);
+    return header;
+}
+
+Bytes DimHeader(uint8_t media, int presentTracks) {
+    Bytes header(256);
+    header[0] = media;
+    for (int t = 0; t < presentTracks; ++t)
+        header[static_cast<size_t>(1 + t)] = 1;
+    const char signature[] = "DIFC HEADER  ";
+    std::copy(signature, signature + 13, header.begin() + 0xAB);
+    return header;
+}
+
+// A loaded copy of bytes, so that a test can damage an image the way other programs do.
+std::unique_ptr<TDiskImage> ImageOf(const Bytes& bytes) {
+    rtl::TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SetPosition(0);
+    auto image = std::make_unique<TDiskImage>();
+    image->LoadFromStream(stream);
+    return image;
+}
+
+} // namespace
+
+TEST(DiskFormatsTest, EveryPresetSizeReadsAsItsFormatAndWritesBackByteForByte) {
+    const TempDir dir;
+    const std::vector<TNamedFormat> table = ShippedTable();
+    ASSERT_FALSE(table.empty());
+    for (const TNamedFormat& named : table) {
+        SCOPED_TRACE(named.Name);
+        const TDiskFormat& f = named.Format;
+        const Bytes raw = Pattern(int64_t{f.C} * f.H * f.R * (128 << f.N));
+        const std::string path = dir.File("dump.hdm");
+        WriteFileBytes(path, raw);
+        size_t asked = 0;
+        const TFormatSource source{
+            table,
+            [&](const std::string&, const std::vector<TNamedFormat>& candidates, size_t likeliest) {
+                ++asked;
+                for (size_t i = 0; i < candidates.size(); ++i)
+                    if (candidates[i].Name == named.Name)
+                        return i;
+                return likeliest;
+            }};
+        const auto images = Load(path, source);
+        ASSERT_EQ(images->Count(), 1);
+        const TDiskImage& image = *(*images)[0];
+        EXPECT_EQ(image.DiskType(), f.DiskType);
+        EXPECT_EQ(image.Name(), "");
+        EXPECT_EQ(image.WriteProtected(), WriteProtectedOff);
+        EXPECT_EQ(PlainGeometry(image, 1), f);
+        EXPECT_EQ(asked, FormatsOfSize(table, static_cast<int64_t>(raw.size())).size() > 1);
+        // raw -> ours -> raw, and a blank of ours -> raw -> ours.
+        EXPECT_EQ(SavedIn(image, TImageForm::Raw), raw);
+        const TDiskImage blank(f);
+        WriteFileBytes(path, SavedIn(blank, TImageForm::Raw));
+        EXPECT_EQ(ImageBytes(*(*Load(path, source))[0]), ImageBytes(blank));
+        // An FDI file of it reads back as the same image.
+        const std::string fdi = dir.File("disk.fdi");
+        WriteFileBytes(fdi, SavedIn(image, TImageForm::Fdi));
+        EXPECT_EQ(ImageBytes(*(*Load(fdi, {table, nullptr}))[0]), ImageBytes(image));
+    }
+}
+
+TEST(DiskFormatsTest, SharedSizesAskWithTheLikeliestForTheExtensionAndOtherSizesAreRefused) {
+    const TempDir dir;
+    const std::vector<TNamedFormat> table = ShippedTable();
+    const int64_t size = 80 * 2 * 8 * 512;
+    const std::vector<TNamedFormat> candidates = FormatsOfSize(table, size);
+    ASSERT_EQ(candidates.size(), 2u);
+    EXPECT_EQ(candidates[LikeliestFormat(candidates, "a.2D")].Format.N, 1);
+    EXPECT_EQ(candidates[LikeliestFormat(candidates, "a.dd")].Format.N, 2);
+
+    const std::string path = dir.File("game.2d");
+    WriteFileBytes(path, Pattern(size));
+    std::vector<std::string> offered;
+    const TFormatSource source{
+        table,
+        [&](const std::string& file, const std::vector<TNamedFormat>& options, size_t likeliest) {
+            EXPECT_EQ(file, path);
+            for (const TNamedFormat& option : options)
+                offered.push_back(option.Name);
+            return likeliest;
+        }};
+    const auto images = Load(path, source);
+    EXPECT_EQ(offered.size(), 2u);
+    EXPECT_EQ(PlainGeometry(*(*images)[0], 1).N, 1);
+
+    // A cancel ends the read; the list keeps what it had.
+    TDiskImageList kept;
+    kept.Add(std::make_unique<TDiskImage>());
+    const TFormatSource cancelling{table,
+                                   [](const std::string&, const std::vector<TNamedFormat>&,
+                                      size_t) -> size_t { throw rtl::EAbort("cancel"); }};
+    EXPECT_THROW(LoadImagesOfAnyForm(path, kept, cancelling), rtl::EAbort);
+    EXPECT_EQ(kept.Count(), 1);
+
+    WriteFileBytes(path, Pattern(1000));
+    EXPECT_EQ(MessageOf<EDiskImageError>([&] { LoadImagesOfAnyForm(path, kept, source); }),
+              "The program does not support disk images of 1,000 bytes.");
+    EXPECT_EQ(kept.Count(), 1);
+}
+
+TEST(DiskFormatsTest, ContainersReadAsBeforeWhateverTheirNameAndDamagedOnesKeepTheirRefusal) {
+    const TempDir dir;
+    const std::vector<TNamedFormat> table = ShippedTable();
+    const Bytes container =
+        Concat({SampleBytes("cpm-x1turbo-2d.d88"), SampleBytes("fm77av-demo.d77")});
+    const std::string path = dir.File("disks.img");
+    WriteFileBytes(path, container);
+    const auto images = Load(path, {table, nullptr});
+    ASSERT_EQ(images->Count(), 2);
+    Bytes again;
+    for (const TDiskImage* image : *images)
+        again = Concat({again, ImageBytes(*image)});
+    EXPECT_EQ(again, container);
+
+    // A truncated container of a dump's size is still a damaged container.
+    Bytes cut(container.begin(), container.begin() + 327680);
+    WriteFileBytes(path, cut);
+    TDiskImageList direct;
+    const std::string expected = MessageOf<rtl::Exception>([&] { direct.LoadFromFile(path); });
+    EXPECT_EQ(MessageOf<rtl::Exception>([&] { Load(path, {table, nullptr}); }), expected);
+    // So is any file named as a container, whatever its size.
+    const std::string named = dir.File("disks.d88");
+    WriteFileBytes(named, Pattern(327680));
+    const std::string refused = MessageOf<rtl::Exception>([&] { direct.LoadFromFile(named); });
+    EXPECT_EQ(refused, "The data is not a valid disk image.");
+    EXPECT_EQ(MessageOf<rtl::Exception>([&] { Load(named, {table, nullptr}); }), refused);
+}
+
+TEST(DiskFormatsTest, FdiAndDimHeadersFromTheirLayoutsAreReadAndHostileOnesRefused) {
+    const TempDir dir;
+    const std::vector<TNamedFormat> table = ShippedTable();
+    const Bytes data = Pattern(1261568);
+    const std::string fdi = dir.File("game.fdi");
+    const Bytes file = Concat({FdiHeader(0x90, 4096, 1261568, 1024, 8, 2, 77), data});
+    WriteFileBytes(fdi, file);
+    const auto images = Load(fdi, {table, nullptr});
+    ASSERT_EQ(images->Count(), 1);
+    EXPECT_EQ((*images)[0]->DiskType(), DiskType2HD);
+    EXPECT_EQ(SavedIn(*(*images)[0], TImageForm::Raw), data);
+    EXPECT_EQ(SavedIn(*(*images)[0], TImageForm::Fdi), file);
+
+    const auto refusal = [&](const Bytes& bytes) {
+        WriteFileBytes(fdi, bytes);
+        return MessageOf<rtl::Exception>([&] { Load(fdi, {table, nullptr}); });
+    };
+    // Sizes past the file's end are no FDI header; bad geometry in a true one is refused.
+    EXPECT_EQ(refusal(Concat({FdiHeader(0x90, 4096, 0xFFFFF000, 1024, 8, 2, 77), data})),
+              "The program does not support disk images of 1,265,664 bytes.");
+    EXPECT_EQ(refusal(Concat({FdiHeader(0x90, 4096, 1000 * 4, 1000, 1, 1, 4), Bytes(4000)})),
+              "The program does not support the disk format.");
+    EXPECT_EQ(refusal(Concat(
+                  {FdiHeader(0x90, 32, 0x10000 * 256, 256, 0x10000, 1, 1), Bytes(0x10000 * 256)})),
+              "The program does not support the disk format.");
+    EXPECT_EQ(refusal(Concat({FdiHeader(0x90, 4096, 0, 1024, 0, 2, 77)})),
+              "The program does not support disk images of 4,096 bytes.");
+
+    const std::string dim = dir.File("game.dim");
+    // Tracks 0 to 9 but 5 present; the rest of the 154 absent and not stored.
+    const Bytes tracks = Pattern(9 * 8 * 1024);
+    Bytes header = DimHeader(0x00, 10);
+    header[1 + 5] = 0;
+    WriteFileBytes(dim, Concat({header, tracks}));
+    const auto dims = Load(dim, {table, nullptr});
+    ASSERT_EQ(dims->Count(), 1);
+    EXPECT_EQ((*dims)[0]->Size(), 688 + 9 * 8 * (16 + 1024));
+    EXPECT_EQ(MessageOf<EDiskImageError>([&] { PlainGeometry(*(*dims)[0], 4); }),
+              "The program cannot write the disk image 4 as plain sectors: track 2 side 1 is "
+              "absent.");
+    WriteFileBytes(dim, Concat({DimHeader(0x00, 10), tracks}));
+    EXPECT_EQ(MessageOf<rtl::Exception>([&] {
+                  Load(dim, {table, nullptr});
+              }),
+              "The data is not a valid disk image.");
+    WriteFileBytes(dim, Concat({DimHeader(0x11, 9), tracks}));
+    EXPECT_EQ(MessageOf<rtl::Exception>([&] {
+                  Load(dim, {table, nullptr});
+              }),
+              "The program does not support the disk format.");
+}
+
+TEST(DiskFormatsTest, IrregularImagesAreRefusedNamingTheImageAndTheirFirstIrregularTrack) {
+    const Bytes blank = FormattedImage(DiskType2D, 40, 2, 16, 1);
+    const size_t sector = 16 + 256;
+    const auto track = [&](int t) { return 688 + static_cast<size_t>(t) * 16 * sector; };
+    const auto refusal = [](const Bytes& bytes) {
+        const std::unique_ptr<TDiskImage> image = ImageOf(bytes);
+        return MessageOf<EDiskImageError>([&] { SavedIn(*image, TImageForm::Raw); });
+    };
+    const std::string prefix = "The program cannot write the disk image 1 as plain sectors: ";
+
+    Bytes fewer = blank;
+    PutLe(fewer, track(25) + 4, 15, 2);
+    EXPECT_EQ(refusal(fewer), prefix + "track 12 side 1 has 15 sectors; the others have 16.");
+    Bytes status = blank;
+    status[track(3) + 5 * sector + 8] = 0xB0;
+    EXPECT_EQ(refusal(status), prefix + "track 1 side 1 has a sector with an error status.");
+    Bytes swapped = blank;
+    std::swap(swapped[track(2) + 2], swapped[track(2) + sector + 2]);
+    EXPECT_EQ(refusal(swapped), prefix + "track 1 side 0 does not have sectors 1 to 16 in order.");
+    Bytes cut = blank;
+    PutLe(cut, 32 + 4 * 79, 0, 4);
+    EXPECT_EQ(refusal(cut), prefix + "track 39 side 1 is absent.");
+
+    // The name is part of the refusal, and nothing reaches the stream.
+    std::unique_ptr<TDiskImage> named = ImageOf(status);
+    named->SetName("GAME");
+    rtl::TMemoryStream stream;
+    EXPECT_EQ(
+        MessageOf<EDiskImageError>([&] { SaveImageInForm(*named, 7, TImageForm::Fdi, stream); }),
+        "The program cannot write the disk image 7 (\"GAME\") as plain sectors: track 1 "
+        "side 1 has a sector with an error status.");
+    EXPECT_EQ(stream.Size(), 0);
+}
+
+TEST(DiskFormatsTest, RealSamplesGoToPlainSectorsAndBackOrAreRefused) {
+    const std::vector<TNamedFormat> table = ShippedTable();
+    const TempDir dir;
+    const std::unique_ptr<TDiskImage> image = ImageOf(SampleBytes("fm77av-demo.d77"));
+    const TDiskFormat format = PlainGeometry(*image, 1);
+    const Bytes raw = SavedIn(*image, TImageForm::Raw);
+    const std::string path = dir.File("sample.2d");
+    WriteFileBytes(path, raw);
+    const auto back = Load(path, {table, [](const std::string&, const std::vector<TNamedFormat>&,
+                                            size_t likeliest) { return likeliest; }});
+    EXPECT_EQ(PlainGeometry(*(*back)[0], 1), format);
+    EXPECT_EQ(SavedIn(*(*back)[0], TImageForm::Raw), raw);
+
+    // Interleaved sectors have no plain order to keep.
+    const std::unique_ptr<TDiskImage> interleaved = ImageOf(SampleBytes("cpm-x1turbo-2d.d88"));
+    EXPECT_EQ(MessageOf<EDiskImageError>([&] { PlainGeometry(*interleaved, 2); }),
+              "The program cannot write the disk image 2 as plain sectors: track 2 side 0 does "
+              "not have sectors 1 to 16 in order.");
+}
