@@ -91,6 +91,29 @@ bool TScriptedUserInterface::ExecuteEnterDialog(const std::string& caption,
     return true;
 }
 
+bool TScriptedUserInterface::ExecuteFormatDialog(const std::string& fileName,
+                                                 const std::vector<std::string>& formats,
+                                                 int& index) {
+    std::string text = fileName;
+    for (size_t i = 0; i < formats.size(); ++i)
+        text += (static_cast<int>(i) == index ? "\n* " : "\n  ") + formats[i];
+    Shown.push_back({"format", "Disk Format", text});
+    const std::optional<int> answer = TakeAnswer(FormatAnswers);
+    if (!answer)
+        return false;
+    index = *answer;
+    return true;
+}
+
+void TScriptedUserInterface::ShowFindings(const std::string& caption,
+                                          const std::vector<TFindingItem>& findings,
+                                          const std::function<void(int row)>& select) {
+    Shown.push_back({"findings", caption, std::to_string(findings.size())});
+    FindingsSeen = findings;
+    for (const int row : FindingChoices)
+        select(row);
+}
+
 bool TScriptedUserInterface::OpenDocument(const std::string& path) {
     Shown.push_back({"open", "", path});
     return TakeAnswer(OpenDocumentAnswers);

@@ -52,6 +52,13 @@ private:
     TFileDialogKind FKind;
 };
 
+// One line of a check's findings as the window lists it; Row counts from 0.
+struct TFindingItem {
+    int Row = 0;
+    std::string Severity;
+    std::string Text;
+};
+
 enum class TMessageButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class TMessageIcon { None, Warning, Error };
 enum TMessageResult { idOK = 1, idCancel = 2, idYes = 6, idNo = 7 };
@@ -75,6 +82,14 @@ public:
     // The Enter dialog, made on first use and kept: true with the edited value (UTF-8).
     virtual bool ExecuteEnterDialog(const std::string& caption, const std::string& message,
                                     std::string& value) = 0;
+    // Asks which of formats (names, in list order) the plain dump fileName holds; index comes
+    // in as the likeliest and goes out as the chosen one when the user chose.
+    virtual bool ExecuteFormatDialog(const std::string& fileName,
+                                     const std::vector<std::string>& formats, int& index) = 0;
+    // Shows a check's findings until the user closes them; choosing a finding calls select with
+    // its row. Nothing shown may change the document.
+    virtual void ShowFindings(const std::string& caption, const std::vector<TFindingItem>& findings,
+                              const std::function<void(int row)>& select) = 0;
     virtual TClipboard& Clipboard() = 0;
     virtual std::string ApplicationTitle() const = 0;
     // Opens a local file with the desktop's program for its type; false when that failed.
@@ -92,7 +107,8 @@ public:
         int FilterIndex = 0;            // 0: the type is left as it was
     };
     struct TShown {
-        std::string What; // "file dialog", "folder", "message", "add new", "enter", "open"
+        // "file dialog", "folder", "message", "add new", "enter", "open", "format", "findings"
+        std::string What;
         std::string Title;
         std::string Text;
     };
@@ -103,6 +119,11 @@ public:
     std::deque<std::optional<TDiskFormat>> AddNewAnswers;
     std::deque<std::optional<std::string>> EnterAnswers;
     std::deque<bool> OpenDocumentAnswers;
+    std::deque<std::optional<int>> FormatAnswers;
+    // Rows chosen in the findings, in order, each one passed to select as shown.
+    std::vector<int> FindingChoices;
+    // The findings shown last.
+    std::vector<TFindingItem> FindingsSeen;
     // Everything shown, in order, for tests to check.
     std::vector<TShown> Shown;
     // The last file dialog shown, as the operation had set it up.
@@ -123,6 +144,10 @@ public:
     bool ExecuteAddNewDialog(TDiskFormat& format) override;
     bool ExecuteEnterDialog(const std::string& caption, const std::string& message,
                             std::string& value) override;
+    bool ExecuteFormatDialog(const std::string& fileName, const std::vector<std::string>& formats,
+                             int& index) override;
+    void ShowFindings(const std::string& caption, const std::vector<TFindingItem>& findings,
+                      const std::function<void(int row)>& select) override;
     TClipboard& Clipboard() override { return MemoryClipboard; }
     std::string ApplicationTitle() const override { return "Trackwell"; }
     bool OpenDocument(const std::string& path) override;

@@ -40,6 +40,16 @@ bool HasContainerExtension(const std::string& path) {
            extension == ".d98" || extension == ".88d";
 }
 
+// The names of files other programs write in the forms read here: a file of one of them that
+// is in no form is refused as such, not as a damaged container.
+bool HasOtherFormExtension(const std::string& path) {
+    static const char* const Extensions[] = {".hdm", ".xdf", ".2hd", ".dup", ".tfd", ".2d", ".2dd",
+                                             ".dd",  ".dsk", ".img", ".ima", ".fdi", ".dim"};
+    const std::string extension = LowerExtension(path);
+    return std::any_of(std::begin(Extensions), std::end(Extensions),
+                       [&](const char* known) { return extension == known; });
+}
+
 // The size code of a sector size, or -1 for a size that is not 128 << N of a size the image
 // layout can hold.
 int SizeCode(uint64_t sectorSize) {
@@ -462,7 +472,7 @@ void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
         throw;
     }
     if (form == TImageForm::D88 ||
-        (!form && (HasContainerExtension(path) || LooksLikeContainer(*file, size)))) {
+        (!form && (!HasOtherFormExtension(path) || LooksLikeContainer(*file, size)))) {
         // Read again as the container it is, or for the refusal it gets.
         images.LoadFromStream(*file);
         return;

@@ -52,8 +52,9 @@ std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::strin
 
 // Replaces the contents of images with the images of the file, whatever its form; all or
 // nothing. A D88/D77 container is read exactly as TDiskImageList::LoadFromFile reads it, and a
-// file in no form keeps that load's refusal when it could be a damaged container; otherwise
-// EDiskImageError "The program does not support disk images of N bytes.".
+// file in no form keeps that load's refusal, unless it is named as another form's files are
+// (".hdm", ".img", ".fdi", …) and does not start as a container: then EDiskImageError "The
+// program does not support disk images of N bytes.".
 void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
                          const TFormatSource& source);
 

@@ -151,6 +151,16 @@ std::string SaveToUniquePath(const TDiskImageList& images, const std::string& pa
     return taken;
 }
 
+std::string SaveToUniquePath(const TDiskImage& image, int row, TImageForm form,
+                             const std::string& path, bool splitExtension, rtl::TFileBatch& batch) {
+    std::string taken;
+    batch.Add(SaveImageInFormToNewFile(image, row, form, path, rtl::TNaming::NoReplace,
+                                       [&](rtl::TNewFileStream& file) {
+                                           taken = NameUniquely(file, path, splitExtension, true);
+                                       }));
+    return taken;
+}
+
 std::string SaveToUniquePath(rtl::TFileStream& container, const TScannedImage& image,
                              const std::string& path, bool splitExtension, rtl::TFileBatch& batch) {
     std::string taken;
@@ -191,6 +201,13 @@ namespace {
 const char* const SectionName = "FileHandler";
 const char* const OpenFilter = "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88|All "
                                "disk images (*.d77, *.d88)|*.d77;*.d88|All (*.*)|*.*";
+// Entry 5 was added after the others, so that the filter index kept in the settings still
+// means what it meant.
+const char* const AddExistentFilter =
+    "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88|All disk images (*.d77, "
+    "*.d88)|*.d77;*.d88|All (*.*)|*.*|Disk images (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, "
+    "*.tfd, *.2d, *.dsk, *.img, *.fdi, *.dim)|*.d88;*.d77;*.hdm;*.xdf;*.2hd;*.dup;*.tfd;*.2d;"
+    "*.dsk;*.img;*.fdi;*.dim";
 const char* const SaveFilter = "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88";
 constexpr int InitialFilterIndex = 2;
 const char* const UntitledName = "Untitled.d88";
@@ -233,7 +250,7 @@ TFileHandler::TFileHandler(TListViewShell* listViewShell, TUserInterface& userIn
     const unsigned openOptions = ofHideReadOnly | ofPathMustExist | ofFileMustExist;
     const unsigned saveOptions = ofOverwritePrompt | ofHideReadOnly;
     FOpenDialog = NewDialog(TFileDialogKind::Open, "Open", OpenFilter, openOptions);
-    FAddExistentDialog = NewDialog(TFileDialogKind::Open, "Add Existent", OpenFilter,
+    FAddExistentDialog = NewDialog(TFileDialogKind::Open, "Add Existent", AddExistentFilter,
                                    openOptions | ofAllowMultiSelect);
     FSaveAsDialog = NewDialog(TFileDialogKind::Save, "Save As", SaveFilter, saveOptions);
     FSaveToSingleFileDialog =
@@ -511,9 +528,10 @@ void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
         sorted.push_back(NormalizePath(path));
     SortTexts(sorted);
     TDiskImageList images(true);
+    const TFormatSource source = FormatSource();
     for (const std::string& path : sorted) {
         TDiskImageList loaded(true);
-        loaded.LoadFromFile(path);
+        LoadImagesOfAnyForm(path, loaded, source);
         while (!loaded.Empty())
             images.Add(std::unique_ptr<TDiskImage>(loaded.ExtractAt(0)));
     }
@@ -523,10 +541,39 @@ void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
 void TFileHandler::DropFiles(const std::vector<std::string>& paths) {
     if (!CanDropFiles())
         RaiseUnavailable();
-    if (IsUntouched() && paths.size() == 1)
+    if (IsUntouched() && paths.size() == 1 && !IsOtherForm(paths.front()))
         OpenFile(paths.front());
     else
         AddExistentFiles(paths);
+}
+
+bool TFileHandler::IsOtherForm(const std::string& path) const {
+    // Only a file that is plainly another form is added: anything else opens, to be read, or
+    // refused, as a container.
+    try {
+        rtl::TFileStream file(NormalizePath(path), rtl::TFileMode::OpenRead);
+        const std::optional<TImageForm> form = DetectImageForm(file, path, FormatSource().Table);
+        return form && *form != TImageForm::D88;
+    } catch (const rtl::Exception&) {
+        return false;
+    }
+}
+
+TFormatSource TFileHandler::FormatSource() const {
+    TFormatSource source{NamedFormats(ReadPresets(PresetsFileName())), FFormatChooser};
+    if (!source.Choose)
+        source.Choose = [this](const std::string& path, const std::vector<TNamedFormat>& candidates,
+                               size_t likeliest) {
+            std::vector<std::string> names;
+            for (const TNamedFormat& candidate : candidates)
+                names.push_back(candidate.Name);
+            int index = static_cast<int>(likeliest);
+            if (!FUserInterface.ExecuteFormatDialog(rtl::ExtractFileName(path), names, index) ||
+                index < 0 || index >= static_cast<int>(candidates.size()))
+                rtl::Abort();
+            return static_cast<size_t>(index);
+        };
+    return source;
 }
 
 void TFileHandler::Duplicate() {
@@ -782,22 +829,30 @@ void TFileHandler::SaveToSingleFile() {
 }
 
 void TFileHandler::SaveToMultipleFiles() {
+    SaveToMultipleFilesAs(TImageForm::D88);
+}
+
+void TFileHandler::SaveToMultipleFilesAs(TImageForm form) {
     if (!CanSaveToMultipleFiles())
         RaiseUnavailable();
+    const std::vector<int> rows = FListViewShell.GetSelectedIndices();
+    if (form != TImageForm::D88)
+        for (const int row : rows)
+            PlainGeometry(*FDiskImages[row], row + 1);
     std::string folder;
     if (!FUserInterface.BrowseForFolder("Specify the save location.", rtl::GetCurrentDir(), folder))
         rtl::Abort();
     rtl::SetCurrentDir(folder);
-    const std::string documentName = DocumentName();
+    std::string documentName = DocumentName();
+    if (form != TImageForm::D88)
+        documentName = rtl::RemoveFileExt(documentName) + FormExtension(form);
     const bool splitExtension = !rtl::ExtractFileExt(documentName).empty();
     rtl::TFileBatch batch;
     try {
-        for (const int row : FListViewShell.GetSelectedIndices()) {
-            TDiskImage* image = FDiskImages[row];
-            TDiskImageList single(false);
-            single.Add(image);
-            SaveToUniquePath(single,
-                             MultipleFilesPath(folder, documentName, row + 1, image->Name()),
+        for (const int row : rows) {
+            const TDiskImage& image = *FDiskImages[row];
+            SaveToUniquePath(image, row + 1, form,
+                             MultipleFilesPath(folder, documentName, row + 1, image.Name()),
                              splitExtension, batch);
         }
     } catch (...) {

@@ -4,6 +4,7 @@
 
 #include "App_commands.h"
 #include "App_dialogs.h"
+#include "App_diskformats.h"
 #include "App_handler.h"
 #include "Rtl_paths.h"
 #include "Vix_clipboard.h"
@@ -33,6 +34,9 @@ std::string MakeUniquePath(const std::string& path, bool splitExtension);
 // disk only with the batch, so that a run of files waits for the disk once.
 std::string SaveToUniquePath(const TDiskImageList& images, const std::string& path,
                              bool splitExtension, rtl::TFileBatch& batch);
+// The same for one image (row from 1, for a refusal) in form.
+std::string SaveToUniquePath(const TDiskImage& image, int row, TImageForm form,
+                             const std::string& path, bool splitExtension, rtl::TFileBatch& batch);
 // The same for one image of a scanned container, copied from the container's file.
 std::string SaveToUniquePath(rtl::TFileStream& container, const TScannedImage& image,
                              const std::string& path, bool splitExtension, rtl::TFileBatch& batch);
@@ -90,6 +94,8 @@ public:
     virtual void AddNewDiskImage(const TDiskFormat& format);
     virtual bool CanAddNew() const { return true; }
     virtual void AddExistent();
+    // Takes every form of disk image file; a plain dump whose size fits several formats is
+    // settled by the format chooser when there is one, else by asking the user.
     virtual void AddExistentFiles(const std::vector<std::string>& paths);
     virtual bool CanAddExistent() const { return true; }
     // Saving selected images elsewhere.
@@ -97,6 +103,9 @@ public:
     virtual bool CanSaveToSingleFile() const { return HasSelection(); }
     virtual void SaveToMultipleFiles();
     virtual bool CanSaveToMultipleFiles() const { return HasSelection(); }
+    // The same in another form: every selected image is checked first, and one that the form
+    // cannot hold refuses the whole run before any file is written.
+    virtual void SaveToMultipleFilesAs(TImageForm form);
     // Editing.
     virtual void Undo();
     virtual bool CanUndo() const { return FInvoker->CanUndo(); }
@@ -151,6 +160,9 @@ public:
     void LoadSettings(rtl::TMemIniFile& settings) override;
     void SaveSettings(rtl::TMemIniFile& settings) override;
 
+    // For callers with nobody to ask (scripts): settles the format of ambiguous plain dumps.
+    void SetFormatChooser(TFormatChooser chooser) { FFormatChooser = std::move(chooser); }
+
     const std::string& FileName() const { return FFileName; }
     void SetFileName(const std::string& path);
     // "Untitled.d88", or the last component of the file name.
@@ -185,6 +197,10 @@ private:
     void SetNames(const std::vector<int>& rows, const std::vector<std::string>& names);
     void SetWriteProtected(const std::vector<int>& rows, const std::vector<int32_t>& values);
     void SplitDocumentName(std::string& baseName, std::string& extension) const;
+    // A file whose content is plainly a disk image form other than a container.
+    bool IsOtherForm(const std::string& path) const;
+    // The presets' formats, and who settles a plain dump that fits several.
+    TFormatSource FormatSource() const;
     // Aborts unless the user agrees to write over path when it is the document's file and
     // another program has changed that since the document read or saved it.
     void ConfirmOverwriteOfChangedFile(const std::string& path);
@@ -210,4 +226,5 @@ private:
     std::unique_ptr<TFileDialog> FAddExistentDialog;
     std::unique_ptr<TFileDialog> FSaveAsDialog;
     std::unique_ptr<TFileDialog> FSaveToSingleFileDialog;
+    TFormatChooser FFormatChooser;
 };

@@ -30,6 +30,8 @@ enum TOption : unsigned {
     OptionName = 2,
     OptionWriteProtected = 4,
     OptionBackup = 8,
+    OptionFormat = 16,
+    OptionAs = 32,
 };
 
 struct TCommand {
@@ -44,17 +46,18 @@ constexpr size_t Unlimited = static_cast<size_t>(-1);
 constexpr TCommand Commands[] = {
     {"list", 1, 1, 0},
     {"blank", 6, 6, OptionForce | OptionName | OptionWriteProtected},
-    {"merge", 2, Unlimited, OptionForce},
+    {"merge", 2, Unlimited, OptionForce | OptionFormat},
     {"extract", 3, 3, OptionForce},
     {"split", 1, 2, 0},
     {"sum", 1, 2, 0},
+    {"export", 3, 3, OptionForce | OptionAs},
     {"rename", 3, 3, OptionBackup},
     {"names", 1, 2, 0},
     {"paste-names", 2, 2, OptionBackup},
     {"protect", 3, 3, OptionBackup},
     {"delete", 2, 2, OptionBackup},
     {"duplicate", 2, 2, OptionBackup},
-    {"add", 2, Unlimited, OptionBackup},
+    {"add", 2, Unlimited, OptionBackup | OptionFormat},
     {"add-blank", 6, 6, OptionBackup},
     {"sort", 2, 2, OptionBackup},
     {"reverse", 1, 1, OptionBackup},
@@ -69,6 +72,8 @@ struct TCommandLine {
     bool WriteProtected = false;
     bool Backup = false;
     std::optional<std::string> Name;
+    std::optional<std::string> Format;
+    std::optional<std::string> As;
 };
 
 // A leading '-' followed by a digit or '$' is a negative number, not an option: without this
@@ -115,10 +120,15 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.WriteProtected = true;
         } else if (arg == "--backup" && (allowed & OptionBackup) != 0) {
             line.Backup = true;
-        } else if (arg == "--name" && (allowed & OptionName) != 0) {
+        } else if ((arg == "--name" && (allowed & OptionName) != 0) ||
+                   (arg == "--format" && (allowed & OptionFormat) != 0) ||
+                   (arg == "--as" && (allowed & OptionAs) != 0)) {
             if (i + 1 >= args.size())
                 throw EUsageError("missing option value");
-            line.Name = args[++i];
+            std::optional<std::string>& value = arg == "--name"     ? line.Name
+                                                : arg == "--format" ? line.Format
+                                                                    : line.As;
+            value = args[++i];
         } else {
             throw EUsageError("unknown option");
         }
@@ -126,6 +136,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const size_t count = line.Arguments.size();
     if (count < line.Command->MinArguments || count > line.Command->MaxArguments)
         throw EUsageError("wrong argument count");
+    if ((allowed & OptionAs) != 0 && !line.As)
+        throw EUsageError("missing --as");
     return line;
 }
 
@@ -176,10 +188,22 @@ void SaveOutput(const TDiskImageList& images, const std::string& path, bool forc
     }
 }
 
-std::unique_ptr<TDiskImageList> LoadImages(const std::string& path) {
+std::unique_ptr<TDiskImageList> LoadImages(const std::string& path,
+                                           const std::optional<std::string>& format) {
     auto images = std::make_unique<TDiskImageList>();
-    images->LoadFromFile(path);
+    LoadImagesOfAnyForm(path, *images,
+                        {NamedFormats(ReadPresets(PresetsFileName())), FormatChooser(format)});
     return images;
+}
+
+TImageForm ParseForm(const std::string& text) {
+    if (text == "raw")
+        return TImageForm::Raw;
+    if (text == "fdi")
+        return TImageForm::Fdi;
+    if (text == "d88")
+        return TImageForm::D88;
+    throw EUsageError("unknown form");
 }
 
 int32_t ParseByteValue(const std::string& text, const char* field) {
@@ -225,7 +249,7 @@ void RunMerge(const TCommandLine& line) {
     std::vector<std::unique_ptr<TDiskImageList>> inputs;
     TDiskImageList merged(false);
     for (size_t i = 1; i < line.Arguments.size(); ++i) {
-        inputs.push_back(LoadImages(line.Arguments[i]));
+        inputs.push_back(LoadImages(line.Arguments[i], line.Format));
         for (TDiskImage* image : *inputs.back())
             merged.Add(image);
     }
@@ -236,7 +260,7 @@ void RunExtract(const TCommandLine& line) {
     const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
     const std::string& path = line.Arguments[2];
     CheckOverwrite(path, line.Force);
-    const auto images = LoadImages(line.Arguments[0]);
+    const auto images = LoadImages(line.Arguments[0], std::nullopt);
     TDiskImageList selected(false);
     for (const int index : SelectRows(spans, images->Count()))
         selected.Add(images->Items(index));
@@ -272,6 +296,59 @@ void RunSplit(const TCommandLine& line, std::ostream& out) {
         // A failed command leaves nothing behind, and one whose list of files is lost has
         // failed: a script cannot clean up files it was never told of. Every file of this run
         // was named where nothing was, so removing them restores the folder.
+        for (const std::string& path : written)
+            std::remove(path.c_str());
+        throw;
+    }
+}
+
+// One row goes to OUT itself; several go into the folder OUT under split's numbered names. Every
+// image is checked against the form before anything is written, and a failed run removes what it
+// wrote, as split does.
+void RunExport(const TCommandLine& line, std::ostream& out) {
+    const TImageForm form = ParseForm(*line.As);
+    const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
+    const std::string& in = line.Arguments[0];
+    const std::string& target = line.Arguments[2];
+    const auto images = LoadImages(in, std::nullopt);
+    const std::vector<int> rows = SelectRows(spans, images->Count());
+    for (const int row : rows)
+        if (form != TImageForm::D88)
+            PlainGeometry(*images->Items(row), row + 1);
+    if (rows.size() == 1) {
+        CheckOverwrite(target, line.Force);
+        try {
+            SaveImageInFormToNewFile(*images->Items(rows[0]), rows[0] + 1, form, target,
+                                     line.Force ? rtl::TNaming::Replace : rtl::TNaming::NoReplace,
+                                     [](rtl::TNewFileStream& file) {
+                                         file.Flush();
+                                         file.Commit();
+                                     });
+        } catch (const rtl::EFileExistsError&) {
+            RaiseOverwrite(target);
+        }
+        return;
+    }
+    std::string documentName = rtl::ExtractFileName(in);
+    if (form != TImageForm::D88)
+        documentName = rtl::RemoveFileExt(documentName) + FormExtension(form);
+    const bool splitExtension = !rtl::ExtractFileExt(documentName).empty();
+    std::vector<std::string> written;
+    try {
+        rtl::TFileBatch batch;
+        for (const int row : rows) {
+            const TDiskImage& image = *images->Items(row);
+            written.push_back(
+                SaveToUniquePath(image, row + 1, form,
+                                 MultipleFilesPath(target, documentName, row + 1, image.Name()),
+                                 splitExtension, batch));
+        }
+        FlushSaves(batch);
+        std::string text;
+        for (const std::string& path : written)
+            text += path + '\n';
+        WriteOutput(out, text);
+    } catch (...) {
         for (const std::string& path : written)
             std::remove(path.c_str());
         throw;
@@ -315,8 +392,10 @@ int Dispatch(const std::vector<std::string>& args, std::istream& in, std::ostrea
         RunSplit(line, out);
     else if (command == "sum")
         RunSum(line, out);
+    else if (command == "export")
+        RunExport(line, out);
     else
-        RunEdit(command, line.Arguments, line.Backup, in, out);
+        RunEdit(command, line.Arguments, line.Backup, line.Format, in, out);
     return ExitSuccess;
 }
 
@@ -356,7 +435,7 @@ const std::string& UsageText() {
         "  blank OUT TYPE C H R N [--name NAME] [--write-protected] [--force]\n"
         "      Make OUT a container of one blank formatted image.\n"
         "      TYPE is 2D, 2DD or 2HD; C, H, R and N are 0 to 255, decimal or $/0x hex.\n"
-        "  merge OUT IN... [--force]\n"
+        "  merge OUT IN... [--format NAME] [--force]\n"
         "      Write every image of every IN, in order, to OUT.\n"
         "  extract IN ROWS OUT [--force]\n"
         "      Write the given images of IN, in ascending row order, to OUT.\n"
@@ -364,6 +443,9 @@ const std::string& UsageText() {
         "      Write each image of IN to a file of its own in DIR (default: .).\n"
         "  sum FILE [ROWS]\n"
         "      Print the total size of all (or the given) images.\n"
+        "  export IN ROWS OUT --as raw|fdi|d88 [--force]\n"
+        "      Write the given images as plain sector dumps, FDI files or containers: one row\n"
+        "      to the file OUT, several to numbered files in the folder OUT (printed).\n"
         "\n"
         "Editing commands (FILE is changed in place):\n"
         "  rename FILE ROW NAME [--backup]\n"
@@ -378,7 +460,7 @@ const std::string& UsageText() {
         "      Remove the given images.\n"
         "  duplicate FILE ROWS [--backup]\n"
         "      Append a copy of each given image.\n"
-        "  add FILE IN... [--backup]\n"
+        "  add FILE IN... [--format NAME] [--backup]\n"
         "      Append every image of every IN, the files taken in path order.\n"
         "  add-blank FILE TYPE C H R N [--backup]\n"
         "      Append one blank formatted image; TYPE, C, H, R and N as for blank.\n"
@@ -393,12 +475,29 @@ const std::string& UsageText() {
         "list and names print a control character (0x00-0x1F, 0x7F) in a name as \\xNN, NN two\n"
         "upper-case hex digits, and a backslash as \\\\; paste-names reads both back (hex digits\n"
         "in either case, \\x00 to \\x7F) and refuses any other backslash.\n"
+        "IN of merge and add may be a container, an FDI or DIM file, or a plain sector dump\n"
+        "whose size gives its geometry from Presets.dat; where several presets have that\n"
+        "size, --format NAME names the preset.\n"
         "Without --force an existing OUT is never replaced.\n"
         "An editing command that fails leaves FILE as it was. --backup first copies FILE to\n"
         "\"[Backup] NAME\" beside it, numbered so that no earlier backup is replaced.\n"
         "Options may stand anywhere after the command; -- ends the options.\n"
         "  trackwell-cli --help   Print this text.\n";
     return text;
+}
+
+TFormatChooser FormatChooser(const std::optional<std::string>& format) {
+    return [format](const std::string& path, const std::vector<TNamedFormat>& candidates, size_t) {
+        std::string names;
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            if (format && candidates[i].Name == *format)
+                return i;
+            names += (i > 0 ? ", \"" : "\"") + candidates[i].Name + '"';
+        }
+        throw rtl::Exception(rtl::Format("The disk image \"%s\" fits more than one disk format; "
+                                         "name one with --format: %s.",
+                                         path.c_str(), names.c_str()));
+    };
 }
 
 // Results are gathered first and written at once, so that a failure to write them is found

@@ -2,7 +2,7 @@
 // output, messages and exit codes, so everything that shapes them lives here, apart from main.
 #pragma once
 
-#include "App_diskimages.h"
+#include "App_diskformats.h"
 #include "Rtl_exceptions.h"
 
 #include <cstdint>
@@ -61,6 +61,10 @@ std::optional<std::string> UnescapeName(std::string_view text);
 // with the message of the first that is refused.
 TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,
                             const std::string& r, const std::string& n);
+
+// Settles an ambiguous plain dump by the preset named format; without one, or with one that is
+// not among the candidates, rtl::Exception naming the file and every candidate.
+TFormatChooser FormatChooser(const std::optional<std::string>& format);
 
 // Writes text and flushes; rtl::Exception "The program could not write to standard output."
 // when that fails, so that lost output ends in a failure exit code.

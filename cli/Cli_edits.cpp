@@ -248,7 +248,7 @@ std::string LockTarget(const std::string& file) {
 } // namespace
 
 void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
-             std::istream& in, std::ostream& out) {
+             const std::optional<std::string>& format, std::istream& in, std::ostream& out) {
     const std::string file = MakeAbsolute(arguments[0]);
     const TEdit edit = PrepareEdit(command, arguments, in, out);
     // Held from before the read until after the save has replaced the file, so that another
@@ -258,6 +258,7 @@ void RunEdit(const std::string& command, const std::vector<std::string>& argumen
     if (edit.Saves)
         lock.emplace(LockTarget(file));
     TDocument document;
+    document.Handler.SetFormatChooser(FormatChooser(format));
     document.Handler.OpenFile(file);
     if (edit.Rows)
         document.Select(SelectRows(*edit.Rows, document.Handler.DiskImageCount()));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ namespace cli {
 // no more lines than one beyond them. A command that saves holds an exclusive lock on FILE from
 // before the read until the saved file has replaced it, so two such commands on one file take
 // turns and the second edits what the first saved.
+// format names the preset of an ambiguous plain dump that `add` reads.
 void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
-             std::istream& in, std::ostream& out);
+             const std::optional<std::string>& format, std::istream& in, std::ostream& out);
 
 } // namespace cli

@@ -306,6 +306,10 @@ void TAppMainForm::CreateActions() {
                Image("save-to-single-file"));
     NEW_ACTION(FileSaveToMultipleFilesAction, "&Multiple Files...", "Save to multiple files...",
                noKey, Image("save-to-multiple-files"));
+    NEW_ACTION(FileSaveToMultipleRawFilesAction, "Multiple &Plain Sector Files...",
+               "Save to multiple plain sector files...", noKey, none);
+    NEW_ACTION(FileSaveToMultipleFdiFilesAction, "Multiple &FDI Files...",
+               "Save to multiple FDI files...", noKey, none);
     NEW_ACTION(FileExitAction, "E&xit", "Exit", noKey, none);
     NEW_ACTION(EditUndoAction, "&Undo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), Image("undo"));
     NEW_ACTION(EditRedoAction, "&Redo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), Image("redo"));
@@ -388,6 +392,12 @@ void TAppMainForm::BindActions() {
              &TFileHandler::CanSaveToSingleFile),
         file(FileSaveToMultipleFilesAction, &TFileHandler::SaveToMultipleFiles,
              &TFileHandler::CanSaveToMultipleFiles),
+        {FileSaveToMultipleRawFilesAction,
+         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Raw); },
+         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
+        {FileSaveToMultipleFdiFilesAction,
+         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Fdi); },
+         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
         {FileExitAction, [this] { close(); }, [] { return true; }, nullptr},
         file(EditDeleteAction, &TFileHandler::Delete, &TFileHandler::CanDelete),
         file(EditSelectAllAction, &TFileHandler::SelectAll, &TFileHandler::CanSelectAll),
@@ -616,7 +626,9 @@ void TAppMainForm::CreateMenus() {
     add(file, {FileNewAction, FileOpenAction, FileSaveAction, FileSaveAsAction, nullptr,
                FileBackUpAction, FileBackUpOnSaveAction, nullptr});
     add(file->addMenu("A&dd"), {FileAddNewAction, FileAddExistentAction});
-    add(file->addMenu("Save &To"), {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction});
+    add(file->addMenu("Save &To"),
+        {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction, nullptr,
+         FileSaveToMultipleRawFilesAction, FileSaveToMultipleFdiFilesAction});
     add(file, {nullptr, FileExitAction});
     const std::initializer_list<TAction*> editEntries = {EditUndoAction,
                                                          EditRedoAction,

@@ -103,6 +103,8 @@ private:
     TAction* FileAddExistentAction = nullptr;
     TAction* FileSaveToSingleFileAction = nullptr;
     TAction* FileSaveToMultipleFilesAction = nullptr;
+    TAction* FileSaveToMultipleRawFilesAction = nullptr;
+    TAction* FileSaveToMultipleFdiFilesAction = nullptr;
     TAction* FileExitAction = nullptr;
     TAction* EditUndoAction = nullptr;
     TAction* EditRedoAction = nullptr;

@@ -2,6 +2,8 @@
 
 #include "App_AddNewDialog.h"
 #include "App_EnterDialog.h"
+#include "App_FindingsDialog.h"
+#include "App_FormatDialog.h"
 #include "App_actions.h"
 #include "App_errors_qt.h"
 
@@ -183,6 +185,26 @@ bool TQtUserInterface::ExecuteEnterDialog(const std::string& caption, const std:
         return false;
     value = text.toStdString();
     return true;
+}
+
+bool TQtUserInterface::ExecuteFormatDialog(const std::string& fileName,
+                                           const std::vector<std::string>& formats, int& index) {
+    if (!FFormatDialog)
+        FFormatDialog = std::make_unique<TAppFormatDialog>(FParent);
+    QStringList names;
+    for (const std::string& format : formats)
+        names << FromUtf8(format);
+    TOverrideCursor cursor(Qt::ArrowCursor);
+    return FFormatDialog->Execute(FromUtf8(fileName), names, index);
+}
+
+void TQtUserInterface::ShowFindings(const std::string& caption,
+                                    const std::vector<TFindingItem>& findings,
+                                    const std::function<void(int row)>& select) {
+    if (!FFindingsDialog)
+        FFindingsDialog = std::make_unique<TAppFindingsDialog>(FParent);
+    TOverrideCursor cursor(Qt::ArrowCursor);
+    FFindingsDialog->Execute(FromUtf8(caption), findings, select);
 }
 
 std::string TQtUserInterface::ApplicationTitle() const {

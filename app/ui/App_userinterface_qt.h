@@ -13,6 +13,8 @@
 class QWidget;
 class TAppAddNewDialog;
 class TAppEnterDialog;
+class TAppFindingsDialog;
+class TAppFormatDialog;
 
 class TQtUserInterface : public TUserInterface {
 public:
@@ -28,6 +30,10 @@ public:
     bool ExecuteAddNewDialog(TDiskFormat& format) override;
     bool ExecuteEnterDialog(const std::string& caption, const std::string& message,
                             std::string& value) override;
+    bool ExecuteFormatDialog(const std::string& fileName, const std::vector<std::string>& formats,
+                             int& index) override;
+    void ShowFindings(const std::string& caption, const std::vector<TFindingItem>& findings,
+                      const std::function<void(int row)>& select) override;
     TClipboard& Clipboard() override { return FClipboard; }
     std::string ApplicationTitle() const override;
     bool OpenDocument(const std::string& path) override;
@@ -39,6 +45,8 @@ private:
     // Made on first use and kept, so each opens with the values of its last OK.
     std::unique_ptr<TAppAddNewDialog> FAddNewDialog;
     std::unique_ptr<TAppEnterDialog> FEnterDialog;
+    std::unique_ptr<TAppFormatDialog> FFormatDialog;
+    std::unique_ptr<TAppFindingsDialog> FFindingsDialog;
 };
 
 // The entries of a "Name|pattern|Name|pattern" filter as Qt's file dialog takes them. The names

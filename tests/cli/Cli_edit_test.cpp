@@ -161,7 +161,7 @@ TEST(CliEditUsage, HelpListsEveryEditingCommand) {
          {"  rename FILE ROW NAME [--backup]\n", "  names FILE [ROWS]\n",
           "  paste-names FILE ROWS [--backup] < TEXT\n",
           "  protect FILE ROWS yes|no|toggle [--backup]\n", "  delete FILE ROWS [--backup]\n",
-          "  duplicate FILE ROWS [--backup]\n", "  add FILE IN... [--backup]\n",
+          "  duplicate FILE ROWS [--backup]\n", "  add FILE IN... [--format NAME] [--backup]\n",
           "  add-blank FILE TYPE C H R N [--backup]\n",
           "  sort FILE name|write-protected|disk-type|size [--backup]\n",
           "  reverse FILE [--backup]\n", "  move FILE ROWS up|down [--backup]\n"})

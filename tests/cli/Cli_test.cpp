@@ -81,7 +81,7 @@ TEST(CliUsage, HelpPrintsUsageOnStandardOutput) {
     EXPECT_EQ(help.rfind("Usage: trackwell-cli COMMAND", 0), 0u) << help;
     for (const char* line :
          {"  list FILE\n", "  blank OUT TYPE C H R N [--name NAME] [--write-protected] [--force]\n",
-          "  merge OUT IN... [--force]\n", "  extract IN ROWS OUT [--force]\n",
+          "  merge OUT IN... [--format NAME] [--force]\n", "  extract IN ROWS OUT [--force]\n",
           "  split IN [DIR]\n", "  sum FILE [ROWS]\n"})
         EXPECT_NE(help.find(line), std::string::npos) << line;
 

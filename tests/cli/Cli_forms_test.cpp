@@ -1,0 +1,104 @@
+// trackwell-cli with disk images in other forms: plain sector dumps and FDI files in through
+// merge and add, out through export.
+#include "CliRunner.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using clitest::RunCli;
+using clitest::TRunResult;
+using testsupport::Bytes;
+using testsupport::Concat;
+using testsupport::ListFolder;
+using testsupport::ReadFileBytes;
+using testsupport::SampleBytes;
+using testsupport::SamplePath;
+using testsupport::TempDir;
+using testsupport::WriteFileBytes;
+
+Bytes Pattern(size_t size, unsigned seed) {
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>((i * seed + i / 4096) & 0xFF);
+    return bytes;
+}
+
+void ExpectSuccess(const TRunResult& result) {
+    EXPECT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Err, "");
+}
+
+} // namespace
+
+TEST(CliForms, DumpsMergeExportAndComeBackByteForByte) {
+    const TempDir dir;
+    const Bytes hdm = Pattern(1261568, 7);
+    const Bytes dd = Pattern(655360, 3);
+    WriteFileBytes(dir.File("a.hdm"), hdm);
+    WriteFileBytes(dir.File("b.dd"), dd);
+    const std::string out = dir.File("out.d88");
+
+    // A size two presets share needs --format, and the refusal says which.
+    const TRunResult ambiguous = RunCli({"merge", out, dir.File("a.hdm"), dir.File("b.dd")});
+    EXPECT_EQ(ambiguous.ExitCode, 1);
+    EXPECT_EQ(ambiguous.Err, "trackwell-cli: The disk image \"" + dir.File("b.dd") +
+                                 "\" fits more than one disk format; name one with --format: "
+                                 "\"PC-98 2DD 640 KB\", \"PC-88 / FM77AV 2DD 640 KB\".\n");
+    EXPECT_FALSE(testsupport::FileExists(out));
+
+    ExpectSuccess(RunCli({"merge", out, dir.File("a.hdm"), dir.File("b.dd"), "--format",
+                          "PC-98 2DD 640 KB", SamplePath("fm77av-demo.d77")}));
+    const TRunResult list = RunCli({"list", out});
+    EXPECT_EQ(list.Out, "1\t\tNo\t2HD\t1281968\n2\t\tNo\t2DD\t676528\n3\tD77IMG\tNo\t2D\t348848\n");
+
+    ExpectSuccess(RunCli({"export", out, "1", dir.File("a2.hdm"), "--as", "raw"}));
+    EXPECT_EQ(ReadFileBytes(dir.File("a2.hdm")), hdm);
+    ExpectSuccess(RunCli({"export", out, "2", dir.File("b.fdi"), "--as", "fdi"}));
+    const Bytes fdi = ReadFileBytes(dir.File("b.fdi"));
+    ASSERT_EQ(fdi.size(), 4096 + dd.size());
+    EXPECT_EQ(Bytes(fdi.begin() + 4096, fdi.end()), dd);
+
+    // The FDI file and a dump of the sample go back in as the very images they came from.
+    ExpectSuccess(RunCli({"export", out, "3", dir.File("c.2d"), "--as", "raw"}));
+    WriteFileBytes(dir.File("again.d88"), {});
+    ExpectSuccess(RunCli({"add", dir.File("again.d88"), dir.File("b.fdi"), dir.File("c.2d")}));
+    const Bytes merged = ReadFileBytes(out);
+    const Bytes again = ReadFileBytes(dir.File("again.d88"));
+    ASSERT_EQ(again.size(), merged.size() - 1281968);
+    EXPECT_EQ(Bytes(again.begin(), again.begin() + 676528),
+              Bytes(merged.begin() + 1281968, merged.begin() + 1281968 + 676528));
+    const Bytes sample = SampleBytes("fm77av-demo.d77");
+    // The dump keeps the sectors, not the name.
+    EXPECT_EQ(Bytes(again.begin() + 676528 + 32, again.end()),
+              Bytes(sample.begin() + 32, sample.end()));
+}
+
+TEST(CliForms, ExportOfSeveralRowsNamesFilesAsSplitAndAnIrregularImageWritesNothing) {
+    const TempDir dir;
+    const std::string in = dir.File("disks.d77");
+    WriteFileBytes(in, Concat({SampleBytes("fm77av-demo.d77"), SampleBytes("fm77av-demo.d77"),
+                               SampleBytes("cpm-x1turbo-2d.d88")}));
+    const std::string folder = dir.File("out");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+
+    const TRunResult two = RunCli({"export", in, "1-2", folder, "--as", "raw"});
+    ExpectSuccess(two);
+    EXPECT_EQ(two.Out,
+              folder + "/disks #001 (D77IMG).img\n" + folder + "/disks #002 (D77IMG).img\n");
+    EXPECT_EQ(ReadFileBytes(folder + "/disks #001 (D77IMG).img"),
+              ReadFileBytes(folder + "/disks #002 (D77IMG).img"));
+
+    const TRunResult refused = RunCli({"export", in, "1,3", dir.File("none"), "--as", "fdi"});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_EQ(refused.Err, "trackwell-cli: The program cannot write the disk image 3 as plain "
+                           "sectors: track 2 side 0 does not have sectors 1 to 16 in order.\n");
+    EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"disks.d77", "out"}));
+    EXPECT_EQ(RunCli({"export", in, "1", dir.File("x"), "--as", "dim"}).ExitCode, 2);
+    EXPECT_EQ(RunCli({"export", in, "1", dir.File("x")}).ExitCode, 2);
+}
