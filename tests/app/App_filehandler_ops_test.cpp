@@ -742,3 +742,46 @@ TEST_F(FileHandlerTest, AFailedUndoKeepsImagesAddedByOlderCommandsAlive) {
     handler.New();
     EXPECT_TRUE(handler.IsEmpty());
 }
+
+// Dumps come in as images of their own; a size two presets share is asked about, and a dump
+// dropped on a fresh document is added to it rather than opened, as it is no document to save.
+TEST_F(FileHandlerTest, OtherFormsAreAddedAndAnAmbiguousSizeIsAsked) {
+    const std::string dump = dir.File("game.dd");
+    testsupport::WriteFileBytes(dump, Bytes(655360, 0xE5));
+    ui.FormatAnswers = {1};
+    handler.DropFiles({dump});
+    EXPECT_EQ(ui.Shown.back().What, "format");
+    EXPECT_EQ(ui.Shown.back().Text, "game.dd\n* PC-98 2DD 640 KB\n  PC-88 / FM77AV 2DD 640 KB");
+    EXPECT_FALSE(handler.HasFileName());
+    ASSERT_EQ(handler.DiskImageCount(), 1);
+    EXPECT_EQ(PlainGeometry(handler.DiskImages(0), 1), (TDiskFormat{DiskType2DD, 80, 2, 16, 1}));
+    EXPECT_EQ(handler.UndoName(), "Add");
+
+    // Cancelling adds nothing.
+    ui.FormatAnswers = {std::nullopt};
+    EXPECT_THROW(handler.AddExistentFiles({dump}), rtl::EAbort);
+    EXPECT_EQ(handler.DiskImageCount(), 1);
+    EXPECT_EQ(handler.Invoker().UndoCount(), 1);
+    EXPECT_NE(handler.AddExistentDialog().Filter.find("|Disk images ("), std::string::npos);
+}
+
+TEST_F(FileHandlerTest, SaveToMultiplePlainFilesChecksEveryImageBeforeWritingAny) {
+    const std::string in = dir.File("two.d88");
+    testsupport::WriteFileBytes(
+        in, testsupport::Concat({testsupport::FormattedImage(0x20, 77, 2, 8, 3, 0x5A),
+                                 testsupport::SampleBytes("cpm-x1turbo-2d.d88")}));
+    handler.OpenFile(in);
+    const std::string out = dir.File("out");
+    ::mkdir(out.c_str(), 0755);
+    ui.FolderAnswers = {out};
+    EXPECT_EQ(MessageOf<EDiskImageError>([&] { handler.SaveToMultipleFilesAs(TImageForm::Raw); }),
+              "The program cannot write the disk image 2 as plain sectors: track 2 side 0 does "
+              "not have sectors 1 to 16 in order.");
+    EXPECT_EQ(ui.FolderAnswers.size(), 1u);
+    Select({0});
+    handler.SaveToMultipleFilesAs(TImageForm::Fdi);
+    EXPECT_EQ(testsupport::ListFolder(out), Names{"two #001 ().fdi"});
+    const Bytes fdi = testsupport::ReadFileBytes(out + "/two #001 ().fdi");
+    EXPECT_EQ(fdi.size(), 4096u + 1261568u);
+    EXPECT_EQ(Bytes(fdi.begin() + 4096, fdi.end()), Bytes(1261568, 0x5A));
+}
