@@ -1,8 +1,10 @@
-// The Add New, Presets and Enter dialogs, driven from the keyboard and the mouse. Each modal run
-// is answered from inside its own event loop and writes what it sees to a transcript, compared
-// once the run is over, so that a failed check never leaves a dialog open.
+// The Add New, Presets, Enter, Disk Format and Check dialogs, driven from the keyboard and the
+// mouse. Each modal run is answered from inside its own event loop and writes what it sees to a
+// transcript, compared once the run is over, so that a failed check never leaves a dialog open.
 #include "App_AddNewDialog.h"
 #include "App_EnterDialog.h"
+#include "App_FindingsDialog.h"
+#include "App_FormatDialog.h"
 #include "App_PresetsDialog.h"
 #include "App_errors_qt.h"
 #include "TestSupport.h"
@@ -17,6 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <functional>
 #include <iterator>
@@ -307,6 +310,52 @@ private slots:
         QCOMPARE(value, "KEEP");
         QCOMPARE(seen, QStringList({"Enter", "Tom & Jerry <b>wrote</b> it.", "ValueEdit",
                                     "OLD NAME", "X", "same"}));
+    }
+
+    void formatDialogOffersTheCandidatesWithTheLikeliestChosen() {
+        TAppFormatDialog dialog;
+        QStringList seen;
+        int index = 1;
+        WhenModal([&](QWidget* d) {
+            auto* list = Child<QListWidget>(d, "FormatList");
+            seen << d->windowTitle() << Child<QLabel>(d, "MessageLabel")->text()
+                 << QApplication::focusWidget()->objectName() << list->currentItem()->text();
+            Key(Qt::Key_Up);
+            Key(Qt::Key_Return);
+        });
+        QVERIFY(dialog.Execute("game.dd", {"PC-98 2DD 640 KB", "PC-88 2DD 640 KB"}, index));
+        QCOMPARE(index, 0);
+        WhenModal([&](QWidget*) {
+            Key(Qt::Key_Down);
+            Key(Qt::Key_Escape);
+        });
+        QVERIFY(!dialog.Execute("other.dd", {"A", "B", "C"}, index));
+        QCOMPARE(index, 0);
+        QCOMPARE(seen, QStringList({"Disk Format",
+                                    "The size of \"game.dd\" fits more than one disk format. "
+                                    "Choose its format.",
+                                    "FormatList", "PC-88 2DD 640 KB"}));
+    }
+
+    void findingsSelectTheirRowsAsTheUserMovesThroughThem() {
+        TAppFindingsDialog dialog;
+        std::vector<int> selected;
+        QStringList lines;
+        WhenModal([&](QWidget* d) {
+            auto* list = Child<QTreeWidget>(d, "FindingList");
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* item = list->topLevelItem(i);
+                lines << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+            }
+            Key(Qt::Key_Down);
+            Key(Qt::Key_Down);
+            Key(Qt::Key_Escape);
+        });
+        dialog.Execute("Check",
+                       {{0, "warning", "first"}, {4, "error", "second"}, {9, "note", "third"}},
+                       [&](int row) { selected.push_back(row); });
+        QCOMPARE(lines, QStringList({"1|warning|first", "5|error|second", "10|note|third"}));
+        QCOMPARE(selected, (std::vector<int>{0, 4, 9}));
     }
 
 private:
