@@ -31,4 +31,16 @@ void AppendLe32(std::vector<uint8_t>& bytes, uint32_t value) {
     PutLe32(bytes.data() + bytes.size() - 4, value);
 }
 
+uint32_t GetBe32(const uint8_t* bytes) {
+    return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
+           static_cast<uint32_t>(bytes[2]) << 8 | static_cast<uint32_t>(bytes[3]);
+}
+
+void PutBe32(uint8_t* bytes, uint32_t value) {
+    bytes[0] = static_cast<uint8_t>(value >> 24);
+    bytes[1] = static_cast<uint8_t>(value >> 16);
+    bytes[2] = static_cast<uint8_t>(value >> 8);
+    bytes[3] = static_cast<uint8_t>(value);
+}
+
 } // namespace rtl
