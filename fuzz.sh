@@ -19,7 +19,7 @@ fi
 
 source scripts/install-deps.sh
 
-targets=(fuzz_d88 fuzz_inifile fuzz_presets fuzz_shelllink fuzz_strings fuzz_diskformats)
+targets=(fuzz_d88 fuzz_inifile fuzz_presets fuzz_shelllink fuzz_strings fuzz_diskformats fuzz_diskcheck)
 if [ $# -gt 1 ]; then
     targets=("${@:2}")
 fi

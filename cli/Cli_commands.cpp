@@ -1,5 +1,6 @@
 #include "Cli_commands.h"
 
+#include "App_diskcheck.h"
 #include "App_filehandler.h"
 #include "Cli_edits.h"
 #include "Rtl_codepage.h"
@@ -10,11 +11,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <new>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <streambuf>
 #include <unistd.h>
 
@@ -32,6 +35,7 @@ enum TOption : unsigned {
     OptionBackup = 8,
     OptionFormat = 16,
     OptionAs = 32,
+    OptionAlgorithm = 64,
 };
 
 struct TCommand {
@@ -51,6 +55,8 @@ constexpr TCommand Commands[] = {
     {"split", 1, 2, 0},
     {"sum", 1, 2, 0},
     {"export", 3, 3, OptionForce | OptionAs},
+    {"check", 1, 2, 0},
+    {"hash", 1, 2, OptionAlgorithm},
     {"rename", 3, 3, OptionBackup},
     {"names", 1, 2, 0},
     {"paste-names", 2, 2, OptionBackup},
@@ -74,6 +80,7 @@ struct TCommandLine {
     std::optional<std::string> Name;
     std::optional<std::string> Format;
     std::optional<std::string> As;
+    std::optional<std::string> Algorithm;
 };
 
 // A leading '-' followed by a digit or '$' is a negative number, not an option: without this
@@ -87,6 +94,23 @@ bool IsOption(const std::string& arg) {
 
 bool IsHelp(const std::string& arg) {
     return arg == "--help" || arg == "-h";
+}
+
+// Where an option that takes a value keeps it, for a command that takes it; nullptr otherwise.
+std::optional<std::string>* ValueOption(TCommandLine& line, const std::string& arg,
+                                        unsigned allowed) {
+    const struct {
+        const char* Name;
+        unsigned Option;
+        std::optional<std::string> TCommandLine::*Value;
+    } options[] = {{"--name", OptionName, &TCommandLine::Name},
+                   {"--format", OptionFormat, &TCommandLine::Format},
+                   {"--as", OptionAs, &TCommandLine::As},
+                   {"--algorithm", OptionAlgorithm, &TCommandLine::Algorithm}};
+    for (const auto& option : options)
+        if (arg == option.Name && (allowed & option.Option) != 0)
+            return &(line.*option.Value);
+    return nullptr;
 }
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -120,15 +144,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.WriteProtected = true;
         } else if (arg == "--backup" && (allowed & OptionBackup) != 0) {
             line.Backup = true;
-        } else if ((arg == "--name" && (allowed & OptionName) != 0) ||
-                   (arg == "--format" && (allowed & OptionFormat) != 0) ||
-                   (arg == "--as" && (allowed & OptionAs) != 0)) {
+        } else if (std::optional<std::string>* value = ValueOption(line, arg, allowed)) {
             if (i + 1 >= args.size())
                 throw EUsageError("missing option value");
-            std::optional<std::string>& value = arg == "--name"     ? line.Name
-                                                : arg == "--format" ? line.Format
-                                                                    : line.As;
-            value = args[++i];
+            *value = args[++i];
         } else {
             throw EUsageError("unknown option");
         }
@@ -355,6 +374,69 @@ void RunExport(const TCommandLine& line, std::ostream& out) {
     }
 }
 
+// Hands each image of FILE (or of ROWS of it) to visit with its row and bytes. The container is
+// accepted whole, header by header, first; then the images are read in order into one buffer,
+// so that no more than the largest image is ever held.
+void ForEachImage(const TCommandLine& line,
+                  const std::function<void(int row, const TScannedImage& image,
+                                           std::span<const uint8_t> bytes)>& visit) {
+    std::optional<std::vector<TRowSpan>> spans;
+    if (line.Arguments.size() > 1)
+        spans = ParseRows(line.Arguments[1]);
+    const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
+    const std::vector<TScannedImage> images = ScanDiskImages(*container);
+    std::vector<int> rows;
+    if (spans) {
+        rows = SelectRows(*spans, static_cast<int>(images.size()));
+    } else {
+        for (size_t i = 0; i < images.size(); ++i)
+            rows.push_back(static_cast<int>(i));
+    }
+    std::vector<uint8_t> buffer;
+    for (const int row : rows) {
+        const TScannedImage& image = images[static_cast<size_t>(row)];
+        buffer.resize(static_cast<size_t>(image.Size));
+        try {
+            container->SetPosition(image.Offset);
+            container->ReadBuffer(buffer.data(), image.Size);
+        } catch (rtl::EStreamError& e) {
+            e.SetMessage("The program could not load the disk images.");
+            throw;
+        }
+        visit(row + 1, image, buffer);
+    }
+}
+
+// One line per finding: ROW, severity, text. Exit status 1 when an image has a fault.
+int RunCheck(const TCommandLine& line, std::ostream& out) {
+    std::string text;
+    bool fault = false;
+    ForEachImage(line, [&](int row, const TScannedImage&, std::span<const uint8_t> bytes) {
+        const std::vector<TDiskFinding> findings = CheckDiskImage(bytes);
+        for (const TDiskFinding& finding : findings)
+            text += std::to_string(row) + '\t' + SeverityText(finding.Severity) + '\t' +
+                    finding.Text + '\n';
+        fault = fault || HasFault(findings);
+    });
+    WriteOutput(out, text);
+    return fault ? ExitFailure : ExitSuccess;
+}
+
+void RunHash(const TCommandLine& line, std::ostream& out) {
+    std::optional<rtl::THashAlgorithm> algorithm = rtl::THashAlgorithm::Sha1;
+    if (line.Algorithm) {
+        algorithm = rtl::ParseHashAlgorithm(*line.Algorithm);
+        if (!algorithm)
+            throw EUsageError("unknown algorithm");
+    }
+    std::string text;
+    ForEachImage(line, [&](int row, const TScannedImage& image, std::span<const uint8_t> bytes) {
+        text += std::to_string(row) + '\t' + TrackDataDigest(bytes, *algorithm) + '\t' +
+                EscapeName(rtl::Cp932ToUtf8(image.Name)) + '\n';
+    });
+    WriteOutput(out, text);
+}
+
 void RunSum(const TCommandLine& line, std::ostream& out) {
     std::optional<std::vector<TRowSpan>> spans;
     if (line.Arguments.size() > 1)
@@ -394,6 +476,10 @@ int Dispatch(const std::vector<std::string>& args, std::istream& in, std::ostrea
         RunSum(line, out);
     else if (command == "export")
         RunExport(line, out);
+    else if (command == "check")
+        return RunCheck(line, out);
+    else if (command == "hash")
+        RunHash(line, out);
     else
         RunEdit(command, line.Arguments, line.Backup, line.Format, in, out);
     return ExitSuccess;
@@ -446,6 +532,13 @@ const std::string& UsageText() {
         "  export IN ROWS OUT --as raw|fdi|d88 [--force]\n"
         "      Write the given images as plain sector dumps, FDI files or containers: one row\n"
         "      to the file OUT, several to numbered files in the folder OUT (printed).\n"
+        "  check FILE [ROWS]\n"
+        "      Walk the track table and sectors of all (or the given) images; one line per\n"
+        "      finding: row, error|warning|note, text (tab-separated). Exit status 0 when no\n"
+        "      image has an error or warning, 1 when one has, 2 when the check fails.\n"
+        "  hash FILE [ROWS] [--algorithm crc32|md5|sha1]\n"
+        "      One line per image: row, digest of its track data (all but the name, write\n"
+        "      protection, type and size; default sha1), name.\n"
         "\n"
         "Editing commands (FILE is changed in place):\n"
         "  rename FILE ROW NAME [--backup]\n"
@@ -652,7 +745,8 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     } catch (const std::exception& e) {
         WriteError(err, e.what());
     }
-    return ExitFailure;
+    // check keeps 1 for images with faults, so that a script can tell them from a failure.
+    return !args.empty() && args[0] == "check" ? ExitUsage : ExitFailure;
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
