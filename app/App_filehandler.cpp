@@ -1,5 +1,6 @@
 #include "App_filehandler.h"
 
+#include "App_diskcheck.h"
 #include "App_handler.h"
 #include "Rtl_codepage.h"
 #include "Rtl_inifiles.h"
@@ -609,6 +610,44 @@ void TFileHandler::SelectAll() {
         RaiseUnavailable();
     THandlerChange change(*this);
     FListViewShell.SelectAll();
+}
+
+void TFileHandler::SelectRows(const std::vector<int>& rows) {
+    THandlerChange change(*this);
+    {
+        TListViewUpdate update(FListViewShell);
+        FListViewShell.ClearSelection();
+        for (const int row : rows)
+            FListViewShell.SetSelected(row, true);
+    }
+    if (!rows.empty()) {
+        FListViewShell.SetFocused(rows.front(), true);
+        FListViewShell.MakeVisible(rows.front(), false);
+    }
+}
+
+void TFileHandler::SelectDuplicates() {
+    if (!CanSelectDuplicates())
+        RaiseUnavailable();
+    SelectRows(DuplicateImages(FDiskImages));
+}
+
+void TFileHandler::Check() {
+    if (!CanCheck())
+        RaiseUnavailable();
+    std::vector<TFindingItem> items;
+    for (int row = 0; row < FDiskImages.Count(); ++row)
+        for (const TDiskFinding& finding : CheckDiskImage(FDiskImages[row]->Bytes()))
+            items.push_back({row, SeverityText(finding.Severity), finding.Text});
+    if (items.empty()) {
+        FUserInterface.MessageBox("The check found nothing wrong with the disk images.", "Check",
+                                  TMessageButtons::OK, TMessageIcon::None);
+        return;
+    }
+    FUserInterface.ShowFindings("Check", items, [this](int row) {
+        if (row >= 0 && row < FDiskImages.Count())
+            SelectRows({row});
+    });
 }
 
 void TFileHandler::ReverseSelection() {

@@ -117,6 +117,13 @@ public:
     virtual bool CanSelectAll() const { return !IsEmpty(); }
     virtual void ReverseSelection();
     virtual bool CanReverseSelection() const { return !IsEmpty(); }
+    // Selects every image whose track data an image above it already has, and no other.
+    virtual void SelectDuplicates();
+    virtual bool CanSelectDuplicates() const { return !IsEmpty(); }
+    // Shows what a walk of every image's tracks finds; choosing a finding selects its image.
+    // Changes nothing in the document.
+    virtual void Check();
+    virtual bool CanCheck() const { return !IsEmpty(); }
     virtual void Duplicate();
     virtual bool CanDuplicate() const { return HasSelection(); }
     virtual void SortByName();
@@ -185,6 +192,8 @@ public:
 
 private:
     bool HasSelection() const { return FListViewShell.SelCount() > 0; }
+    // Makes rows, ascending, the selection, the first of them focused and in view.
+    void SelectRows(const std::vector<int>& rows);
     std::vector<std::pair<const char*, TFileDialog*>> SettingsDialogs() const;
     std::unique_ptr<TFileDialog> NewDialog(TFileDialogKind kind, const char* title,
                                            const char* filter, unsigned options);

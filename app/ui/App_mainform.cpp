@@ -317,7 +317,10 @@ void TAppMainForm::CreateActions() {
     NEW_ACTION(EditSelectAllAction, "Select &All", "Select all", QKeySequence(Qt::CTRL | Qt::Key_A),
                none);
     NEW_ACTION(EditReverseSelectionAction, "Reverse &Selection", "Reverse selection", noKey, none);
+    NEW_ACTION(EditSelectDuplicatesAction, "Select D&uplicates",
+               "Select images whose tracks an earlier image has", noKey, none);
     NEW_ACTION(EditDuplicateAction, "Dupli&cate", "Add duplicate", noKey, none);
+    NEW_ACTION(EditCheckAction, "Chec&k...", "Check disk images...", noKey, none);
     NEW_ACTION(ViewToolbarAction, "&Toolbar", "Toolbar", noKey, none)->setCheckable(true);
     NEW_ACTION(ViewStatusBarAction, "&Status Bar", "Status bar", noKey, none)->setCheckable(true);
     NEW_ACTION(ViewRowSelectAction, "&Row Select", "Row select", noKey, none)->setCheckable(true);
@@ -403,7 +406,10 @@ void TAppMainForm::BindActions() {
         file(EditSelectAllAction, &TFileHandler::SelectAll, &TFileHandler::CanSelectAll),
         file(EditReverseSelectionAction, &TFileHandler::ReverseSelection,
              &TFileHandler::CanReverseSelection),
+        file(EditSelectDuplicatesAction, &TFileHandler::SelectDuplicates,
+             &TFileHandler::CanSelectDuplicates),
         file(EditDuplicateAction, &TFileHandler::Duplicate, &TFileHandler::CanDuplicate),
+        file(EditCheckAction, &TFileHandler::Check, &TFileHandler::CanCheck),
         view(ViewToolbarAction, &TViewHandler::ToggleToolbar, &TViewHandler::CanToggleToolbar,
              &TViewHandler::ShowToolbar),
         view(ViewStatusBarAction, &TViewHandler::ToggleStatusBar, &TViewHandler::CanToggleStatusBar,
@@ -637,8 +643,11 @@ void TAppMainForm::CreateMenus() {
                                                          nullptr,
                                                          EditSelectAllAction,
                                                          EditReverseSelectionAction,
+                                                         EditSelectDuplicatesAction,
                                                          nullptr,
-                                                         EditDuplicateAction};
+                                                         EditDuplicateAction,
+                                                         nullptr,
+                                                         EditCheckAction};
     add(menuBar()->addMenu("&Edit"), editEntries);
     QMenu* view = menuBar()->addMenu("&View");
     add(view, {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, nullptr});

@@ -111,7 +111,9 @@ private:
     TAction* EditDeleteAction = nullptr;
     TAction* EditSelectAllAction = nullptr;
     TAction* EditReverseSelectionAction = nullptr;
+    TAction* EditSelectDuplicatesAction = nullptr;
     TAction* EditDuplicateAction = nullptr;
+    TAction* EditCheckAction = nullptr;
     TAction* ViewToolbarAction = nullptr;
     TAction* ViewStatusBarAction = nullptr;
     TAction* ViewRowSelectAction = nullptr;

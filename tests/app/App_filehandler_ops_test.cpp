@@ -785,3 +785,32 @@ TEST_F(FileHandlerTest, SaveToMultiplePlainFilesChecksEveryImageBeforeWritingAny
     EXPECT_EQ(fdi.size(), 4096u + 1261568u);
     EXPECT_EQ(Bytes(fdi.begin() + 4096, fdi.end()), Bytes(1261568, 0x5A));
 }
+
+TEST_F(FileHandlerTest, SelectDuplicatesAndCheckSelectRowsAndChangeNothing) {
+    const Bytes sample = testsupport::SampleBytes("fm77av-demo.d77");
+    Bytes damaged = sample;
+    damaged[27] = 0x20;
+    Bytes renamed = sample;
+    renamed[0] = 'Z';
+    const std::string path = dir.File("disks.d88");
+    testsupport::WriteFileBytes(path, testsupport::Concat({sample, damaged, renamed, damaged}));
+    handler.OpenFile(path);
+    handler.SelectDuplicates();
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(shell.Focused(1));
+
+    ui.FindingChoices = {3, 1};
+    handler.Check();
+    ASSERT_EQ(ui.FindingsSeen.size(), 2u);
+    EXPECT_EQ(ui.FindingsSeen[1].Row, 3);
+    EXPECT_EQ(ui.FindingsSeen[1].Severity, "warning");
+    EXPECT_EQ(Selected(), std::vector<int>{1});
+    EXPECT_FALSE(handler.IsModified());
+    EXPECT_EQ(handler.Invoker().UndoCount(), 0);
+
+    Select({1, 3});
+    handler.Delete();
+    ui.MessageAnswers = {idOK};
+    handler.Check();
+    EXPECT_EQ(ui.Shown.back().Text, "The check found nothing wrong with the disk images.");
+}

@@ -102,3 +102,43 @@ TEST(CliForms, ExportOfSeveralRowsNamesFilesAsSplitAndAnIrregularImageWritesNoth
     EXPECT_EQ(RunCli({"export", in, "1", dir.File("x"), "--as", "dim"}).ExitCode, 2);
     EXPECT_EQ(RunCli({"export", in, "1", dir.File("x")}).ExitCode, 2);
 }
+
+TEST(CliForms, CheckReportsFindingsWithRowsAndHashKnowsCopies) {
+    const TempDir dir;
+    const Bytes sample = SampleBytes("fm77av-demo.d77");
+    Bytes damaged = sample;
+    damaged[27] = 0x20; // a 2HD type on a 2D disk
+    Bytes renamed = sample;
+    renamed[0] = 'Z';
+    const std::string file = dir.File("disks.d88");
+    WriteFileBytes(file, Concat({sample, damaged, renamed}));
+
+    const TRunResult all = RunCli({"check", file});
+    EXPECT_EQ(all.ExitCode, 1);
+    EXPECT_EQ(all.Out, "2\twarning\tThe disk type is 2HD, but 40 cylinders of 16 sectors of 256 "
+                       "bytes make a 2D disk.\n");
+    const TRunResult sound = RunCli({"check", file, "1,3"});
+    ExpectSuccess(sound);
+    EXPECT_EQ(sound.Out, "");
+    const TRunResult missing = RunCli({"check", dir.File("none.d88")});
+    EXPECT_EQ(missing.ExitCode, 2);
+    EXPECT_EQ(RunCli({"check", file, "4"}).ExitCode, 2);
+
+    const TRunResult hashes = RunCli({"hash", file, "--algorithm", "md5"});
+    ExpectSuccess(hashes);
+    const std::vector<std::string> lines = [&] {
+        std::vector<std::string> split;
+        std::string line;
+        for (const char c : hashes.Out)
+            if (c == '\n')
+                split.push_back(std::exchange(line, {}));
+            else
+                line += c;
+        return split;
+    }();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].substr(0, 2), "1\t");
+    EXPECT_EQ(lines[0].substr(2, 33), lines[1].substr(2, 33)) << "the type is not track data";
+    EXPECT_EQ(lines[2], "3\t" + lines[0].substr(2, 33) + "Z77IMG");
+    EXPECT_EQ(RunCli({"hash", file, "--algorithm", "sha256"}).ExitCode, 2);
+}

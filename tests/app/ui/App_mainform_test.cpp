@@ -202,7 +202,8 @@ private slots:
         }
         popup->hide();
         QCOMPARE(entries, QStringList({"&Undo - Add", "&Redo - (None)", "", "&Delete", "",
-                                       "Select &All", "Reverse &Selection", "", "Dupli&cate"}));
+                                       "Select &All", "Reverse &Selection", "Select D&uplicates",
+                                       "", "Dupli&cate", "", "Chec&k..."}));
         QTest::keyClick(&list, Qt::Key_Up);
         adding.Settle();
         QCOMPARE(adding.SelectedRows(), std::vector<int>{1});
