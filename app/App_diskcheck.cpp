@@ -4,6 +4,7 @@
 #include "Rtl_convert.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -133,19 +134,22 @@ private:
 
     // Walks the sectors the track's first header counts and returns where the last one ends.
     int64_t WalkTrack(int t, int64_t offset, TTrackSummary& summary) {
-        const std::string track = Capital(TrackName(t));
+        // Named only for a finding: a sound track costs no text.
+        const auto track = [t] { return Capital(TrackName(t)); };
         int count = -1;
         bool countsDisagree = false, sizesDisagree = false;
         int statusSectors = 0, deletedSectors = 0;
         std::string duplicate;
-        // At most 65,535 sectors, each at least a header long: bounded by the image.
-        std::map<uint32_t, int> ids;
-        std::map<int, int> sizeCodes;
+        // At most 65,535 sectors, each at least a header long: bounded by the image. Kept
+        // across tracks, so that a walk of a whole collection allocates nothing per track.
+        std::vector<uint32_t>& ids = FIds;
+        ids.clear();
+        std::array<int, 256> sizeCodes{};
         for (int i = 0; count < 0 || i < count; ++i) {
             if (offset + SectorHeaderSize > FSize) {
                 Add(TSeverity::Error,
                     rtl::Format("%s: the header of sector %d runs past the end of the image.",
-                                track.c_str(), i + 1));
+                                track().c_str(), i + 1));
                 break;
             }
             const uint8_t* s = FBytes + offset;
@@ -154,7 +158,7 @@ private:
                 count = fieldCount;
                 if (count == 0) {
                     Add(TSeverity::Warning,
-                        rtl::Format("%s says it has no sectors.", track.c_str()));
+                        rtl::Format("%s says it has no sectors.", track().c_str()));
                     count = 1;
                 }
             } else if (fieldCount != count) {
@@ -164,15 +168,13 @@ private:
             if (s[3] > 8 || dataSize != (int64_t{128} << s[3]))
                 sizesDisagree = true;
             ++sizeCodes[s[3]];
-            const uint32_t id = rtl::GetLe32(s);
-            if (++ids[id] == 2 && duplicate.empty())
-                duplicate = rtl::Format("C=%u H=%u R=%u N=%u", s[0], s[1], s[2], s[3]);
+            ids.push_back(rtl::GetLe32(s));
             statusSectors += s[8] != 0 ? 1 : 0;
             deletedSectors += s[7] != 0 ? 1 : 0;
             if (offset + SectorHeaderSize + dataSize > FSize) {
                 Add(TSeverity::Error,
                     rtl::Format("%s: the data of sector %d runs past the end of the image.",
-                                track.c_str(), i + 1));
+                                track().c_str(), i + 1));
                 offset = FSize;
                 ++summary.Sectors;
                 break;
@@ -180,16 +182,24 @@ private:
             offset += SectorHeaderSize + dataSize;
             ++summary.Sectors;
         }
+        // Sorted, equal IDs stand together; the smallest repeated one is named.
+        std::sort(ids.begin(), ids.end());
+        const auto repeated = std::adjacent_find(ids.begin(), ids.end());
+        if (repeated != ids.end()) {
+            uint8_t id[4];
+            rtl::PutLe32(id, *repeated);
+            duplicate = rtl::Format("C=%u H=%u R=%u N=%u", id[0], id[1], id[2], id[3]);
+        }
         if (countsDisagree)
             Add(TSeverity::Warning,
-                rtl::Format("%s: the sector count fields disagree.", track.c_str()));
+                rtl::Format("%s: the sector count fields disagree.", track().c_str()));
         if (sizesDisagree)
             Add(TSeverity::Warning,
                 rtl::Format("%s: a data size field disagrees with its sector's size code.",
-                            track.c_str()));
+                            track().c_str()));
         if (!duplicate.empty())
             Add(TSeverity::Warning, rtl::Format("%s has the sector ID %s more than once.",
-                                                track.c_str(), duplicate.c_str()));
+                                                track().c_str(), duplicate.c_str()));
         if (statusSectors > 0 || deletedSectors > 0) {
             std::string what;
             if (statusSectors > 0)
@@ -200,12 +210,12 @@ private:
             Add(TSeverity::Note,
                 rtl::Format("%s has sectors %s; such marks are often copy protection, not "
                             "damage.",
-                            track.c_str(), what.c_str()));
+                            track().c_str(), what.c_str()));
         }
         int best = 0;
-        for (const auto& [code, times] : sizeCodes)
-            if (times > best) {
-                best = times;
+        for (int code = 0; code < 256; ++code)
+            if (sizeCodes[static_cast<size_t>(code)] > best) {
+                best = sizeCodes[static_cast<size_t>(code)];
                 summary.SizeCode = code;
             }
         return offset;
@@ -264,6 +274,7 @@ private:
     int FEntries = TDiskImage::TrackTableEntries;
     int64_t FHeaderSize = HeaderSize;
     std::vector<TDiskFinding> FFindings;
+    std::vector<uint32_t> FIds;
 };
 
 uint64_t Fnv1a(const uint8_t* bytes, size_t length) {
