@@ -133,11 +133,19 @@ bool LooksLikeContainer(rtl::TStream& stream, int64_t fileSize) {
            (firstTrack == 0 || (firstTrack >= 0x2A0 && firstTrack < size));
 }
 
-std::vector<uint8_t> ReadRange(rtl::TStream& stream, int64_t offset, int64_t length) {
-    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+// A dump's bytes, read into memory that is not cleared first: the read fills all of it.
+struct TDumpBytes {
+    std::unique_ptr<uint8_t[]> Bytes;
+    size_t Length = 0;
+    std::span<const uint8_t> Span() const { return {Bytes.get(), Length}; }
+};
+
+TDumpBytes ReadRange(rtl::TStream& stream, int64_t offset, int64_t length) {
+    TDumpBytes dump{std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(length)),
+                    static_cast<size_t>(length)};
     stream.SetPosition(offset);
-    stream.ReadBuffer(bytes.data(), length);
-    return bytes;
+    stream.ReadBuffer(dump.Bytes.get(), length);
+    return dump;
 }
 
 // Reads the image of a file the detection has already matched, checking every field first.
@@ -155,9 +163,9 @@ std::unique_ptr<TDiskImage> ReadFdi(rtl::TStream& stream, int64_t fileSize,
     const auto h = static_cast<int32_t>(fields.Surfaces);
     const auto r = static_cast<int32_t>(fields.Sectors);
     const TDiskFormat format{DiskTypeOf(table, c, h, r, n), c, h, r, n};
-    const std::vector<uint8_t> data = ReadRange(stream, static_cast<int64_t>(fields.HeaderSize),
-                                                fileSize - int64_t(fields.HeaderSize));
-    return std::make_unique<TDiskImage>(format, data);
+    const TDumpBytes data = ReadRange(stream, static_cast<int64_t>(fields.HeaderSize),
+                                      fileSize - int64_t(fields.HeaderSize));
+    return std::make_unique<TDiskImage>(format, data.Span());
 }
 
 std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
@@ -184,8 +192,8 @@ std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
     const int64_t trackBytes = int64_t{format.R} << (7 + format.N);
     if (fileSize - DimHeaderSize != presentCount * trackBytes)
         throw EInvalidDiskImage(InvalidImageError);
-    const std::vector<uint8_t> data = ReadRange(stream, DimHeaderSize, fileSize - DimHeaderSize);
-    return std::make_unique<TDiskImage>(format, data, present);
+    const TDumpBytes data = ReadRange(stream, DimHeaderSize, fileSize - DimHeaderSize);
+    return std::make_unique<TDiskImage>(format, data.Span(), present);
 }
 
 std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, const std::string& path,
@@ -202,8 +210,8 @@ std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, cons
         if (chosen >= candidates.size())
             throw EDiskImageError(DiskFormatError);
     }
-    const std::vector<uint8_t> data = ReadRange(stream, 0, fileSize);
-    return std::make_unique<TDiskImage>(candidates[chosen].Format, data);
+    const TDumpBytes data = ReadRange(stream, 0, fileSize);
+    return std::make_unique<TDiskImage>(candidates[chosen].Format, data.Span());
 }
 
 // ---- plain geometry ---------------------------------------------------------------------------

@@ -155,7 +155,9 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
     rtl::TMemoryStream buffer;
     buffer.SetSize(total);
     uint8_t* bytes = buffer.Memory();
-    std::memset(bytes, 0, static_cast<size_t>(total));
+    // With a dump's data every byte after the header is written below; only a blank needs the
+    // whole image cleared.
+    std::memset(bytes, 0, static_cast<size_t>(sectors != nullptr ? HeaderSize : total));
     bytes[DiskTypeOffset] = static_cast<uint8_t>(format.DiskType);
     rtl::PutLe32(bytes + SizeOffset, static_cast<uint32_t>(total));
     if (hasSectors) {
@@ -169,6 +171,7 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
                 rtl::PutLe32(bytes + TrackTableOffset + 4 * t,
                              static_cast<uint32_t>(sector - bytes));
                 for (int r = 1; r <= format.R; ++r) {
+                    std::memset(sector, 0, SectorHeaderSize);
                     sector[0] = static_cast<uint8_t>(c);
                     sector[1] = static_cast<uint8_t>(h);
                     sector[2] = static_cast<uint8_t>(r);

@@ -101,7 +101,7 @@ TEST(DiskCheckTest, CopiesAreKnownByTheirTracksWhateverTheirNameOrProtection) {
     renamed[0] = 'X';
     renamed[26] = WriteProtectedOn;
     Bytes other = a;
-    other.back() ^= 1;
+    other.at(688 + 16) ^= 1;
     const std::unique_ptr<TDiskImageList> list =
         ListOf(Concat({a, other, renamed, FormattedImage(DiskType2D, 0, 0, 0, 0), a,
                        FormattedImage(DiskType2D, 0, 0, 0, 0)}));
