@@ -61,6 +61,13 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
     dialog=$(find_window "Enter")
     [ "$(title "$dialog")" = "Enter" ] || fail "Enter dialog: $(title "$dialog")"
     xdotool key Escape
+    # Edit > Check by its keys; the sound sample gets the message that nothing was found.
+    xdotool windowactivate --sync "$main" key alt+e
+    sleep 0.3
+    xdotool key k
+    dialog=$(find_window "Check")
+    [ "$(title "$dialog")" = "Check" ] || fail "Check: $(title "$dialog")"
+    xdotool key Escape
     [ "$(title "$main")" = "Trackwell - a.d77" ] || fail "main window: $(title "$main")"
 
     xdotool windowmove "$main" 50 60 windowsize "$main" 900 500
