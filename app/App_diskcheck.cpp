@@ -18,6 +18,7 @@ constexpr int TrackTableOffset = 32;
 constexpr int SizeOffset = 28;
 constexpr int DiskTypeOffset = 27;
 constexpr int64_t SectorHeaderSize = 16;
+constexpr uint8_t DeletedDataStatus = 0x10;
 // What the editor changes in an image, and so what tells no copy from another.
 constexpr size_t EditedFieldsSize = 32;
 
@@ -58,9 +59,10 @@ public:
         std::vector<TTrackSummary> summaries;
         for (int t = 0; t < FEntries; ++t) {
             const int64_t offset = FOffsets[static_cast<size_t>(t)];
-            if (offset == 0)
+            // Some programs point unformatted tracks at the end of the image: no sectors.
+            if (offset == 0 || offset == FSize)
                 continue;
-            if (offset >= FSize) {
+            if (offset > FSize) {
                 Add(TSeverity::Error,
                     rtl::Format("%s starts at offset %lld, past the end of the image (%lld "
                                 "bytes).",
@@ -169,8 +171,9 @@ private:
                 sizesDisagree = true;
             ++sizeCodes[s[3]];
             ids.push_back(rtl::GetLe32(s));
-            statusSectors += s[8] != 0 ? 1 : 0;
-            deletedSectors += s[7] != 0 ? 1 : 0;
+            // Status 0x10 is deleted data read without error: a mark, not a failure.
+            statusSectors += s[8] != 0 && s[8] != DeletedDataStatus ? 1 : 0;
+            deletedSectors += s[7] != 0 || s[8] == DeletedDataStatus ? 1 : 0;
             if (offset + SectorHeaderSize + dataSize > FSize) {
                 Add(TSeverity::Error,
                     rtl::Format("%s: the data of sector %d runs past the end of the image.",
@@ -243,7 +246,7 @@ private:
             return;
         int lastTrack = 0;
         for (int t = 0; t < FEntries; ++t)
-            if (FOffsets[static_cast<size_t>(t)] != 0)
+            if (FOffsets[static_cast<size_t>(t)] != 0 && FOffsets[static_cast<size_t>(t)] < FSize)
                 lastTrack = t;
         std::map<int, int> counts, codes;
         for (const TTrackSummary& summary : summaries) {

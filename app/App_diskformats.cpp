@@ -259,8 +259,11 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     const std::span<const uint8_t> bytes = image.Bytes();
     const auto size = static_cast<int64_t>(bytes.size());
     std::vector<int64_t> offsets;
-    for (int t = 0; t < TDiskImage::TrackTableEntries; ++t)
-        offsets.push_back(rtl::GetLe32(bytes.data() + TrackTableOffset + 4 * t));
+    for (int t = 0; t < TDiskImage::TrackTableEntries; ++t) {
+        const int64_t offset = rtl::GetLe32(bytes.data() + TrackTableOffset + 4 * t);
+        // Some programs point unformatted tracks at the end of the image.
+        offsets.push_back(offset == size ? 0 : offset);
+    }
     int tracks = TDiskImage::TrackTableEntries;
     while (tracks > 0 && offsets[static_cast<size_t>(tracks - 1)] == 0)
         --tracks;
@@ -336,9 +339,9 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                 RefusePlain(image, row,
                             rtl::Format("%s has a sector with the ID of track %d side %d",
                                         track.c_str(), sector.C, sector.H));
-            if (sector.Status != 0)
+            if (sector.Status != 0 && sector.Status != 0x10)
                 RefusePlain(image, row, track + " has a sector with an error status");
-            if (sector.Deleted != 0)
+            if (sector.Deleted != 0 || sector.Status == 0x10)
                 RefusePlain(image, row, track + " has a sector of deleted data");
         }
     }

@@ -71,9 +71,13 @@ TEST(DiskCheckTest, SoundImagesHaveNoFindingsAndEachFaultIsNamedWhereItIs) {
                   b[track(9) + 8] = 0xB0;
                   b[track(9) + sector + 8] = 0xA0;
                   b[track(9) + 2 * sector + 7] = 0x10;
+                  b[track(9) + 3 * sector + 8] = 0x10;
               }),
-              Lines{"note: Track 4 side 1 has sectors 2 with an error status and 1 of deleted "
+              Lines{"note: Track 4 side 1 has sectors 2 with an error status and 2 of deleted "
                     "data; such marks are often copy protection, not damage."});
+    // An unformatted last track pointed at the image's end is no fault.
+    EXPECT_EQ(patched([&](Bytes& b) { PutLe(b, 32 + 4 * 80, static_cast<uint32_t>(b.size()), 4); }),
+              Lines{});
     EXPECT_EQ(patched([&](Bytes& b) { b[27] = DiskType2HD; }),
               Lines{"warning: The disk type is 2HD, but 40 cylinders of 16 sectors of 256 bytes "
                     "make a 2D disk."});
