@@ -1,5 +1,10 @@
 #include "App_commands.h"
 
+#include "Rtl_convert.h"
+
+#include <algorithm>
+#include <utility>
+
 TGrowSubCommand::~TGrowSubCommand() {
     if (FOwnedImage && FInEffect)
         FKeeper->Keep(std::move(FOwnedImage));
@@ -23,7 +28,13 @@ void TEditCommandHandlers::RunSteps(TCommand& sender, bool& handled, bool (TInvo
     try {
         while ((command.Invoker.*can)())
             (command.Invoker.*run)();
+        FlushBatch();
     } catch (...) {
+        // The steps that ran before the failure took effect, as they would have one by one.
+        try {
+            FlushBatch();
+        } catch (...) {
+        }
         // Kept although it ran only in part: the steps that did run can still be reverted or
         // repeated from where the private invoker holds them.
         command.Disposition = failed;
@@ -72,7 +83,45 @@ void TEditCommandHandlers::ListAt(TGrowSubCommand& step, int index) {
     FListViewShell.SetStates(index, ItemStateFocused | ItemStateSelected);
 }
 
+void TEditCommandHandlers::QueueRemoval(TGrowSubCommand& step) {
+    if (FBatch != TBatch::Removal || step.Index >= FBatchRows.back())
+        FlushBatch();
+    if (step.Index < 0 || step.Index >= FDiskImages.Count())
+        throw rtl::EListError(rtl::Format("List index out of bounds (%d)", step.Index));
+    // Nothing below the rows queued so far has moved yet, so the row still names its image.
+    step.DiskImage = FDiskImages[step.Index];
+    FBatch = TBatch::Removal;
+    FBatchRows.push_back(step.Index);
+}
+
+void TEditCommandHandlers::QueueInsertion(TGrowSubCommand& step) {
+    if (FBatch != TBatch::Insertion || step.Index <= FBatchRows.back())
+        FlushBatch();
+    if (step.Index < 0 || step.Index > FDiskImages.Count() + static_cast<int>(FBatchRows.size()))
+        throw rtl::EListError(rtl::Format("List index out of bounds (%d)", step.Index));
+    FBatch = TBatch::Insertion;
+    FBatchRows.push_back(step.Index);
+    FBatchImages.push_back(step.DiskImage);
+}
+
+void TEditCommandHandlers::FlushBatch() {
+    const TBatch batch = std::exchange(FBatch, TBatch::None);
+    std::vector<int> rows = std::move(FBatchRows);
+    std::vector<TDiskImage*> images = std::move(FBatchImages);
+    FBatchRows.clear();
+    FBatchImages.clear();
+    if (batch == TBatch::Removal) {
+        std::reverse(rows.begin(), rows.end());
+        FDiskImages.ExtractSorted(rows);
+        FListViewShell.DeleteRows(rows);
+    } else if (batch == TBatch::Insertion) {
+        FDiskImages.InsertSorted(rows, images);
+        FListViewShell.InsertRows(rows, ItemStateFocused | ItemStateSelected);
+    }
+}
+
 void TEditCommandHandlers::AppendStep(TCommand& sender, bool& handled) {
+    FlushBatch();
     handled = true;
     auto& step = static_cast<TGrowSubCommand&>(sender);
     step.Index = FDiskImages.Add(step.DiskImage);
@@ -83,22 +132,21 @@ void TEditCommandHandlers::AppendStep(TCommand& sender, bool& handled) {
 void TEditCommandHandlers::InsertStep(TCommand& sender, bool& handled) {
     handled = true;
     auto& step = static_cast<TGrowSubCommand&>(sender);
-    FDiskImages.Insert(step.Index, step.DiskImage);
-    ListAt(step, step.Index);
+    QueueInsertion(step);
+    step.SetInEffect(true);
     step.Disposition = dpKeep;
 }
 
 void TEditCommandHandlers::RemoveStep(TCommand& sender, bool& handled) {
     handled = true;
     auto& step = static_cast<TGrowSubCommand&>(sender);
-    step.DiskImage = FDiskImages[step.Index];
-    FDiskImages.ExtractAt(step.Index);
+    QueueRemoval(step);
     step.SetInEffect(false);
-    FListViewShell.Delete(step.Index);
     step.Disposition = dpKeep;
 }
 
 void TEditCommandHandlers::ExchangeStep(TCommand& sender, bool& handled) {
+    FlushBatch();
     handled = true;
     auto& step = static_cast<TReorderSubCommand&>(sender);
     FDiskImages.Exchange(step.Index1, step.Index2);
@@ -107,6 +155,7 @@ void TEditCommandHandlers::ExchangeStep(TCommand& sender, bool& handled) {
 }
 
 void TEditCommandHandlers::NameSwapStep(TCommand& sender, bool& handled) {
+    FlushBatch();
     handled = true;
     auto& step = static_cast<TSetNamePropertySubCommand&>(sender);
     std::string old = step.DiskImage->Name();
@@ -116,6 +165,7 @@ void TEditCommandHandlers::NameSwapStep(TCommand& sender, bool& handled) {
 }
 
 void TEditCommandHandlers::WriteProtectSwapStep(TCommand& sender, bool& handled) {
+    FlushBatch();
     handled = true;
     auto& step = static_cast<TSetWriteProtectedPropertySubCommand&>(sender);
     const int32_t old = step.DiskImage->WriteProtected();

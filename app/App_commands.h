@@ -135,10 +135,21 @@ private:
     }
     void RunSteps(TCommand& sender, bool& handled, bool (TInvoker::*can)() const,
                   void (TInvoker::*run)(), TDisposition failed);
+    // A run of removals at descending rows, or of insertions at ascending rows, is gathered as
+    // its steps run and carried out in one pass over the list and the list view when a step of
+    // another kind or order comes, and when the command's steps end: the steps stay the record
+    // of what happened, only their work is done together.
+    void QueueRemoval(TGrowSubCommand& step);
+    void QueueInsertion(TGrowSubCommand& step);
+    void FlushBatch();
     void RunStepsClearingSelection(TCommand& sender, bool& handled, THandler inner);
     void ListAt(TGrowSubCommand& step, int index);
 
     TDiskImageList& FDiskImages;
     TListViewShell& FListViewShell;
     TDiskImageKeeper& FKeeper;
+    enum class TBatch { None, Removal, Insertion };
+    TBatch FBatch = TBatch::None;
+    std::vector<int> FBatchRows;
+    std::vector<TDiskImage*> FBatchImages;
 };

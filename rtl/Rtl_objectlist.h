@@ -80,6 +80,43 @@ public:
         FItems.erase(FItems.begin() + index);
         return item;
     }
+    // Removes the items at indexes (strictly ascending) without deleting them, in one pass over
+    // the list, and returns them in that order; the caller takes them over.
+    std::vector<T*> ExtractSorted(const std::vector<int>& indexes) {
+        CheckSorted(indexes, Count());
+        std::vector<T*> taken;
+        taken.reserve(indexes.size());
+        size_t write = indexes.empty() ? FItems.size() : static_cast<size_t>(indexes.front());
+        size_t next = 0;
+        for (size_t read = write; read < FItems.size(); ++read) {
+            if (next < indexes.size() && read == static_cast<size_t>(indexes[next])) {
+                taken.push_back(FItems[read]);
+                ++next;
+            } else {
+                FItems[write++] = FItems[read];
+            }
+        }
+        FItems.resize(write);
+        return taken;
+    }
+    // Puts items[i] at index indexes[i] of the list that results, indexes strictly ascending, in
+    // one pass over the list.
+    void InsertSorted(const std::vector<int>& indexes, const std::vector<T*>& items) {
+        if (indexes.size() != items.size())
+            throw EListError("List index out of bounds");
+        const size_t total = FItems.size() + items.size();
+        CheckSorted(indexes, static_cast<int>(total));
+        size_t read = FItems.size();
+        FItems.resize(total);
+        // From the end, so that every item moves once and none is overwritten before it moves.
+        size_t next = items.size();
+        for (size_t write = total; write-- > 0;) {
+            if (next > 0 && write == static_cast<size_t>(indexes[next - 1]))
+                FItems[write] = items[--next];
+            else
+                FItems[write] = FItems[--read];
+        }
+    }
     // Removes the item without deleting it; the caller takes it over. Nothing when absent.
     T* Extract(T* item) {
         const int index = IndexOf(item);
@@ -112,6 +149,12 @@ public:
     }
 
 private:
+    // Strictly ascending indexes, each below limit.
+    static void CheckSorted(const std::vector<int>& indexes, int limit) {
+        for (size_t i = 0; i < indexes.size(); ++i)
+            if (indexes[i] < 0 || indexes[i] >= limit || (i > 0 && indexes[i] <= indexes[i - 1]))
+                throw EListError(Format("List index out of bounds (%d)", indexes[i]));
+    }
     void CheckIndex(int index) const {
         if (index < 0 || index >= Count())
             throw EListError(Format("List index out of bounds (%d)", index));

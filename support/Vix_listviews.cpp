@@ -201,6 +201,71 @@ void TListViewShell::Delete(int index) {
     SetCount(count - 1);
 }
 
+namespace {
+
+bool IsStrictlyAscending(const std::vector<int>& rows, int limit) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] < 0 || rows[i] >= limit || (i > 0 && rows[i] <= rows[i - 1]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+void TListViewShell::DeleteRows(const std::vector<int>& rows) {
+    const int count = Count();
+    if (!IsStrictlyAscending(rows, count))
+        throw rtl::EStringListError(CannotDeleteMessage);
+    if (rows.empty())
+        return;
+    TListViewUpdate update(*this);
+    // Deleted one by one from the last, a focused row hands the focus to the first survivor
+    // after it, or failing that to the last survivor before it.
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!Focused(rows[i]))
+            continue;
+        size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        size_t k = i;
+        while (k > 0 && rows[k - 1] == rows[k] - 1)
+            --k;
+        if (rows[j] + 1 < count)
+            SetFocused(rows[j] + 1, true);
+        else if (rows[k] > 0)
+            SetFocused(rows[k] - 1, true);
+        break;
+    }
+    int write = rows.front();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int from = rows[i] + 1;
+        const int end = i + 1 < rows.size() ? rows[i + 1] : count;
+        FListView.MoveItemStates(from, write, end - from);
+        write += end - from;
+    }
+    SetCount(count - static_cast<int>(rows.size()));
+}
+
+void TListViewShell::InsertRows(const std::vector<int>& rows, int state) {
+    const int count = Count();
+    const int total = count + static_cast<int>(rows.size());
+    if (!IsStrictlyAscending(rows, total))
+        throw rtl::EStringListError(CannotInsertMessage);
+    if (rows.empty())
+        return;
+    TListViewUpdate update(*this);
+    SetCount(total);
+    // From the end, each run of old rows moving once to where it ends up.
+    int end = count;
+    for (size_t i = rows.size(); i-- > 0;) {
+        const int from = rows[i] - static_cast<int>(i);
+        FListView.MoveItemStates(from, rows[i] + 1, end - from);
+        end = from;
+    }
+    for (const int row : rows)
+        SetStates(row, state);
+}
+
 void TListViewShell::Clear() {
     SetCount(0);
 }

@@ -121,6 +121,12 @@ public:
     // 0 <= index < Count(). A focused item hands the focus to the one after it, or to the one
     // before it when it was the last.
     virtual void Delete(int index);
+    // The same as Delete of each of rows (strictly ascending) from the last to the first, in one
+    // pass over the states: the focus ends where those deletes would leave it.
+    virtual void DeleteRows(const std::vector<int>& rows);
+    // The same as Insert of each of rows (strictly ascending, indexes in the list that results)
+    // from the first to the last, each then given state, in one pass over the states.
+    virtual void InsertRows(const std::vector<int>& rows, int state);
     virtual void Clear();
     virtual void Exchange(int index1, int index2);
     virtual void Move(int curIndex, int newIndex);
