@@ -1,3 +1,4 @@
+#include "Rtl_objectlist.h"
 #include "TestSupport.h"
 #include "Vix_listviews.h"
 
@@ -1017,3 +1018,68 @@ TEST(ListViewShellRandomTest, RandomEditsMatchTheItemByItemModel) {
 }
 
 } // namespace
+
+// Batched deletes and inserts leave exactly the states, focus and list that the row-at-a-time
+// operations leave: scattered rows, runs at either end, single rows and every row.
+TEST(ListViewShellBatchTest, RowsAtOnceMatchRowByRow) {
+    std::mt19937 random(17);
+    for (int round = 0; round < 400; ++round) {
+        const int count = static_cast<int>(random() % 12);
+        TMemoryListControl batchControl, stepControl;
+        TListViewShell batch(batchControl), step(stepControl);
+        rtl::TObjectList<int> batchList(false), stepList(false);
+        std::vector<int> values(static_cast<size_t>(count) + 12);
+        for (int i = 0; i < count; ++i) {
+            batch.Add();
+            step.Add();
+            const int state = static_cast<int>(random() % 16) & ~ItemStateFocused;
+            batch.SetStates(i, state);
+            step.SetStates(i, state);
+            batchList.Add(&values[static_cast<size_t>(i)]);
+            stepList.Add(&values[static_cast<size_t>(i)]);
+        }
+        if (count > 0 && random() % 4 != 0) {
+            const int focused = static_cast<int>(random() % static_cast<unsigned>(count));
+            batch.SetFocused(focused, true);
+            step.SetFocused(focused, true);
+        }
+        const auto same = [&] {
+            ASSERT_EQ(batch.Count(), step.Count());
+            for (int i = 0; i < batch.Count(); ++i)
+                ASSERT_EQ(batch.States(i), step.States(i)) << "row " << i;
+            ASSERT_EQ(batch.SelCount(), step.SelCount());
+            ASSERT_EQ(std::vector<int*>(batchList.begin(), batchList.end()),
+                      std::vector<int*>(stepList.begin(), stepList.end()));
+        };
+        std::vector<int> rows;
+        const unsigned pattern = random() % 4;
+        for (int i = 0; i < count; ++i)
+            if (pattern == 0 || (pattern == 1 && (i == 0 || i == count - 1)) ||
+                (pattern >= 2 && random() % 2 == 0))
+                rows.push_back(i);
+        SCOPED_TRACE("round " + std::to_string(round));
+        batch.DeleteRows(rows);
+        const std::vector<int*> taken = batchList.ExtractSorted(rows);
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+            step.Delete(*row);
+            stepList.ExtractAt(*row);
+        }
+        same();
+        ASSERT_EQ(taken.size(), rows.size());
+
+        // Back in, as an undo of those deletes puts them.
+        batch.InsertRows(rows, ItemStateFocused | ItemStateSelected);
+        batchList.InsertSorted(rows, taken);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            step.Insert(rows[i]);
+            step.SetStates(rows[i], ItemStateFocused | ItemStateSelected);
+            stepList.Insert(rows[i], taken[i]);
+        }
+        same();
+    }
+    TMemoryListControl control;
+    TListViewShell shell(control);
+    shell.Add();
+    EXPECT_THROW(shell.DeleteRows({0, 0}), rtl::EStringListError);
+    EXPECT_THROW(shell.InsertRows({2}, 0), rtl::EStringListError);
+}
