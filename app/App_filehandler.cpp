@@ -682,9 +682,11 @@ void TFileHandler::SortByName() {
         RaiseUnavailable();
     THandlerChange change(*this);
     const TNameSortKeys keys = NameSortKeys(FDiskImages);
-    Reorder("Sort by name", SortPlan(FDiskImages.Count(), [&keys](int index1, int index2) {
-                return keys.Compare(index1, index2);
-            }));
+    std::vector<std::string_view> views;
+    views.reserve(static_cast<size_t>(keys.Count()));
+    for (int i = 0; i < keys.Count(); ++i)
+        views.push_back(keys.Key(i));
+    Reorder("Sort by name", SortPlanByKeys(views));
 }
 
 void TFileHandler::SortByWriteProtected() {

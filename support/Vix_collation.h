@@ -32,10 +32,11 @@ public:
     // Orders the names added as index1 and index2 (from 0, in the order added) as their keys
     // order: negative, zero or positive.
     int Compare(int index1, int index2) const;
+    // The key of the name added as index, valid while no name is added.
+    std::string_view Key(int index) const;
+    int Count() const { return static_cast<int>(FEnds.size()); }
 
 private:
-    std::string_view Key(int index) const;
-
     std::string FKeys;
     std::vector<size_t> FEnds;
 };

@@ -59,6 +59,37 @@ TExchangePlan SortPlan(int count, TPositionComparer compare) {
     return ExchangesFromTargets(targets);
 }
 
+TExchangePlan SortPlanByKeys(const std::vector<std::string_view>& keys) {
+    const auto count = static_cast<int32_t>(keys.size());
+    if (count <= 1)
+        return {};
+    struct TEntry {
+        uint64_t Prefix;
+        int32_t Position;
+    };
+    std::vector<TEntry> entries(keys.size());
+    for (int32_t p = 0; p < count; ++p) {
+        const std::string_view key = keys[static_cast<size_t>(p)];
+        uint64_t prefix = 0;
+        for (size_t i = 0; i < 8; ++i)
+            prefix = prefix << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0);
+        entries[static_cast<size_t>(p)] = {prefix, p};
+    }
+    // Equal prefixes fall back to the whole keys, and equal keys to their positions: a total
+    // order, so the unstable sort gives the stable result.
+    std::sort(entries.begin(), entries.end(), [&keys](const TEntry& a, const TEntry& b) {
+        if (a.Prefix != b.Prefix)
+            return a.Prefix < b.Prefix;
+        const int c =
+            keys[static_cast<size_t>(a.Position)].compare(keys[static_cast<size_t>(b.Position)]);
+        return c < 0 || (c == 0 && a.Position < b.Position);
+    });
+    std::vector<int32_t> targets(keys.size());
+    for (size_t k = 0; k < entries.size(); ++k)
+        targets[static_cast<size_t>(entries[k].Position)] = static_cast<int32_t>(k);
+    return ExchangesFromTargets(targets);
+}
+
 TExchangePlan ReversePlan(int count) {
     TExchangePlan plan;
     if (count <= 1) {

@@ -7,6 +7,7 @@
 #include <concepts>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -48,6 +49,10 @@ private:
 // The exchanges that sort positions 0..count-1 stably: entries that compare equal keep their
 // order. The comparer is always called with original positions.
 TExchangePlan SortPlan(int count, TPositionComparer compare);
+// The same for entries that order as their keys order byte for byte: the plan sorts each key's
+// first eight bytes as one integer with its position beside it, so that most comparisons read
+// neither the keys nor the comparer, and costs about what sorting the keys themselves does.
+TExchangePlan SortPlanByKeys(const std::vector<std::string_view>& keys);
 // The exchanges that reverse positions 0..count-1.
 TExchangePlan ReversePlan(int count);
 // The exchanges that move every selected position by up to |step| places (towards the start when

@@ -230,6 +230,34 @@ TEST(VixListsPlanTest, RandomSortPlansMatchStableSortAndUndo) {
     }
 }
 
+// Keys that share their first eight bytes, are prefixes of each other, hold zero and high bytes
+// or are equal: the keyed plan sorts them as a stable byte-wise sort does.
+TEST(VixListsPlanTest, RandomKeyedSortPlansMatchStableSortOfTheKeys) {
+    std::mt19937 random(20261208);
+    const std::string alphabet("\x00\x01\x7f\x80\xff", 5);
+    for (int round = 0; round < 300; ++round) {
+        const int count = std::uniform_int_distribution<int>(0, 120)(random);
+        std::vector<std::string> keys;
+        for (int i = 0; i < count; ++i) {
+            std::string key = round % 3 == 0 ? "SAMEPREF" : "";
+            const int length = std::uniform_int_distribution<int>(0, 10)(random);
+            for (int k = 0; k < length; ++k)
+                key += alphabet[random() % alphabet.size()];
+            keys.push_back(key);
+        }
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        std::vector<int> expected = Identity(count);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return keys[a] < keys[b]; });
+        const TExchangePlan plan =
+            SortPlanByKeys(std::vector<std::string_view>(keys.begin(), keys.end()));
+        std::vector<int> order = Identity(count);
+        Apply(order, plan);
+        ASSERT_EQ(order, expected);
+        EXPECT_EQ(plan.size(), MinimalExchangeCount(expected));
+    }
+}
+
 TEST(VixListsPlanTest, ReversePlanReversesAndUndoes) {
     for (int count = 0; count <= 9; ++count) {
         const TExchangePlan plan = ReversePlan(count);
