@@ -182,16 +182,16 @@ TEditCommandHandlers::NewCommand(const std::string& name, bool clearingSelection
     auto command = std::make_unique<TMultiEditCommand>();
     command->Name = name;
     if (clearingSelection) {
-        command->OnExecute = Bind(&TEditCommandHandlers::RunStepsForwardClearingSelection);
+        command->OnExecute = Bind<&TEditCommandHandlers::RunStepsForwardClearingSelection>();
         if (undoable) {
-            command->OnUndo = Bind(&TEditCommandHandlers::RunStepsBackClearingSelection);
-            command->OnRedo = Bind(&TEditCommandHandlers::RunStepsAgainClearingSelection);
+            command->OnUndo = Bind<&TEditCommandHandlers::RunStepsBackClearingSelection>();
+            command->OnRedo = Bind<&TEditCommandHandlers::RunStepsAgainClearingSelection>();
         }
     } else {
-        command->OnExecute = Bind(&TEditCommandHandlers::RunStepsForward);
+        command->OnExecute = Bind<&TEditCommandHandlers::RunStepsForward>();
         if (undoable) {
-            command->OnUndo = Bind(&TEditCommandHandlers::RunStepsBack);
-            command->OnRedo = Bind(&TEditCommandHandlers::RunStepsAgain);
+            command->OnUndo = Bind<&TEditCommandHandlers::RunStepsBack>();
+            command->OnRedo = Bind<&TEditCommandHandlers::RunStepsAgain>();
         }
     }
     return command;
@@ -200,7 +200,7 @@ TEditCommandHandlers::NewCommand(const std::string& name, bool clearingSelection
 void TEditCommandHandlers::AddOpenStep(TMultiEditCommand& command, TDiskImage& image) {
     auto step = std::make_unique<TGrowSubCommand>();
     step->DiskImage = &image;
-    step->OnExecute = Bind(&TEditCommandHandlers::AppendStep);
+    step->OnExecute = Bind<&TEditCommandHandlers::AppendStep>();
     command.Invoker.Add(std::move(step));
 }
 
@@ -208,18 +208,18 @@ void TEditCommandHandlers::AddAddStep(TMultiEditCommand& command,
                                       std::unique_ptr<TDiskImage> image) {
     auto step = std::make_unique<TGrowSubCommand>();
     step->SetOwnedDiskImage(std::move(image), FKeeper);
-    step->OnExecute = Bind(&TEditCommandHandlers::AppendStep);
-    step->OnUndo = Bind(&TEditCommandHandlers::RemoveStep);
-    step->OnRedo = Bind(&TEditCommandHandlers::InsertStep);
+    step->OnExecute = Bind<&TEditCommandHandlers::AppendStep>();
+    step->OnUndo = Bind<&TEditCommandHandlers::RemoveStep>();
+    step->OnRedo = Bind<&TEditCommandHandlers::InsertStep>();
     command.Invoker.Add(std::move(step));
 }
 
 void TEditCommandHandlers::AddDeleteStep(TMultiEditCommand& command, int row) {
     auto step = std::make_unique<TGrowSubCommand>();
     step->Index = row;
-    step->OnExecute = Bind(&TEditCommandHandlers::RemoveStep);
-    step->OnUndo = Bind(&TEditCommandHandlers::InsertStep);
-    step->OnRedo = Bind(&TEditCommandHandlers::RemoveStep);
+    step->OnExecute = Bind<&TEditCommandHandlers::RemoveStep>();
+    step->OnUndo = Bind<&TEditCommandHandlers::InsertStep>();
+    step->OnRedo = Bind<&TEditCommandHandlers::RemoveStep>();
     command.Invoker.Add(std::move(step));
 }
 
@@ -228,7 +228,7 @@ void TEditCommandHandlers::AddReorderSteps(TMultiEditCommand& command, const TEx
         auto step = std::make_unique<TReorderSubCommand>();
         step->Index1 = exchange.Index1;
         step->Index2 = exchange.Index2;
-        step->OnExecute = step->OnUndo = step->OnRedo = Bind(&TEditCommandHandlers::ExchangeStep);
+        step->OnExecute = step->OnUndo = step->OnRedo = Bind<&TEditCommandHandlers::ExchangeStep>();
         command.Invoker.Add(std::move(step));
     }
 }
@@ -238,7 +238,7 @@ void TEditCommandHandlers::AddNameStep(TMultiEditCommand& command, TDiskImage& i
     auto step = std::make_unique<TSetNamePropertySubCommand>();
     step->DiskImage = &image;
     step->NameValue = name;
-    step->OnExecute = step->OnUndo = step->OnRedo = Bind(&TEditCommandHandlers::NameSwapStep);
+    step->OnExecute = step->OnUndo = step->OnRedo = Bind<&TEditCommandHandlers::NameSwapStep>();
     command.Invoker.Add(std::move(step));
 }
 
@@ -248,6 +248,6 @@ void TEditCommandHandlers::AddWriteProtectedStep(TMultiEditCommand& command, TDi
     step->DiskImage = &image;
     step->WriteProtected = value;
     step->OnExecute = step->OnUndo = step->OnRedo =
-        Bind(&TEditCommandHandlers::WriteProtectSwapStep);
+        Bind<&TEditCommandHandlers::WriteProtectSwapStep>();
     command.Invoker.Add(std::move(step));
 }

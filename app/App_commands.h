@@ -129,9 +129,10 @@ public:
 
 private:
     using THandler = void (TEditCommandHandlers::*)(TCommand&, bool&);
-    TCommandEvent Bind(THandler handler) {
-        return
-            [this, handler](TCommand& sender, bool& handled) { (this->*handler)(sender, handled); };
+    // The handler is part of the type, so the event holds no more than this pointer and fits in
+    // the event's own storage: a plan of a million steps allocates no handlers.
+    template <THandler Handler> TCommandEvent Bind() {
+        return [this](TCommand& sender, bool& handled) { (this->*Handler)(sender, handled); };
     }
     void RunSteps(TCommand& sender, bool& handled, bool (TInvoker::*can)() const,
                   void (TInvoker::*run)(), TDisposition failed);
