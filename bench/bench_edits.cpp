@@ -100,6 +100,8 @@ int main(int argc, char** argv) {
                                  [](const std::string& a, const std::string& b) { return a < b; });
             }));
     }
+    const double keysMs = Milliseconds([&] { NameSortKeys(opened); });
+    std::printf("name keys of %d images %.1f ms\n", opened.Count(), keysMs);
     std::printf("SortPlanByKeys %.1f ms, std::stable_sort %.1f ms, ratio %.2f (best of 5)\n",
                 planMs, stableMs, planMs / stableMs);
     history.ClearHistory();

@@ -110,6 +110,13 @@ void AppendSortKey(std::string_view utf8, std::string_view tieBreak, std::string
 }
 
 void AppendNameSortKey(const std::string& name, std::string& keys) {
+    // Code page 932 decodes its single bytes below 0x80 as ASCII, so most names need no
+    // conversion: a sort of a million of them spends much of its time there otherwise.
+    if (std::all_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        AppendSortKey(name, name, keys);
+        return;
+    }
     // Bytes that code page 932 cannot decode become U+FFFD, which ICU puts after every other
     // character; names alike but for such bytes are told apart by the bytes.
     AppendSortKey(rtl::Cp932ToUtf8(name), name, keys);

@@ -641,6 +641,12 @@ TEST(DiskImageComparers, OrderAndRefusals) {
     EXPECT_LT(CompareNames("", "a"), 0);
     EXPECT_EQ(CompareNames("GAME", "GAME"), 0);
     EXPECT_LT(CompareNames("DISK 1", "disk 2"), 0);
+    // Names of bytes below 0x80 skip the decoding for their keys, which is right only while
+    // the decoding gives them back unchanged, backslash and tilde included.
+    for (int c = 1; c < 0x80; ++c) {
+        const std::string name(1, static_cast<char>(c));
+        EXPECT_EQ(rtl::Cp932ToUtf8(name), name) << c;
+    }
 }
 
 namespace {
