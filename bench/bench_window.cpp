@@ -110,6 +110,12 @@ void RunCommands(const std::string& folder, int count) {
     pair.Measure("move down (every other row)",
                  {[](TFileHandler& f, TListViewShell&) { f.MoveDown(); }});
     pair.Measure("undo move down", {[](TFileHandler& f, TListViewShell&) { f.Undo(); }});
+    SelectEveryOther(pair.Window.ListViewShell());
+    SelectEveryOther(pair.Shell);
+    pair.Frame();
+    pair.Measure("delete every other row + undo",
+                 {[](TFileHandler& f, TListViewShell&) { f.Delete(); },
+                  [](TFileHandler& f, TListViewShell&) { f.Undo(); }});
 }
 
 void RunOpen(const std::string& folder, const std::string& path) {
