@@ -14,10 +14,6 @@ namespace {
 constexpr int64_t HeaderSize = TDiskImage::HeaderSize;
 // Images from before the table had 164 entries have 160, and their first track at 672.
 constexpr int64_t OldHeaderSize = 32 + 4 * 160;
-constexpr int TrackTableOffset = 32;
-constexpr int SizeOffset = 28;
-constexpr int DiskTypeOffset = 27;
-constexpr int64_t SectorHeaderSize = 16;
 constexpr uint8_t DeletedDataStatus = 0x10;
 // What the editor changes in an image, and so what tells no copy from another.
 constexpr size_t EditedFieldsSize = 32;
@@ -49,7 +45,7 @@ public:
                                               static_cast<long long>(FSize)));
             return std::move(FFindings);
         }
-        const uint32_t sizeField = rtl::GetLe32(FBytes + SizeOffset);
+        const uint32_t sizeField = rtl::GetLe32(FBytes + TDiskImage::SizeOffset);
         if (sizeField != static_cast<uint64_t>(FSize))
             Add(TSeverity::Error, rtl::Format("The size field says %u bytes; the image has %lld.",
                                               sizeField, static_cast<long long>(FSize)));
@@ -98,7 +94,8 @@ private:
 
     void ReadTable() {
         for (int t = 0; t < TDiskImage::TrackTableEntries; ++t)
-            FOffsets[static_cast<size_t>(t)] = rtl::GetLe32(FBytes + TrackTableOffset + 4 * t);
+            FOffsets[static_cast<size_t>(t)] =
+                rtl::GetLe32(FBytes + TDiskImage::TrackTableOffset + 4 * t);
         int64_t first = 0;
         for (int t = 0; t < 160; ++t) {
             const int64_t offset = FOffsets[static_cast<size_t>(t)];
@@ -148,7 +145,7 @@ private:
         ids.clear();
         std::array<int, 256> sizeCodes{};
         for (int i = 0; count < 0 || i < count; ++i) {
-            if (offset + SectorHeaderSize > FSize) {
+            if (offset + TDiskImage::SectorHeaderSize > FSize) {
                 Add(TSeverity::Error,
                     rtl::Format("%s: the header of sector %d runs past the end of the image.",
                                 track().c_str(), i + 1));
@@ -174,7 +171,7 @@ private:
             // Status 0x10 is deleted data read without error: a mark, not a failure.
             statusSectors += s[8] != 0 && s[8] != DeletedDataStatus ? 1 : 0;
             deletedSectors += s[7] != 0 || s[8] == DeletedDataStatus ? 1 : 0;
-            if (offset + SectorHeaderSize + dataSize > FSize) {
+            if (offset + TDiskImage::SectorHeaderSize + dataSize > FSize) {
                 Add(TSeverity::Error,
                     rtl::Format("%s: the data of sector %d runs past the end of the image.",
                                 track().c_str(), i + 1));
@@ -182,7 +179,7 @@ private:
                 ++summary.Sectors;
                 break;
             }
-            offset += SectorHeaderSize + dataSize;
+            offset += TDiskImage::SectorHeaderSize + dataSize;
             ++summary.Sectors;
         }
         // Sorted, equal IDs stand together; the smallest repeated one is named.
@@ -236,7 +233,7 @@ private:
     }
 
     void CheckDiskType(const std::vector<TTrackSummary>& summaries) {
-        const int32_t type = FBytes[DiskTypeOffset];
+        const int32_t type = FBytes[TDiskImage::DiskTypeOffset];
         if (type != DiskType2D && type != DiskType2DD && type != DiskType2HD) {
             Add(TSeverity::Warning,
                 rtl::Format("The disk type 0x%02X is not one the program supports.", type));

@@ -24,8 +24,6 @@ constexpr int64_t DimHeaderSize = 256;
 constexpr int64_t DimSignatureOffset = 0xAB;
 constexpr char DimSignature[] = "DIFC HEADER";
 constexpr int DimTrackFlags = 160;
-constexpr int SectorHeaderSize = 16;
-constexpr int TrackTableOffset = 32;
 
 std::string LowerExtension(const std::string& path) {
     std::string extension = rtl::ExtractFileExt(path);
@@ -125,10 +123,12 @@ bool LooksLikeContainer(rtl::TStream& stream, int64_t fileSize) {
     uint8_t header[TDiskImage::HeaderSize];
     stream.SetPosition(0);
     stream.ReadBuffer(header, sizeof header);
-    const uint32_t size = rtl::GetLe32(header + 28);
-    const uint32_t firstTrack = rtl::GetLe32(header + TrackTableOffset);
-    const uint8_t type = header[27];
-    return size >= TDiskImage::HeaderSize && (header[26] == 0x00 || header[26] == 0x10) &&
+    const uint32_t size = rtl::GetLe32(header + TDiskImage::SizeOffset);
+    const uint32_t firstTrack = rtl::GetLe32(header + TDiskImage::TrackTableOffset);
+    const uint8_t type = header[TDiskImage::DiskTypeOffset];
+    const uint8_t writeProtected = header[TDiskImage::WriteProtectedOffset];
+    return size >= TDiskImage::HeaderSize &&
+           (writeProtected == WriteProtectedOff || writeProtected == WriteProtectedOn) &&
            (type == 0x00 || type == 0x10 || type == 0x20 || type == 0x30 || type == 0x40) &&
            (firstTrack == 0 || (firstTrack >= 0x2A0 && firstTrack < size));
 }
@@ -260,7 +260,7 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     const auto size = static_cast<int64_t>(bytes.size());
     std::vector<int64_t> offsets;
     for (int t = 0; t < TDiskImage::TrackTableEntries; ++t) {
-        const int64_t offset = rtl::GetLe32(bytes.data() + TrackTableOffset + 4 * t);
+        const int64_t offset = rtl::GetLe32(bytes.data() + TDiskImage::TrackTableOffset + 4 * t);
         // Some programs point unformatted tracks at the end of the image.
         offsets.push_back(offset == size ? 0 : offset);
     }
@@ -276,7 +276,7 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
         int64_t offset = offsets[static_cast<size_t>(t)];
         int64_t count = -1;
         while (offset != 0 && (count < 0 || static_cast<int64_t>(sectors.size()) < count)) {
-            if (offset < TDiskImage::HeaderSize || offset + SectorHeaderSize > size)
+            if (offset < TDiskImage::HeaderSize || offset + TDiskImage::SectorHeaderSize > size)
                 RefusePlain(image, row, TrackText(t, 2) + " runs past the end of the image");
             const uint8_t* s = bytes.data() + offset;
             if (count < 0)
@@ -288,7 +288,7 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                                      s[7],
                                      s[8],
                                      rtl::GetLe16(s + 14),
-                                     offset + SectorHeaderSize};
+                                     offset + TDiskImage::SectorHeaderSize};
             if (sector.DataOffset + sector.DataSize > size)
                 RefusePlain(image, row, TrackText(t, 2) + " runs past the end of the image");
             sectors.push_back(sector);
@@ -540,15 +540,13 @@ SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, cons
     }
 }
 
-std::string FormExtension(TImageForm form) {
+std::string NameInForm(const std::string& fileName, TImageForm form) {
     switch (form) {
     case TImageForm::Raw:
-        return ".img";
+        return rtl::RemoveFileExt(fileName) + ".img";
     case TImageForm::Fdi:
-        return ".fdi";
-    case TImageForm::Dim:
-        return ".dim";
+        return rtl::RemoveFileExt(fileName) + ".fdi";
     default:
-        return "";
+        return fileName;
     }
 }

@@ -72,6 +72,6 @@ std::unique_ptr<rtl::TNewFileStream>
 SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, const std::string& path,
                          rtl::TNaming naming,
                          const std::function<void(rtl::TNewFileStream&)>& commit);
-// The extension a file of the form gets when nothing else names it (".img", ".fdi", ".dim"),
-// and "" for D88, whose files keep their container's.
-std::string FormExtension(TImageForm form);
+// fileName with the extension a file of form gets: ".img" for a plain dump, ".fdi" for an FDI
+// file; a container keeps fileName's own.
+std::string NameInForm(const std::string& fileName, TImageForm form);

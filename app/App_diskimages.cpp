@@ -13,11 +13,6 @@
 namespace {
 
 constexpr int NameFieldSize = 17;
-constexpr int WriteProtectedOffset = 26;
-constexpr int DiskTypeOffset = 27;
-constexpr int SizeOffset = 28;
-constexpr int TrackTableOffset = 32;
-constexpr int SectorHeaderSize = 16;
 
 const char* const LoadImageError = "The program could not load the disk image.";
 const char* const InvalidImageError = "The data is not a valid disk image.";
@@ -41,7 +36,7 @@ bool IsSupportedDiskType(int32_t value) {
 // still available after the header: a size the input cannot supply is a short read, found
 // before any memory is taken for it, and a size with its top bit set cannot be held at all.
 int64_t CheckedDataLength(const uint8_t* header, int64_t available) {
-    const int32_t size = GetInt32(header + SizeOffset);
+    const int32_t size = GetInt32(header + TDiskImage::SizeOffset);
     if (size < 0)
         throw rtl::EStreamMemoryError("Out of memory while expanding memory stream");
     const int64_t rest = int64_t{size} - TDiskImage::HeaderSize;
@@ -84,9 +79,9 @@ void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProte
     CheckNameFits(name);
     std::memset(bytes, 0, NameFieldSize);
     std::memcpy(bytes, name.data(), name.size());
-    bytes[WriteProtectedOffset] = static_cast<uint8_t>(writeProtected);
-    bytes[DiskTypeOffset] = static_cast<uint8_t>(diskType);
-    rtl::PutLe32(bytes + SizeOffset, static_cast<uint32_t>(size));
+    bytes[TDiskImage::WriteProtectedOffset] = static_cast<uint8_t>(writeProtected);
+    bytes[TDiskImage::DiskTypeOffset] = static_cast<uint8_t>(diskType);
+    rtl::PutLe32(bytes + TDiskImage::SizeOffset, static_cast<uint32_t>(size));
 }
 
 } // namespace
@@ -135,7 +130,7 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
         if (tracks > TrackTableEntries || format.R > 255 || format.N > 8)
             throw EDiskImageError(DiskFormatError);
         dataLength = int64_t{128} << format.N;
-        sectorLength = SectorHeaderSize + dataLength;
+        sectorLength = TDiskImage::SectorHeaderSize + dataLength;
         trackLength = format.R * sectorLength;
         int64_t laid = 0;
         for (int64_t t = 0; t < tracks; ++t)
@@ -158,8 +153,8 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
     // With a dump's data every byte after the header is written below; only a blank needs the
     // whole image cleared.
     std::memset(bytes, 0, static_cast<size_t>(sectors != nullptr ? HeaderSize : total));
-    bytes[DiskTypeOffset] = static_cast<uint8_t>(format.DiskType);
-    rtl::PutLe32(bytes + SizeOffset, static_cast<uint32_t>(total));
+    bytes[TDiskImage::DiskTypeOffset] = static_cast<uint8_t>(format.DiskType);
+    rtl::PutLe32(bytes + TDiskImage::SizeOffset, static_cast<uint32_t>(total));
     if (hasSectors) {
         uint8_t* sector = bytes + HeaderSize;
         const uint8_t* data = sectors != nullptr ? sectors->data() : nullptr;
@@ -168,10 +163,10 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
             for (int h = 0; h < format.H; ++h, ++t) {
                 if (!isPresent(t))
                     continue;
-                rtl::PutLe32(bytes + TrackTableOffset + 4 * t,
+                rtl::PutLe32(bytes + TDiskImage::TrackTableOffset + 4 * t,
                              static_cast<uint32_t>(sector - bytes));
                 for (int r = 1; r <= format.R; ++r) {
-                    std::memset(sector, 0, SectorHeaderSize);
+                    std::memset(sector, 0, TDiskImage::SectorHeaderSize);
                     sector[0] = static_cast<uint8_t>(c);
                     sector[1] = static_cast<uint8_t>(h);
                     sector[2] = static_cast<uint8_t>(r);
@@ -179,7 +174,7 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
                     rtl::PutLe16(sector + 4, static_cast<uint16_t>(format.R));
                     rtl::PutLe16(sector + 14, static_cast<uint16_t>(dataLength));
                     if (data != nullptr) {
-                        std::memcpy(sector + SectorHeaderSize, data,
+                        std::memcpy(sector + TDiskImage::SectorHeaderSize, data,
                                     static_cast<size_t>(dataLength));
                         data += dataLength;
                     }
@@ -194,9 +189,9 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
 void TDiskImage::ReadHeader() {
     const uint8_t* bytes = FData.Memory();
     FName = HeaderName(bytes);
-    FWriteProtected = bytes[WriteProtectedOffset];
-    FDiskType = bytes[DiskTypeOffset];
-    FSize = GetInt32(bytes + SizeOffset);
+    FWriteProtected = bytes[TDiskImage::WriteProtectedOffset];
+    FDiskType = bytes[TDiskImage::DiskTypeOffset];
+    FSize = GetInt32(bytes + TDiskImage::SizeOffset);
 }
 
 void TDiskImage::WriteHeader() const {
@@ -403,9 +398,9 @@ void ScanDiskImages(rtl::TStream& stream, const std::function<void(const TScanne
             });
             image.Offset = offset;
             image.Name = HeaderName(header);
-            image.WriteProtected = header[WriteProtectedOffset];
-            image.DiskType = header[DiskTypeOffset];
-            image.Size = GetInt32(header + SizeOffset);
+            image.WriteProtected = header[TDiskImage::WriteProtectedOffset];
+            image.DiskType = header[TDiskImage::DiskTypeOffset];
+            image.Size = GetInt32(header + TDiskImage::SizeOffset);
             // The load writes each header back as it reads it, and refuses what it cannot write.
             CheckNameFits(image.Name);
             smallImages = image.Size < WindowSize;

@@ -46,6 +46,12 @@ public:
     static constexpr int HeaderSize = 688;
     static constexpr int MaxNameLength = 16;
     static constexpr int TrackTableEntries = 164;
+    // Where the header keeps its fields, and the length of the header before each sector's data.
+    static constexpr int WriteProtectedOffset = 26;
+    static constexpr int DiskTypeOffset = 27;
+    static constexpr int SizeOffset = 28;
+    static constexpr int TrackTableOffset = 32;
+    static constexpr int SectorHeaderSize = 16;
 
     // The blank image of the all-zero format: 688 bytes, every track absent.
     TDiskImage();

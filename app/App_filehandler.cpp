@@ -884,9 +884,7 @@ void TFileHandler::SaveToMultipleFilesAs(TImageForm form) {
     if (!FUserInterface.BrowseForFolder("Specify the save location.", rtl::GetCurrentDir(), folder))
         rtl::Abort();
     rtl::SetCurrentDir(folder);
-    std::string documentName = DocumentName();
-    if (form != TImageForm::D88)
-        documentName = rtl::RemoveFileExt(documentName) + FormExtension(form);
+    const std::string documentName = NameInForm(DocumentName(), form);
     const bool splitExtension = !rtl::ExtractFileExt(documentName).empty();
     rtl::TFileBatch batch;
     try {

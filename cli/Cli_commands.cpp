@@ -207,12 +207,40 @@ void SaveOutput(const TDiskImageList& images, const std::string& path, bool forc
     }
 }
 
-std::unique_ptr<TDiskImageList> LoadImages(const std::string& path,
-                                           const std::optional<std::string>& format) {
+// The presets, read once for all the inputs of a command, and the --format that settles them.
+TFormatSource FormatSourceFor(const std::optional<std::string>& format) {
+    return {NamedFormats(ReadPresets(PresetsFileName())), FormatChooser(format)};
+}
+
+std::unique_ptr<TDiskImageList> LoadImages(const std::string& path, const TFormatSource& source) {
     auto images = std::make_unique<TDiskImageList>();
-    LoadImagesOfAnyForm(path, *images,
-                        {NamedFormats(ReadPresets(PresetsFileName())), FormatChooser(format)});
+    LoadImagesOfAnyForm(path, *images, source);
     return images;
+}
+
+// Writes count files, save(i, batch) writing the i-th and returning the path it took, and prints
+// the paths once every file is on the disk. A failed command leaves nothing behind, and one whose
+// list of files is lost has failed: a script cannot clean up files it was never told of. Every
+// file of the run was named where nothing was, so removing them restores the folder.
+void WriteNumberedFiles(size_t count,
+                        const std::function<std::string(size_t, rtl::TFileBatch&)>& save,
+                        std::ostream& out) {
+    std::vector<std::string> written;
+    written.reserve(count);
+    try {
+        rtl::TFileBatch batch;
+        for (size_t i = 0; i < count; ++i)
+            written.push_back(save(i, batch));
+        FlushSaves(batch);
+        std::string text;
+        for (const std::string& path : written)
+            text += path + '\n';
+        WriteOutput(out, text);
+    } catch (...) {
+        for (const std::string& path : written)
+            std::remove(path.c_str());
+        throw;
+    }
 }
 
 TImageForm ParseForm(const std::string& text) {
@@ -267,8 +295,9 @@ void RunMerge(const TCommandLine& line) {
     // Everything is read before anything is written, so OUT may also be one of the inputs.
     std::vector<std::unique_ptr<TDiskImageList>> inputs;
     TDiskImageList merged(false);
+    const TFormatSource source = FormatSourceFor(line.Format);
     for (size_t i = 1; i < line.Arguments.size(); ++i) {
-        inputs.push_back(LoadImages(line.Arguments[i], line.Format));
+        inputs.push_back(LoadImages(line.Arguments[i], source));
         for (TDiskImage* image : *inputs.back())
             merged.Add(image);
     }
@@ -279,7 +308,7 @@ void RunExtract(const TCommandLine& line) {
     const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
     const std::string& path = line.Arguments[2];
     CheckOverwrite(path, line.Force);
-    const auto images = LoadImages(line.Arguments[0], std::nullopt);
+    const auto images = LoadImages(line.Arguments[0], FormatSourceFor(std::nullopt));
     TDiskImageList selected(false);
     for (const int index : SelectRows(spans, images->Count()))
         selected.Add(images->Items(index));
@@ -294,31 +323,17 @@ void RunSplit(const TCommandLine& line, std::ostream& out) {
     // each image then goes from file to file without passing through memory.
     const std::unique_ptr<rtl::TFileStream> container = OpenContainer(in);
     const std::vector<TScannedImage> images = ScanDiskImages(*container);
-    std::vector<std::string> written;
-    written.reserve(images.size());
-    try {
-        rtl::TFileBatch batch;
-        for (size_t i = 0; i < images.size(); ++i) {
+    WriteNumberedFiles(
+        images.size(),
+        [&](size_t i, rtl::TFileBatch& batch) {
             const TScannedImage& image = images[i];
             const int row = static_cast<int>(i) + 1;
-            written.push_back(
-                SaveToUniquePath(*container, image,
-                                 MultipleFilesPath(dir, rtl::ExtractFileName(in), row, image.Name),
-                                 splitExtension, batch));
-        }
-        FlushSaves(batch);
-        std::string text;
-        for (const std::string& path : written)
-            text += path + '\n';
-        WriteOutput(out, text);
-    } catch (...) {
-        // A failed command leaves nothing behind, and one whose list of files is lost has
-        // failed: a script cannot clean up files it was never told of. Every file of this run
-        // was named where nothing was, so removing them restores the folder.
-        for (const std::string& path : written)
-            std::remove(path.c_str());
-        throw;
-    }
+            return SaveToUniquePath(
+                *container, image,
+                MultipleFilesPath(dir, rtl::ExtractFileName(in), row, image.Name), splitExtension,
+                batch);
+        },
+        out);
 }
 
 // One row goes to OUT itself; several go into the folder OUT under split's numbered names. Every
@@ -329,10 +344,10 @@ void RunExport(const TCommandLine& line, std::ostream& out) {
     const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
     const std::string& in = line.Arguments[0];
     const std::string& target = line.Arguments[2];
-    const auto images = LoadImages(in, std::nullopt);
+    const auto images = LoadImages(in, FormatSourceFor(std::nullopt));
     const std::vector<int> rows = SelectRows(spans, images->Count());
-    for (const int row : rows)
-        if (form != TImageForm::D88)
+    if (form != TImageForm::D88)
+        for (const int row : rows)
             PlainGeometry(*images->Items(row), row + 1);
     if (rows.size() == 1) {
         CheckOverwrite(target, line.Force);
@@ -348,30 +363,18 @@ void RunExport(const TCommandLine& line, std::ostream& out) {
         }
         return;
     }
-    std::string documentName = rtl::ExtractFileName(in);
-    if (form != TImageForm::D88)
-        documentName = rtl::RemoveFileExt(documentName) + FormExtension(form);
+    const std::string documentName = NameInForm(rtl::ExtractFileName(in), form);
     const bool splitExtension = !rtl::ExtractFileExt(documentName).empty();
-    std::vector<std::string> written;
-    try {
-        rtl::TFileBatch batch;
-        for (const int row : rows) {
+    WriteNumberedFiles(
+        rows.size(),
+        [&](size_t i, rtl::TFileBatch& batch) {
+            const int row = rows[i];
             const TDiskImage& image = *images->Items(row);
-            written.push_back(
-                SaveToUniquePath(image, row + 1, form,
-                                 MultipleFilesPath(target, documentName, row + 1, image.Name()),
-                                 splitExtension, batch));
-        }
-        FlushSaves(batch);
-        std::string text;
-        for (const std::string& path : written)
-            text += path + '\n';
-        WriteOutput(out, text);
-    } catch (...) {
-        for (const std::string& path : written)
-            std::remove(path.c_str());
-        throw;
-    }
+            return SaveToUniquePath(image, row + 1, form,
+                                    MultipleFilesPath(target, documentName, row + 1, image.Name()),
+                                    splitExtension, batch);
+        },
+        out);
 }
 
 // Hands each image of FILE (or of ROWS of it) to visit with its row and bytes. The container is
