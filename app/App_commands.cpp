@@ -104,13 +104,31 @@ void TEditCommandHandlers::QueueInsertion(TGrowSubCommand& step) {
     FBatchImages.push_back(step.DiskImage);
 }
 
+void TEditCommandHandlers::QueueExchange(const TReorderSubCommand& step) {
+    if (FBatch != TBatch::Exchange)
+        FlushBatch();
+    // Checked as the list checks an exchange, so that a bad step fails before anything of it
+    // is done and the steps queued before it still take effect.
+    for (const int index : {step.Index1, step.Index2})
+        if (index < 0 || index >= FDiskImages.Count())
+            throw rtl::EListError(rtl::Format("List index out of bounds (%d)", index));
+    FBatch = TBatch::Exchange;
+    FBatchExchanges.push_back({step.Index1, step.Index2});
+}
+
 void TEditCommandHandlers::FlushBatch() {
     const TBatch batch = std::exchange(FBatch, TBatch::None);
     std::vector<int> rows = std::move(FBatchRows);
     std::vector<TDiskImage*> images = std::move(FBatchImages);
+    TExchangePlan exchanges = std::move(FBatchExchanges);
     FBatchRows.clear();
     FBatchImages.clear();
-    if (batch == TBatch::Removal) {
+    FBatchExchanges.clear();
+    if (batch == TBatch::Exchange) {
+        for (const TExchange& exchange : exchanges)
+            FDiskImages.Exchange(exchange.Index1, exchange.Index2);
+        FListViewShell.ExchangeRows(exchanges);
+    } else if (batch == TBatch::Removal) {
         std::reverse(rows.begin(), rows.end());
         FDiskImages.ExtractSorted(rows);
         FListViewShell.DeleteRows(rows);
@@ -146,11 +164,9 @@ void TEditCommandHandlers::RemoveStep(TCommand& sender, bool& handled) {
 }
 
 void TEditCommandHandlers::ExchangeStep(TCommand& sender, bool& handled) {
-    FlushBatch();
     handled = true;
     auto& step = static_cast<TReorderSubCommand&>(sender);
-    FDiskImages.Exchange(step.Index1, step.Index2);
-    FListViewShell.Exchange(step.Index1, step.Index2);
+    QueueExchange(step);
     step.Disposition = dpKeep;
 }
 

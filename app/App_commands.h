@@ -139,9 +139,12 @@ private:
     // A run of removals at descending rows, or of insertions at ascending rows, is gathered as
     // its steps run and carried out in one pass over the list and the list view when a step of
     // another kind or order comes, and when the command's steps end: the steps stay the record
-    // of what happened, only their work is done together.
+    // of what happened, only their work is done together. A run of exchanges is gathered too:
+    // applied in one tight loop, the rows they touch are fetched from memory side by side
+    // instead of one step's call after another.
     void QueueRemoval(TGrowSubCommand& step);
     void QueueInsertion(TGrowSubCommand& step);
+    void QueueExchange(const TReorderSubCommand& step);
     void FlushBatch();
     void RunStepsClearingSelection(TCommand& sender, bool& handled, THandler inner);
     void ListAt(TGrowSubCommand& step, int index);
@@ -149,8 +152,9 @@ private:
     TDiskImageList& FDiskImages;
     TListViewShell& FListViewShell;
     TDiskImageKeeper& FKeeper;
-    enum class TBatch { None, Removal, Insertion };
+    enum class TBatch { None, Removal, Insertion, Exchange };
     TBatch FBatch = TBatch::None;
     std::vector<int> FBatchRows;
     std::vector<TDiskImage*> FBatchImages;
+    TExchangePlan FBatchExchanges;
 };

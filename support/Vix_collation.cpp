@@ -7,6 +7,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <utility>
 
@@ -82,17 +83,17 @@ std::u16string FoldCompatibilityForms(std::u16string text) {
     return folded;
 }
 
-// Appends the collation key of UTF-8 text and then the tie-break bytes to keys. ICU ends its key
-// with the only zero byte in it, so no key begins another and the bytes decide only between texts
-// that collate alike; comparing whole keys as byte strings is then a total order.
-void AppendSortKey(std::string_view utf8, std::string_view tieBreak, std::string& keys) {
-    const std::u16string text = FoldCompatibilityForms(Utf8ToUtf16(utf8));
+// Appends the collation key of text, already folded, and then the tie-break bytes to keys. ICU
+// ends its key with the only zero byte in it, so no key begins another and the bytes decide only
+// between texts that collate alike; comparing whole keys as byte strings is then a total order.
+void AppendFoldedSortKey(std::u16string_view text, std::string_view tieBreak, std::string& keys) {
     const UCollator& collator = NameCollator();
+    const auto length16 = static_cast<int32_t>(text.size());
     const size_t start = keys.size();
     // A guess that holds every level of most names; ICU reports the length it needs.
     keys.resize(start + text.size() * 8 + 16);
     const auto fill = [&] {
-        return ucol_getSortKey(&collator, text.data(), Capacity(text),
+        return ucol_getSortKey(&collator, text.data(), length16,
                                reinterpret_cast<uint8_t*>(keys.data() + start),
                                static_cast<int32_t>(keys.size() - start));
     };
@@ -109,12 +110,24 @@ void AppendSortKey(std::string_view utf8, std::string_view tieBreak, std::string
     keys.append(tieBreak);
 }
 
+void AppendSortKey(std::string_view utf8, std::string_view tieBreak, std::string& keys) {
+    AppendFoldedSortKey(FoldCompatibilityForms(Utf8ToUtf16(utf8)), tieBreak, keys);
+}
+
 void AppendNameSortKey(const std::string& name, std::string& keys) {
     // Code page 932 decodes its single bytes below 0x80 as ASCII, so most names need no
     // conversion: a sort of a million of them spends much of its time there otherwise.
+    // ASCII is its own compatibility form too, and a name of the length the containers hold
+    // widens on the stack: a million names would otherwise make two million strings.
     if (std::all_of(name.begin(), name.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        AppendSortKey(name, name, keys);
+        std::array<char16_t, 64> local;
+        if (name.size() > local.size()) {
+            AppendSortKey(name, name, keys);
+            return;
+        }
+        std::copy(name.begin(), name.end(), local.begin());
+        AppendFoldedSortKey(std::u16string_view(local.data(), name.size()), name, keys);
         return;
     }
     // Bytes that code page 932 cannot decode become U+FFFD, which ICU puts after every other
@@ -157,6 +170,13 @@ void TNameSortKeys::Reserve(size_t count, size_t bytes) {
 void TNameSortKeys::Add(const std::string& name) {
     AppendNameSortKey(name, FKeys);
     FEnds.push_back(FKeys.size());
+}
+
+void TNameSortKeys::Append(const TNameSortKeys& other) {
+    const size_t base = FKeys.size();
+    FKeys += other.FKeys;
+    for (const size_t end : other.FEnds)
+        FEnds.push_back(base + end);
 }
 
 int TNameSortKeys::Compare(int index1, int index2) const {

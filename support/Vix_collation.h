@@ -29,6 +29,8 @@ public:
     // Room for count names of about bytes bytes in all, so that the block seldom grows.
     void Reserve(size_t count, size_t bytes);
     void Add(const std::string& name);
+    // The keys of other after these, as if its names had been added here.
+    void Append(const TNameSortKeys& other);
     // Orders the names added as index1 and index2 (from 0, in the order added) as their keys
     // order: negative, zero or positive.
     int Compare(int index1, int index2) const;

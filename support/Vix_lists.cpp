@@ -1,8 +1,10 @@
 #include "Vix_lists.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -42,6 +44,46 @@ std::vector<int32_t> TargetsFromOrder(const std::vector<int32_t>& order) {
     return targets;
 }
 
+struct TPrefixedPosition {
+    uint64_t Prefix;
+    int32_t Position;
+};
+
+// A stable sort by prefix: four passes of sixteen bits from the lowest, each a count and a
+// scatter over the entries, and none for a digit every entry shares. Linear, where comparing
+// costs a logarithm's worth of passes over a million entries.
+void SortByPrefix(std::vector<TPrefixedPosition>& entries) {
+    constexpr int DigitBits = 16;
+    constexpr size_t Digits = 1 << DigitBits;
+    constexpr int Passes = 64 / DigitBits;
+    if (entries.size() < 1024) {
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const TPrefixedPosition& a, const TPrefixedPosition& b) {
+                             return a.Prefix < b.Prefix;
+                         });
+        return;
+    }
+    std::vector<std::array<uint32_t, Digits>> counts(Passes);
+    for (auto& pass : counts)
+        pass.fill(0);
+    for (const TPrefixedPosition& entry : entries)
+        for (int pass = 0; pass < Passes; ++pass)
+            ++counts[pass][(entry.Prefix >> (pass * DigitBits)) & (Digits - 1)];
+    std::vector<TPrefixedPosition> scratch(entries.size());
+    for (int pass = 0; pass < Passes; ++pass) {
+        std::array<uint32_t, Digits>& slots = counts[static_cast<size_t>(pass)];
+        const uint64_t shared = (entries.front().Prefix >> (pass * DigitBits)) & (Digits - 1);
+        if (slots[shared] == entries.size())
+            continue;
+        uint32_t next = 0;
+        for (uint32_t& slot : slots)
+            next += std::exchange(slot, next);
+        for (const TPrefixedPosition& entry : entries)
+            scratch[slots[(entry.Prefix >> (pass * DigitBits)) & (Digits - 1)]++] = entry;
+        entries.swap(scratch);
+    }
+}
+
 } // namespace
 
 TExchangePlan SortPlan(int count, TPositionComparer compare) {
@@ -63,11 +105,7 @@ TExchangePlan SortPlanByKeys(const std::vector<std::string_view>& keys) {
     const auto count = static_cast<int32_t>(keys.size());
     if (count <= 1)
         return {};
-    struct TEntry {
-        uint64_t Prefix;
-        int32_t Position;
-    };
-    std::vector<TEntry> entries(keys.size());
+    std::vector<TPrefixedPosition> entries(keys.size());
     for (int32_t p = 0; p < count; ++p) {
         const std::string_view key = keys[static_cast<size_t>(p)];
         uint64_t prefix = 0;
@@ -75,15 +113,30 @@ TExchangePlan SortPlanByKeys(const std::vector<std::string_view>& keys) {
             prefix = prefix << 8 | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0);
         entries[static_cast<size_t>(p)] = {prefix, p};
     }
-    // Equal prefixes fall back to the whole keys, and equal keys to their positions: a total
-    // order, so the unstable sort gives the stable result.
-    std::sort(entries.begin(), entries.end(), [&keys](const TEntry& a, const TEntry& b) {
-        if (a.Prefix != b.Prefix)
-            return a.Prefix < b.Prefix;
-        const int c =
-            keys[static_cast<size_t>(a.Position)].compare(keys[static_cast<size_t>(b.Position)]);
-        return c < 0 || (c == 0 && a.Position < b.Position);
-    });
+    SortByPrefix(entries);
+    // Entries in position order sorted stably by prefix: only runs of equal prefixes are left
+    // to order by their whole keys, and equal keys by their positions.
+    for (size_t first = 0; first < entries.size();) {
+        size_t last = first + 1;
+        while (last < entries.size() && entries[last].Prefix == entries[first].Prefix)
+            ++last;
+        const auto sameKey = [&](const TPrefixedPosition& entry) {
+            return keys[static_cast<size_t>(entry.Position)] ==
+                   keys[static_cast<size_t>(entries[first].Position)];
+        };
+        // Mostly a run of one name many images share, which is in order as it stands.
+        if (last - first > 1 &&
+            !std::all_of(entries.begin() + static_cast<std::ptrdiff_t>(first),
+                         entries.begin() + static_cast<std::ptrdiff_t>(last), sameKey))
+            std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first),
+                      entries.begin() + static_cast<std::ptrdiff_t>(last),
+                      [&keys](const TPrefixedPosition& a, const TPrefixedPosition& b) {
+                          const int c = keys[static_cast<size_t>(a.Position)].compare(
+                              keys[static_cast<size_t>(b.Position)]);
+                          return c < 0 || (c == 0 && a.Position < b.Position);
+                      });
+        first = last;
+    }
     std::vector<int32_t> targets(keys.size());
     for (size_t k = 0; k < entries.size(); ++k)
         targets[static_cast<size_t>(entries[k].Position)] = static_cast<int32_t>(k);

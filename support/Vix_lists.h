@@ -50,8 +50,8 @@ private:
 // order. The comparer is always called with original positions.
 TExchangePlan SortPlan(int count, TPositionComparer compare);
 // The same for entries that order as their keys order byte for byte: the plan sorts each key's
-// first eight bytes as one integer with its position beside it, so that most comparisons read
-// neither the keys nor the comparer, and costs about what sorting the keys themselves does.
+// first eight bytes as one integer with its position beside it, a digit at a time, and reads
+// the keys only where those bytes are equal; it costs less than sorting the keys themselves.
 TExchangePlan SortPlanByKeys(const std::vector<std::string_view>& keys);
 // The exchanges that reverse positions 0..count-1.
 TExchangePlan ReversePlan(int count);

@@ -125,6 +125,25 @@ void TMemoryListControl::MoveItemStates(int from, int to, int count) {
     }
 }
 
+void TMemoryListControl::ExchangeItemStates(const TExchangePlan& exchanges) {
+    for (const TExchange& exchange : exchanges) {
+        CheckIndex(exchange.Index1);
+        CheckIndex(exchange.Index2);
+    }
+    // A trade moves bits without changing how many items are selected; only the focus index
+    // has to follow its item.
+    uint8_t* const states = FStates.data();
+    int focused = FFocused;
+    for (const TExchange& exchange : exchanges) {
+        std::swap(states[exchange.Index1], states[exchange.Index2]);
+        if (focused == exchange.Index1)
+            focused = exchange.Index2;
+        else if (focused == exchange.Index2)
+            focused = exchange.Index1;
+    }
+    FFocused = focused;
+}
+
 // ---- TListViewShell ----
 
 int TListViewShell::Count() const {
@@ -277,6 +296,18 @@ void TListViewShell::Exchange(int index1, int index2) {
     const int state = States(index1);
     SetStates(index1, States(index2));
     SetStates(index2, state);
+}
+
+void TListViewShell::ExchangeRows(const TExchangePlan& exchanges) {
+    const int count = Count();
+    for (const TExchange& exchange : exchanges)
+        if (exchange.Index1 < 0 || exchange.Index1 >= count || exchange.Index2 < 0 ||
+            exchange.Index2 >= count)
+            throw rtl::EStringListError(CannotGetStateMessage);
+    if (exchanges.empty())
+        return;
+    TListViewUpdate update(*this);
+    FListView.ExchangeItemStates(exchanges);
 }
 
 void TListViewShell::Move(int curIndex, int newIndex) {

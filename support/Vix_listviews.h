@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Rtl_exceptions.h"
+#include "Vix_lists.h"
 
 #include <cstdint>
 #include <vector>
@@ -50,6 +51,9 @@ public:
     // runs of rows, which an item-at-a-time loop makes slow on a large list. The focus travels
     // with its item; a focused item that is overwritten loses the focus.
     virtual void MoveItemStates(int from, int to, int count) = 0;
+    // The states of each pair of items traded, in order, as SetItemState of each would; the
+    // focus travels with its item.
+    virtual void ExchangeItemStates(const TExchangePlan& exchanges) = 0;
 };
 
 // A control without a window: the states in memory, and nothing to draw. The CLI edits through
@@ -72,6 +76,7 @@ public:
     // rtl::EInvalidOperation without a matching BeginUpdate.
     void EndUpdate() override;
     void MoveItemStates(int from, int to, int count) override;
+    void ExchangeItemStates(const TExchangePlan& exchanges) override;
 
     // -1 when no item is focused.
     int FocusedIndex() const { return FFocused; }
@@ -129,6 +134,9 @@ public:
     virtual void InsertRows(const std::vector<int>& rows, int state);
     virtual void Clear();
     virtual void Exchange(int index1, int index2);
+    // The same as Exchange of each pair in order, in one pass; every index is checked first,
+    // so a bad one leaves every row as it was.
+    virtual void ExchangeRows(const TExchangePlan& exchanges);
     virtual void Move(int curIndex, int newIndex);
     virtual void SelectAll();
     virtual void ReverseSelection();

@@ -209,6 +209,11 @@ void TQtListControl::MoveItemStates(int from, int to, int count) {
     Changed(true);
 }
 
+void TQtListControl::ExchangeItemStates(const TExchangePlan& exchanges) {
+    TMemoryListControl::ExchangeItemStates(exchanges);
+    Changed(true);
+}
+
 void TQtListControl::EnsureVisible(int index, bool partialOK) {
     TMemoryListControl::EnsureVisible(index, partialOK);
     // The row may not be in Qt's model before the bracket closes.

@@ -111,6 +111,7 @@ public:
     void Refresh() override;
     void EndUpdate() override;
     void MoveItemStates(int from, int to, int count) override;
+    void ExchangeItemStates(const TExchangePlan& exchanges) override;
 
     // How often the model and the selection model were told of changes.
     int FlushCount() const { return FFlushCount; }

@@ -696,3 +696,21 @@ TEST(NameOrder, NamesThatReadAlikeGoByTheirBytes) {
     for (const std::string& name : expected)
         EXPECT_EQ(CompareNames(name, std::string(name)), 0);
 }
+
+TEST(NameOrder, KeysOfALongListAreEachNamesOwnKeyInOrder) {
+    // Long enough for the keys to be made in parts side by side; names of every kind, bytes
+    // that do not decode among them, at the parts' edges too.
+    const std::vector<std::string> kinds = Cp932Names("|ゲーム|ｹﾞｰﾑ|ABC|abc|漢字|DISK 2");
+    TDiskImageList list;
+    for (int i = 0; i < 120001; ++i) {
+        auto image = std::make_unique<TDiskImage>();
+        image->SetName(i % 7 == 6 ? "A\x80" + std::to_string(i)
+                                  : kinds[static_cast<size_t>(i) % kinds.size()] +
+                                        std::to_string(i % 1000));
+        list.Add(std::move(image));
+    }
+    const TNameSortKeys keys = NameSortKeys(list);
+    ASSERT_EQ(keys.Count(), list.Count());
+    for (int i = 0; i < list.Count(); ++i)
+        ASSERT_EQ(keys.Key(i), NameSortKey(list[i]->Name())) << i;
+}

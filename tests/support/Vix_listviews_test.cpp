@@ -1076,6 +1076,34 @@ TEST(ListViewShellBatchTest, RowsAtOnceMatchRowByRow) {
             stepList.Insert(rows[i], taken[i]);
         }
         same();
+
+        // Trades, the focused row's among them, as a sort's steps make them.
+        TExchangePlan exchanges;
+        for (int i = 0; count > 0 && i < 2 * count; ++i)
+            exchanges.push_back({static_cast<int32_t>(random() % static_cast<unsigned>(count)),
+                                 static_cast<int32_t>(random() % static_cast<unsigned>(count))});
+        batch.ExchangeRows(exchanges);
+        for (const TExchange& exchange : exchanges) {
+            batchList.Exchange(exchange.Index1, exchange.Index2);
+            step.Exchange(exchange.Index1, exchange.Index2);
+            stepList.Exchange(exchange.Index1, exchange.Index2);
+        }
+        same();
+        ASSERT_EQ(batchControl.FocusedIndex(), stepControl.FocusedIndex());
+        if (count > 0) {
+            // One bad pair anywhere and no row moves.
+            const auto states = [&] {
+                std::vector<int> all;
+                for (int i = 0; i < count; ++i)
+                    all.push_back(batch.States(i));
+                return all;
+            };
+            const std::vector<int> before = states();
+            exchanges.push_back({0, static_cast<int32_t>(count)});
+            std::swap(exchanges.front(), exchanges.back());
+            EXPECT_THROW(batch.ExchangeRows(exchanges), rtl::EStringListError);
+            ASSERT_EQ(states(), before);
+        }
     }
     TMemoryListControl control;
     TListViewShell shell(control);
