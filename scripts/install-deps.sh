@@ -3,7 +3,7 @@
 TRACKWELL_PACKAGES=(
     cmake make g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev bc time
     libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev libicu-dev
-    qt6-base-dev qt6-qpa-plugins libqt6svg6
+    qt6-base-dev qt6-qpa-plugins libqt6svg6 qt6-l10n-tools qt6-translations-l10n
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     xvfb xauth x11-utils xdotool openbox
 )
