@@ -3,6 +3,7 @@
 #include "App_PresetsDialog.h"
 #include "Rtl_convert.h"
 #include "Rtl_exceptions.h"
+#include "Rtl_texts.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -25,12 +26,13 @@ constexpr int32_t DiskTypes[] = {DiskType2D, DiskType2DD, DiskType2HD};
 const char* const DiskTypeNames[] = {"2D", "2DD", "2HD"};
 
 const char* const ValueNames[] = {"Edit21", "Edit22", "Edit23", "Edit24"};
-const char* const ValueMessages[] = {
-    "The program cannot accept the C value.", "The program cannot accept the H value.",
-    "The program cannot accept the R value.", "The program cannot accept the N value."};
+const char* const ValueMessages[] = {rtl::TrNoop("The program cannot accept the C value."),
+                                     rtl::TrNoop("The program cannot accept the H value."),
+                                     rtl::TrNoop("The program cannot accept the R value."),
+                                     rtl::TrNoop("The program cannot accept the N value.")};
 
-QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
+QLabel* NewLabel(const char* name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     return label;
 }
@@ -38,12 +40,12 @@ QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
 } // namespace
 
 TAppAddNewDialog::TAppAddNewDialog(std::string presetsFileName, QWidget* parent)
-    : TAppDialog(QStringLiteral("Add New"), parent), FPresetsFileName(std::move(presetsFileName)) {
+    : TAppDialog(tr("Add New"), parent), FPresetsFileName(std::move(presetsFileName)) {
     ComboBox11 = new QComboBox(this);
     ComboBox11->setObjectName(QStringLiteral("ComboBox11"));
     for (const char* name : DiskTypeNames)
         ComboBox11->addItem(QString::fromLatin1(name));
-    QLabel* label11 = NewLabel("Label11", "&Disk type:", this);
+    QLabel* label11 = NewLabel("Label11", tr("&Disk type:"), this);
     label11->setBuddy(ComboBox11);
 
     // Wide enough for a hexadecimal byte with its prefix, such as "0x0FF".
@@ -53,10 +55,10 @@ TAppAddNewDialog::TAppAddNewDialog(std::string presetsFileName, QWidget* parent)
         FValueEdits[i]->setObjectName(QString::fromLatin1(ValueNames[i]));
         FValueEdits[i]->setFixedWidth(valueWidth);
     }
-    QLabel* label21 = NewLabel("Label21", "&CHRN:", this);
+    QLabel* label21 = NewLabel("Label21", tr("&CHRN:"), this);
     label21->setBuddy(FValueEdits[0]);
 
-    PresetsButton = new QPushButton(QStringLiteral("&Presets..."), this);
+    PresetsButton = new QPushButton(tr("&Presets..."), this);
     PresetsButton->setObjectName(QStringLiteral("PresetsButton"));
     // A click must not take the focus: leaving a field would check it, so Cancel could not
     // close the dialog over a bad value and OK would report the same fault twice.
@@ -68,7 +70,7 @@ TAppAddNewDialog::TAppAddNewDialog(std::string presetsFileName, QWidget* parent)
     values->addWidget(FValueEdits[0]);
     const char* const separatorNames[] = {"Label22", "Label23", "Label24"};
     for (size_t i = 1; i < FValueEdits.size(); ++i) {
-        values->addWidget(NewLabel(separatorNames[i - 1], "x", this));
+        values->addWidget(NewLabel(separatorNames[i - 1], QStringLiteral("x"), this));
         values->addWidget(FValueEdits[i]);
     }
     values->addStretch();
@@ -116,7 +118,7 @@ TDiskFormat TAppAddNewDialog::ReadDiskFormat() {
 void TAppAddNewDialog::WriteDiskFormat(const TDiskFormat& format) {
     const auto* type = std::find(std::begin(DiskTypes), std::end(DiskTypes), format.DiskType);
     if (type == std::end(DiskTypes))
-        RaiseInputError("The program does not support the disk type.", nullptr);
+        RaiseInputError(rtl::Tr("The program does not support the disk type."), nullptr);
     ComboBox11->setCurrentIndex(static_cast<int>(type - std::begin(DiskTypes)));
     const int32_t values[] = {format.C, format.H, format.R, format.N};
     for (size_t i = 0; i < FValueEdits.size(); ++i)
@@ -149,14 +151,14 @@ bool TAppAddNewDialog::eventFilter(QObject* watched, QEvent* event) {
 int32_t TAppAddNewDialog::ReadDiskType() {
     const int index = ComboBox11->currentIndex();
     if (index < 0 || index >= static_cast<int>(std::size(DiskTypes)))
-        RaiseInputError("Specify the disk type.", ComboBox11);
+        RaiseInputError(rtl::Tr("Specify the disk type."), ComboBox11);
     return DiskTypes[index];
 }
 
 int32_t TAppAddNewDialog::ReadValue(size_t index) {
     const std::optional<int32_t> value = rtl::TryStrToInt(FValueEdits[index]->text().toStdString());
     if (!value || *value < 0 || *value > 255)
-        RaiseInputError(ValueMessages[index], FValueEdits[index]);
+        RaiseInputError(rtl::Tr(ValueMessages[index]), FValueEdits[index]);
     return *value;
 }
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TAppEnterDialog::TAppEnterDialog(QWidget* parent) : TAppDialog(QStringLiteral("Enter"), parent) {
+TAppEnterDialog::TAppEnterDialog(QWidget* parent) : TAppDialog(tr("Enter"), parent) {
     MessageLabel = new QLabel(this);
     MessageLabel->setObjectName(QStringLiteral("MessageLabel"));
     // Messages name things such as disk images, whose "&" and "<" are text, not markup.

@@ -11,8 +11,7 @@ TAppFindingsDialog::TAppFindingsDialog(QWidget* parent) : QDialog(parent) {
     FindingList->setObjectName(QStringLiteral("FindingList"));
     FindingList->setRootIsDecorated(false);
     FindingList->setUniformRowHeights(true);
-    FindingList->setHeaderLabels(
-        {QStringLiteral("Row"), QStringLiteral("Severity"), QStringLiteral("Finding")});
+    FindingList->setHeaderLabels({tr("Row"), tr("Severity"), tr("Finding")});
     connect(FindingList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (current != nullptr && FSelect)
             FSelect(current->data(0, Qt::UserRole).toInt());

@@ -5,8 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TAppFormatDialog::TAppFormatDialog(QWidget* parent)
-    : TAppDialog(QStringLiteral("Disk Format"), parent) {
+TAppFormatDialog::TAppFormatDialog(QWidget* parent) : TAppDialog(tr("Disk Format"), parent) {
     MessageLabel = new QLabel(this);
     MessageLabel->setObjectName(QStringLiteral("MessageLabel"));
     // File names are text, not markup.
@@ -30,8 +29,7 @@ TAppFormatDialog::TAppFormatDialog(QWidget* parent)
 
 bool TAppFormatDialog::Execute(const QString& fileName, const QStringList& formats, int& index) {
     MessageLabel->setText(
-        QStringLiteral("The size of \"%1\" fits more than one disk format. Choose its format.")
-            .arg(fileName));
+        tr("The size of \"%1\" fits more than one disk format. Choose its format.").arg(fileName));
     FormatList->clear();
     FormatList->addItems(formats);
     FormatList->setCurrentRow(index >= 0 && index < formats.size() ? index : 0);

@@ -2,6 +2,7 @@
 
 #include "App_errors_qt.h"
 #include "Rtl_exceptions.h"
+#include "Rtl_texts.h"
 
 #include <QGuiApplication>
 #include <QListWidget>
@@ -10,7 +11,7 @@
 #include <QVBoxLayout>
 
 TAppPresetsDialog::TAppPresetsDialog(const std::string& presetsFileName, QWidget* parent)
-    : TAppDialog(QStringLiteral("Presets"), parent) {
+    : TAppDialog(tr("Presets"), parent) {
     ListBox11 = new QListWidget(this);
     ListBox11->setObjectName(QStringLiteral("ListBox11"));
     ListBox11->setSortingEnabled(true);
@@ -34,7 +35,7 @@ TAppPresetsDialog::TAppPresetsDialog(const std::string& presetsFileName, QWidget
     if (!presets.Complete) {
         // Not parented to this dialog: it is not shown yet.
         QMessageBox box(QMessageBox::Warning, ApplicationTitle(),
-                        QStringLiteral("The preset list is unavailable."), QMessageBox::Ok, parent);
+                        tr("The preset list is unavailable."), QMessageBox::Ok, parent);
         box.exec();
     } else if (ListBox11->count() > 0) {
         ListBox11->setCurrentRow(0);
@@ -58,7 +59,7 @@ void TAppPresetsDialog::done(int result) {
             const int row = SelectedRow();
             if (row < 0) {
                 ListBox11->setFocus(Qt::OtherFocusReason);
-                throw rtl::EInvalidOperation("Specify an item.");
+                throw rtl::EInvalidOperation(rtl::Tr("Specify an item."));
             }
             FDiskFormat =
                 FItems[ListBox11->item(row)->data(Qt::UserRole).value<size_t>()]->DiskFormat;

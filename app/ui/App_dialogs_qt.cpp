@@ -5,10 +5,10 @@
 
 TAppDialog::TAppDialog(const QString& title, QWidget* parent) : QDialog(parent) {
     setWindowTitle(title);
-    OkButton = new QPushButton(QStringLiteral("OK"), this);
+    OkButton = new QPushButton(tr("OK"), this);
     OkButton->setObjectName(QStringLiteral("OkButton"));
     OkButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelButton = new QPushButton(tr("Cancel"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

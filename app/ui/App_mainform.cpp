@@ -3,6 +3,7 @@
 #include "App_errors_qt.h"
 #include "App_userinterface_qt.h"
 #include "Rtl_codepage.h"
+#include "Rtl_texts.h"
 #include "Vix_filedrop_qt.h"
 #include "Vix_listviews_qt.h"
 #include "Vix_strings.h"
@@ -193,7 +194,7 @@ TAppMainForm::~TAppMainForm() = default;
 void TAppMainForm::CreateLayout() {
     setWindowTitle(ProductName);
     setWindowIcon(Image("trackwell"));
-    ToolBar1 = addToolBar("Toolbar");
+    ToolBar1 = addToolBar(tr("Toolbar"));
     ToolBar1->setObjectName("ToolBar1");
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
@@ -203,7 +204,8 @@ void TAppMainForm::CreateLayout() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    ListModel = new TVirtualListModel({"Name", "Write-protected", "Disk type", "Size"}, this);
+    ListModel = new TVirtualListModel(
+        {tr("Name"), tr("Write-protected"), tr("Disk type"), tr("Size")}, this);
     ListModel->SetColumnAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     ListModel->OnData = [this](int row, int column, int role) {
         return ListView1Data(row, column, role);
@@ -270,7 +272,7 @@ QSize TAppMainForm::DefaultSize() const {
 
 // ---- actions --------------------------------------------------------------------------------
 
-TAction* TAppMainForm::NewAction(const char* name, const char* caption, const char* hint,
+TAction* TAppMainForm::NewAction(const char* name, const QString& caption, const QString& hint,
                                  const QKeySequence& key, const QIcon& icon) {
     auto* action = new TAction(name);
     action->setText(caption);
@@ -290,64 +292,73 @@ void TAppMainForm::CreateActions() {
     // The table of commands, in the order of every refresh. Each action is kept in the member of
     // its name, which is also its object name.
 #define NEW_ACTION(member, ...) (member = NewAction(#member, __VA_ARGS__))
-    NEW_ACTION(FileNewAction, "&New", "New", QKeySequence(Qt::CTRL | Qt::Key_N), Image("file-new"));
-    NEW_ACTION(FileOpenAction, "&Open...", "Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
+    NEW_ACTION(FileNewAction, tr("&New"), tr("New"), QKeySequence(Qt::CTRL | Qt::Key_N),
+               Image("file-new"));
+    NEW_ACTION(FileOpenAction, tr("&Open..."), tr("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O),
                Image("file-open"));
-    NEW_ACTION(FileSaveAction, "&Save", "Save", QKeySequence(Qt::CTRL | Qt::Key_S),
+    NEW_ACTION(FileSaveAction, tr("&Save"), tr("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
                Image("file-save"));
-    NEW_ACTION(FileSaveAsAction, "Save &As...", "Save as...", noKey, none);
-    NEW_ACTION(FileBackUpAction, "&Back Up", "Back up", noKey, none);
-    NEW_ACTION(FileBackUpOnSaveAction, "Bac&k Up on Save", "Back up on save", noKey, none)
+    NEW_ACTION(FileSaveAsAction, tr("Save &As..."), tr("Save as..."), noKey, none);
+    NEW_ACTION(FileBackUpAction, tr("&Back Up"), tr("Back up"), noKey, none);
+    NEW_ACTION(FileBackUpOnSaveAction, tr("Bac&k Up on Save"), tr("Back up on save"), noKey, none)
         ->setCheckable(true);
-    NEW_ACTION(FileAddNewAction, "&New...", "Add new...", QKeySequence(Qt::Key_Insert),
+    NEW_ACTION(FileAddNewAction, tr("&New..."), tr("Add new..."), QKeySequence(Qt::Key_Insert),
                Image("add-new"));
-    NEW_ACTION(FileAddExistentAction, "&Existent...", "Add exinstent...", noKey, none);
-    NEW_ACTION(FileSaveToSingleFileAction, "&Single File...", "Save to single file...", noKey,
-               Image("save-to-single-file"));
-    NEW_ACTION(FileSaveToMultipleFilesAction, "&Multiple Files...", "Save to multiple files...",
-               noKey, Image("save-to-multiple-files"));
-    NEW_ACTION(FileSaveToMultipleRawFilesAction, "Multiple &Plain Sector Files...",
-               "Save to multiple plain sector files...", noKey, none);
-    NEW_ACTION(FileSaveToMultipleFdiFilesAction, "Multiple &FDI Files...",
-               "Save to multiple FDI files...", noKey, none);
-    NEW_ACTION(FileExitAction, "E&xit", "Exit", noKey, none);
-    NEW_ACTION(EditUndoAction, "&Undo", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), Image("undo"));
-    NEW_ACTION(EditRedoAction, "&Redo", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y), Image("redo"));
-    NEW_ACTION(EditDeleteAction, "&Delete", "Delete", QKeySequence(Qt::Key_Delete), none);
-    NEW_ACTION(EditSelectAllAction, "Select &All", "Select all", QKeySequence(Qt::CTRL | Qt::Key_A),
+    NEW_ACTION(FileAddExistentAction, tr("&Existent..."), tr("Add exinstent..."), noKey, none);
+    NEW_ACTION(FileSaveToSingleFileAction, tr("&Single File..."), tr("Save to single file..."),
+               noKey, Image("save-to-single-file"));
+    NEW_ACTION(FileSaveToMultipleFilesAction, tr("&Multiple Files..."),
+               tr("Save to multiple files..."), noKey, Image("save-to-multiple-files"));
+    NEW_ACTION(FileSaveToMultipleRawFilesAction, tr("Multiple &Plain Sector Files..."),
+               tr("Save to multiple plain sector files..."), noKey, none);
+    NEW_ACTION(FileSaveToMultipleFdiFilesAction, tr("Multiple &FDI Files..."),
+               tr("Save to multiple FDI files..."), noKey, none);
+    NEW_ACTION(FileExitAction, tr("E&xit"), tr("Exit"), noKey, none);
+    NEW_ACTION(EditUndoAction, tr("&Undo"), tr("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+               Image("undo"));
+    NEW_ACTION(EditRedoAction, tr("&Redo"), tr("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+               Image("redo"));
+    NEW_ACTION(EditDeleteAction, tr("&Delete"), tr("Delete"), QKeySequence(Qt::Key_Delete), none);
+    NEW_ACTION(EditSelectAllAction, tr("Select &All"), tr("Select all"),
+               QKeySequence(Qt::CTRL | Qt::Key_A), none);
+    NEW_ACTION(EditReverseSelectionAction, tr("Reverse &Selection"), tr("Reverse selection"), noKey,
                none);
-    NEW_ACTION(EditReverseSelectionAction, "Reverse &Selection", "Reverse selection", noKey, none);
-    NEW_ACTION(EditSelectDuplicatesAction, "Select D&uplicates",
-               "Select images whose tracks an earlier image has", noKey, none);
-    NEW_ACTION(EditDuplicateAction, "Dupli&cate", "Add duplicate", noKey, none);
-    NEW_ACTION(EditCheckAction, "Chec&k...", "Check disk images...", noKey, none);
-    NEW_ACTION(ViewToolbarAction, "&Toolbar", "Toolbar", noKey, none)->setCheckable(true);
-    NEW_ACTION(ViewStatusBarAction, "&Status Bar", "Status bar", noKey, none)->setCheckable(true);
-    NEW_ACTION(ViewRowSelectAction, "&Row Select", "Row select", noKey, none)->setCheckable(true);
-    NEW_ACTION(ViewSortByNameAction, "&Name", "Sort by name", noKey, none);
-    NEW_ACTION(ViewSortByWriteProtectedAction, "&Write-Protected", "Sort by write-protected", noKey,
-               none);
-    NEW_ACTION(ViewSortByDiskTypeAction, "&Disk Type", "Sort by disk type", noKey, none);
-    NEW_ACTION(ViewSortBySizeAction, "&Size", "Sort by size", noKey, none);
-    NEW_ACTION(ViewReverseOrderAction, "Reverse &Order", "Reverse order", noKey, none);
-    NEW_ACTION(ViewMoveUpAction, "Move &Up", "Move up", QKeySequence(Qt::ALT | Qt::Key_Up),
+    NEW_ACTION(EditSelectDuplicatesAction, tr("Select D&uplicates"),
+               tr("Select images whose tracks an earlier image has"), noKey, none);
+    NEW_ACTION(EditDuplicateAction, tr("Dupli&cate"), tr("Add duplicate"), noKey, none);
+    NEW_ACTION(EditCheckAction, tr("Chec&k..."), tr("Check disk images..."), noKey, none);
+    NEW_ACTION(ViewToolbarAction, tr("&Toolbar"), tr("Toolbar"), noKey, none)->setCheckable(true);
+    NEW_ACTION(ViewStatusBarAction, tr("&Status Bar"), tr("Status bar"), noKey, none)
+        ->setCheckable(true);
+    NEW_ACTION(ViewRowSelectAction, tr("&Row Select"), tr("Row select"), noKey, none)
+        ->setCheckable(true);
+    NEW_ACTION(ViewSortByNameAction, tr("&Name"), tr("Sort by name"), noKey, none);
+    NEW_ACTION(ViewSortByWriteProtectedAction, tr("&Write-Protected"),
+               tr("Sort by write-protected"), noKey, none);
+    NEW_ACTION(ViewSortByDiskTypeAction, tr("&Disk Type"), tr("Sort by disk type"), noKey, none);
+    NEW_ACTION(ViewSortBySizeAction, tr("&Size"), tr("Sort by size"), noKey, none);
+    NEW_ACTION(ViewReverseOrderAction, tr("Reverse &Order"), tr("Reverse order"), noKey, none);
+    NEW_ACTION(ViewMoveUpAction, tr("Move &Up"), tr("Move up"), QKeySequence(Qt::ALT | Qt::Key_Up),
                Image("move-up"));
-    NEW_ACTION(ViewMoveDownAction, "Move &Down", "Move down", QKeySequence(Qt::ALT | Qt::Key_Down),
-               Image("move-down"));
-    NEW_ACTION(PropertiesNameCopyAction, "&Copy", "Copy name property", noKey, Image("name-copy"));
-    NEW_ACTION(PropertiesNamePasteAction, "&Paste", "Paste to name property", noKey,
+    NEW_ACTION(ViewMoveDownAction, tr("Move &Down"), tr("Move down"),
+               QKeySequence(Qt::ALT | Qt::Key_Down), Image("move-down"));
+    NEW_ACTION(PropertiesNameCopyAction, tr("&Copy"), tr("Copy name property"), noKey,
+               Image("name-copy"));
+    NEW_ACTION(PropertiesNamePasteAction, tr("&Paste"), tr("Paste to name property"), noKey,
                Image("name-paste"));
-    NEW_ACTION(PropertiesNameEnterAction, "&Enter...", "Enter for name property...",
+    NEW_ACTION(PropertiesNameEnterAction, tr("&Enter..."), tr("Enter for name property..."),
                QKeySequence(Qt::Key_F2), Image("name-enter"));
-    NEW_ACTION(PropertiesWriteProtectedSetToYesAction, "Set to \"&Yes\"",
-               "Set write-protected property to \"Yes\"", noKey, none);
-    NEW_ACTION(PropertiesWriteProtectedSetToNoAction, "Set to \"&No\"",
-               "Set write-protected property to \"No\"", noKey, none);
-    NEW_ACTION(PropertiesWriteProtectedToggleAction, "&Toggle", "Toggle write-protected property",
-               noKey, Image("write-protected-toggle"));
-    NEW_ACTION(PropertiesSizeSumAction, "&Sum", "Sum of size property", noKey, Image("size-sum"));
-    NEW_ACTION(HelpContentsAction, "&Contents...", "Contents...", QKeySequence(Qt::Key_F1), none);
-    NEW_ACTION(HelpAboutAction, "&About", "About", noKey, none);
+    NEW_ACTION(PropertiesWriteProtectedSetToYesAction, tr("Set to \"&Yes\""),
+               tr("Set write-protected property to \"Yes\""), noKey, none);
+    NEW_ACTION(PropertiesWriteProtectedSetToNoAction, tr("Set to \"&No\""),
+               tr("Set write-protected property to \"No\""), noKey, none);
+    NEW_ACTION(PropertiesWriteProtectedToggleAction, tr("&Toggle"),
+               tr("Toggle write-protected property"), noKey, Image("write-protected-toggle"));
+    NEW_ACTION(PropertiesSizeSumAction, tr("&Sum"), tr("Sum of size property"), noKey,
+               Image("size-sum"));
+    NEW_ACTION(HelpContentsAction, tr("&Contents..."), tr("Contents..."), QKeySequence(Qt::Key_F1),
+               none);
+    NEW_ACTION(HelpAboutAction, tr("&About"), tr("About"), noKey, none);
     NEW_ACTION(FormFormAction, ProductName, "", noKey, none);
     NEW_ACTION(FormStatusBar1Action, "", "", noKey, none);
 #undef NEW_ACTION
@@ -451,23 +462,23 @@ void TAppMainForm::BindActions() {
 
     // Undo and Redo name the command they act on; "&" is doubled in the caption only, where
     // it would otherwise mark an accelerator.
-    auto history = [this](TAction& action, const char* captionFormat, const char* hintFormat,
+    auto history = [this](TAction& action, const QString& captionFormat, const QString& hintFormat,
                           void (TFileHandler::*operation)(), bool (TFileHandler::*query)() const,
                           std::string (TFileHandler::*commandName)() const) {
         action.OnExecute = [this, operation](TAction&) { (*FFileHandler.*operation)(); };
         action.OnUpdate = [this, query, commandName, captionFormat, hintFormat](TAction& sender) {
             const std::string command = (*FFileHandler.*commandName)();
             const std::string shown = ReplaceString(command, "&", "&&", true, true);
-            sender.setText(Text(rtl::Format(captionFormat, shown.c_str())));
-            sender.setToolTip(Text(rtl::Format(hintFormat, command.c_str())));
+            sender.setText(captionFormat.arg(Text(shown)));
+            sender.setToolTip(hintFormat.arg(Text(command)));
             sender.setStatusTip(sender.toolTip());
             sender.setEnabled((*FFileHandler.*query)());
         };
     };
-    history(*EditUndoAction, "&Undo - %s", "Undo - %s", &TFileHandler::Undo, &TFileHandler::CanUndo,
-            &TFileHandler::UndoName);
-    history(*EditRedoAction, "&Redo - %s", "Redo - %s", &TFileHandler::Redo, &TFileHandler::CanRedo,
-            &TFileHandler::RedoName);
+    history(*EditUndoAction, tr("&Undo - %1"), tr("Undo - %1"), &TFileHandler::Undo,
+            &TFileHandler::CanUndo, &TFileHandler::UndoName);
+    history(*EditRedoAction, tr("&Redo - %1"), tr("Redo - %1"), &TFileHandler::Redo,
+            &TFileHandler::CanRedo, &TFileHandler::RedoName);
 
     FormFormAction->OnUpdate = [this](TAction&) {
         const QString title =
@@ -479,8 +490,8 @@ void TAppMainForm::BindActions() {
     };
     FormStatusBar1Action->OnUpdate = [this](TAction&) {
         const int selected = FListViewShell->SelCount();
-        const QString text = Text(selected > 0 ? rtl::Format("%d items are selected", selected)
-                                               : rtl::Format("%d items", FListViewShell->Count()));
+        const QString text = selected > 0 ? tr("%1 items are selected").arg(selected)
+                                          : tr("%1 items").arg(FListViewShell->Count());
         if (StatusPanel->text() != text)
             StatusPanel->setText(text);
     };
@@ -534,7 +545,7 @@ void TAppMainForm::ListView1ColumnClick(int column) {
                               ViewSortByDiskTypeAction, ViewSortBySizeAction};
     if (column < 0 || column >= 4) {
         try {
-            throw rtl::EInvalidOperation("The program cannot sort the items.");
+            throw rtl::EInvalidOperation(rtl::Tr("The program cannot sort the items."));
         } catch (...) {
             rtl::HandleException();
         }
@@ -628,11 +639,11 @@ void TAppMainForm::CreateMenus() {
                 menu->addAction(action);
         }
     };
-    QMenu* file = menuBar()->addMenu("&File");
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     add(file, {FileNewAction, FileOpenAction, FileSaveAction, FileSaveAsAction, nullptr,
                FileBackUpAction, FileBackUpOnSaveAction, nullptr});
-    add(file->addMenu("A&dd"), {FileAddNewAction, FileAddExistentAction});
-    add(file->addMenu("Save &To"),
+    add(file->addMenu(tr("A&dd")), {FileAddNewAction, FileAddExistentAction});
+    add(file->addMenu(tr("Save &To")),
         {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction, nullptr,
          FileSaveToMultipleRawFilesAction, FileSaveToMultipleFdiFilesAction});
     add(file, {nullptr, FileExitAction});
@@ -648,21 +659,21 @@ void TAppMainForm::CreateMenus() {
                                                          EditDuplicateAction,
                                                          nullptr,
                                                          EditCheckAction};
-    add(menuBar()->addMenu("&Edit"), editEntries);
-    QMenu* view = menuBar()->addMenu("&View");
+    add(menuBar()->addMenu(tr("&Edit")), editEntries);
+    QMenu* view = menuBar()->addMenu(tr("&View"));
     add(view, {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, nullptr});
-    add(view->addMenu("Sort &By"), {ViewSortByNameAction, ViewSortByWriteProtectedAction,
-                                    ViewSortByDiskTypeAction, ViewSortBySizeAction});
+    add(view->addMenu(tr("Sort &By")), {ViewSortByNameAction, ViewSortByWriteProtectedAction,
+                                        ViewSortByDiskTypeAction, ViewSortBySizeAction});
     add(view, {ViewReverseOrderAction, ViewMoveUpAction, ViewMoveDownAction});
-    QMenu* properties = menuBar()->addMenu("&Properties");
-    add(properties->addMenu("&Name"),
+    QMenu* properties = menuBar()->addMenu(tr("&Properties"));
+    add(properties->addMenu(tr("&Name")),
         {PropertiesNameCopyAction, PropertiesNamePasteAction, nullptr, PropertiesNameEnterAction});
     const std::initializer_list<TAction*> writeProtectedEntries = {
         PropertiesWriteProtectedSetToYesAction, PropertiesWriteProtectedSetToNoAction,
         PropertiesWriteProtectedToggleAction};
-    add(properties->addMenu("&Write Protected"), writeProtectedEntries);
-    add(properties->addMenu("&Size"), {PropertiesSizeSumAction});
-    add(menuBar()->addMenu("&Help"), {HelpContentsAction, nullptr, HelpAboutAction});
+    add(properties->addMenu(tr("&Write Protected")), writeProtectedEntries);
+    add(properties->addMenu(tr("&Size")), {PropertiesSizeSumAction});
+    add(menuBar()->addMenu(tr("&Help")), {HelpContentsAction, nullptr, HelpAboutAction});
 
     // The pop-up menus show no keys: their entries stand in for the actions without one.
     auto popup = [](QMenu* menu, std::initializer_list<TAction*> actions) {

@@ -68,7 +68,7 @@ private:
     void CreateActions();
     void BindActions();
     void CreateMenus();
-    TAction* NewAction(const char* name, const char* caption, const char* hint,
+    TAction* NewAction(const char* name, const QString& caption, const QString& hint,
                        const QKeySequence& key, const QIcon& icon);
 
     // Handlers' and the list's change reports; dropped while the notifier does not exist yet.

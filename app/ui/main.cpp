@@ -1,6 +1,7 @@
 // The start-up routine of the windowed program.
 #include "App_errors_qt.h"
 #include "App_mainform.h"
+#include "App_translations_qt.h"
 #include "Rtl_paths.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("trackwell");
     QApplication::setApplicationVersion(TRACKWELL_VERSION);
     SetApplicationTitle(QStringLiteral("Trackwell"));
+    InstallTranslations(QLocale::system());
     // The installed .desktop file's name without ".desktop": Wayland compositors and X11 task
     // bars find the window's icon and name through it.
     QGuiApplication::setDesktopFileName(QStringLiteral(TRACKWELL_APP_ID));

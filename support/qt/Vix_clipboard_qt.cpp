@@ -1,5 +1,7 @@
 #include "Vix_clipboard_qt.h"
 
+#include "Rtl_texts.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -29,7 +31,7 @@ bool TQtClipboard::HasText() const {
 
 std::string TQtClipboard::GetText() const {
     if (!HasText())
-        throw EClipboardError("The program could not get the text in the clipboard.");
+        throw EClipboardError(rtl::Tr("The program could not get the text in the clipboard."));
     return Clipboard().text().toStdString();
 }
 
