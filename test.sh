@@ -8,6 +8,10 @@ source scripts/install-deps.sh
 echo "== format check"
 git ls-files '*.h' '*.cpp' | xargs -r clang-format --dry-run --Werror
 
+echo "== translations check"
+# Every text the sources show has a finished translation in every language.
+scripts/translations.sh check
+
 echo "== build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRACKWELL_WERROR=ON >/dev/null
 cmake --build build -j2

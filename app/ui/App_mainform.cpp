@@ -233,8 +233,13 @@ void TAppMainForm::CreateLayout() {
     columns.setStretchLastSection(false);
     columns.setMinimumSectionSize(0);
     const int widths[] = {180, 120, 120, 120};
-    for (int i = 0; i < 4; ++i)
-        columns.resizeSection(i, widths[i]);
+    // A translated heading may be wider than the English one the widths were chosen for.
+    const int margins = 2 * columns.style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    for (int i = 0; i < 4; ++i) {
+        const QString heading = ListModel->headerData(i, Qt::Horizontal).toString();
+        columns.resizeSection(
+            i, qMax(widths[i], columns.fontMetrics().horizontalAdvance(heading) + margins));
+    }
     connect(&columns, &QHeaderView::sectionClicked, this, &TAppMainForm::ListView1ColumnClick);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

@@ -1,0 +1,183 @@
+// The interface in Japanese under a Japanese locale and unchanged under any other, and the
+// translation file itself: every text translated, with the arguments and the keys its source has.
+#include "App_mainform.h"
+#include "App_translations_qt.h"
+#include "Rtl_texts.h"
+#include "TestSupport.h"
+#include "UiTestSupport.h"
+#include "Vix_listviews_qt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <map>
+
+namespace {
+
+// The accelerator marks of a caption: one "&" before a key; "&&" is a literal "&".
+QStringList Accelerators(const QString& text) {
+    QStringList keys;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&'))
+            continue;
+        if (text[i + 1] != QLatin1Char('&'))
+            keys << text[i + 1].toUpper();
+        ++i;
+    }
+    return keys;
+}
+
+// Qt's numbered arguments, each once, in any order.
+QStringList Arguments(const QString& text) {
+    QStringList arguments;
+    static const QRegularExpression argument(QStringLiteral("%[0-9]+"));
+    for (const QRegularExpressionMatch& match : argument.globalMatch(text))
+        arguments << match.captured();
+    arguments.sort();
+    return arguments;
+}
+
+QString MenuTitles(const QMenuBar& bar) {
+    QStringList titles;
+    for (const QAction* menu : bar.actions())
+        titles << menu->text();
+    return titles.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+class TranslationsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { InstallTranslations(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void everyTextIsTranslatedWithItsArgumentsAndKeys() {
+        QFile file(QStringLiteral(TRACKWELL_TRANSLATIONS_DIR "/trackwell_ja.ts"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        QString context, source;
+        int checked = 0;
+        while (!xml.atEnd() && !xml.hasError()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("name")) {
+                context = xml.readElementText();
+            } else if (xml.name() == QLatin1String("source")) {
+                source = xml.readElementText();
+            } else if (xml.name() == QLatin1String("translation")) {
+                const bool unfinished =
+                    xml.attributes().value(QLatin1String("type")) == QLatin1String("unfinished");
+                const QString translation = xml.readElementText();
+                const QByteArray where = (context + QStringLiteral(": ") + source).toUtf8();
+                QVERIFY2(!unfinished && !translation.isEmpty(), where.constData());
+                if (context == QLatin1String("rtl"))
+                    // The core fills its texts with printf; a translation that reads other
+                    // arguments would not be used, and the English would show instead.
+                    QVERIFY2(rtl::SameConversions(source.toStdString(), translation.toStdString()),
+                             where.constData());
+                else
+                    QVERIFY2(Arguments(source) == Arguments(translation), where.constData());
+                // A caption keeps its key, the Japanese way: "ファイル(&F)" for "&File".
+                QVERIFY2(Accelerators(source) == Accelerators(translation), where.constData());
+                ++checked;
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QVERIFY(checked > 200);
+    }
+
+    void theWindowSpeaksTheLocalesLanguage_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("menus");
+        QTest::addColumn<QString>("firstFileEntry");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("undo");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("Japanese") << QLocale(QLocale::Japanese, QLocale::Japan) << "ja"
+                                  << "ファイル(&F)|編集(&E)|表示(&V)|プロパティ(&P)|ヘルプ(&H)"
+                                  << "新規(&N)"
+                                  << "2 個の項目を選択中"
+                                  << "元に戻す(&U) - 名前で並べ替え"
+                                  << "JAPANESE ERROR"
+                                  << "JAPANESE SIZE";
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "en"
+                                 << "&File|&Edit|&View|&Properties|&Help"
+                                 << "&New"
+                                 << "2 items are selected"
+                                 << "&Undo - Sort by name"
+                                 << "The data is not a valid disk image."
+                                 << "348,848 bytes";
+        // A language without a translation is English.
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "en"
+                                << "&File|&Edit|&View|&Properties|&Help"
+                                << "&New"
+                                << "2 items are selected"
+                                << "&Undo - Sort by name"
+                                << "The data is not a valid disk image."
+                                << "348,848 bytes";
+    }
+
+    void theWindowSpeaksTheLocalesLanguage() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, language);
+        QFETCH(QString, menus);
+        QFETCH(QString, firstFileEntry);
+        QFETCH(QString, status);
+        QFETCH(QString, undo);
+        QFETCH(QString, error);
+        QFETCH(QString, size);
+        QCOMPARE(InstallTranslations(locale), language);
+        QCOMPARE(InterfaceLanguage(), language);
+
+        testsupport::TempDir dir;
+        const std::string two = dir.File("two.d88");
+        testsupport::WriteFileBytes(
+            two, testsupport::Concat({testsupport::SampleBytes("fm77av-demo.d77"),
+                                      testsupport::SampleBytes("cpm-x1turbo-2d.d88")}));
+        const std::string bad = dir.File("bad.d88");
+        testsupport::WriteFileBytes(bad, testsupport::Bytes(1000, 0xFF));
+        TAppMainForm::TOptions options;
+        options.Files = {two};
+        options.SettingsFileName = dir.File("Settings.ini");
+        options.PresetsFileName = dir.File("Presets.dat");
+        TAppMainForm form(std::move(options));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const auto settle = [] {
+            for (int i = 0; i < 3; ++i)
+                QCoreApplication::processEvents();
+        };
+        settle();
+
+        QCOMPARE(MenuTitles(*form.menuBar()), menus);
+        QCOMPARE(form.menuBar()->actions().front()->menu()->actions().front()->text(),
+                 firstFileEntry);
+        QCOMPARE(form.StatusText(), status);
+        const QAbstractItemModel& model = *form.ListView().model();
+        QCOMPARE(model.data(model.index(1, 3)).toString(), size);
+
+        // The command's name comes from the core, the caption around it from the window.
+        form.Action(QStringLiteral("ViewSortByNameAction"))->trigger();
+        settle();
+        QCOMPARE(form.Action(QStringLiteral("EditUndoAction"))->text(), undo);
+        form.Action(QStringLiteral("EditUndoAction"))->trigger();
+        settle();
+
+        // A message raised deep in the core reaches the error box in the reader's language.
+        uitest::ErrorRecorder errors;
+        form.FileHandler().DropFiles({bad});
+        settle();
+        QCOMPARE(errors.Messages, std::vector<std::string>{error.toStdString()});
+        QCOMPARE(form.FileHandler().DiskImageCount(), 2);
+    }
+};
+
+QTEST_MAIN(TranslationsTest)
+#include "App_translations_test.moc"
