@@ -1,6 +1,7 @@
 #include "App_commands.h"
 
 #include "Rtl_convert.h"
+#include "Rtl_texts.h"
 
 #include <algorithm>
 #include <utility>
@@ -87,7 +88,7 @@ void TEditCommandHandlers::QueueRemoval(TGrowSubCommand& step) {
     if (FBatch != TBatch::Removal || step.Index >= FBatchRows.back())
         FlushBatch();
     if (step.Index < 0 || step.Index >= FDiskImages.Count())
-        throw rtl::EListError(rtl::Format("List index out of bounds (%d)", step.Index));
+        throw rtl::EListError(rtl::Format(rtl::Tr("List index out of bounds (%d)"), step.Index));
     // Nothing below the rows queued so far has moved yet, so the row still names its image.
     step.DiskImage = FDiskImages[step.Index];
     FBatch = TBatch::Removal;
@@ -98,7 +99,7 @@ void TEditCommandHandlers::QueueInsertion(TGrowSubCommand& step) {
     if (FBatch != TBatch::Insertion || step.Index <= FBatchRows.back())
         FlushBatch();
     if (step.Index < 0 || step.Index > FDiskImages.Count() + static_cast<int>(FBatchRows.size()))
-        throw rtl::EListError(rtl::Format("List index out of bounds (%d)", step.Index));
+        throw rtl::EListError(rtl::Format(rtl::Tr("List index out of bounds (%d)"), step.Index));
     FBatch = TBatch::Insertion;
     FBatchRows.push_back(step.Index);
     FBatchImages.push_back(step.DiskImage);
@@ -111,7 +112,7 @@ void TEditCommandHandlers::QueueExchange(const TReorderSubCommand& step) {
     // is done and the steps queued before it still take effect.
     for (const int index : {step.Index1, step.Index2})
         if (index < 0 || index >= FDiskImages.Count())
-            throw rtl::EListError(rtl::Format("List index out of bounds (%d)", index));
+            throw rtl::EListError(rtl::Format(rtl::Tr("List index out of bounds (%d)"), index));
     FBatch = TBatch::Exchange;
     FBatchExchanges.push_back({step.Index1, step.Index2});
 }

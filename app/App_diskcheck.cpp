@@ -2,6 +2,7 @@
 
 #include "Rtl_bytes.h"
 #include "Rtl_convert.h"
+#include "Rtl_texts.h"
 
 #include <algorithm>
 #include <array>
@@ -19,7 +20,13 @@ constexpr uint8_t DeletedDataStatus = 0x10;
 constexpr size_t EditedFieldsSize = 32;
 
 std::string TrackName(int track) {
-    return rtl::Format("track %d side %d", track / 2, track % 2);
+    return rtl::Format(rtl::Tr("track %d side %d"), track / 2, track % 2);
+}
+
+// The name that begins a sentence, a text of its own: a translation may have no capitals, and
+// its first byte need not be a letter.
+std::string CapitalTrackName(int track) {
+    return rtl::Format(rtl::Tr("Track %d side %d"), track / 2, track % 2);
 }
 
 struct TTrackExtent {
@@ -41,14 +48,16 @@ public:
 
     std::vector<TDiskFinding> Run() {
         if (FSize < HeaderSize) {
-            Add(TSeverity::Error, rtl::Format("The image has %lld bytes, fewer than its header.",
-                                              static_cast<long long>(FSize)));
+            Add(TSeverity::Error,
+                rtl::Format(rtl::Tr("The image has %lld bytes, fewer than its header."),
+                            static_cast<long long>(FSize)));
             return std::move(FFindings);
         }
         const uint32_t sizeField = rtl::GetLe32(FBytes + TDiskImage::SizeOffset);
         if (sizeField != static_cast<uint64_t>(FSize))
-            Add(TSeverity::Error, rtl::Format("The size field says %u bytes; the image has %lld.",
-                                              sizeField, static_cast<long long>(FSize)));
+            Add(TSeverity::Error,
+                rtl::Format(rtl::Tr("The size field says %u bytes; the image has %lld."), sizeField,
+                            static_cast<long long>(FSize)));
         ReadTable();
         CheckOrder();
         std::vector<TTrackExtent> extents;
@@ -60,16 +69,16 @@ public:
                 continue;
             if (offset > FSize) {
                 Add(TSeverity::Error,
-                    rtl::Format("%s starts at offset %lld, past the end of the image (%lld "
-                                "bytes).",
-                                Capital(TrackName(t)).c_str(), static_cast<long long>(offset),
+                    rtl::Format(rtl::Tr("%s starts at offset %lld, past the end of the image (%lld "
+                                        "bytes)."),
+                                CapitalTrackName(t).c_str(), static_cast<long long>(offset),
                                 static_cast<long long>(FSize)));
                 continue;
             }
             if (offset < FHeaderSize) {
                 Add(TSeverity::Error,
-                    rtl::Format("%s starts at offset %lld, inside the header.",
-                                Capital(TrackName(t)).c_str(), static_cast<long long>(offset)));
+                    rtl::Format(rtl::Tr("%s starts at offset %lld, inside the header."),
+                                CapitalTrackName(t).c_str(), static_cast<long long>(offset)));
                 continue;
             }
             TTrackSummary summary;
@@ -82,12 +91,6 @@ public:
     }
 
 private:
-    static std::string Capital(std::string text) {
-        if (!text.empty())
-            text[0] = static_cast<char>(text[0] - 'a' + 'A');
-        return text;
-    }
-
     void Add(TSeverity severity, std::string text) {
         FFindings.push_back({severity, std::move(text)});
     }
@@ -107,8 +110,9 @@ private:
             FEntries = 160;
             FHeaderSize = OldHeaderSize;
             Add(TSeverity::Warning,
-                "The header is 672 bytes, as in images whose track table has 160 entries; a "
-                "container's headers are 688 bytes.");
+                rtl::Tr(
+                    "The header is 672 bytes, as in images whose track table has 160 entries; a "
+                    "container's headers are 688 bytes."));
         }
     }
 
@@ -122,8 +126,9 @@ private:
                 continue;
             if (offset < last) {
                 Add(TSeverity::Warning,
-                    rtl::Format("The track table is not in ascending order: %s starts before %s.",
-                                TrackName(t).c_str(), TrackName(lastTrack).c_str()));
+                    rtl::Format(
+                        rtl::Tr("The track table is not in ascending order: %s starts before %s."),
+                        TrackName(t).c_str(), TrackName(lastTrack).c_str()));
                 return;
             }
             last = offset;
@@ -134,7 +139,7 @@ private:
     // Walks the sectors the track's first header counts and returns where the last one ends.
     int64_t WalkTrack(int t, int64_t offset, TTrackSummary& summary) {
         // Named only for a finding: a sound track costs no text.
-        const auto track = [t] { return Capital(TrackName(t)); };
+        const auto track = [t] { return CapitalTrackName(t); };
         int count = -1;
         bool countsDisagree = false, sizesDisagree = false;
         int statusSectors = 0, deletedSectors = 0;
@@ -147,8 +152,9 @@ private:
         for (int i = 0; count < 0 || i < count; ++i) {
             if (offset + TDiskImage::SectorHeaderSize > FSize) {
                 Add(TSeverity::Error,
-                    rtl::Format("%s: the header of sector %d runs past the end of the image.",
-                                track().c_str(), i + 1));
+                    rtl::Format(
+                        rtl::Tr("%s: the header of sector %d runs past the end of the image."),
+                        track().c_str(), i + 1));
                 break;
             }
             const uint8_t* s = FBytes + offset;
@@ -157,7 +163,7 @@ private:
                 count = fieldCount;
                 if (count == 0) {
                     Add(TSeverity::Warning,
-                        rtl::Format("%s says it has no sectors.", track().c_str()));
+                        rtl::Format(rtl::Tr("%s says it has no sectors."), track().c_str()));
                     count = 1;
                 }
             } else if (fieldCount != count) {
@@ -173,8 +179,9 @@ private:
             deletedSectors += s[7] != 0 || s[8] == DeletedDataStatus ? 1 : 0;
             if (offset + TDiskImage::SectorHeaderSize + dataSize > FSize) {
                 Add(TSeverity::Error,
-                    rtl::Format("%s: the data of sector %d runs past the end of the image.",
-                                track().c_str(), i + 1));
+                    rtl::Format(
+                        rtl::Tr("%s: the data of sector %d runs past the end of the image."),
+                        track().c_str(), i + 1));
                 offset = FSize;
                 ++summary.Sectors;
                 break;
@@ -192,26 +199,30 @@ private:
         }
         if (countsDisagree)
             Add(TSeverity::Warning,
-                rtl::Format("%s: the sector count fields disagree.", track().c_str()));
+                rtl::Format(rtl::Tr("%s: the sector count fields disagree."), track().c_str()));
         if (sizesDisagree)
             Add(TSeverity::Warning,
-                rtl::Format("%s: a data size field disagrees with its sector's size code.",
+                rtl::Format(rtl::Tr("%s: a data size field disagrees with its sector's size code."),
                             track().c_str()));
         if (!duplicate.empty())
-            Add(TSeverity::Warning, rtl::Format("%s has the sector ID %s more than once.",
+            Add(TSeverity::Warning, rtl::Format(rtl::Tr("%s has the sector ID %s more than once."),
                                                 track().c_str(), duplicate.c_str()));
-        if (statusSectors > 0 || deletedSectors > 0) {
-            std::string what;
-            if (statusSectors > 0)
-                what = rtl::Format("%d with an error status", statusSectors);
-            if (deletedSectors > 0)
-                what += (what.empty() ? "" : " and ") +
-                        rtl::Format("%d of deleted data", deletedSectors);
+        // Whole sentences for each mix of marks, for a translation to word each.
+        if (statusSectors > 0 && deletedSectors > 0)
             Add(TSeverity::Note,
-                rtl::Format("%s has sectors %s; such marks are often copy protection, not "
-                            "damage.",
-                            track().c_str(), what.c_str()));
-        }
+                rtl::Format(rtl::Tr("%s has sectors %d with an error status and %d of deleted "
+                                    "data; such marks are often copy protection, not damage."),
+                            track().c_str(), statusSectors, deletedSectors));
+        else if (statusSectors > 0)
+            Add(TSeverity::Note,
+                rtl::Format(rtl::Tr("%s has sectors %d with an error status; such marks are often "
+                                    "copy protection, not damage."),
+                            track().c_str(), statusSectors));
+        else if (deletedSectors > 0)
+            Add(TSeverity::Note,
+                rtl::Format(rtl::Tr("%s has sectors %d of deleted data; such marks are often copy "
+                                    "protection, not damage."),
+                            track().c_str(), deletedSectors));
         int best = 0;
         for (int code = 0; code < 256; ++code)
             if (sizeCodes[static_cast<size_t>(code)] > best) {
@@ -227,16 +238,17 @@ private:
             [](const TTrackExtent& a, const TTrackExtent& b) { return a.Start < b.Start; });
         for (size_t i = 1; i < extents.size(); ++i)
             if (extents[i].Start < extents[i - 1].End)
-                Add(TSeverity::Error,
-                    rtl::Format("%s overlaps %s.", Capital(TrackName(extents[i - 1].Track)).c_str(),
-                                TrackName(extents[i].Track).c_str()));
+                Add(TSeverity::Error, rtl::Format(rtl::Tr("%s overlaps %s."),
+                                                  CapitalTrackName(extents[i - 1].Track).c_str(),
+                                                  TrackName(extents[i].Track).c_str()));
     }
 
     void CheckDiskType(const std::vector<TTrackSummary>& summaries) {
         const int32_t type = FBytes[TDiskImage::DiskTypeOffset];
         if (type != DiskType2D && type != DiskType2DD && type != DiskType2HD) {
             Add(TSeverity::Warning,
-                rtl::Format("The disk type 0x%02X is not one the program supports.", type));
+                rtl::Format(rtl::Tr("The disk type 0x%02X is not one the program supports."),
+                            type));
             return;
         }
         if (summaries.empty())
@@ -262,10 +274,11 @@ private:
         const int32_t expected = DiskTypeOfGeometry(cylinders, sectors, n);
         if (expected != type)
             Add(TSeverity::Warning,
-                rtl::Format("The disk type is %s, but %d cylinders of %d sectors of %d bytes "
-                            "make a %s disk.",
-                            DiskTypeToText(type).c_str(), cylinders, sectors,
-                            n >= 0 && n <= 8 ? 128 << n : 0, DiskTypeToText(expected).c_str()));
+                rtl::Format(
+                    rtl::Tr("The disk type is %s, but %d cylinders of %d sectors of %d bytes "
+                            "make a %s disk."),
+                    DiskTypeToText(type).c_str(), cylinders, sectors,
+                    n >= 0 && n <= 8 ? 128 << n : 0, DiskTypeToText(expected).c_str()));
     }
 
     const uint8_t* FBytes;
@@ -289,11 +302,11 @@ uint64_t Fnv1a(const uint8_t* bytes, size_t length) {
 std::string SeverityText(TSeverity severity) {
     switch (severity) {
     case TSeverity::Error:
-        return "error";
+        return rtl::Tr("error");
     case TSeverity::Warning:
-        return "warning";
+        return rtl::Tr("warning");
     default:
-        return "note";
+        return rtl::Tr("note");
     }
 }
 

@@ -4,6 +4,7 @@
 #include "Rtl_codepage.h"
 #include "Rtl_convert.h"
 #include "Rtl_paths.h"
+#include "Rtl_texts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,10 +14,10 @@
 
 namespace {
 
-const char* const InvalidImageError = "The data is not a valid disk image.";
-const char* const LoadImagesError = "The program could not load the disk images.";
-const char* const SaveImagesError = "The program could not save the disk images.";
-const char* const DiskFormatError = "The program does not support the disk format.";
+const char* const InvalidImageError = rtl::TrNoop("The data is not a valid disk image.");
+const char* const LoadImagesError = rtl::TrNoop("The program could not load the disk images.");
+const char* const SaveImagesError = rtl::TrNoop("The program could not save the disk images.");
+const char* const DiskFormatError = rtl::TrNoop("The program does not support the disk format.");
 
 constexpr int64_t FdiFieldsSize = 32;
 constexpr int64_t FdiHeaderSize = 4096;
@@ -158,7 +159,7 @@ std::unique_ptr<TDiskImage> ReadFdi(rtl::TStream& stream, int64_t fileSize,
     const int n = SizeCode(fields.SectorSize);
     if (n < 0 || fields.Sectors > 255 || fields.Surfaces > 2 ||
         fields.Cylinders * fields.Surfaces > TDiskImage::TrackTableEntries)
-        throw EDiskImageError(DiskFormatError);
+        throw EDiskImageError(rtl::Tr(DiskFormatError));
     const auto c = static_cast<int32_t>(fields.Cylinders);
     const auto h = static_cast<int32_t>(fields.Surfaces);
     const auto r = static_cast<int32_t>(fields.Sectors);
@@ -175,7 +176,7 @@ std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
     stream.ReadBuffer(header, sizeof header);
     const std::optional<TDiskFormat> geometry = DimGeometry(header[0]);
     if (!geometry)
-        throw EDiskImageError(DiskFormatError);
+        throw EDiskImageError(rtl::Tr(DiskFormatError));
     TDiskFormat format = *geometry;
     format.DiskType = DiskTypeOf(table, format.C, format.H, format.R, format.N);
     const int tracks = format.C * format.H;
@@ -184,14 +185,14 @@ std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
     for (int t = 0; t < DimTrackFlags; ++t) {
         const bool flagged = header[1 + t] != 0;
         if (flagged && t >= tracks)
-            throw EInvalidDiskImage(InvalidImageError);
+            throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
         if (t < tracks)
             present[static_cast<size_t>(t)] = flagged;
         presentCount += flagged ? 1 : 0;
     }
     const int64_t trackBytes = int64_t{format.R} << (7 + format.N);
     if (fileSize - DimHeaderSize != presentCount * trackBytes)
-        throw EInvalidDiskImage(InvalidImageError);
+        throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
     const TDumpBytes data = ReadRange(stream, DimHeaderSize, fileSize - DimHeaderSize);
     return std::make_unique<TDiskImage>(format, data.Span(), present);
 }
@@ -200,15 +201,16 @@ std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, cons
                                     const TFormatSource& source) {
     const std::vector<TNamedFormat> candidates = FormatsOfSize(source.Table, fileSize);
     if (candidates.empty())
-        throw EDiskImageError(rtl::Format("The program does not support disk images of %s.",
-                                          SizeToText(fileSize).c_str()));
+        throw EDiskImageError(
+            rtl::Format(rtl::Tr("The program does not support disk images of %s."),
+                        SizeToText(fileSize).c_str()));
     size_t chosen = 0;
     if (candidates.size() > 1) {
         if (!source.Choose)
-            throw EDiskImageError(DiskFormatError);
+            throw EDiskImageError(rtl::Tr(DiskFormatError));
         chosen = source.Choose(path, candidates, LikeliestFormat(candidates, path));
         if (chosen >= candidates.size())
-            throw EDiskImageError(DiskFormatError);
+            throw EDiskImageError(rtl::Tr(DiskFormatError));
     }
     const TDumpBytes data = ReadRange(stream, 0, fileSize);
     return std::make_unique<TDiskImage>(candidates[chosen].Format, data.Span());
@@ -223,7 +225,7 @@ struct TSectorView {
 };
 
 std::string TrackText(int track, int heads) {
-    return rtl::Format("track %d side %d", track / heads, track % heads);
+    return rtl::Format(rtl::Tr("track %d side %d"), track / heads, track % heads);
 }
 
 // The most frequent of values; the smallest among equally frequent ones.
@@ -246,13 +248,16 @@ struct TPlainLayout {
     std::vector<std::vector<TSectorView>> Tracks;
 };
 
+// The image is named by its row, and by its name too when it has one, in one sentence each.
 [[noreturn]] void RefusePlain(const TDiskImage& image, int row, const std::string& detail) {
     const std::string name = rtl::Cp932ToUtf8(image.Name());
-    const std::string which =
-        name.empty() ? rtl::Format("%d", row) : rtl::Format("%d (\"%s\")", row, name.c_str());
-    throw EDiskImageError(rtl::Format("The program cannot write the disk image %s as plain "
-                                      "sectors: %s.",
-                                      which.c_str(), detail.c_str()));
+    if (name.empty())
+        throw EDiskImageError(
+            rtl::Format(rtl::Tr("The program cannot write the disk image %d as plain sectors: %s."),
+                        row, detail.c_str()));
+    throw EDiskImageError(rtl::Format(
+        rtl::Tr("The program cannot write the disk image %d (\"%s\") as plain sectors: %s."), row,
+        name.c_str(), detail.c_str()));
 }
 
 TPlainLayout PlainLayout(const TDiskImage& image, int row) {
@@ -268,7 +273,7 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     while (tracks > 0 && offsets[static_cast<size_t>(tracks - 1)] == 0)
         --tracks;
     if (tracks == 0)
-        RefusePlain(image, row, "it has no tracks");
+        RefusePlain(image, row, rtl::Tr("it has no tracks"));
 
     TPlainLayout layout;
     for (int t = 0; t < tracks; ++t) {
@@ -277,7 +282,9 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
         int64_t count = -1;
         while (offset != 0 && (count < 0 || static_cast<int64_t>(sectors.size()) < count)) {
             if (offset < TDiskImage::HeaderSize || offset + TDiskImage::SectorHeaderSize > size)
-                RefusePlain(image, row, TrackText(t, 2) + " runs past the end of the image");
+                RefusePlain(image, row,
+                            rtl::Format(rtl::Tr("%s runs past the end of the image"),
+                                        TrackText(t, 2).c_str()));
             const uint8_t* s = bytes.data() + offset;
             if (count < 0)
                 count = rtl::GetLe16(s + 4);
@@ -290,7 +297,9 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                                      rtl::GetLe16(s + 14),
                                      offset + TDiskImage::SectorHeaderSize};
             if (sector.DataOffset + sector.DataSize > size)
-                RefusePlain(image, row, TrackText(t, 2) + " runs past the end of the image");
+                RefusePlain(image, row,
+                            rtl::Format(rtl::Tr("%s runs past the end of the image"),
+                                        TrackText(t, 2).c_str()));
             sectors.push_back(sector);
             offset = sector.DataOffset + sector.DataSize;
         }
@@ -315,38 +324,42 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
         const std::string track = TrackText(t, heads);
         const auto& sectors = layout.Tracks[static_cast<size_t>(t)];
         if (offsets[static_cast<size_t>(t)] == 0)
-            RefusePlain(image, row, track + " is absent");
+            RefusePlain(image, row, rtl::Format(rtl::Tr("%s is absent"), track.c_str()));
         if (static_cast<int>(sectors.size()) != r)
             RefusePlain(image, row,
-                        rtl::Format("%s has %d sectors; the others have %d", track.c_str(),
+                        rtl::Format(rtl::Tr("%s has %d sectors; the others have %d"), track.c_str(),
                                     static_cast<int>(sectors.size()), r));
         for (size_t i = 0; i < sectors.size(); ++i) {
             const TSectorView& sector = sectors[i];
             if (sector.N != n)
                 RefusePlain(image, row,
-                            rtl::Format("%s has sectors of %d bytes; the others have %d",
+                            rtl::Format(rtl::Tr("%s has sectors of %d bytes; the others have %d"),
                                         track.c_str(), 128 << std::min<int>(sector.N, 8),
                                         128 << n));
             if (sector.DataSize != (128 << n))
                 RefusePlain(image, row,
-                            rtl::Format("%s has a sector whose data is not %d bytes", track.c_str(),
-                                        128 << n));
+                            rtl::Format(rtl::Tr("%s has a sector whose data is not %d bytes"),
+                                        track.c_str(), 128 << n));
             if (sector.R != static_cast<int>(i) + 1)
-                RefusePlain(
-                    image, row,
-                    rtl::Format("%s does not have sectors 1 to %d in order", track.c_str(), r));
+                RefusePlain(image, row,
+                            rtl::Format(rtl::Tr("%s does not have sectors 1 to %d in order"),
+                                        track.c_str(), r));
             if (sector.C != t / heads || sector.H != t % heads)
                 RefusePlain(image, row,
-                            rtl::Format("%s has a sector with the ID of track %d side %d",
+                            rtl::Format(rtl::Tr("%s has a sector with the ID of track %d side %d"),
                                         track.c_str(), sector.C, sector.H));
             if (sector.Status != 0 && sector.Status != 0x10)
-                RefusePlain(image, row, track + " has a sector with an error status");
+                RefusePlain(
+                    image, row,
+                    rtl::Format(rtl::Tr("%s has a sector with an error status"), track.c_str()));
             if (sector.Deleted != 0 || sector.Status == 0x10)
-                RefusePlain(image, row, track + " has a sector of deleted data");
+                RefusePlain(image, row,
+                            rtl::Format(rtl::Tr("%s has a sector of deleted data"), track.c_str()));
         }
     }
     if (tracks % heads != 0)
-        RefusePlain(image, row, TrackText(tracks, heads) + " is absent");
+        RefusePlain(image, row,
+                    rtl::Format(rtl::Tr("%s is absent"), TrackText(tracks, heads).c_str()));
     layout.Format = TDiskFormat{image.DiskType(), tracks / heads, heads, r, n};
     return layout;
 }
@@ -376,7 +389,7 @@ uint32_t FdiType(const TDiskFormat& format) {
 // The bytes of a plain dump or an FDI file of the image; DIM files are only read.
 std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form) {
     if (form != TImageForm::Raw && form != TImageForm::Fdi)
-        throw EDiskImageError(DiskFormatError);
+        throw EDiskImageError(rtl::Tr(DiskFormatError));
     const TPlainLayout layout = PlainLayout(image, row);
     std::vector<uint8_t> sectors = PlainSectors(image, layout);
     if (form == TImageForm::Raw)
@@ -479,7 +492,7 @@ void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
         size = file->Size();
         form = DetectImageForm(*file, path, source.Table);
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(LoadImagesError);
+        e.SetMessage(rtl::Tr(LoadImagesError));
         throw;
     }
     if (form == TImageForm::D88 ||
@@ -497,7 +510,7 @@ void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
         else
             loaded.Add(ReadRaw(*file, size, path, source));
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(LoadImagesError);
+        e.SetMessage(rtl::Tr(LoadImagesError));
         throw;
     }
     images.SwapItems(loaded);
@@ -535,7 +548,7 @@ SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, cons
         commit(*file);
         return file;
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(SaveImagesError);
+        e.SetMessage(rtl::Tr(SaveImagesError));
         throw;
     }
 }

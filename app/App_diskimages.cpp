@@ -2,6 +2,7 @@
 
 #include "Rtl_bytes.h"
 #include "Rtl_codepage.h"
+#include "Rtl_texts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,15 +17,15 @@ namespace {
 
 constexpr int NameFieldSize = 17;
 
-const char* const LoadImageError = "The program could not load the disk image.";
-const char* const InvalidImageError = "The data is not a valid disk image.";
-const char* const SaveImageError = "The program could not save the disk image.";
-const char* const LoadImagesError = "The program could not load the disk images.";
-const char* const SaveImagesError = "The program could not save the disk images.";
-const char* const DiskTypeError = "The program does not support the disk type.";
-const char* const DiskFormatError = "The program does not support the disk format.";
+const char* const LoadImageError = rtl::TrNoop("The program could not load the disk image.");
+const char* const InvalidImageError = rtl::TrNoop("The data is not a valid disk image.");
+const char* const SaveImageError = rtl::TrNoop("The program could not save the disk image.");
+const char* const LoadImagesError = rtl::TrNoop("The program could not load the disk images.");
+const char* const SaveImagesError = rtl::TrNoop("The program could not save the disk images.");
+const char* const DiskTypeError = rtl::TrNoop("The program does not support the disk type.");
+const char* const DiskFormatError = rtl::TrNoop("The program does not support the disk format.");
 const char* const WriteProtectedModeError =
-    "The program does not support the write-protected mode.";
+    rtl::TrNoop("The program does not support the write-protected mode.");
 
 int32_t GetInt32(const uint8_t* p) {
     return static_cast<int32_t>(rtl::GetLe32(p));
@@ -40,10 +41,10 @@ bool IsSupportedDiskType(int32_t value) {
 int64_t CheckedDataLength(const uint8_t* header, int64_t available) {
     const int32_t size = GetInt32(header + TDiskImage::SizeOffset);
     if (size < 0)
-        throw rtl::EStreamMemoryError("Out of memory while expanding memory stream");
+        throw rtl::EStreamMemoryError(rtl::Tr("Out of memory while expanding memory stream"));
     const int64_t rest = int64_t{size} - TDiskImage::HeaderSize;
     if (rest < 0 || rest > available)
-        throw rtl::EReadError("Stream read error");
+        throw rtl::EReadError(rtl::Tr("Stream read error"));
     return rest;
 }
 
@@ -55,9 +56,9 @@ template <typename TStep> void ReadImageStep(TStep&& step) {
         // The file failed, not the image: the caller reports it with the file's reason.
         throw;
     } catch (const rtl::EReadError&) {
-        throw EDiskImageError(LoadImageError);
+        throw EDiskImageError(rtl::Tr(LoadImageError));
     } catch (const rtl::EStreamError&) {
-        throw EInvalidDiskImage(InvalidImageError);
+        throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
     }
 }
 
@@ -73,7 +74,7 @@ std::string HeaderName(const uint8_t* bytes) {
 
 void CheckNameFits(const std::string& name) {
     if (name.size() >= NameFieldSize)
-        throw EDiskImageError("The program cannot write the string data to a disk image.");
+        throw EDiskImageError(rtl::Tr("The program cannot write the string data to a disk image."));
 }
 
 void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProtected,
@@ -114,11 +115,11 @@ TDiskImage::TDiskImage(const TDiskFormat& format, std::span<const uint8_t> secto
 void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>* sectors,
                        const std::vector<bool>* present) {
     if (format.C < 0 || format.H < 0 || format.R < 0 || format.N < 0)
-        throw EDiskImageError(DiskFormatError);
+        throw EDiskImageError(rtl::Tr(DiskFormatError));
     const int64_t tracks = int64_t{format.C} * format.H;
     const bool hasSectors = tracks > 0 && format.R > 0;
     if (present != nullptr && !present->empty() && static_cast<int64_t>(present->size()) != tracks)
-        throw EDiskImageError(DiskFormatError);
+        throw EDiskImageError(rtl::Tr(DiskFormatError));
     const auto isPresent = [&](int64_t t) {
         return present == nullptr || present->empty() || (*present)[static_cast<size_t>(t)];
     };
@@ -130,7 +131,7 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
         // The layout's own limits: 164 table entries, one byte for R, 16 bits for the data
         // length, and a signed 32-bit size field. Refused before any memory is taken.
         if (tracks > TrackTableEntries || format.R > 255 || format.N > 8)
-            throw EDiskImageError(DiskFormatError);
+            throw EDiskImageError(rtl::Tr(DiskFormatError));
         dataLength = int64_t{128} << format.N;
         sectorLength = TDiskImage::SectorHeaderSize + dataLength;
         trackLength = format.R * sectorLength;
@@ -139,14 +140,14 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
             laid += isPresent(t) ? 1 : 0;
         total = HeaderSize + laid * trackLength;
         if (total > INT32_MAX)
-            throw EDiskImageError(DiskFormatError);
+            throw EDiskImageError(rtl::Tr(DiskFormatError));
         if (!IsSupportedDiskType(format.DiskType))
-            throw EDiskImageError(DiskTypeError);
+            throw EDiskImageError(rtl::Tr(DiskTypeError));
         if (sectors != nullptr &&
             static_cast<int64_t>(sectors->size()) != laid * format.R * dataLength)
-            throw EDiskImageError(DiskFormatError);
+            throw EDiskImageError(rtl::Tr(DiskFormatError));
     } else if (sectors != nullptr && !sectors->empty()) {
-        throw EDiskImageError(DiskFormatError);
+        throw EDiskImageError(rtl::Tr(DiskFormatError));
     }
 
     rtl::TMemoryStream buffer;
@@ -223,7 +224,7 @@ void TDiskImage::Load(rtl::TStream& stream, TSharedBlock* shared) {
         if (shared != nullptr) {
             room = shared->Size - shared->Offset;
             if (room < HeaderSize)
-                throw rtl::EReadError("Stream read error");
+                throw rtl::EReadError(rtl::Tr("Stream read error"));
             bytes = shared->Block.get() + shared->Offset;
         }
         stream.ReadBuffer(bytes, HeaderSize);
@@ -252,7 +253,7 @@ void TDiskImage::SaveToStream(rtl::TStream& stream) const {
     try {
         stream.WriteBuffer(FData.Memory(), FData.Size());
     } catch (const rtl::EStreamError&) {
-        throw EDiskImageError(SaveImageError);
+        throw EDiskImageError(rtl::Tr(SaveImageError));
     }
 }
 
@@ -263,7 +264,7 @@ std::span<const uint8_t> TDiskImage::Bytes() const {
 
 void TDiskImage::SetName(const std::string& name) {
     if (name.size() > MaxNameLength)
-        throw EDiskImageError("The program cannot set the name property of a disk image.");
+        throw EDiskImageError(rtl::Tr("The program cannot set the name property of a disk image."));
     if (name != FName)
         FName = name;
 }
@@ -271,7 +272,7 @@ void TDiskImage::SetName(const std::string& name) {
 void TDiskImage::SetWriteProtected(int32_t value) {
     if (value != WriteProtectedOff && value != WriteProtectedOn)
         throw EDiskImageError(
-            "The program cannot set the write-protected property of a disk image.");
+            rtl::Tr("The program cannot set the write-protected property of a disk image."));
     FWriteProtected = value;
 }
 
@@ -281,7 +282,7 @@ void TDiskImage::SetWriteProtected(int32_t value) {
 void TDiskImageList::LoadFromStream(rtl::TStream& stream) {
     // Images loaded into a list of borrowed pointers would belong to nobody.
     if (!OwnsObjects())
-        throw rtl::EInvalidOperation("The list does not own its objects.");
+        throw rtl::EInvalidOperation(rtl::Tr("The list does not own its objects."));
     TDiskImageList loaded(true);
     try {
         const int64_t size = stream.Size();
@@ -295,7 +296,7 @@ void TDiskImageList::LoadFromStream(rtl::TStream& stream) {
             loaded.Add(std::move(image));
         }
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(LoadImagesError);
+        e.SetMessage(rtl::Tr(LoadImagesError));
         throw;
     }
     // Nothing that can fail comes after this: the old images leave with `loaded`.
@@ -316,7 +317,7 @@ void TDiskImageList::SaveToStream(rtl::TStream& stream) const {
     try {
         stream.SetSize(0);
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(SaveImagesError);
+        e.SetMessage(rtl::Tr(SaveImagesError));
         throw;
     }
     for (const TDiskImage* image : *this)
@@ -347,7 +348,7 @@ TDiskImageList::SaveToNewFile(const std::string& path, rtl::TNaming naming,
         } catch (const EDiskImageError&) {
             // A failing disk is the file's failure, not an image's.
             if (file->WriteFailed()) {
-                rtl::EWriteError error(SaveImagesError);
+                rtl::EWriteError error(rtl::Tr(SaveImagesError));
                 error.SetReason(file->FailureReason());
                 throw error;
             }
@@ -356,7 +357,7 @@ TDiskImageList::SaveToNewFile(const std::string& path, rtl::TNaming naming,
         commit(*file);
         return file;
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(SaveImagesError);
+        e.SetMessage(rtl::Tr(SaveImagesError));
         throw;
     }
 }
@@ -365,7 +366,7 @@ std::unique_ptr<rtl::TFileStream> OpenContainer(const std::string& path) {
     try {
         return std::make_unique<rtl::TFileStream>(path, rtl::TFileMode::OpenRead);
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(LoadImagesError);
+        e.SetMessage(rtl::Tr(LoadImagesError));
         throw;
     }
 }
@@ -409,7 +410,7 @@ void ScanDiskImages(rtl::TStream& stream, const std::function<void(const TScanne
             visit(image);
         }
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(LoadImagesError);
+        e.SetMessage(rtl::Tr(LoadImagesError));
         throw;
     }
 }
@@ -436,7 +437,7 @@ SaveScannedImage(rtl::TFileStream& container, const TScannedImage& image, const 
         commit(*file);
         return file;
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(SaveImagesError);
+        e.SetMessage(rtl::Tr(SaveImagesError));
         throw;
     }
 }
@@ -445,7 +446,7 @@ void FlushSaves(rtl::TFileBatch& batch) {
     try {
         batch.Flush();
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(SaveImagesError);
+        e.SetMessage(rtl::Tr(SaveImagesError));
         throw;
     }
 }
@@ -466,7 +467,7 @@ int WriteProtectedToRank(int32_t value) {
     case WriteProtectedOff:
         return 1;
     default:
-        throw EDiskImageError(WriteProtectedModeError);
+        throw EDiskImageError(rtl::Tr(WriteProtectedModeError));
     }
 }
 
@@ -479,14 +480,14 @@ int DiskTypeToRank(int32_t value) {
     case DiskType2HD:
         return 2;
     default:
-        throw EDiskImageError(DiskTypeError);
+        throw EDiskImageError(rtl::Tr(DiskTypeError));
     }
 }
 
 } // namespace
 
 std::string WriteProtectedToText(int32_t value) {
-    return WriteProtectedToRank(value) == 0 ? "Yes" : "No";
+    return WriteProtectedToRank(value) == 0 ? rtl::Tr("Yes") : rtl::Tr("No");
 }
 
 std::string DiskTypeToText(int32_t value) {
@@ -518,7 +519,7 @@ std::string SizeToText(int64_t value) {
             text += ',';
         text += digits[i];
     }
-    return text + " bytes";
+    return rtl::Format(rtl::Tr("%s bytes"), text.c_str());
 }
 
 int CompareNames(const std::string& name1, const std::string& name2) {

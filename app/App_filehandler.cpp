@@ -5,6 +5,7 @@
 #include "Rtl_codepage.h"
 #include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
+#include "Rtl_texts.h"
 #include "Vix_collation.h"
 #include "Vix_files.h"
 #include "Vix_lists.h"
@@ -56,7 +57,8 @@ bool UnpackNames(const std::string& data, std::vector<std::string>& names) {
 
 std::string NormalizePath(const std::string& path) {
     if (IsRelativePath(path))
-        throw EHandlerError("The program cannot accept files specified in a relative path.");
+        throw EHandlerError(
+            rtl::Tr("The program cannot accept files specified in a relative path."));
     std::string expanded = rtl::AbsoluteFileName(path);
     if (IsShellLinkPath(expanded)) {
         // The target as the shortcut stores it, even when it has moved since; the long form
@@ -67,7 +69,7 @@ std::string NormalizePath(const std::string& path) {
         // A target stored as a Windows path ("C:\\Games\\disk.d88") must not be looked up as
         // a name in the current folder.
         if (IsRelativePath(expanded))
-            throw EFileError("The program could not get the long form of the path.");
+            throw EFileError(rtl::Tr("The program could not get the long form of the path."));
     }
     return GetLongPath(expanded);
 }
@@ -110,7 +112,7 @@ std::string NameUniquely(rtl::TNewFileStream& file, const std::string& path, boo
         } catch (const rtl::EFileExistsError&) {
         }
     }
-    throw EHandlerError("The program cannot create a unique path.");
+    throw EHandlerError(rtl::Tr("The program cannot create a unique path."));
 }
 
 } // namespace
@@ -128,7 +130,7 @@ std::string BackUpFile(const std::string& path) {
         copy.CopyFrom(source, 0);
         return NameUniquely(copy, backup, !rtl::ExtractFileExt(path).empty(), false);
     } catch (const rtl::EStreamError& e) {
-        EHandlerError error("The program cannot create a backup of the document.");
+        EHandlerError error(rtl::Tr("The program cannot create a backup of the document."));
         error.SetReason(e.Reason());
         throw error;
     }
@@ -140,7 +142,7 @@ std::string MakeUniquePath(const std::string& path, bool splitExtension) {
         if (!rtl::FileOrFolderExists(candidate))
             return candidate;
     }
-    throw EHandlerError("The program cannot create a unique path.");
+    throw EHandlerError(rtl::Tr("The program cannot create a unique path."));
 }
 
 std::string SaveToUniquePath(const TDiskImageList& images, const std::string& path,
@@ -200,21 +202,35 @@ void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& 
 namespace {
 
 const char* const SectionName = "FileHandler";
-const char* const OpenFilter = "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88|All "
-                               "disk images (*.d77, *.d88)|*.d77;*.d88|All (*.*)|*.*";
+// Only the names of the filters' entries are the reader's; the patterns after them are the
+// dialog's and stay as they are.
+std::string SaveFilter() {
+    return std::string(rtl::Tr("D77 disk images (*.d77)")) + "|*.d77|" +
+           rtl::Tr("D88 disk images (*.d88)") + "|*.d88";
+}
+
+std::string OpenFilter() {
+    return SaveFilter() + "|" + rtl::Tr("All disk images (*.d77, *.d88)") + "|*.d77;*.d88|" +
+           rtl::Tr("All (*.*)") + "|*.*";
+}
+
 // Entry 5 was added after the others, so that the filter index kept in the settings still
 // means what it meant.
-const char* const AddExistentFilter =
-    "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88|All disk images (*.d77, "
-    "*.d88)|*.d77;*.d88|All (*.*)|*.*|Disk images (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, "
-    "*.tfd, *.2d, *.dsk, *.img, *.fdi, *.dim)|*.d88;*.d77;*.hdm;*.xdf;*.2hd;*.dup;*.tfd;*.2d;"
-    "*.dsk;*.img;*.fdi;*.dim";
-const char* const SaveFilter = "D77 disk images (*.d77)|*.d77|D88 disk images (*.d88)|*.d88";
+std::string AddExistentFilter() {
+    return OpenFilter() + "|" +
+           rtl::Tr("Disk images (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, *.tfd, *.2d, *.dsk, "
+                   "*.img, *.fdi, *.dim)") +
+           "|*.d88;*.d77;*.hdm;*.xdf;*.2hd;*.dup;*.tfd;*.2d;*.dsk;*.img;*.fdi;*.dim";
+}
+
 constexpr int InitialFilterIndex = 2;
+// Not translated: the document's name is the start of the names Save to Single File and Save to
+// Multiple Files propose, and file names do not change with the reader's language.
 const char* const UntitledName = "Untitled.d88";
-const char* const NoCommandName = "(None)";
-const char* const ChangedOnDiskQuestion = "The file has been changed by another program since it "
-                                          "was opened. Do you want to overwrite it?";
+const char* const NoCommandName = rtl::TrNoop("(None)");
+const char* const ChangedOnDiskQuestion =
+    rtl::TrNoop("The file has been changed by another program since it was opened. Do you want to "
+                "overwrite it?");
 
 // Entry k - 1 is the default extension of entry k of the save filter.
 const std::vector<std::string>& DiskImageExtensions() {
@@ -230,7 +246,7 @@ void ApplyDefaultExtension(TFileDialog& dialog) {
 
 TListViewShell& RequireShell(TListViewShell* shell) {
     if (shell == nullptr)
-        throw EHandlerError("The program cannot create a file handler.");
+        throw EHandlerError(rtl::Tr("The program cannot create a file handler."));
     return *shell;
 }
 
@@ -250,12 +266,12 @@ TFileHandler::TFileHandler(TListViewShell* listViewShell, TUserInterface& userIn
     FClipboardWatcher->OnChange = [this](TClipboardWatcher&) { Changed(); };
     const unsigned openOptions = ofHideReadOnly | ofPathMustExist | ofFileMustExist;
     const unsigned saveOptions = ofOverwritePrompt | ofHideReadOnly;
-    FOpenDialog = NewDialog(TFileDialogKind::Open, "Open", OpenFilter, openOptions);
-    FAddExistentDialog = NewDialog(TFileDialogKind::Open, "Add Existent", AddExistentFilter,
-                                   openOptions | ofAllowMultiSelect);
-    FSaveAsDialog = NewDialog(TFileDialogKind::Save, "Save As", SaveFilter, saveOptions);
+    FOpenDialog = NewDialog(TFileDialogKind::Open, rtl::Tr("Open"), OpenFilter(), openOptions);
+    FAddExistentDialog = NewDialog(TFileDialogKind::Open, rtl::Tr("Add Existent"),
+                                   AddExistentFilter(), openOptions | ofAllowMultiSelect);
+    FSaveAsDialog = NewDialog(TFileDialogKind::Save, rtl::Tr("Save As"), SaveFilter(), saveOptions);
     FSaveToSingleFileDialog =
-        NewDialog(TFileDialogKind::Save, "Save to Single File", SaveFilter, saveOptions);
+        NewDialog(TFileDialogKind::Save, rtl::Tr("Save to Single File"), SaveFilter(), saveOptions);
 }
 
 TFileHandler::~TFileHandler() {
@@ -268,7 +284,7 @@ TFileHandler::~TFileHandler() {
 }
 
 std::unique_ptr<TFileDialog> TFileHandler::NewDialog(TFileDialogKind kind, const char* title,
-                                                     const char* filter, unsigned options) {
+                                                     const std::string& filter, unsigned options) {
     std::unique_ptr<TFileDialog> dialog = FUserInterface.NewFileDialog(kind);
     dialog->Title = title;
     dialog->Filter = filter;
@@ -319,12 +335,12 @@ void TFileHandler::SetBackUpOnSave(bool value) {
 
 std::string TFileHandler::UndoName() const {
     return CanUndo() ? static_cast<const TEditCommand&>(FInvoker->NextUndoCommand()).Name
-                     : std::string(NoCommandName);
+                     : std::string(rtl::Tr(NoCommandName));
 }
 
 std::string TFileHandler::RedoName() const {
     return CanRedo() ? static_cast<const TEditCommand&>(FInvoker->NextRedoCommand()).Name
-                     : std::string(NoCommandName);
+                     : std::string(rtl::Tr(NoCommandName));
 }
 
 void TFileHandler::SplitDocumentName(std::string& baseName, std::string& extension) const {
@@ -340,7 +356,7 @@ void TFileHandler::New() {
         RaiseUnavailable();
     if (IsModified()) {
         const int answer = FUserInterface.MessageBox(
-            "The current document is modified.\r\n\r\nSave the document?",
+            rtl::Tr("The current document is modified.\r\n\r\nSave the document?"),
             FUserInterface.ApplicationTitle(), TMessageButtons::YesNoCancel, TMessageIcon::Warning);
         if (answer == idYes)
             Save();
@@ -370,7 +386,8 @@ void TFileHandler::OpenFile(const std::string& path) {
     if (!CanOpen())
         RaiseUnavailable();
     THandlerChange change(*this);
-    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand("Open", true, false);
+    std::unique_ptr<TMultiEditCommand> command =
+        FEditHandlers.NewCommand(rtl::Tr("Open"), true, false);
     const std::string normalized = NormalizePath(path);
     // Read before the document is given up, so that a file that cannot be opened leaves the
     // document as it was and asks nothing.
@@ -424,7 +441,7 @@ void TFileHandler::ConfirmOverwriteOfChangedFile(const std::string& path) {
     if (!current || *current == *FFileIdentity)
         return;
     // Asked before SaveFile makes its backup, so that No leaves nothing behind.
-    if (FUserInterface.MessageBox(ChangedOnDiskQuestion, FUserInterface.ApplicationTitle(),
+    if (FUserInterface.MessageBox(rtl::Tr(ChangedOnDiskQuestion), FUserInterface.ApplicationTitle(),
                                   TMessageButtons::YesNo, TMessageIcon::Warning) != idYes)
         rtl::Abort();
 }
@@ -485,7 +502,7 @@ void TFileHandler::Run(std::unique_ptr<TMultiEditCommand> command) {
 }
 
 std::unique_ptr<TMultiEditCommand> TFileHandler::NewAddCommand(TDiskImageList& images) {
-    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand("Add", true);
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand(rtl::Tr("Add"), true);
     while (!images.Empty())
         FEditHandlers.AddAddStep(*command, std::unique_ptr<TDiskImage>(images.ExtractAt(0)));
     return command;
@@ -588,7 +605,7 @@ void TFileHandler::Duplicate() {
         copies.Add(std::move(copy));
     }
     std::unique_ptr<TMultiEditCommand> command = NewAddCommand(copies);
-    command->Name = "Duplicate";
+    command->Name = rtl::Tr("Duplicate");
     Run(std::move(command));
 }
 
@@ -599,7 +616,7 @@ void TFileHandler::Delete() {
     std::vector<int> rows = FListViewShell.GetSelectedIndices();
     // Bottom up, so that every stored row is still right when its turn comes.
     std::reverse(rows.begin(), rows.end());
-    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand("Delete", true);
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand(rtl::Tr("Delete"), true);
     for (const int row : rows)
         FEditHandlers.AddDeleteStep(*command, row);
     Run(std::move(command));
@@ -640,11 +657,11 @@ void TFileHandler::Check() {
         for (const TDiskFinding& finding : CheckDiskImage(FDiskImages[row]->Bytes()))
             items.push_back({row, SeverityText(finding.Severity), finding.Text});
     if (items.empty()) {
-        FUserInterface.MessageBox("The check found nothing wrong with the disk images.", "Check",
-                                  TMessageButtons::OK, TMessageIcon::None);
+        FUserInterface.MessageBox(rtl::Tr("The check found nothing wrong with the disk images."),
+                                  rtl::Tr("Check"), TMessageButtons::OK, TMessageIcon::None);
         return;
     }
-    FUserInterface.ShowFindings("Check", items, [this](int row) {
+    FUserInterface.ShowFindings(rtl::Tr("Check"), items, [this](int row) {
         if (row >= 0 && row < FDiskImages.Count())
             SelectRows({row});
     });
@@ -686,14 +703,14 @@ void TFileHandler::SortByName() {
     views.reserve(static_cast<size_t>(keys.Count()));
     for (int i = 0; i < keys.Count(); ++i)
         views.push_back(keys.Key(i));
-    Reorder("Sort by name", SortPlanByKeys(views));
+    Reorder(rtl::Tr("Sort by name"), SortPlanByKeys(views));
 }
 
 void TFileHandler::SortByWriteProtected() {
     if (!CanSortByWriteProtected())
         RaiseUnavailable();
     THandlerChange change(*this);
-    Reorder("Sort by write-protected",
+    Reorder(rtl::Tr("Sort by write-protected"),
             SortPlan(FDiskImages,
                      &CompareProperty<&TDiskImage::WriteProtected, &CompareWriteProtected>, 0));
 }
@@ -702,7 +719,7 @@ void TFileHandler::SortByDiskType() {
     if (!CanSortByDiskType())
         RaiseUnavailable();
     THandlerChange change(*this);
-    Reorder("Sort by disk type",
+    Reorder(rtl::Tr("Sort by disk type"),
             SortPlan(FDiskImages, &CompareProperty<&TDiskImage::DiskType, &CompareDiskTypes>, 0));
 }
 
@@ -711,7 +728,7 @@ void TFileHandler::SortBySize() {
         RaiseUnavailable();
     THandlerChange change(*this);
     // The name users have always seen in the Undo caption.
-    Reorder("Sort by by size",
+    Reorder(rtl::Tr("Sort by by size"),
             SortPlan(FDiskImages, &CompareProperty<&TDiskImage::Size, &CompareSizes>, 0));
 }
 
@@ -719,21 +736,21 @@ void TFileHandler::ReverseOrder() {
     if (!CanReverseOrder())
         RaiseUnavailable();
     THandlerChange change(*this);
-    Reorder("Reverse order", ReversePlan(FDiskImages));
+    Reorder(rtl::Tr("Reverse order"), ReversePlan(FDiskImages));
 }
 
 void TFileHandler::MoveUp() {
     if (!CanMoveUp())
         RaiseUnavailable();
     THandlerChange change(*this);
-    Reorder("Move up", MovePlan(FDiskImages, FListViewShell.GetSelectedIndices(), -1));
+    Reorder(rtl::Tr("Move up"), MovePlan(FDiskImages, FListViewShell.GetSelectedIndices(), -1));
 }
 
 void TFileHandler::MoveDown() {
     if (!CanMoveDown())
         RaiseUnavailable();
     THandlerChange change(*this);
-    Reorder("Move down", MovePlan(FDiskImages, FListViewShell.GetSelectedIndices(), 1));
+    Reorder(rtl::Tr("Move down"), MovePlan(FDiskImages, FListViewShell.GetSelectedIndices(), 1));
 }
 
 // ---- properties ------------------------------------------------------------------------------
@@ -741,13 +758,13 @@ void TFileHandler::MoveDown() {
 std::string EncodeName(const std::string& text) {
     const std::optional<std::string> encoded = rtl::Utf8ToCp932(text);
     if (!encoded || encoded->size() > TDiskImage::MaxNameLength)
-        throw EHandlerError("The program cannot accept the value.");
+        throw EHandlerError(rtl::Tr("The program cannot accept the value."));
     return *encoded;
 }
 
 void TFileHandler::SetNames(const std::vector<int>& rows, const std::vector<std::string>& names) {
     std::unique_ptr<TMultiEditCommand> command =
-        FEditHandlers.NewCommand("Set name property", false);
+        FEditHandlers.NewCommand(rtl::Tr("Set name property"), false);
     for (size_t k = 0; k < rows.size(); ++k)
         FEditHandlers.AddNameStep(*command, *FDiskImages[rows[k]], names[k]);
     Run(std::move(command));
@@ -756,7 +773,7 @@ void TFileHandler::SetNames(const std::vector<int>& rows, const std::vector<std:
 void TFileHandler::SetWriteProtected(const std::vector<int>& rows,
                                      const std::vector<int32_t>& values) {
     std::unique_ptr<TMultiEditCommand> command =
-        FEditHandlers.NewCommand("Set write-protected property", false);
+        FEditHandlers.NewCommand(rtl::Tr("Set write-protected property"), false);
     for (size_t k = 0; k < rows.size(); ++k)
         FEditHandlers.AddWriteProtectedStep(*command, *FDiskImages[rows[k]], values[k]);
     Run(std::move(command));
@@ -786,7 +803,7 @@ void TFileHandler::NamePaste() {
             names.push_back(EncodeName(line));
     }
     if (static_cast<int>(names.size()) != FListViewShell.SelCount())
-        throw EHandlerError("The program cannot paste the text in the clipboard.");
+        throw EHandlerError(rtl::Tr("The program cannot paste the text in the clipboard."));
     SetNames(FListViewShell.GetSelectedIndices(), names);
 }
 
@@ -798,8 +815,8 @@ void TFileHandler::NameEnter() {
     const std::string proposed = rtl::Cp932ToUtf8(current);
     std::string value = proposed;
     if (!FUserInterface.ExecuteEnterDialog(
-            "Enter",
-            rtl::Format("Specify a name (up to %d characters in ASCII).",
+            rtl::Tr("Enter"),
+            rtl::Format(rtl::Tr("Specify a name (up to %d characters in ASCII)."),
                         TDiskImage::MaxNameLength),
             value))
         rtl::Abort();
@@ -835,7 +852,7 @@ void TFileHandler::WriteProtectedToggle() {
     for (const int row : rows) {
         const int32_t current = FDiskImages[row]->WriteProtected();
         if (current != WriteProtectedOn && current != WriteProtectedOff)
-            throw EHandlerError("The program does not support the write-protect mode.");
+            throw EHandlerError(rtl::Tr("The program does not support the write-protect mode."));
         values.push_back(current == WriteProtectedOn ? WriteProtectedOff : WriteProtectedOn);
     }
     SetWriteProtected(rows, values);
@@ -847,9 +864,9 @@ void TFileHandler::SizeSum() {
     int64_t total = 0;
     for (const int row : FListViewShell.GetSelectedIndices())
         total += FDiskImages[row]->Size();
-    FUserInterface.MessageBox(
-        rtl::Format("The total size of selected disk images is %s.", SizeToText(total).c_str()),
-        "Sum", TMessageButtons::OK, TMessageIcon::None);
+    FUserInterface.MessageBox(rtl::Format(rtl::Tr("The total size of selected disk images is %s."),
+                                          SizeToText(total).c_str()),
+                              rtl::Tr("Sum"), TMessageButtons::OK, TMessageIcon::None);
 }
 
 // ---- saving selected images elsewhere --------------------------------------------------------
@@ -881,7 +898,8 @@ void TFileHandler::SaveToMultipleFilesAs(TImageForm form) {
         for (const int row : rows)
             PlainGeometry(*FDiskImages[row], row + 1);
     std::string folder;
-    if (!FUserInterface.BrowseForFolder("Specify the save location.", rtl::GetCurrentDir(), folder))
+    if (!FUserInterface.BrowseForFolder(rtl::Tr("Specify the save location."), rtl::GetCurrentDir(),
+                                        folder))
         rtl::Abort();
     rtl::SetCurrentDir(folder);
     const std::string documentName = NameInForm(DocumentName(), form);

@@ -196,7 +196,7 @@ private:
     void SelectRows(const std::vector<int>& rows);
     std::vector<std::pair<const char*, TFileDialog*>> SettingsDialogs() const;
     std::unique_ptr<TFileDialog> NewDialog(TFileDialogKind kind, const char* title,
-                                           const char* filter, unsigned options);
+                                           const std::string& filter, unsigned options);
     // Adds, executes and keeps one edit in the document's history.
     void Run(std::unique_ptr<TMultiEditCommand> command);
     // An "Add" command taking over every image of images, in order.

@@ -1,7 +1,9 @@
 #include "App_handler.h"
 
+#include "Rtl_texts.h"
+
 void THandler::RaiseUnavailable() {
-    throw EHandlerError("The feature is unavailable.");
+    throw EHandlerError(rtl::Tr("The feature is unavailable."));
 }
 
 void THandler::DoChange() {
@@ -20,7 +22,7 @@ void THandler::BeginChange() {
 
 void THandler::EndChange() {
     if (FChangeCount == 0)
-        throw EHandlerError("The program cannot end any change operations.");
+        throw EHandlerError(rtl::Tr("The program cannot end any change operations."));
     --FChangeCount;
     Changed();
 }

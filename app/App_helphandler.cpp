@@ -2,6 +2,7 @@
 
 #include "App_settingshandler.h"
 #include "Rtl_exceptions.h"
+#include "Rtl_texts.h"
 
 THelpHandler::THelpHandler(TUserInterface& userInterface)
     : THelpHandler(userInterface, DefaultHelpFileName()) {}
@@ -13,28 +14,30 @@ void THelpHandler::Contents() {
     if (!CanContents())
         RaiseUnavailable();
     // The page opens in another program, which the user may not expect of a Help command.
-    if (FUserInterface.MessageBox("The program opens the help (a local file in the HTML format).",
-                                  FUserInterface.ApplicationTitle(), TMessageButtons::OKCancel,
-                                  TMessageIcon::Warning) != idOK)
+    if (FUserInterface.MessageBox(
+            rtl::Tr("The program opens the help (a local file in the HTML format)."),
+            FUserInterface.ApplicationTitle(), TMessageButtons::OKCancel,
+            TMessageIcon::Warning) != idOK)
         rtl::Abort();
     if (!FUserInterface.OpenDocument(FHelpFileName))
-        throw EHandlerError("The program could not open the help.");
+        throw EHandlerError(rtl::Tr("The program could not open the help."));
 }
 
 void THelpHandler::About() {
     if (!CanAbout())
         RaiseUnavailable();
-    FUserInterface.MessageBox(AboutText(), "About", TMessageButtons::OK, TMessageIcon::None);
+    FUserInterface.MessageBox(AboutText(), rtl::Tr("About"), TMessageButtons::OK,
+                              TMessageIcon::None);
 }
 
 std::string DefaultHelpFileName() {
     return ProgramDataFileName("Help/index.html");
 }
 
-const std::string& AboutText() {
-    // No licence has been chosen for the program, so the notice grants nothing.
-    static const std::string text = std::string("Trackwell ") + TRACKWELL_VERSION +
-                                    "\r\n\r\nCopyright (c) 2026 the Trackwell developers. All "
-                                    "rights reserved.";
-    return text;
+std::string AboutText() {
+    // No licence has been chosen for the program, so the notice grants nothing. Made on every
+    // call, so that it follows the translator the window installs.
+    return rtl::Format(
+        "Trackwell %s\r\n\r\n%s", TRACKWELL_VERSION,
+        rtl::Tr("Copyright (c) 2026 the Trackwell developers. All rights reserved."));
 }

@@ -33,4 +33,4 @@ private:
 // "Help/index.html" beside the program, or in the installed data folder.
 std::string DefaultHelpFileName();
 // "Trackwell" and the version, an empty line, the rights notice; lines end with CR LF.
-const std::string& AboutText();
+std::string AboutText();

@@ -3,6 +3,7 @@
 #include "App_settingshandler.h"
 #include "Rtl_convert.h"
 #include "Rtl_streams.h"
+#include "Rtl_texts.h"
 #include "Vix_strings.h"
 
 #include <algorithm>
@@ -10,10 +11,11 @@
 
 namespace {
 
-const char* const PresetItemError = "The program could not convert the string to a preset item.";
+const char* const PresetItemError =
+    rtl::TrNoop("The program could not convert the string to a preset item.");
 
 [[noreturn]] void RaisePresetItemError() {
-    throw rtl::EConvertError(PresetItemError);
+    throw rtl::EConvertError(rtl::Tr(PresetItemError));
 }
 
 int32_t DiskTypeOf(const std::string& text) {

@@ -1,6 +1,7 @@
 #include "App_settingshandler.h"
 
 #include "Rtl_paths.h"
+#include "Rtl_texts.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -27,8 +28,8 @@ void CreateFolders(const std::string& folder) {
     for (;;) {
         const std::string prefix = folder.substr(0, slash);
         if (!IsFolder(prefix) && ::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            throw rtl::EIniFileError(rtl::Format("Cannot create folder \"%s\". %s", prefix.c_str(),
-                                                 std::strerror(errno)));
+            throw rtl::EIniFileError(rtl::Format(rtl::Tr("Cannot create folder \"%s\". %s"),
+                                                 prefix.c_str(), std::strerror(errno)));
         if (slash == std::string::npos || slash + 1 >= folder.size())
             break;
         slash = folder.find('/', slash + 1);
@@ -132,7 +133,7 @@ void TSettingsHandler::Load() {
         for (size_t i = 0; i < FHandlers.size(); ++i)
             FHandlers[i]->LoadSettings(file);
     } catch (const rtl::EIniFileError&) {
-        throw EHandlerError("The program could not load the settings.");
+        throw EHandlerError(rtl::Tr("The program could not load the settings."));
     }
 }
 
@@ -146,6 +147,6 @@ void TSettingsHandler::Save() {
             FHandlers[i]->SaveSettings(file);
         file.UpdateFile();
     } catch (const rtl::EIniFileError&) {
-        throw EHandlerError("The program could not save the settings.");
+        throw EHandlerError(rtl::Tr("The program could not save the settings."));
     }
 }

@@ -1,6 +1,7 @@
 #include "App_viewhandler.h"
 
 #include "Rtl_exceptions.h"
+#include "Rtl_texts.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ const char* const WidthKey = "Width";
 
 template <typename T> T& Require(T* control) {
     if (control == nullptr)
-        throw EHandlerError("The program cannot create a view handler.");
+        throw EHandlerError(rtl::Tr("The program cannot create a view handler."));
     return *control;
 }
 

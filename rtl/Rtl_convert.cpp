@@ -1,6 +1,7 @@
 #include "Rtl_convert.h"
 
 #include "Rtl_exceptions.h"
+#include "Rtl_texts.h"
 
 #include <string>
 
@@ -58,7 +59,8 @@ std::optional<int32_t> TryStrToInt(std::string_view text) {
 int32_t StrToInt(std::string_view text) {
     if (const auto value = TryStrToInt(text))
         return *value;
-    throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+    throw EConvertError(
+        rtl::Format(rtl::Tr("'%s' is not a valid integer value"), std::string(text).c_str()));
 }
 
 } // namespace rtl

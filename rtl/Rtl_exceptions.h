@@ -1,6 +1,8 @@
 // The component library's exception family, as the rest of the program relies on it.
 #pragma once
 
+#include "Rtl_texts.h"
+
 #include <exception>
 #include <functional>
 #include <string>
@@ -38,7 +40,7 @@ private:
 // The silent abort: unwinds an operation the user cancelled and is never shown.
 class EAbort : public Exception {
 public:
-    EAbort() : Exception("Operation aborted") {}
+    EAbort() : Exception(rtl::Tr("Operation aborted")) {}
     using Exception::Exception;
 };
 

@@ -1,6 +1,7 @@
 #include "Rtl_filewriter.h"
 
 #include "Rtl_paths.h"
+#include "Rtl_texts.h"
 
 #include <atomic>
 #include <cerrno>
@@ -128,7 +129,7 @@ std::string FollowLinks(const std::string& path) {
 }
 
 [[noreturn]] void RaiseCreateError(int error, const std::string& path) {
-    EFCreateError e(Format("Cannot create file \"%s\".", path.c_str()));
+    EFCreateError e(Format(rtl::Tr("Cannot create file \"%s\"."), path.c_str()));
     e.SetReason(SystemReason(error, path));
     throw e;
 }
@@ -249,7 +250,7 @@ TNewFileStream::TPrepared TNewFileStream::Prepare(const std::string& target, TNa
     if (exists && S_ISDIR(info.st_mode))
         RaiseCreateError(EISDIR, target);
     if (exists && !S_ISREG(info.st_mode)) {
-        EFCreateError e(Format("Cannot create file \"%s\".", target.c_str()));
+        EFCreateError e(Format(rtl::Tr("Cannot create file \"%s\"."), target.c_str()));
         e.SetReason(NotRegularFileReason(target));
         throw e;
     }
@@ -363,7 +364,7 @@ void TNewFileStream::Name(const std::string& path) {
         if (place.Unnamed)
             place.RemoveTemporary();
         if (error == EEXIST && FNaming == TNaming::NoReplace) {
-            EFileExistsError e(Format("The file \"%s\" exists.", path.c_str()));
+            EFileExistsError e(Format(rtl::Tr("The file \"%s\" exists."), path.c_str()));
             e.SetReason(SystemReason(error, path));
             throw e;
         }
@@ -378,7 +379,7 @@ void TNewFileStream::Name(const std::string& path) {
 
 void TNewFileStream::Fail(int error, const std::string& path) {
     SetFailure(error);
-    EWriteError e(Format("Cannot write file \"%s\".", path.c_str()));
+    EWriteError e(Format(rtl::Tr("Cannot write file \"%s\"."), path.c_str()));
     e.SetReason(SystemReason(error, path));
     throw e;
 }

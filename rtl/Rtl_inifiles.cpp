@@ -3,6 +3,7 @@
 #include "Rtl_filewriter.h"
 #include "Rtl_paths.h"
 #include "Rtl_sysio.h"
+#include "Rtl_texts.h"
 
 #include "Rtl_convert.h"
 
@@ -42,9 +43,15 @@ std::string Lower(std::string_view text) {
     return result;
 }
 
-[[noreturn]] void RaiseReadError(const char* what, const std::string& path, int error) {
+// Opening and reading are whole sentences of their own, for a translation to word each.
+enum class TReadStep { Open, Read };
+
+[[noreturn]] void RaiseReadError(TReadStep step, const std::string& path, int error) {
+    if (step == TReadStep::Open)
+        throw EIniFileError(
+            Format(rtl::Tr("Cannot open file \"%s\". %s"), path.c_str(), std::strerror(error)));
     throw EIniFileError(
-        Format("Cannot %s file \"%s\". %s", what, path.c_str(), std::strerror(error)));
+        Format(rtl::Tr("Cannot read file \"%s\". %s"), path.c_str(), std::strerror(error)));
 }
 
 // The whole file; an empty text when there is none.
@@ -55,11 +62,11 @@ std::string ReadWholeFile(const std::string& path) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)
             return {};
-        RaiseReadError("open", path, error);
+        RaiseReadError(TReadStep::Open, path, error);
     }
     struct stat info {};
     if (::fstat(handle, &info) != 0)
-        RaiseReadError("open", path, errno);
+        RaiseReadError(TReadStep::Open, path, errno);
     std::string text;
     text.reserve(static_cast<size_t>(std::max<off_t>(info.st_size, 0)));
     char buffer[65536];
@@ -68,7 +75,7 @@ std::string ReadWholeFile(const std::string& path) {
         if (n == 0)
             break;
         if (n < 0)
-            RaiseReadError("read", path, errno);
+            RaiseReadError(TReadStep::Read, path, errno);
         text.append(buffer, static_cast<size_t>(n));
     }
     return text;
@@ -82,7 +89,7 @@ void ReplaceFile(const std::string& path, std::string_view text) {
         file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
         file.Commit();
     } catch (const EStreamError& e) {
-        EIniFileError error(Format("Cannot write file \"%s\".", path.c_str()));
+        EIniFileError error(Format(rtl::Tr("Cannot write file \"%s\"."), path.c_str()));
         error.SetReason(e.Reason());
         throw error;
     }

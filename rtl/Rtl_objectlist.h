@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Rtl_exceptions.h"
+#include "Rtl_texts.h"
 
 #include <algorithm>
 #include <deque>
@@ -52,7 +53,7 @@ public:
     }
     void Insert(int index, T* item) {
         if (index < 0 || index > Count())
-            throw EListError(Format("List index out of bounds (%d)", index));
+            throw EListError(Format(rtl::Tr("List index out of bounds (%d)"), index));
         FItems.insert(FItems.begin() + index, item);
     }
     // Removes the item at index, deleting it when the list owns its objects.
@@ -103,7 +104,7 @@ public:
     // one pass over the list.
     void InsertSorted(const std::vector<int>& indexes, const std::vector<T*>& items) {
         if (indexes.size() != items.size())
-            throw EListError("List index out of bounds");
+            throw EListError(rtl::Tr("List index out of bounds"));
         const size_t total = FItems.size() + items.size();
         CheckSorted(indexes, static_cast<int>(total));
         size_t read = FItems.size();
@@ -153,15 +154,15 @@ private:
     static void CheckSorted(const std::vector<int>& indexes, int limit) {
         for (size_t i = 0; i < indexes.size(); ++i)
             if (indexes[i] < 0 || indexes[i] >= limit || (i > 0 && indexes[i] <= indexes[i - 1]))
-                throw EListError(Format("List index out of bounds (%d)", indexes[i]));
+                throw EListError(Format(rtl::Tr("List index out of bounds (%d)"), indexes[i]));
     }
     void CheckIndex(int index) const {
         if (index < 0 || index >= Count())
-            throw EListError(Format("List index out of bounds (%d)", index));
+            throw EListError(Format(rtl::Tr("List index out of bounds (%d)"), index));
     }
     void RequireOwnership() const {
         if (!FOwnsObjects)
-            throw EInvalidOperation("The list does not own its objects.");
+            throw EInvalidOperation(rtl::Tr("The list does not own its objects."));
     }
 
     // A deque: pending commands leave from the front, and growing never moves the items.

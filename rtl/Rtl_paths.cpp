@@ -1,5 +1,8 @@
 #include "Rtl_paths.h"
 
+#include "Rtl_exceptions.h"
+#include "Rtl_texts.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -86,7 +89,7 @@ bool SetCurrentDir(const std::string& folder) {
 }
 
 std::string NotRegularFileReason(const std::string& path) {
-    return "Not a regular file: " + path;
+    return Format(rtl::Tr("Not a regular file: %s"), path.c_str());
 }
 
 int OpenRegularFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include "Rtl_paths.h"
 #include "Rtl_sysio.h"
+#include "Rtl_texts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -40,8 +41,8 @@ std::string OpenFailureReason(int error, const std::string& fileName) {
 
 // A failure of the file while it is read, with its reason.
 [[noreturn]] void RaiseFileReadError(const std::string& fileName, const std::string& reason) {
-    RaiseWithReason<EFileReadError>(Format("Cannot read file \"%s\".", fileName.c_str()).c_str(),
-                                    reason);
+    RaiseWithReason<EFileReadError>(
+        Format(rtl::Tr("Cannot read file \"%s\"."), fileName.c_str()).c_str(), reason);
 }
 
 } // namespace
@@ -59,12 +60,12 @@ int64_t TStream::Remaining() {
 
 void TStream::ReadBuffer(void* buffer, int64_t count) {
     if (count < 0)
-        throw EReadError("Stream read error");
+        throw EReadError(rtl::Tr("Stream read error"));
     auto* bytes = static_cast<uint8_t*>(buffer);
     while (count > 0) {
         const int64_t done = Read(bytes, count);
         if (done <= 0)
-            RaiseWithReason<EReadError>("Stream read error", FailureReason());
+            RaiseWithReason<EReadError>(rtl::Tr("Stream read error"), FailureReason());
         bytes += done;
         count -= done;
     }
@@ -72,12 +73,12 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
     if (count < 0)
-        throw EWriteError("Stream write error");
+        throw EWriteError(rtl::Tr("Stream write error"));
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     while (count > 0) {
         const int64_t done = Write(bytes, count);
         if (done <= 0)
-            RaiseWithReason<EWriteError>("Stream write error", FailureReason());
+            RaiseWithReason<EWriteError>(rtl::Tr("Stream write error"), FailureReason());
         bytes += done;
         count -= done;
     }
@@ -105,12 +106,12 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 std::shared_ptr<uint8_t> AllocateSharedBlock(int64_t size) {
     constexpr int64_t HugePage = int64_t{2} << 20;
     if (size < 0 || static_cast<uint64_t>(size) > PTRDIFF_MAX)
-        throw EStreamMemoryError("Out of memory while expanding memory stream");
+        throw EStreamMemoryError(rtl::Tr("Out of memory while expanding memory stream"));
     if (size < HugePage) {
         auto* memory =
             static_cast<uint8_t*>(std::malloc(static_cast<size_t>(std::max<int64_t>(size, 1))));
         if (memory == nullptr)
-            throw EStreamMemoryError("Out of memory while expanding memory stream");
+            throw EStreamMemoryError(rtl::Tr("Out of memory while expanding memory stream"));
         return std::shared_ptr<uint8_t>(memory, [](uint8_t* p) { std::free(p); });
     }
     // Over-allocate by one huge page so that the block can start on a huge-page boundary.
@@ -118,7 +119,7 @@ std::shared_ptr<uint8_t> AllocateSharedBlock(int64_t size) {
     void* mapped =
         ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
-        throw EStreamMemoryError("Out of memory while expanding memory stream");
+        throw EStreamMemoryError(rtl::Tr("Out of memory while expanding memory stream"));
     const auto start =
         (reinterpret_cast<uintptr_t>(mapped) + HugePage - 1) & ~uintptr_t(HugePage - 1);
     auto* memory = reinterpret_cast<uint8_t*>(start);
@@ -151,7 +152,7 @@ void TMemoryStream::SetCapacity(int64_t capacity) {
         // Leave the shared block for memory of the stream's own.
         void* own = capacity > 0 ? std::malloc(static_cast<size_t>(capacity)) : nullptr;
         if (capacity > 0 && own == nullptr)
-            throw EStreamMemoryError("Out of memory while expanding memory stream");
+            throw EStreamMemoryError(rtl::Tr("Out of memory while expanding memory stream"));
         if (own != nullptr)
             std::memcpy(own, FMemory, static_cast<size_t>(std::min(capacity, FSize)));
         FBlock.reset();
@@ -167,14 +168,14 @@ void TMemoryStream::SetCapacity(int64_t capacity) {
     }
     void* memory = std::realloc(FMemory, static_cast<size_t>(capacity));
     if (memory == nullptr)
-        throw EStreamMemoryError("Out of memory while expanding memory stream");
+        throw EStreamMemoryError(rtl::Tr("Out of memory while expanding memory stream"));
     FMemory = static_cast<uint8_t*>(memory);
     FCapacity = capacity;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
     if (size < 0 || static_cast<uint64_t>(size) > PTRDIFF_MAX)
-        throw EStreamMemoryError("Out of memory while expanding memory stream");
+        throw EStreamMemoryError(rtl::Tr("Out of memory while expanding memory stream"));
     SetCapacity(size);
     FSize = size;
     FPosition = std::min(FPosition, FSize);
@@ -254,10 +255,11 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         FHandle = -1;
         if (mode == TFileMode::Create)
             RaiseWithReason<EFCreateError>(
-                Format("Cannot create file \"%s\".", fileName.c_str()).c_str(),
+                Format(rtl::Tr("Cannot create file \"%s\"."), fileName.c_str()).c_str(),
                 SystemReason(error, fileName));
-        RaiseWithReason<EFOpenError>(Format("Cannot open file \"%s\".", fileName.c_str()).c_str(),
-                                     OpenFailureReason(error, fileName));
+        RaiseWithReason<EFOpenError>(
+            Format(rtl::Tr("Cannot open file \"%s\"."), fileName.c_str()).c_str(),
+            OpenFailureReason(error, fileName));
     }
     // OpenRegularFile has made sure it is a regular file, whose size fstat gives.
     if (mode == TFileMode::OpenRead)
@@ -284,7 +286,8 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
     // under the reader, who would otherwise take the missing bytes for data of its own that
     // ends too soon.
     if (n == 0 && FOpenedSize >= 0 && FPosition < FOpenedSize)
-        RaiseFileReadError(FFileName, "File shrank while being read: " + FFileName);
+        RaiseFileReadError(FFileName,
+                           Format(rtl::Tr("File shrank while being read: %s"), FFileName.c_str()));
     return n;
 }
 
@@ -336,7 +339,7 @@ void TFileStream::CopyRangeFrom(TFileStream& source, int64_t offset, int64_t cou
         if (n == 0 || errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)
             break;
         SetFailure(errno);
-        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
+        RaiseWithReason<EWriteError>(rtl::Tr("Stream write error"), FailureReason());
     }
 #endif
     if (count > 0) {
@@ -352,7 +355,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
                          : origin == TSeekOrigin::Current ? FPosition
                                                           : Size();
     if (offset > INT64_MAX - base || base + offset < 0)
-        throw EStreamError(Format("Cannot seek in file \"%s\". %s", FFileName.c_str(),
+        throw EStreamError(Format(rtl::Tr("Cannot seek in file \"%s\". %s"), FFileName.c_str(),
                                   SystemErrorText(EINVAL).c_str()));
     FPosition = base + offset;
     return FPosition;
@@ -361,7 +364,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 void TFileStream::SetSize(int64_t size) {
     if (::ftruncate(FHandle, size) != 0) {
         SetFailure(errno);
-        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
+        RaiseWithReason<EWriteError>(rtl::Tr("Stream write error"), FailureReason());
     }
     FPosition = std::min(FPosition, size);
 }
@@ -383,7 +386,7 @@ unsigned TFileStream::Permissions() const {
 void TFileStream::Flush() {
     if (::fdatasync(FHandle) != 0 && errno != EINVAL && errno != EROFS) {
         SetFailure(errno);
-        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
+        RaiseWithReason<EWriteError>(rtl::Tr("Stream write error"), FailureReason());
     }
 }
 
@@ -394,7 +397,7 @@ void TFileStream::Close() {
     FHandle = -1;
     if (result != 0 && errno != EINTR) {
         SetFailure(errno);
-        RaiseWithReason<EWriteError>("Stream write error", FailureReason());
+        RaiseWithReason<EWriteError>(rtl::Tr("Stream write error"), FailureReason());
     }
 }
 

@@ -1,5 +1,7 @@
 #include "Vix_clipboard.h"
 
+#include "Rtl_texts.h"
+
 #include <algorithm>
 
 void TClipboard::AddListener(TListener& listener) {
@@ -21,7 +23,7 @@ void TClipboard::NotifyChanged() {
 
 std::string TMemoryClipboard::GetText() const {
     if (!FText)
-        throw EClipboardError("The program could not get the text in the clipboard.");
+        throw EClipboardError(rtl::Tr("The program could not get the text in the clipboard."));
     return *FText;
 }
 

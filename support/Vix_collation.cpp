@@ -1,6 +1,7 @@
 #include "Vix_collation.h"
 
 #include "Rtl_codepage.h"
+#include "Rtl_texts.h"
 
 #include <unicode/ucol.h>
 #include <unicode/unorm2.h>
@@ -13,7 +14,7 @@
 
 namespace {
 
-const char* const CompareNamesError = "The program cannot compare names.";
+const char* const CompareNamesError = rtl::TrNoop("The program cannot compare names.");
 
 struct TCollatorCloser {
     void operator()(UCollator* collator) const { ucol_close(collator); }
@@ -30,11 +31,11 @@ const UCollator& NameCollator() {
         UErrorCode status = U_ZERO_ERROR;
         TCollatorPtr opened(ucol_open("ja", &status));
         if (U_FAILURE(status))
-            throw ECollationError(CompareNamesError);
+            throw ECollationError(rtl::Tr(CompareNamesError));
         ucol_setStrength(opened.get(), UCOL_IDENTICAL);
         ucol_setAttribute(opened.get(), UCOL_CASE_FIRST, UCOL_LOWER_FIRST, &status);
         if (U_FAILURE(status))
-            throw ECollationError(CompareNamesError);
+            throw ECollationError(rtl::Tr(CompareNamesError));
         return opened;
     }();
     return *collator;
@@ -52,7 +53,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     u_strFromUTF8WithSub(text.data(), Capacity(text), &length, utf8.data(),
                          static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
     if (U_FAILURE(status))
-        throw ECollationError(CompareNamesError);
+        throw ECollationError(rtl::Tr(CompareNamesError));
     text.resize(static_cast<size_t>(length));
     return text;
 }
@@ -78,7 +79,7 @@ std::u16string FoldCompatibilityForms(std::u16string text) {
                                   Capacity(folded), &status);
     }
     if (U_FAILURE(status))
-        throw ECollationError(CompareNamesError);
+        throw ECollationError(rtl::Tr(CompareNamesError));
     folded.resize(static_cast<size_t>(length));
     return folded;
 }
@@ -104,7 +105,7 @@ void AppendFoldedSortKey(std::u16string_view text, std::string_view tieBreak, st
     }
     if (length <= 0) {
         keys.resize(start);
-        throw ECollationError(CompareNamesError);
+        throw ECollationError(rtl::Tr(CompareNamesError));
     }
     keys.resize(start + static_cast<size_t>(length));
     keys.append(tieBreak);

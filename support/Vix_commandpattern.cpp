@@ -1,5 +1,7 @@
 #include "Vix_commandpattern.h"
 
+#include "Rtl_texts.h"
+
 using TBracket = TChangeBracket<TInvoker>;
 
 TInvoker::~TInvoker() {
@@ -9,7 +11,7 @@ TInvoker::~TInvoker() {
 
 void TInvoker::Add(std::unique_ptr<TCommand> command) {
     if (!command)
-        throw ECommandError("The program cannot add the command.");
+        throw ECommandError(rtl::Tr("The program cannot add the command."));
     TBracket bracket(*this);
     FCommands.Add(std::move(command));
 }
@@ -21,7 +23,7 @@ void TInvoker::ClearCommands() {
 
 void TInvoker::Execute() {
     if (!CanExecute())
-        throw ECommandError("The program cannot execute any commands.");
+        throw ECommandError(rtl::Tr("The program cannot execute any commands."));
     TBracket bracket(*this);
     TCommand& command = Commands(0);
     command.Disposition = dpClearCommands;
@@ -39,7 +41,7 @@ void TInvoker::Execute() {
 
 void TInvoker::Undo() {
     if (!CanUndo())
-        throw ECommandError("The program cannot undo any commands.");
+        throw ECommandError(rtl::Tr("The program cannot undo any commands."));
     TBracket bracket(*this);
     TCommand& command = NextUndoCommand();
     command.Disposition = dpClearUndoCommands;
@@ -57,7 +59,7 @@ void TInvoker::Undo() {
 
 void TInvoker::Redo() {
     if (!CanRedo())
-        throw ECommandError("The program cannot redo any commands.");
+        throw ECommandError(rtl::Tr("The program cannot redo any commands."));
     TBracket bracket(*this);
     TCommand& command = NextRedoCommand();
     command.Disposition = dpClearRedoCommands;
@@ -139,7 +141,7 @@ void TInvoker::CommitRedo() {
 
 void TInvoker::SetCommandCount(int count) {
     if (count < 0 || count > CommandCount())
-        throw ECommandError("The program cannot set the number of the commands.");
+        throw ECommandError(rtl::Tr("The program cannot set the number of the commands."));
     if (count == CommandCount())
         return;
     TBracket bracket(*this);
@@ -148,7 +150,7 @@ void TInvoker::SetCommandCount(int count) {
 
 void TInvoker::SetUndoCount(int count) {
     if (count < 0 || count > FUndoCount)
-        throw ECommandError("The program cannot set the number of the undo commands.");
+        throw ECommandError(rtl::Tr("The program cannot set the number of the undo commands."));
     TBracket bracket(*this);
     const int dropped = FUndoCount - count;
     FUndoCount -= dropped;
@@ -159,7 +161,7 @@ void TInvoker::SetUndoCount(int count) {
 void TInvoker::SetRedoCount(int count) {
     TBracket bracket(*this);
     if (count < 0 || count > RedoCount())
-        throw ECommandError("The program cannot set the number of the redo commands.");
+        throw ECommandError(rtl::Tr("The program cannot set the number of the redo commands."));
     const int kept = HistoryCount() + count - RedoCount();
     if (kept < FModifyIndex)
         FModifyIndex = -1;
@@ -168,7 +170,7 @@ void TInvoker::SetRedoCount(int count) {
 
 void TInvoker::SetHistoryCount(int count) {
     if (count < 0 || count > HistoryCount())
-        throw ECommandError("The program cannot set the number of the history commands.");
+        throw ECommandError(rtl::Tr("The program cannot set the number of the history commands."));
     if (count == HistoryCount())
         return;
     TBracket bracket(*this);
@@ -194,19 +196,19 @@ void TInvoker::Changed() {
 
 void TInvoker::EndChange() {
     if (FChangeCount == 0)
-        throw ECommandError("The program cannot end the change operation.");
+        throw ECommandError(rtl::Tr("The program cannot end the change operation."));
     --FChangeCount;
     Changed();
 }
 
 TCommand& TInvoker::UndoCommands(int index) const {
     if (index < 0 || index >= FUndoCount)
-        throw rtl::EListError(rtl::Format("List index out of bounds (%d)", index));
+        throw rtl::EListError(rtl::Format(rtl::Tr("List index out of bounds (%d)"), index));
     return *FHistory[FUndoCount - 1 - index];
 }
 
 TCommand& TInvoker::RedoCommands(int index) const {
     if (index < 0 || index >= RedoCount())
-        throw rtl::EListError(rtl::Format("List index out of bounds (%d)", index));
+        throw rtl::EListError(rtl::Format(rtl::Tr("List index out of bounds (%d)"), index));
     return *FHistory[FUndoCount + index];
 }

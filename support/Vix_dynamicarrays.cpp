@@ -1,7 +1,9 @@
 #include "Vix_dynamicarrays.h"
 
+#include "Rtl_texts.h"
+
 void RaiseDynamicArrayCapacityError() {
-    throw EDynamicArrayError("The program cannot set the capacity.");
+    throw EDynamicArrayError(rtl::Tr("The program cannot set the capacity."));
 }
 
 template class TDynamicArrayBuilder<int>;

@@ -1,19 +1,21 @@
 #include "Vix_filedrop.h"
 
+#include "Rtl_texts.h"
+
 TDroppedFiles::TDroppedFiles(TDropHandle* handle) : FHandle(handle) {
     if (handle == nullptr)
-        throw EFileDropError("Information about the dropped files is unavailable.");
+        throw EFileDropError(rtl::Tr("Information about the dropped files is unavailable."));
 }
 
 int TDroppedFiles::Count() const {
     if (Finished())
-        throw EFileDropError("The program cannot get the number of dropped files.");
+        throw EFileDropError(rtl::Tr("The program cannot get the number of dropped files."));
     return FHandle->Count();
 }
 
 std::string TDroppedFiles::Paths(int index) const {
     if (Finished() || index < 0 || index >= FHandle->Count())
-        throw EFileDropError("The program cannot get the path of a dropped file.");
+        throw EFileDropError(rtl::Tr("The program cannot get the path of a dropped file."));
     return FHandle->Path(index);
 }
 
@@ -32,13 +34,15 @@ TFileDropWatcher::TFileDropWatcher(TFileDropControl* control) {
 
 void TFileDropWatcher::SetEnabled(bool value) {
     if (FControl == nullptr)
-        throw EFileDropError("The program cannot set the enabled state of a file-drop watcher.");
+        throw EFileDropError(
+            rtl::Tr("The program cannot set the enabled state of a file-drop watcher."));
     FEnabled = value;
 }
 
 void TFileDropWatcher::Attach(TFileDropControl* control) {
     if (control == nullptr)
-        throw EFileDropError("The program cannot attach the control to a file-drop watcher.");
+        throw EFileDropError(
+            rtl::Tr("The program cannot attach the control to a file-drop watcher."));
     if (control == FControl)
         return;
     Detach();

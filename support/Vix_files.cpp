@@ -1,6 +1,7 @@
 #include "Vix_files.h"
 
 #include "Rtl_codepage.h"
+#include "Rtl_texts.h"
 
 #include <array>
 #include <cerrno>
@@ -49,15 +50,15 @@ template <typename Predicate> int FindChar(const std::string& s, Predicate match
 
 bool IsFileNameChar(int c) {
     if (c < 0 || c >= static_cast<int>(FileNameChars.size()))
-        throw EFileError(
-            "The program cannot determine whether the character can be used for a file name.");
+        throw EFileError(rtl::Tr(
+            "The program cannot determine whether the character can be used for a file name."));
     return FileNameChars[static_cast<std::size_t>(c)];
 }
 
 bool IsWildcardChar(int c) {
     if (c < 0 || c >= static_cast<int>(WildcardChars.size()))
-        throw EFileError("The program cannot determine whether the character is a wildcard "
-                         "character.");
+        throw EFileError(rtl::Tr("The program cannot determine whether the character is a wildcard "
+                                 "character."));
     return WildcardChars[static_cast<std::size_t>(c)];
 }
 
@@ -128,7 +129,7 @@ std::string GetLongPath(const std::string& path) {
     std::string longPath;
     if (!TryGetLongPath(path, longPath)) {
         const int cause = errno;
-        EFileError error("The program could not get the long form of the path.");
+        EFileError error(rtl::Tr("The program could not get the long form of the path."));
         error.SetReason(rtl::SystemReason(cause, path));
         throw error;
     }

@@ -1,5 +1,7 @@
 #include "Vix_lists.h"
 
+#include "Rtl_texts.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -159,7 +161,7 @@ TExchangePlan MovePlan(int count, const std::vector<int>& selected, int step) {
     // Checked before the early exits so that a caller's bad position never goes unnoticed.
     for (int index : selected) {
         if (index < 0 || index >= count) {
-            throw rtl::EListError(rtl::Format("List index out of bounds (%d)", index));
+            throw rtl::EListError(rtl::Format(rtl::Tr("List index out of bounds (%d)"), index));
         }
     }
     if (count <= 1 || step == 0 || selected.empty()) {

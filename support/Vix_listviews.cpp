@@ -1,5 +1,7 @@
 #include "Vix_listviews.h"
 
+#include "Rtl_texts.h"
+
 #include "Vix_dynamicarrays.h"
 
 #include <algorithm>
@@ -8,17 +10,21 @@
 namespace {
 
 // The shell checks every index before it reaches the control, so these mean a broken caller.
-const char* const NoSuchItemMessage = "The list control has no item at this index.";
-const char* const BadItemCountMessage = "The list control cannot take this number of items.";
-const char* const BadMoveMessage = "The list control cannot move states outside its items.";
-const char* const NoUpdateMessage = "The list control has no update to end.";
+const char* const NoSuchItemMessage = rtl::TrNoop("The list control has no item at this index.");
+const char* const BadItemCountMessage =
+    rtl::TrNoop("The list control cannot take this number of items.");
+const char* const BadMoveMessage =
+    rtl::TrNoop("The list control cannot move states outside its items.");
+const char* const NoUpdateMessage = rtl::TrNoop("The list control has no update to end.");
 
-const char* const CannotSetCountMessage = "The program cannot set the number of the items.";
-const char* const CannotGetStateMessage = "The program cannot get the state.";
-const char* const CannotSetStateMessage = "The program cannot set the state.";
-const char* const CannotInsertMessage = "The program cannot insert the item.";
-const char* const CannotDeleteMessage = "The program cannot delete the item.";
-const char* const CannotMakeVisibleMessage = "The program cannot ensure the item is visible.";
+const char* const CannotSetCountMessage =
+    rtl::TrNoop("The program cannot set the number of the items.");
+const char* const CannotGetStateMessage = rtl::TrNoop("The program cannot get the state.");
+const char* const CannotSetStateMessage = rtl::TrNoop("The program cannot set the state.");
+const char* const CannotInsertMessage = rtl::TrNoop("The program cannot insert the item.");
+const char* const CannotDeleteMessage = rtl::TrNoop("The program cannot delete the item.");
+const char* const CannotMakeVisibleMessage =
+    rtl::TrNoop("The program cannot ensure the item is visible.");
 
 bool IsSelectedState(uint8_t state) {
     return (state & ItemStateSelected) != 0;
@@ -30,7 +36,7 @@ bool IsSelectedState(uint8_t state) {
 
 void TMemoryListControl::CheckIndex(int index) const {
     if (index < 0 || index >= ItemCount())
-        throw rtl::EListError(NoSuchItemMessage);
+        throw rtl::EListError(rtl::Tr(NoSuchItemMessage));
 }
 
 int TMemoryListControl::CountSelected(int first, int count) const {
@@ -40,7 +46,7 @@ int TMemoryListControl::CountSelected(int first, int count) const {
 
 void TMemoryListControl::SetItemCount(int n) {
     if (n < 0)
-        throw rtl::EListError(BadItemCountMessage);
+        throw rtl::EListError(rtl::Tr(BadItemCountMessage));
     const int old = ItemCount();
     if (n < old) {
         // Only the dropped tail is counted, so trimming one row at a time stays cheap.
@@ -96,14 +102,14 @@ void TMemoryListControl::BeginUpdate() {
 
 void TMemoryListControl::EndUpdate() {
     if (FUpdateDepth == 0)
-        throw rtl::EInvalidOperation(NoUpdateMessage);
+        throw rtl::EInvalidOperation(rtl::Tr(NoUpdateMessage));
     --FUpdateDepth;
 }
 
 void TMemoryListControl::MoveItemStates(int from, int to, int count) {
     const int n = ItemCount();
     if (from < 0 || to < 0 || count < 0 || from > n - count || to > n - count)
-        throw rtl::EListError(BadMoveMessage);
+        throw rtl::EListError(rtl::Tr(BadMoveMessage));
     if (count == 0 || from == to)
         return;
     // Only the target range changes, so the selected count moves by what it gains and loses.
@@ -152,7 +158,7 @@ int TListViewShell::Count() const {
 
 void TListViewShell::SetCount(int n) {
     if (n < 0)
-        throw rtl::EStringListError(CannotSetCountMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotSetCountMessage));
     FListView.SetItemCount(n);
     FListView.Invalidate();
 }
@@ -163,13 +169,13 @@ int TListViewShell::SelCount() const {
 
 int TListViewShell::States(int index) const {
     if (index < 0 || index >= Count())
-        throw rtl::EStringListError(CannotGetStateMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotGetStateMessage));
     return FListView.ItemState(index, ItemStateMask);
 }
 
 void TListViewShell::SetStates(int index, int state) {
     if (index < 0 || index >= Count())
-        throw rtl::EStringListError(CannotSetStateMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotSetStateMessage));
     FListView.SetItemState(index, state, ItemStateMask);
 }
 
@@ -199,7 +205,7 @@ int TListViewShell::Add() {
 void TListViewShell::Insert(int index) {
     const int count = Count();
     if (index < 0 || index > count)
-        throw rtl::EStringListError(CannotInsertMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotInsertMessage));
     SetCount(count + 1);
     FListView.MoveItemStates(index, index + 1, count - index);
     SetStates(index, 0);
@@ -208,7 +214,7 @@ void TListViewShell::Insert(int index) {
 void TListViewShell::Delete(int index) {
     const int count = Count();
     if (index < 0 || index >= count)
-        throw rtl::EStringListError(CannotDeleteMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotDeleteMessage));
     // The control keeps one focused item at most, so focusing a neighbour unfocuses this one.
     if (Focused(index)) {
         if (index < count - 1)
@@ -234,7 +240,7 @@ bool IsStrictlyAscending(const std::vector<int>& rows, int limit) {
 void TListViewShell::DeleteRows(const std::vector<int>& rows) {
     const int count = Count();
     if (!IsStrictlyAscending(rows, count))
-        throw rtl::EStringListError(CannotDeleteMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotDeleteMessage));
     if (rows.empty())
         return;
     TListViewUpdate update(*this);
@@ -269,7 +275,7 @@ void TListViewShell::InsertRows(const std::vector<int>& rows, int state) {
     const int count = Count();
     const int total = count + static_cast<int>(rows.size());
     if (!IsStrictlyAscending(rows, total))
-        throw rtl::EStringListError(CannotInsertMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotInsertMessage));
     if (rows.empty())
         return;
     TListViewUpdate update(*this);
@@ -303,7 +309,7 @@ void TListViewShell::ExchangeRows(const TExchangePlan& exchanges) {
     for (const TExchange& exchange : exchanges)
         if (exchange.Index1 < 0 || exchange.Index1 >= count || exchange.Index2 < 0 ||
             exchange.Index2 >= count)
-            throw rtl::EStringListError(CannotGetStateMessage);
+            throw rtl::EStringListError(rtl::Tr(CannotGetStateMessage));
     if (exchanges.empty())
         return;
     TListViewUpdate update(*this);
@@ -319,7 +325,7 @@ void TListViewShell::Move(int curIndex, int newIndex) {
     // its first failure is always a read.
     const int count = Count();
     if (curIndex < 0 || curIndex >= count || newIndex < 0 || newIndex >= count)
-        throw rtl::EStringListError(CannotGetStateMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotGetStateMessage));
     const int state = States(curIndex);
     if (curIndex < newIndex)
         FListView.MoveItemStates(curIndex + 1, curIndex, newIndex - curIndex);
@@ -353,7 +359,7 @@ void TListViewShell::ClearSelection() {
 
 void TListViewShell::MakeVisible(int index, bool partialOK) {
     if (index < 0 || index >= Count())
-        throw rtl::EStringListError(CannotMakeVisibleMessage);
+        throw rtl::EStringListError(rtl::Tr(CannotMakeVisibleMessage));
     FListView.EnsureVisible(index, partialOK);
 }
 

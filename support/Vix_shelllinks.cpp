@@ -4,6 +4,7 @@
 #include "Rtl_filewriter.h"
 #include "Rtl_paths.h"
 #include "Rtl_sysio.h"
+#include "Rtl_texts.h"
 
 #include "Rtl_codepage.h"
 #include "Vix_files.h"
@@ -24,10 +25,10 @@
 
 namespace {
 
-const char* const LoadMessage = "The program could not load a shell link.";
-const char* const SaveMessage = "The program could not save a shell link.";
-const char* const SetMessage = "The program could not set a property of a shell link.";
-const char* const ResolveMessage = "The program could not resolve a shell link.";
+const char* const LoadMessage = rtl::TrNoop("The program could not load a shell link.");
+const char* const SaveMessage = rtl::TrNoop("The program could not save a shell link.");
+const char* const SetMessage = rtl::TrNoop("The program could not set a property of a shell link.");
+const char* const ResolveMessage = rtl::TrNoop("The program could not resolve a shell link.");
 
 using Bytes = std::vector<uint8_t>;
 
@@ -533,26 +534,26 @@ int TShellLink::Resolve(uint32_t) {
     // up relative to the current folder it could find an unrelated file.
     struct stat info {};
     if (FPath.empty() || IsRelativePath(FPath) || ::stat(FPath.c_str(), &info) != 0)
-        throw EShellLinkError(ResolveMessage);
+        throw EShellLinkError(rtl::Tr(ResolveMessage));
     return 0;
 }
 
 void TShellLink::LoadFromFile(const std::string& fileName) {
     const auto data = ReadBoundedFile(fileName, MaxFileSize);
     if (!data || !DeclaredSizesFit(*data))
-        throw EShellLinkError(LoadMessage);
+        throw EShellLinkError(rtl::Tr(LoadMessage));
     // A UTF-8 text is at most three bytes for each byte of a code page or UTF-16 source.
     const size_t sizeLimit = 3 * data->size() + 1;
     TLnkReader reader;
     if (!reader.Open(*data))
-        throw EShellLinkError(LoadMessage);
+        throw EShellLinkError(rtl::Tr(LoadMessage));
     const auto path = reader.Text(liblnk_file_get_utf8_local_path_size,
                                   liblnk_file_get_utf8_local_path, sizeLimit);
     const auto iconLocation = reader.Text(liblnk_file_get_utf8_icon_location_size,
                                           liblnk_file_get_utf8_icon_location, sizeLimit);
     const auto iconIndex = reader.IconIndex();
     if (!path || !iconLocation || !iconIndex)
-        throw EShellLinkError(LoadMessage);
+        throw EShellLinkError(rtl::Tr(LoadMessage));
     FPath = *path;
     FIconLocation = *iconLocation;
     FIconIndex = *iconIndex;
@@ -561,7 +562,7 @@ void TShellLink::LoadFromFile(const std::string& fileName) {
 void TShellLink::SaveToFile(const std::string& fileName) {
     const auto data = BuildShortcut(FPath, FIconLocation, FIconIndex);
     if (!data || !ReplaceFile(fileName, *data))
-        throw EShellLinkError(SaveMessage);
+        throw EShellLinkError(rtl::Tr(SaveMessage));
 }
 
 void TShellLink::GetIconLocation(std::string& path, int& index) {
@@ -571,13 +572,13 @@ void TShellLink::GetIconLocation(std::string& path, int& index) {
 
 void TShellLink::SetIconLocation(const std::string& path, int index) {
     if (!StorableText(path))
-        throw EShellLinkError(SetMessage);
+        throw EShellLinkError(rtl::Tr(SetMessage));
     FIconLocation = path;
     FIconIndex = index;
 }
 
 void TShellLink::SetPath(const std::string& path) {
     if (!StorableText(path))
-        throw EShellLinkError(SetMessage);
+        throw EShellLinkError(rtl::Tr(SetMessage));
     FPath = path;
 }

@@ -1,6 +1,7 @@
 #include "Vix_strings.h"
 
 #include "Rtl_codepage.h"
+#include "Rtl_texts.h"
 
 #include <algorithm>
 
@@ -70,7 +71,7 @@ bool MatchesAt(const std::string& s, std::size_t pos, const std::string& pattern
 
 std::string QuoteString(const std::string& s, char quote) {
     if (!IsUsableQuote(quote))
-        throw EStringError("The program cannot quote the string.");
+        throw EStringError(rtl::Tr("The program cannot quote the string."));
     // Trail bytes are copied untouched: doubling one that equals the quote would make
     // DequoteString, which steps over trail bytes, end the text early.
     std::string result(1, quote);
@@ -90,7 +91,7 @@ std::string QuoteString(const std::string& s, char quote) {
 
 std::string DequoteString(const std::string& s, char quote) {
     if (!IsUsableQuote(quote) || s.empty() || s[0] != quote)
-        throw EStringError("The program cannot dequote the string.");
+        throw EStringError(rtl::Tr("The program cannot dequote the string."));
     std::size_t end = 0;
     return ReadQuoted(s, 0, quote, end);
 }
@@ -120,7 +121,7 @@ std::string ReplaceString(const std::string& s, const std::string& oldPattern,
 
 std::vector<std::string> SplitString(const std::string& s, char delimiter, char quote) {
     if (!IsUsableQuote(quote))
-        throw EStringError("The program cannot dequote the string.");
+        throw EStringError(rtl::Tr("The program cannot dequote the string."));
     // A zero byte ends the text, as it ends the C string the list is kept in elsewhere; it also
     // could not otherwise be consumed, being neither skipped as a blank nor part of an item.
     const std::string text = s.substr(0, s.find('\0'));

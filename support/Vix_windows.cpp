@@ -1,5 +1,7 @@
 #include "Vix_windows.h"
 
+#include "Rtl_texts.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -115,7 +117,7 @@ bool TMessageWindow::Post(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
 TMessage TMessageWindow::GetMessage(uint32_t first, uint32_t last) const {
     TMessage message;
     if (!TryGetMessage(first, last, message))
-        throw EWindowMessageNotFound("The program could not get any messages.");
+        throw EWindowMessageNotFound(rtl::Tr("The program could not get any messages."));
     return message;
 }
 
@@ -129,7 +131,7 @@ bool TMessageWindow::TryGetMessage(uint32_t first, uint32_t last, TMessage& mess
 TMessage TMessageWindow::ExtractMessage(uint32_t first, uint32_t last) {
     TMessage message;
     if (!TryExtractMessage(first, last, message))
-        throw EWindowMessageNotFound("The program could not extract any messages.");
+        throw EWindowMessageNotFound(rtl::Tr("The program could not extract any messages."));
     return message;
 }
 
@@ -142,7 +144,7 @@ bool TMessageWindow::TryExtractMessage(uint32_t first, uint32_t last, TMessage& 
 
 void TMessageWindow::RemoveMessage(uint32_t first, uint32_t last) {
     if (!TryRemoveMessage(first, last))
-        throw EWindowMessageNotFound("The program could not remove any messages.");
+        throw EWindowMessageNotFound(rtl::Tr("The program could not remove any messages."));
 }
 
 bool TMessageWindow::TryRemoveMessage(uint32_t first, uint32_t last) {
