@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot.png: the editor on a virtual X server, showing a container built from
-# the sample images, one of them with a Japanese name and write-protected.
+# the sample images, one of them with a Japanese name and write-protected. With "ja", the same
+# window under a Japanese locale, as docs/screenshot-ja.png.
+# Usage: scripts/screenshot.sh [ja]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-deps.sh
@@ -27,7 +29,10 @@ container=$work/collection.d88
 
 mkdir -p docs
 export TRACKWELL_EDITOR=$work/prefix/bin/trackwell TRACKWELL_CONTAINER=$container
-export TRACKWELL_SHOT=$PWD/docs/screenshot.png
+case ${1:-} in
+ja) export TRACKWELL_SHOT=$PWD/docs/screenshot-ja.png TRACKWELL_LANG=ja_JP.UTF-8 ;;
+*) export TRACKWELL_SHOT=$PWD/docs/screenshot.png TRACKWELL_LANG=C.UTF-8 ;;
+esac
 xvfb-run --auto-servernum --server-args="-screen 0 800x560x24" bash -c '
     set -euo pipefail
     # The window manager first, so that it frames the window from the start.
@@ -36,7 +41,7 @@ xvfb-run --auto-servernum --server-args="-screen 0 800x560x24" bash -c '
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
         sleep 0.1
     done
-    LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "$TRACKWELL_EDITOR" "$TRACKWELL_CONTAINER" 2>/dev/null &
+    LANG=$TRACKWELL_LANG LANGUAGE= LC_ALL= QT_QPA_PLATFORM=xcb "$TRACKWELL_EDITOR" "$TRACKWELL_CONTAINER" 2>/dev/null &
     editor=$!
     window=$(timeout 30 xdotool search --sync --onlyvisible --name "collection\.d88" | head -n 1)
     # Only as tall as the rows need; one row selected, as while working.
@@ -47,4 +52,4 @@ xvfb-run --auto-servernum --server-args="-screen 0 800x560x24" bash -c '
     import -window "$window" -frame "$TRACKWELL_SHOT"
     kill "$editor"
 '
-echo "docs/screenshot.png written"
+echo "${TRACKWELL_SHOT#"$PWD"/} written"

@@ -13,7 +13,7 @@ sources=(rtl support app)
 
 run_lupdate() { # TS_FILE...
     "$lupdate" -silent -no-obsolete -locations none -tr-function-alias tr+=Tr,QT_TR_NOOP+=TrNoop \
-        -extensions cpp,h "${sources[@]}" -ts "$@" 2> >(grep -v "lacks Q_OBJECT macro" >&2)
+        -extensions cpp,h "${sources[@]}" -ts "$@" 2> >(grep -v -e "lacks Q_OBJECT macro" -e "Qualifying with unknown namespace" >&2)
 }
 
 case ${1:-} in

@@ -420,7 +420,7 @@
     </message>
     <message>
         <source>%1 items are selected</source>
-        <translation>%1 個の項目を選択</translation>
+        <translation>%1 個の項目を選択中</translation>
     </message>
     <message>
         <source>%1 items</source>
@@ -498,7 +498,7 @@
     </message>
     <message>
         <source>The program does not support the disk type.</source>
-        <translation>このディスクタイプには対応していません。</translation>
+        <translation>このディスクタイプはサポートされていません。</translation>
     </message>
     <message>
         <source>Specify the disk type.</source>
@@ -511,6 +511,626 @@
     <message>
         <source>Specify an item.</source>
         <translation>項目を指定してください。</translation>
+    </message>
+    <message>
+        <source>&apos;%s&apos; is not a valid integer value</source>
+        <translation>&apos;%s&apos; は有効な整数値ではありません</translation>
+    </message>
+    <message>
+        <source>Operation aborted</source>
+        <translation>操作は中止されました</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%s&quot;.</source>
+        <translation>ファイル &quot;%s&quot; を作成できません。</translation>
+    </message>
+    <message>
+        <source>The file &quot;%s&quot; exists.</source>
+        <translation>ファイル &quot;%s&quot; は既に存在します。</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%s&quot;.</source>
+        <translation>ファイル &quot;%s&quot; に書き込めません。</translation>
+    </message>
+    <message>
+        <source>Cannot open file &quot;%s&quot;. %s</source>
+        <translation>ファイル &quot;%s&quot; を開けません。%s</translation>
+    </message>
+    <message>
+        <source>Cannot read file &quot;%s&quot;. %s</source>
+        <translation>ファイル &quot;%s&quot; を読み込めません。%s</translation>
+    </message>
+    <message>
+        <source>List index out of bounds (%d)</source>
+        <translation>リストのインデックスが範囲外です (%d)</translation>
+    </message>
+    <message>
+        <source>List index out of bounds</source>
+        <translation>リストのインデックスが範囲外です</translation>
+    </message>
+    <message>
+        <source>The list does not own its objects.</source>
+        <translation>リストはオブジェクトを所有していません。</translation>
+    </message>
+    <message>
+        <source>Not a regular file: %s</source>
+        <translation>通常のファイルではありません: %s</translation>
+    </message>
+    <message>
+        <source>Cannot read file &quot;%s&quot;.</source>
+        <translation>ファイル &quot;%s&quot; を読み込めません。</translation>
+    </message>
+    <message>
+        <source>Stream read error</source>
+        <translation>ストリームの読み込みエラー</translation>
+    </message>
+    <message>
+        <source>Stream write error</source>
+        <translation>ストリームの書き込みエラー</translation>
+    </message>
+    <message>
+        <source>Out of memory while expanding memory stream</source>
+        <translation>メモリストリームの拡張中にメモリが不足しました</translation>
+    </message>
+    <message>
+        <source>Cannot open file &quot;%s&quot;.</source>
+        <translation>ファイル &quot;%s&quot; を開けません。</translation>
+    </message>
+    <message>
+        <source>File shrank while being read: %s</source>
+        <translation>読み込み中にファイルが小さくなりました: %s</translation>
+    </message>
+    <message>
+        <source>Cannot seek in file &quot;%s&quot;. %s</source>
+        <translation>ファイル &quot;%s&quot; 内をシークできません。%s</translation>
+    </message>
+    <message>
+        <source>The program cannot compare names.</source>
+        <translation>名前を比較できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot add the command.</source>
+        <translation>コマンドを追加できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot execute any commands.</source>
+        <translation>コマンドを実行できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot undo any commands.</source>
+        <translation>コマンドを元に戻せません。</translation>
+    </message>
+    <message>
+        <source>The program cannot redo any commands.</source>
+        <translation>コマンドをやり直せません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the number of the commands.</source>
+        <translation>コマンドの数を設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the number of the undo commands.</source>
+        <translation>元に戻すコマンドの数を設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the number of the redo commands.</source>
+        <translation>やり直すコマンドの数を設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the number of the history commands.</source>
+        <translation>履歴のコマンドの数を設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot end the change operation.</source>
+        <translation>変更操作を終了できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the capacity.</source>
+        <translation>容量を設定できません。</translation>
+    </message>
+    <message>
+        <source>Information about the dropped files is unavailable.</source>
+        <translation>ドロップされたファイルの情報を利用できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot get the number of dropped files.</source>
+        <translation>ドロップされたファイルの数を取得できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot get the path of a dropped file.</source>
+        <translation>ドロップされたファイルのパスを取得できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the enabled state of a file-drop watcher.</source>
+        <translation>ファイルドロップ監視の有効状態を設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot attach the control to a file-drop watcher.</source>
+        <translation>コントロールをファイルドロップ監視に関連付けられません。</translation>
+    </message>
+    <message>
+        <source>The program cannot determine whether the character can be used for a file name.</source>
+        <translation>その文字をファイル名に使用できるかどうかを判定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot determine whether the character is a wildcard character.</source>
+        <translation>その文字がワイルドカード文字かどうかを判定できません。</translation>
+    </message>
+    <message>
+        <source>The program could not get the long form of the path.</source>
+        <translation>パスの長い形式を取得できませんでした。</translation>
+    </message>
+    <message>
+        <source>The list control has no item at this index.</source>
+        <translation>リストコントロールのこのインデックスに項目がありません。</translation>
+    </message>
+    <message>
+        <source>The list control cannot take this number of items.</source>
+        <translation>リストコントロールはこの数の項目を保持できません。</translation>
+    </message>
+    <message>
+        <source>The list control cannot move states outside its items.</source>
+        <translation>リストコントロールは項目の範囲外に状態を移動できません。</translation>
+    </message>
+    <message>
+        <source>The list control has no update to end.</source>
+        <translation>リストコントロールには終了する更新がありません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the number of the items.</source>
+        <translation>項目の数を設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot get the state.</source>
+        <translation>状態を取得できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the state.</source>
+        <translation>状態を設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot insert the item.</source>
+        <translation>項目を挿入できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot delete the item.</source>
+        <translation>項目を削除できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot ensure the item is visible.</source>
+        <translation>項目を表示させることができません。</translation>
+    </message>
+    <message>
+        <source>The program could not load a shell link.</source>
+        <translation>ショートカットを読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not save a shell link.</source>
+        <translation>ショートカットを保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not set a property of a shell link.</source>
+        <translation>ショートカットのプロパティを設定できませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not resolve a shell link.</source>
+        <translation>ショートカットのリンク先を解決できませんでした。</translation>
+    </message>
+    <message>
+        <source>The program cannot quote the string.</source>
+        <translation>文字列を引用符で囲めません。</translation>
+    </message>
+    <message>
+        <source>The program cannot dequote the string.</source>
+        <translation>文字列の引用符を外せません。</translation>
+    </message>
+    <message>
+        <source>The program could not get any messages.</source>
+        <translation>メッセージを取得できませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not extract any messages.</source>
+        <translation>メッセージを取り出せませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not remove any messages.</source>
+        <translation>メッセージを削除できませんでした。</translation>
+    </message>
+    <message>
+        <source>track %d side %d</source>
+        <translation>トラック %d サイド %d</translation>
+    </message>
+    <message>
+        <source>Track %d side %d</source>
+        <translation>トラック %d サイド %d</translation>
+    </message>
+    <message>
+        <source>The image has %lld bytes, fewer than its header.</source>
+        <translation>イメージは %lld バイトで、ヘッダーより小さいです。</translation>
+    </message>
+    <message>
+        <source>The size field says %u bytes; the image has %lld.</source>
+        <translation>サイズフィールドは %u バイトですが、イメージは %lld バイトです。</translation>
+    </message>
+    <message>
+        <source>%s starts at offset %lld, past the end of the image (%lld bytes).</source>
+        <translation>%s はオフセット %lld から始まり、イメージの末尾 (%lld バイト) を越えています。</translation>
+    </message>
+    <message>
+        <source>%s starts at offset %lld, inside the header.</source>
+        <translation>%s はオフセット %lld から始まり、ヘッダーの内側にあります。</translation>
+    </message>
+    <message>
+        <source>The header is 672 bytes, as in images whose track table has 160 entries; a container&apos;s headers are 688 bytes.</source>
+        <translation>ヘッダーは、トラックテーブルが 160 エントリのイメージと同じ 672 バイトです。コンテナーのヘッダーは 688 バイトです。</translation>
+    </message>
+    <message>
+        <source>The track table is not in ascending order: %s starts before %s.</source>
+        <translation>トラックテーブルが昇順ではありません: %s が %s より前から始まっています。</translation>
+    </message>
+    <message>
+        <source>%s: the header of sector %d runs past the end of the image.</source>
+        <translation>%s: セクタ %d のヘッダーがイメージの末尾を越えています。</translation>
+    </message>
+    <message>
+        <source>%s says it has no sectors.</source>
+        <translation>%s のセクタ数は 0 となっています。</translation>
+    </message>
+    <message>
+        <source>%s: the data of sector %d runs past the end of the image.</source>
+        <translation>%s: セクタ %d のデータがイメージの末尾を越えています。</translation>
+    </message>
+    <message>
+        <source>%s: the sector count fields disagree.</source>
+        <translation>%s: セクタ数フィールドが一致しません。</translation>
+    </message>
+    <message>
+        <source>%s: a data size field disagrees with its sector&apos;s size code.</source>
+        <translation>%s: データサイズフィールドがセクタのサイズコードと一致しません。</translation>
+    </message>
+    <message>
+        <source>%s has the sector ID %s more than once.</source>
+        <translation>%s にセクタ ID %s が複数あります。</translation>
+    </message>
+    <message>
+        <source>%s has sectors %d with an error status and %d of deleted data; such marks are often copy protection, not damage.</source>
+        <translation>%s にエラーステータスのセクタが %d 個、削除データのセクタが %d 個あります。このような印は多くの場合、損傷ではなくコピープロテクトです。</translation>
+    </message>
+    <message>
+        <source>%s has sectors %d with an error status; such marks are often copy protection, not damage.</source>
+        <translation>%s にエラーステータスのセクタが %d 個あります。このような印は多くの場合、損傷ではなくコピープロテクトです。</translation>
+    </message>
+    <message>
+        <source>%s has sectors %d of deleted data; such marks are often copy protection, not damage.</source>
+        <translation>%s に削除データのセクタが %d 個あります。このような印は多くの場合、損傷ではなくコピープロテクトです。</translation>
+    </message>
+    <message>
+        <source>%s overlaps %s.</source>
+        <translation>%s が %s と重なっています。</translation>
+    </message>
+    <message>
+        <source>The disk type 0x%02X is not one the program supports.</source>
+        <translation>ディスクタイプ 0x%02X はサポートされていません。</translation>
+    </message>
+    <message>
+        <source>The disk type is %s, but %d cylinders of %d sectors of %d bytes make a %s disk.</source>
+        <translation>ディスクタイプは %s ですが、%d シリンダ × %d セクタ × %d バイトは %s ディスクの構成です。</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>エラー</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>note</source>
+        <translation>注記</translation>
+    </message>
+    <message>
+        <source>The data is not a valid disk image.</source>
+        <translation>データは有効なディスクイメージではありません。</translation>
+    </message>
+    <message>
+        <source>The program could not load the disk images.</source>
+        <translation>ディスクイメージを読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not save the disk images.</source>
+        <translation>ディスクイメージを保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The program does not support the disk format.</source>
+        <translation>このディスクフォーマットはサポートされていません。</translation>
+    </message>
+    <message>
+        <source>The program does not support disk images of %s.</source>
+        <translation>%s のディスクイメージはサポートされていません。</translation>
+    </message>
+    <message>
+        <source>The program cannot write the disk image %d as plain sectors: %s.</source>
+        <translation>ディスクイメージ %d をベタイメージとして書き込めません: %s。</translation>
+    </message>
+    <message>
+        <source>The program cannot write the disk image %d (&quot;%s&quot;) as plain sectors: %s.</source>
+        <translation>ディスクイメージ %d (&quot;%s&quot;) をベタイメージとして書き込めません: %s。</translation>
+    </message>
+    <message>
+        <source>it has no tracks</source>
+        <translation>トラックがありません</translation>
+    </message>
+    <message>
+        <source>%s runs past the end of the image</source>
+        <translation>%s がイメージの末尾を越えています</translation>
+    </message>
+    <message>
+        <source>%s is absent</source>
+        <translation>%s がありません</translation>
+    </message>
+    <message>
+        <source>%s has %d sectors; the others have %d</source>
+        <translation>%s のセクタ数は %d ですが、他のトラックは %d です</translation>
+    </message>
+    <message>
+        <source>%s has sectors of %d bytes; the others have %d</source>
+        <translation>%s のセクタは %d バイトですが、他は %d バイトです</translation>
+    </message>
+    <message>
+        <source>%s has a sector whose data is not %d bytes</source>
+        <translation>%s にデータが %d バイトでないセクタがあります</translation>
+    </message>
+    <message>
+        <source>%s does not have sectors 1 to %d in order</source>
+        <translation>%s のセクタが 1 から %d の順に並んでいません</translation>
+    </message>
+    <message>
+        <source>%s has a sector with the ID of track %d side %d</source>
+        <translation>%s にトラック %d サイド %d の ID を持つセクタがあります</translation>
+    </message>
+    <message>
+        <source>%s has a sector with an error status</source>
+        <translation>%s にエラーステータスのセクタがあります</translation>
+    </message>
+    <message>
+        <source>%s has a sector of deleted data</source>
+        <translation>%s に削除データのセクタがあります</translation>
+    </message>
+    <message>
+        <source>The program could not load the disk image.</source>
+        <translation>ディスクイメージを読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not save the disk image.</source>
+        <translation>ディスクイメージを保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The program does not support the write-protected mode.</source>
+        <translation>このライトプロテクトのモードはサポートされていません。</translation>
+    </message>
+    <message>
+        <source>The program cannot write the string data to a disk image.</source>
+        <translation>文字列データをディスクイメージに書き込めません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the name property of a disk image.</source>
+        <translation>ディスクイメージの名前プロパティを設定できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot set the write-protected property of a disk image.</source>
+        <translation>ディスクイメージのライトプロテクトプロパティを設定できません。</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>いいえ</translation>
+    </message>
+    <message>
+        <source>%s bytes</source>
+        <translation>%s バイト</translation>
+    </message>
+    <message>
+        <source>The program cannot accept files specified in a relative path.</source>
+        <translation>相対パスで指定されたファイルは受け付けられません。</translation>
+    </message>
+    <message>
+        <source>The program cannot create a unique path.</source>
+        <translation>重複しないパスを作成できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot create a backup of the document.</source>
+        <translation>ドキュメントのバックアップを作成できません。</translation>
+    </message>
+    <message>
+        <source>D77 disk images (*.d77)</source>
+        <translation>D77 ディスクイメージ (*.d77)</translation>
+    </message>
+    <message>
+        <source>D88 disk images (*.d88)</source>
+        <translation>D88 ディスクイメージ (*.d88)</translation>
+    </message>
+    <message>
+        <source>All disk images (*.d77, *.d88)</source>
+        <translation>すべてのディスクイメージ (*.d77, *.d88)</translation>
+    </message>
+    <message>
+        <source>All (*.*)</source>
+        <translation>すべてのファイル (*.*)</translation>
+    </message>
+    <message>
+        <source>Disk images (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, *.tfd, *.2d, *.dsk, *.img, *.fdi, *.dim)</source>
+        <translation>ディスクイメージ (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, *.tfd, *.2d, *.dsk, *.img, *.fdi, *.dim)</translation>
+    </message>
+    <message>
+        <source>(None)</source>
+        <translation>(なし)</translation>
+    </message>
+    <message>
+        <source>The file has been changed by another program since it was opened. Do you want to overwrite it?</source>
+        <translation>このファイルは、開いた後に別のプログラムによって変更されています。上書きしますか？</translation>
+    </message>
+    <message>
+        <source>The program cannot create a file handler.</source>
+        <translation>ファイルハンドラーを作成できません。</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>開く</translation>
+    </message>
+    <message>
+        <source>Add Existent</source>
+        <translation>既存のファイルを追加</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>名前を付けて保存</translation>
+    </message>
+    <message>
+        <source>Save to Single File</source>
+        <translation>単一ファイルに保存</translation>
+    </message>
+    <message>
+        <source>The current document is modified.<byte value="xd"/>
+<byte value="xd"/>
+Save the document?</source>
+        <translation>現在のドキュメントは変更されています。<byte value="xd"/>
+<byte value="xd"/>
+ドキュメントを保存しますか?</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>追加</translation>
+    </message>
+    <message>
+        <source>Duplicate</source>
+        <translation>複製</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>The check found nothing wrong with the disk images.</source>
+        <translation>検査の結果、ディスクイメージに問題は見つかりませんでした。</translation>
+    </message>
+    <message>
+        <source>Check</source>
+        <translation>検査</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>名前で並べ替え</translation>
+    </message>
+    <message>
+        <source>Sort by write-protected</source>
+        <translation>ライトプロテクトで並べ替え</translation>
+    </message>
+    <message>
+        <source>Sort by disk type</source>
+        <translation>ディスクタイプで並べ替え</translation>
+    </message>
+    <message>
+        <source>Sort by by size</source>
+        <translation>サイズで並べ替え</translation>
+    </message>
+    <message>
+        <source>Reverse order</source>
+        <translation>逆順に並べ替え</translation>
+    </message>
+    <message>
+        <source>Move up</source>
+        <translation>上へ移動</translation>
+    </message>
+    <message>
+        <source>Move down</source>
+        <translation>下へ移動</translation>
+    </message>
+    <message>
+        <source>The program cannot accept the value.</source>
+        <translation>この値は受け付けられません。</translation>
+    </message>
+    <message>
+        <source>Set name property</source>
+        <translation>名前の設定</translation>
+    </message>
+    <message>
+        <source>Set write-protected property</source>
+        <translation>ライトプロテクトの設定</translation>
+    </message>
+    <message>
+        <source>The program cannot paste the text in the clipboard.</source>
+        <translation>クリップボードのテキストを貼り付けられません。</translation>
+    </message>
+    <message>
+        <source>Enter</source>
+        <translation>入力</translation>
+    </message>
+    <message>
+        <source>Specify a name (up to %d characters in ASCII).</source>
+        <translation>名前を指定してください (ASCII で %d 文字まで)。</translation>
+    </message>
+    <message>
+        <source>The program does not support the write-protect mode.</source>
+        <translation>このライトプロテクトのモードはサポートされていません。</translation>
+    </message>
+    <message>
+        <source>The total size of selected disk images is %s.</source>
+        <translation>選択したディスクイメージの合計サイズは %s です。</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>合計</translation>
+    </message>
+    <message>
+        <source>Specify the save location.</source>
+        <translation>保存先を指定してください。</translation>
+    </message>
+    <message>
+        <source>The feature is unavailable.</source>
+        <translation>この機能は利用できません。</translation>
+    </message>
+    <message>
+        <source>The program cannot end any change operations.</source>
+        <translation>変更操作を終了できません。</translation>
+    </message>
+    <message>
+        <source>The program opens the help (a local file in the HTML format).</source>
+        <translation>ヘルプ (HTML 形式のローカルファイル) を開きます。</translation>
+    </message>
+    <message>
+        <source>The program could not open the help.</source>
+        <translation>ヘルプを開けませんでした。</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>バージョン情報</translation>
+    </message>
+    <message>
+        <source>Copyright (c) 2026 the Trackwell developers. All rights reserved.</source>
+        <translation>Copyright (c) 2026 the Trackwell developers. All rights reserved.</translation>
+    </message>
+    <message>
+        <source>The program could not convert the string to a preset item.</source>
+        <translation>文字列をプリセット項目に変換できませんでした。</translation>
+    </message>
+    <message>
+        <source>Cannot create folder &quot;%s&quot;. %s</source>
+        <translation>フォルダー &quot;%s&quot; を作成できません。%s</translation>
+    </message>
+    <message>
+        <source>The program could not load the settings.</source>
+        <translation>設定を読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The program could not save the settings.</source>
+        <translation>設定を保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The program cannot create a view handler.</source>
+        <translation>ビューハンドラーを作成できません。</translation>
     </message>
 </context>
 </TS>

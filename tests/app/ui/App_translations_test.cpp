@@ -1,5 +1,6 @@
 // The interface in Japanese under a Japanese locale and unchanged under any other, and the
 // translation file itself: every text translated, with the arguments and the keys its source has.
+#include "App_actions.h"
 #include "App_mainform.h"
 #include "App_translations_qt.h"
 #include "Rtl_texts.h"
@@ -66,13 +67,14 @@ private slots:
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
             if (xml.name() == QLatin1String("name")) {
-                context = xml.readElementText();
+                context = xml.readElementText(QXmlStreamReader::IncludeChildElements);
             } else if (xml.name() == QLatin1String("source")) {
-                source = xml.readElementText();
+                source = xml.readElementText(QXmlStreamReader::IncludeChildElements);
             } else if (xml.name() == QLatin1String("translation")) {
                 const bool unfinished =
                     xml.attributes().value(QLatin1String("type")) == QLatin1String("unfinished");
-                const QString translation = xml.readElementText();
+                const QString translation =
+                    xml.readElementText(QXmlStreamReader::IncludeChildElements);
                 const QByteArray where = (context + QStringLiteral(": ") + source).toUtf8();
                 QVERIFY2(!unfinished && !translation.isEmpty(), where.constData());
                 if (context == QLatin1String("rtl"))
@@ -105,8 +107,8 @@ private slots:
                                   << "新規(&N)"
                                   << "2 個の項目を選択中"
                                   << "元に戻す(&U) - 名前で並べ替え"
-                                  << "JAPANESE ERROR"
-                                  << "JAPANESE SIZE";
+                                  << "データは有効なディスクイメージではありません。"
+                                  << "348,848 バイト";
         QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "en"
                                  << "&File|&Edit|&View|&Properties|&Help"
                                  << "&New"
@@ -172,7 +174,10 @@ private slots:
 
         // A message raised deep in the core reaches the error box in the reader's language.
         uitest::ErrorRecorder errors;
-        form.FileHandler().DropFiles({bad});
+        auto& drop =
+            static_cast<TFileDropFilesAction&>(*form.Action(QStringLiteral("FileDropFilesAction")));
+        drop.Files = {bad};
+        drop.trigger();
         settle();
         QCOMPARE(errors.Messages, std::vector<std::string>{error.toStdString()});
         QCOMPARE(form.FileHandler().DiskImageCount(), 2);
