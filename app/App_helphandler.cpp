@@ -2,6 +2,7 @@
 
 #include "App_settingshandler.h"
 #include "Rtl_exceptions.h"
+#include "Rtl_paths.h"
 #include "Rtl_texts.h"
 
 THelpHandler::THelpHandler(TUserInterface& userInterface)
@@ -30,7 +31,14 @@ void THelpHandler::About() {
                               TMessageIcon::None);
 }
 
-std::string DefaultHelpFileName() {
+std::string DefaultHelpFileName(const std::string& language) {
+    // A translated page sits in a folder of its language's code beside the English one, which
+    // stands in for every language without one.
+    if (!language.empty() && language != "en") {
+        const std::string translated = ProgramDataFileName("Help/" + language + "/index.html");
+        if (rtl::FileOrFolderExists(translated))
+            return translated;
+    }
     return ProgramDataFileName("Help/index.html");
 }
 

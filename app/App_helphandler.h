@@ -31,6 +31,7 @@ private:
 };
 
 // "Help/index.html" beside the program, or in the installed data folder.
-std::string DefaultHelpFileName();
+// The help page in language (an ISO 639 code such as "ja") when there is one, else in English.
+std::string DefaultHelpFileName(const std::string& language = "en");
 // "Trackwell" and the version, an empty line, the rights notice; lines end with CR LF.
 std::string AboutText();

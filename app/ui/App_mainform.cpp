@@ -1,6 +1,7 @@
 #include "App_mainform.h"
 
 #include "App_errors_qt.h"
+#include "App_translations_qt.h"
 #include "App_userinterface_qt.h"
 #include "Rtl_codepage.h"
 #include "Rtl_texts.h"
@@ -167,7 +168,8 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FViewHandler = std::make_unique<TViewHandler>(FToolBarView.get(), FListViewView.get(),
                                                   FStatusBarView.get(), FWindowView.get());
     bind(*FViewHandler);
-    FHelpHandler = std::make_unique<THelpHandler>(*FUserInterface);
+    FHelpHandler = std::make_unique<THelpHandler>(
+        *FUserInterface, DefaultHelpFileName(InterfaceLanguage().toStdString()));
     bind(*FHelpHandler);
     FSettingsHandler = std::make_unique<TSettingsHandler>(FOptions.SettingsFileName);
     bind(*FSettingsHandler);

@@ -48,6 +48,7 @@ public:
 
     TFileHandler& FileHandler() const { return *FFileHandler; }
     TViewHandler& ViewHandler() const { return *FViewHandler; }
+    THelpHandler& HelpHandler() const { return *FHelpHandler; }
     TActionList& ActionList() const { return *ActionList1; }
     // The action of that name (its object name), or nullptr: how tests find a command.
     TAction* Action(const QString& name) const;

@@ -159,6 +159,12 @@ private slots:
         settle();
 
         QCOMPARE(MenuTitles(*form.menuBar()), menus);
+        // The help page in the same language, or the English one.
+        const QString help = QString::fromStdString(form.HelpHandler().HelpFileName());
+        QVERIFY2(help.endsWith(language == QLatin1String("ja") ? "/Help/ja/index.html"
+                                                                : "/Help/index.html"),
+                 qPrintable(help));
+        QVERIFY(QFile::exists(help));
         QCOMPARE(form.menuBar()->actions().front()->menu()->actions().front()->text(),
                  firstFileEntry);
         QCOMPARE(form.StatusText(), status);
