@@ -462,6 +462,10 @@
         <source>&amp;Help</source>
         <translation>ヘルプ(&amp;H)</translation>
     </message>
+    <message>
+        <source>Untitled.d88</source>
+        <translation>無題.d88</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -498,7 +502,7 @@
     </message>
     <message>
         <source>The program does not support the disk type.</source>
-        <translation>このディスクタイプはサポートされていません。</translation>
+        <translation>このディスクタイプには対応していません。</translation>
     </message>
     <message>
         <source>Specify the disk type.</source>

@@ -488,8 +488,12 @@ void TAppMainForm::BindActions() {
             &TFileHandler::CanRedo, &TFileHandler::RedoName);
 
     FormFormAction->OnUpdate = [this](TAction&) {
+        // A new document's name is shown in the reader's language; the files it proposes keep
+        // the English one, which names them alike on every machine.
+        const QString document =
+            FFileHandler->HasFileName() ? Text(FFileHandler->DocumentName()) : tr("Untitled.d88");
         const QString title =
-            Text(rtl::Format("%s - %s", ProductName, FFileHandler->DocumentName().c_str()));
+            QStringLiteral("%1 - %2").arg(QString::fromUtf8(ProductName), document);
         if (ApplicationTitle() != title)
             SetApplicationTitle(title);
         if (windowTitle() != title)

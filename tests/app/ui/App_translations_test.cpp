@@ -102,20 +102,23 @@ private slots:
         QTest::addColumn<QString>("undo");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("untitled");
         QTest::newRow("Japanese") << QLocale(QLocale::Japanese, QLocale::Japan) << "ja"
                                   << "ファイル(&F)|編集(&E)|表示(&V)|プロパティ(&P)|ヘルプ(&H)"
                                   << "新規(&N)"
                                   << "2 個の項目を選択中"
                                   << "元に戻す(&U) - 名前で並べ替え"
                                   << "データは有効なディスクイメージではありません。"
-                                  << "348,848 バイト";
+                                  << "348,848 バイト"
+                                  << "Trackwell - 無題.d88";
         QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "en"
                                  << "&File|&Edit|&View|&Properties|&Help"
                                  << "&New"
                                  << "2 items are selected"
                                  << "&Undo - Sort by name"
                                  << "The data is not a valid disk image."
-                                 << "348,848 bytes";
+                                 << "348,848 bytes"
+                                 << "Trackwell - Untitled.d88";
         // A language without a translation is English.
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "en"
                                 << "&File|&Edit|&View|&Properties|&Help"
@@ -123,7 +126,8 @@ private slots:
                                 << "2 items are selected"
                                 << "&Undo - Sort by name"
                                 << "The data is not a valid disk image."
-                                << "348,848 bytes";
+                                << "348,848 bytes"
+                                << "Trackwell - Untitled.d88";
     }
 
     void theWindowSpeaksTheLocalesLanguage() {
@@ -135,6 +139,7 @@ private slots:
         QFETCH(QString, undo);
         QFETCH(QString, error);
         QFETCH(QString, size);
+        QFETCH(QString, untitled);
         QCOMPARE(InstallTranslations(locale), language);
         QCOMPARE(InterfaceLanguage(), language);
 
@@ -162,7 +167,7 @@ private slots:
         // The help page in the same language, or the English one.
         const QString help = QString::fromStdString(form.HelpHandler().HelpFileName());
         QVERIFY2(help.endsWith(language == QLatin1String("ja") ? "/Help/ja/index.html"
-                                                                : "/Help/index.html"),
+                                                               : "/Help/index.html"),
                  qPrintable(help));
         QVERIFY(QFile::exists(help));
         QCOMPARE(form.menuBar()->actions().front()->menu()->actions().front()->text(),
@@ -187,6 +192,10 @@ private slots:
         settle();
         QCOMPARE(errors.Messages, std::vector<std::string>{error.toStdString()});
         QCOMPARE(form.FileHandler().DiskImageCount(), 2);
+
+        form.Action(QStringLiteral("FileNewAction"))->trigger();
+        settle();
+        QCOMPARE(form.windowTitle(), untitled);
     }
 };
 
