@@ -42,7 +42,7 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x900x24" bash -c '
     }
     inside() { xwininfo -id "$1" | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4} /Width/{w=\$2} /Height/{h=\$2} END{print x, y, w, h}"; }
     start() {
-        QT_QPA_PLATFORM=xcb LANG=C.UTF-8 ./trackwell a.d77 >/dev/null 2>&1 &
+        QT_QPA_PLATFORM=xcb LANG=C.UTF-8 LANGUAGE= LC_ALL= ./trackwell a.d77 >/dev/null 2>&1 &
         pid=$!
         main=$(find_window "Trackwell - a.d77")
     }
