@@ -479,6 +479,17 @@
     </message>
 </context>
 <context>
+    <name>main</name>
+    <message>
+        <source>Trackwell edits the list of disk images inside D88/D77 containers. Every FILE is opened, or added when there are several.</source>
+        <translation>Trackwell は D88/D77 ファイルの中のディスクイメージの一覧を編集します。FILE が 1 つならそれを開き、複数なら新しいドキュメントに追加します。</translation>
+    </message>
+    <message>
+        <source>A D88/D77 file to open.</source>
+        <translation>開く D88/D77 ファイル。</translation>
+    </message>
+</context>
+<context>
     <name>rtl</name>
     <message>
         <source>The program could not get the text in the clipboard.</source>

@@ -57,12 +57,16 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(TRACKWELL_APP_ID));
     try {
         QCommandLineParser parser;
-        parser.setApplicationDescription("Trackwell edits the list of disk images inside D88/D77 "
-                                         "containers. Every FILE is opened, or added when "
-                                         "there are several.");
+        // Qt's own parts of the help ("Usage:", the options) come in the locale's language.
+        parser.setApplicationDescription(
+            QCoreApplication::translate("main", "Trackwell edits the list of disk images inside "
+                                                "D88/D77 containers. Every FILE is opened, or "
+                                                "added when there are several."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addPositionalArgument("FILE", "A D88/D77 file to open.", "[FILE...]");
+        parser.addPositionalArgument(QStringLiteral("FILE"),
+                                     QCoreApplication::translate("main", "A D88/D77 file to open."),
+                                     QStringLiteral("[FILE...]"));
         TAppMainForm::TOptions options;
         options.Files = CommandLineFiles(argc, argv, parser);
         InstallErrorDisplay();
