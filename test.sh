@@ -18,6 +18,31 @@ cmake --build build -j2
 echo "== tests"
 ctest --test-dir build --output-on-failure -j2
 
+echo "== test programs run whole, shuffled"
+# CTest runs every test in a process of its own, while a developer runs a program whole: there a
+# test that leans on what another left behind fails, in some order. Three shuffled rounds.
+for program in build/tests/trackwell_core_tests build/tests/trackwell_cli_tests; do
+    "$program" --gtest_shuffle --gtest_repeat=3 --gtest_brief=1
+done
+
+if [ "$(id -u)" -eq 0 ]; then
+    echo "== core and CLI tests as an unprivileged user"
+    # Root may write every file, so the refusals of files the user may not replace are never
+    # taken as root; the same programs again as nobody, with a temporary folder of its own.
+    unprivileged=(setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all)
+    if ! "${unprivileged[@]}" test -x build/tests/trackwell_core_tests -a -r tests/data/samples; then
+        # The refusal itself is also checked by a test that drops its privileges in a child.
+        echo "skipped: nobody cannot reach $PWD (clone the project where any user may read it)"
+    else
+        scratch=$(mktemp -d "${TMPDIR:-/tmp}/trackwell-nobody.XXXXXX")
+        chown nobody "$scratch"
+        for program in build/tests/trackwell_core_tests build/tests/trackwell_cli_tests; do
+            "${unprivileged[@]}" env TMPDIR="$scratch" HOME="$scratch" "$program" --gtest_brief=1
+        done
+        rm -rf "$scratch"
+    fi
+fi
+
 echo "== release build"
 # Built, not tested: the optimiser's inlining is where new compilers find new warnings.
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DTRACKWELL_WERROR=ON >/dev/null

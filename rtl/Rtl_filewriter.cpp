@@ -183,6 +183,14 @@ int TFileWriterCalls::Rename(int folder, const std::string& from, const std::str
     return ::renameat(folder, from.c_str(), folder, to.c_str());
 }
 
+int TFileWriterCalls::FlushData(int handle) {
+    return ::fdatasync(handle);
+}
+
+int TFileWriterCalls::FlushFolder(int folder) {
+    return ::fsync(folder);
+}
+
 TFileWriterCalls& FileWriterCalls() {
     static TFileWriterCalls system;
     return CurrentCalls != nullptr ? *CurrentCalls : system;
@@ -331,10 +339,14 @@ void TNewFileStream::FlushCommitted() {
     CloseAndFlushFolder();
 }
 
+int TNewFileStream::FlushHandle(int handle) {
+    return FileWriterCalls().FlushData(handle);
+}
+
 void TNewFileStream::CloseAndFlushFolder() {
     Close();
     // The name is only as durable as the folder that holds it.
-    if (::fsync(FPlace->Folder) != 0 && errno != EINVAL && errno != EROFS)
+    if (FileWriterCalls().FlushFolder(FPlace->Folder) != 0 && errno != EINVAL && errno != EROFS)
         Fail(errno, FPath);
 }
 

@@ -51,6 +51,10 @@ public:
     // The path of the file once named; the target until then.
     const std::string& Path() const { return FPath; }
 
+protected:
+    // Through the writer's calls, so that the order of flushes and names can be watched.
+    int FlushHandle(int handle) override;
+
 private:
     struct TPlace;
     struct TPrepared {
@@ -104,6 +108,10 @@ public:
     virtual int RenameNoReplace(int folder, const std::string& from, const std::string& to);
     // Renames within the folder, replacing what has the new name.
     virtual int Rename(int folder, const std::string& from, const std::string& to);
+    // Forces a new file's bytes to the disk, before it takes its name.
+    virtual int FlushData(int handle);
+    // Forces the folder's entries to the disk, after the file has taken its name.
+    virtual int FlushFolder(int folder);
 };
 TFileWriterCalls& FileWriterCalls();
 

@@ -383,8 +383,12 @@ unsigned TFileStream::Permissions() const {
     return ::fstat(FHandle, &info) == 0 ? info.st_mode & 07777 : 0666;
 }
 
+int TFileStream::FlushHandle(int handle) {
+    return ::fdatasync(handle);
+}
+
 void TFileStream::Flush() {
-    if (::fdatasync(FHandle) != 0 && errno != EINVAL && errno != EROFS) {
+    if (FlushHandle(FHandle) != 0 && errno != EINVAL && errno != EROFS) {
         SetFailure(errno);
         RaiseWithReason<EWriteError>(rtl::Tr("Stream write error"), FailureReason());
     }

@@ -144,6 +144,8 @@ protected:
     void SetFailure(int error);
     // Counts written bytes and starts their way to the disk in steps when writing behind.
     void NoteWritten(int64_t count);
+    // What Flush asks of the system: fdatasync, or -1 with errno.
+    virtual int FlushHandle(int handle);
 
 private:
     int FHandle = -1;

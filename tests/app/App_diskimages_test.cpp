@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testsupport::Bytes;
@@ -580,6 +581,29 @@ TEST(DiskImageListSave, TheReplacedFileKeepsItsOwnerModeAndWriteProtection) {
         EXPECT_EQ(info.st_gid, 65534u);
         EXPECT_EQ(info.st_mode & 07777, 0640u);
         EXPECT_EQ(testsupport::ReadFileBytes(path).size(), 688u);
+
+        // The refusal below, for a user who may not write the file although its folder lets
+        // anyone replace it: a child gives up the administrator's rights to try.
+        ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(2);
+            try {
+                list.SaveToFile(path);
+            } catch (const rtl::EStreamError& e) {
+                ::_exit(e.Message() == "The program could not save the disk images." ? 0 : 3);
+            }
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(testsupport::ReadFileBytes(path).size(), 688u);
+        EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"owned.d88"});
     } else {
         // A file the user may not write is not replaced behind its back.
         ASSERT_EQ(::chmod(path.c_str(), 0444), 0);

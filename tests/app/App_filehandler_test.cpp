@@ -1,12 +1,18 @@
+#include "App_diskimages.h"
 #include "App_filehandler.h"
 #include "App_handler.h"
 #include "Rtl_filewriter.h"
+#include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
 #include "TestSupport.h"
 #include "Vix_files.h"
 #include "Vix_shelllinks.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -159,4 +165,85 @@ TEST(MakeMultipleFilesName, RowHasAtLeastThreeDigits) {
     EXPECT_EQ(MakeMultipleFilesName("disk", 1, "GAME A", ".d88"), "disk #001 (GAME A).d88");
     EXPECT_EQ(MakeMultipleFilesName("Untitled", 3, "SAVE_1", ".d88"), "Untitled #003 (SAVE_1).d88");
     EXPECT_EQ(MakeMultipleFilesName("disk", 1000, "", ""), "disk #1000 ()");
+}
+
+namespace {
+
+// The writer's calls in the order they come, each passed on to the system: a save's order of
+// flushes and names is its promise to survive a power loss.
+class TRecordingWriterCalls : public rtl::TFileWriterCalls {
+public:
+    TRecordingWriterCalls() : FScope(*this) {}
+
+    // With unnamed files refused, the writer falls back to a named temporary and a rename.
+    bool NamedTemporaries = false;
+    std::vector<std::string> Calls;
+
+    int OpenUnnamed(int folder, unsigned mode) override {
+        if (NamedTemporaries) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+        return TFileWriterCalls::OpenUnnamed(folder, mode);
+    }
+    int LinkUnnamed(int handle, int folder, const std::string& name) override {
+        Calls.push_back("name " + name);
+        return TFileWriterCalls::LinkUnnamed(handle, folder, name);
+    }
+    int RenameNoReplace(int folder, const std::string& from, const std::string& to) override {
+        Calls.push_back("name " + to);
+        return TFileWriterCalls::RenameNoReplace(folder, from, to);
+    }
+    int Rename(int folder, const std::string& from, const std::string& to) override {
+        Calls.push_back("name " + to);
+        return TFileWriterCalls::Rename(folder, from, to);
+    }
+    int FlushData(int handle) override {
+        Calls.push_back("flush data");
+        return TFileWriterCalls::FlushData(handle);
+    }
+    int FlushFolder(int folder) override {
+        Calls.push_back("flush folder");
+        return TFileWriterCalls::FlushFolder(folder);
+    }
+
+private:
+    rtl::TFileWriterCallsScope FScope;
+};
+
+} // namespace
+
+TEST(FileWriterOrder, EverySaveFlushesItsDataBeforeTheNameAndTheFolderAfter) {
+    for (const bool namedTemporaries : {false, true}) {
+        SCOPED_TRACE(namedTemporaries ? "named temporaries" : "unnamed files");
+        testsupport::TempDir dir;
+        TRecordingWriterCalls calls;
+        calls.NamedTemporaries = namedTemporaries;
+        // The data first, before any name; then the file takes its name in its place (a file
+        // replaced may be given a passing name first); the folder last.
+        const auto expect = [&](const std::string& name) {
+            const std::vector<std::string>& seen = calls.Calls;
+            ASSERT_GE(seen.size(), 3u) << testing::PrintToString(seen);
+            EXPECT_EQ(seen.front(), "flush data") << testing::PrintToString(seen);
+            EXPECT_EQ(seen[seen.size() - 2], "name " + name) << testing::PrintToString(seen);
+            EXPECT_EQ(seen.back(), "flush folder") << testing::PrintToString(seen);
+            calls.Calls.clear();
+        };
+
+        TDiskImageList images;
+        images.Add(std::make_unique<TDiskImage>());
+        images.SaveToFile(dir.File("disk.d88"));
+        expect("disk.d88");
+        // Replacing the file it has just written.
+        images.SaveToFile(dir.File("disk.d88"));
+        expect("disk.d88");
+
+        rtl::TMemIniFile settings(dir.File("Settings.ini"));
+        settings.WriteString("Section", "Key", "value");
+        settings.UpdateFile();
+        expect("Settings.ini");
+
+        EXPECT_EQ(BackUpFile(dir.File("disk.d88")), dir.File("[Backup] disk.d88"));
+        expect("[Backup] disk.d88");
+    }
 }

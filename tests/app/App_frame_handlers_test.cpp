@@ -242,6 +242,7 @@ TEST(ProgramDataFileName, PrefersTheProgramsFolderThenTheInstalledOneElseNamesTh
 }
 
 TEST(ProgramDataFileName, TakesARelativeInstalledFolderFromTheProgramsFolder) {
+    testsupport::CurrentFolderKeeper keeper;
     testsupport::TempDir dir;
     for (const char* folder : {"bin", "share", "share/trackwell"})
         ASSERT_EQ(::mkdir(dir.File(folder).c_str(), 0700), 0);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -14,14 +15,37 @@ namespace clitest {
 namespace {
 
 // A child that exits without reading all of its input must not kill the test with SIGPIPE when
-// the rest is written; the write fails with EPIPE instead.
-void IgnoreBrokenPipes() {
-    static const bool ignored = [] {
-        ::signal(SIGPIPE, SIG_IGN);
-        return true;
-    }();
-    (void)ignored;
-}
+// the rest is written; the write fails with EPIPE instead. While any run lasts, runs on several
+// threads included: the test's process is left as it was.
+class TBrokenPipesIgnored {
+public:
+    TBrokenPipesIgnored() {
+        const std::lock_guard<std::mutex> guard(Lock());
+        if (Runs()++ == 0)
+            Saved() = ::signal(SIGPIPE, SIG_IGN);
+    }
+    ~TBrokenPipesIgnored() {
+        const std::lock_guard<std::mutex> guard(Lock());
+        if (--Runs() == 0)
+            ::signal(SIGPIPE, Saved());
+    }
+    TBrokenPipesIgnored(const TBrokenPipesIgnored&) = delete;
+    TBrokenPipesIgnored& operator=(const TBrokenPipesIgnored&) = delete;
+
+private:
+    static std::mutex& Lock() {
+        static std::mutex lock;
+        return lock;
+    }
+    static int& Runs() {
+        static int runs = 0;
+        return runs;
+    }
+    static void (*&Saved())(int) {
+        static void (*saved)(int) = SIG_DFL;
+        return saved;
+    }
+};
 
 void MakePipe(int fds[2]) {
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -33,7 +57,7 @@ void MakePipe(int fds[2]) {
 // Reads both output pipes and feeds the input pipe together, so that no pipe can fill up and
 // stall the child while the test waits on another.
 TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& options) {
-    IgnoreBrokenPipes();
+    const TBrokenPipesIgnored ignored;
     int inPipe[2];
     int outPipe[2];
     int errPipe[2];

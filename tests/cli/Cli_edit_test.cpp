@@ -367,6 +367,8 @@ TEST(CliPasteNames, TextThatDoesNotFitLeavesTheFile) {
         {"1", "C:\\GAME\n", CannotAccept},
         {"1", "\\x4\n", CannotAccept},
         {"1", "\\x80\n", CannotAccept},
+        // Escapes that spell a UTF-8 character are still bytes above 7F, not that character.
+        {"1", "\\xE8\\xA1\\xA8\n", CannotAccept},
         {"1", "end\\\n", CannotAccept},
     };
     for (const TCase& c : cases)

@@ -208,6 +208,20 @@ private slots:
         adding.Settle();
         QCOMPARE(adding.SelectedRows(), std::vector<int>{1});
         QCOMPARE(adding.Form->ListViewShell().Focused(1), true);
+
+        // A selection the program makes is where the next gesture starts: a Ctrl+Shift-click
+        // adds its range to the program's rows, not to what the clicks before had selected.
+        const auto extend = Qt::ControlModifier | Qt::ShiftModifier;
+        click(0, {}, Qt::LeftButton);
+        click(2, Qt::ControlModifier, Qt::LeftButton);
+        QVERIFY(adding.Run("EditSelectAllAction"));
+        click(2, extend, Qt::LeftButton);
+        QCOMPARE(adding.SelectedRows(), (std::vector<int>{0, 1, 2}));
+        click(0, Qt::ControlModifier, Qt::LeftButton);
+        QVERIFY(adding.Run("EditReverseSelectionAction"));
+        QCOMPARE(adding.SelectedRows(), std::vector<int>{0});
+        click(1, extend, Qt::LeftButton);
+        QCOMPARE(adding.SelectedRows(), (std::vector<int>{0, 1}));
     }
 
     void sortRenamePasteAndSave() {
