@@ -277,8 +277,8 @@ private:
                 rtl::Format(
                     rtl::Tr("The disk type is %s, but %d cylinders of %d sectors of %d bytes "
                             "make a %s disk."),
-                    DiskTypeToText(type).c_str(), cylinders, sectors,
-                    n >= 0 && n <= 8 ? 128 << n : 0, DiskTypeToText(expected).c_str()));
+                    DiskTypeToText(type).c_str(), cylinders, sectors, SectorBytes(n),
+                    DiskTypeToText(expected).c_str()));
     }
 
     const uint8_t* FBytes;

@@ -53,7 +53,7 @@ bool HasOtherFormExtension(const std::string& path) {
 // layout can hold.
 int SizeCode(uint64_t sectorSize) {
     for (int n = 0; n <= 8; ++n)
-        if (sectorSize == (uint64_t{128} << n))
+        if (sectorSize == static_cast<uint64_t>(SectorBytes(n)))
             return n;
     return -1;
 }
@@ -61,7 +61,7 @@ int SizeCode(uint64_t sectorSize) {
 int64_t DumpSize(const TDiskFormat& format) {
     if (format.C <= 0 || format.H <= 0 || format.R <= 0 || format.N < 0 || format.N > 8)
         return -1;
-    return int64_t{format.C} * format.H * format.R * (int64_t{128} << format.N);
+    return int64_t{format.C} * format.H * format.R * SectorBytes(format.N);
 }
 
 // The fields of an FDI header, as read; they are only trusted once checked.
@@ -320,6 +320,10 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     }
     const int r = MostFrequent(counts);
     const int n = codes.empty() ? 0 : MostFrequent(codes);
+    // A size code beyond 8 names no size at all; shifted, it would overflow.
+    if (SectorBytes(n) == 0)
+        RefusePlain(image, row,
+                    rtl::Format(rtl::Tr("its sectors have size code %d, which no disk has"), n));
     for (int t = 0; t < tracks; ++t) {
         const std::string track = TrackText(t, heads);
         const auto& sectors = layout.Tracks[static_cast<size_t>(t)];
@@ -335,11 +339,11 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has sectors of %d bytes; the others have %d"),
                                         track.c_str(), 128 << std::min<int>(sector.N, 8),
-                                        128 << n));
-            if (sector.DataSize != (128 << n))
+                                        SectorBytes(n)));
+            if (sector.DataSize != SectorBytes(n))
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has a sector whose data is not %d bytes"),
-                                        track.c_str(), 128 << n));
+                                        track.c_str(), SectorBytes(n)));
             if (sector.R != static_cast<int>(i) + 1)
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s does not have sectors 1 to %d in order"),
@@ -399,7 +403,7 @@ std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form
     rtl::PutLe32(out.data() + 4, FdiType(format));
     rtl::PutLe32(out.data() + 8, static_cast<uint32_t>(FdiHeaderSize));
     rtl::PutLe32(out.data() + 12, static_cast<uint32_t>(sectors.size()));
-    rtl::PutLe32(out.data() + 16, static_cast<uint32_t>(128 << format.N));
+    rtl::PutLe32(out.data() + 16, static_cast<uint32_t>(SectorBytes(format.N)));
     rtl::PutLe32(out.data() + 20, static_cast<uint32_t>(format.R));
     rtl::PutLe32(out.data() + 24, static_cast<uint32_t>(format.H));
     rtl::PutLe32(out.data() + 28, static_cast<uint32_t>(format.C));

@@ -90,7 +90,7 @@ void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProte
 } // namespace
 
 int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n) {
-    const int64_t trackBytes = n >= 0 && n <= 8 ? int64_t{sectors} * (int64_t{128} << n) : 0;
+    const int64_t trackBytes = int64_t{sectors} * SectorBytes(n);
     if (trackBytes >= 7680)
         return DiskType2HD;
     return cylinders > 42 ? DiskType2DD : DiskType2D;
@@ -132,7 +132,7 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
         // length, and a signed 32-bit size field. Refused before any memory is taken.
         if (tracks > TrackTableEntries || format.R > 255 || format.N > 8)
             throw EDiskImageError(rtl::Tr(DiskFormatError));
-        dataLength = int64_t{128} << format.N;
+        dataLength = SectorBytes(format.N);
         sectorLength = TDiskImage::SectorHeaderSize + dataLength;
         trackLength = format.R * sectorLength;
         int64_t laid = 0;

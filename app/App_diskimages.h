@@ -37,6 +37,12 @@ constexpr int32_t DiskType2HD = 0x20;
 constexpr int32_t WriteProtectedOff = 0x00;
 constexpr int32_t WriteProtectedOn = 0x10;
 
+// The bytes of a sector of size code n, 128 << n, or 0 for a code beyond 8 (32 KiB), which no
+// disk has and the layout's 16-bit data length cannot hold.
+constexpr int32_t SectorBytes(int32_t n) {
+    return n >= 0 && n <= 8 ? 128 << n : 0;
+}
+
 // The disk type a two-sided disk of this geometry is: high density where a track holds 7,680
 // bytes or more (15 sectors of 512), double-density double-track beyond 42 cylinders, else 2D.
 int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n);

@@ -46,7 +46,8 @@ std::optional<std::map<int, std::string>> Conversions(const std::string& format)
         while (digits < format.size() && format[digits] >= '0' && format[digits] <= '9')
             ++digits;
         int position = 0;
-        if (digits > i && digits < format.size() && format[digits] == '$') {
+        // A position of more than three digits is a malformed format, not a number to read.
+        if (digits > i && digits - i <= 3 && digits < format.size() && format[digits] == '$') {
             position = std::stoi(format.substr(i, digits - i));
             if (position <= 0 || (conversions.size() > 0 && !numbered))
                 return std::nullopt;

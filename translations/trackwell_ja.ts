@@ -1147,5 +1147,9 @@ Save the document?</source>
         <source>The program cannot create a view handler.</source>
         <translation>ビューハンドラーを作成できません。</translation>
     </message>
+    <message>
+        <source>its sectors have size code %d, which no disk has</source>
+        <translation>セクタのサイズコード %d に当たるディスクはありません</translation>
+    </message>
 </context>
 </TS>

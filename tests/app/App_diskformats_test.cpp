@@ -252,6 +252,12 @@ TEST(DiskFormatsTest, IrregularImagesAreRefusedNamingTheImageAndTheirFirstIrregu
     Bytes cut = blank;
     PutLe(cut, 32 + 4 * 79, 0, 4);
     EXPECT_EQ(refusal(cut), prefix + "track 39 side 1 is absent.");
+    // A size code no shift can make a size of.
+    Bytes huge = blank;
+    for (int t = 0; t < 80; ++t)
+        for (size_t k = 0; k < 16; ++k)
+            huge[track(t) + k * sector + 3] = 40;
+    EXPECT_EQ(refusal(huge), prefix + "its sectors have size code 40, which no disk has.");
 
     // The name is part of the refusal, and nothing reaches the stream.
     std::unique_ptr<TDiskImage> named = ImageOf(status);

@@ -17,34 +17,29 @@ namespace {
 // A child that exits without reading all of its input must not kill the test with SIGPIPE when
 // the rest is written; the write fails with EPIPE instead. While any run lasts, runs on several
 // threads included: the test's process is left as it was.
+struct TBrokenPipes {
+    std::mutex Lock;
+    int Runs = 0;
+    void (*Saved)(int) = SIG_DFL;
+};
+
 class TBrokenPipesIgnored {
 public:
     TBrokenPipesIgnored() {
-        const std::lock_guard<std::mutex> guard(Lock());
-        if (Runs()++ == 0)
-            Saved() = ::signal(SIGPIPE, SIG_IGN);
+        const std::lock_guard<std::mutex> guard(FShared.Lock);
+        if (FShared.Runs++ == 0)
+            FShared.Saved = ::signal(SIGPIPE, SIG_IGN);
     }
     ~TBrokenPipesIgnored() {
-        const std::lock_guard<std::mutex> guard(Lock());
-        if (--Runs() == 0)
-            ::signal(SIGPIPE, Saved());
+        const std::lock_guard<std::mutex> guard(FShared.Lock);
+        if (--FShared.Runs == 0)
+            ::signal(SIGPIPE, FShared.Saved);
     }
     TBrokenPipesIgnored(const TBrokenPipesIgnored&) = delete;
     TBrokenPipesIgnored& operator=(const TBrokenPipesIgnored&) = delete;
 
 private:
-    static std::mutex& Lock() {
-        static std::mutex lock;
-        return lock;
-    }
-    static int& Runs() {
-        static int runs = 0;
-        return runs;
-    }
-    static void (*&Saved())(int) {
-        static void (*saved)(int) = SIG_DFL;
-        return saved;
-    }
+    static inline TBrokenPipes FShared;
 };
 
 void MakePipe(int fds[2]) {

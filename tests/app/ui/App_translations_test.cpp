@@ -111,23 +111,18 @@ private slots:
                                   << "データは有効なディスクイメージではありません。"
                                   << "348,848 バイト"
                                   << "Trackwell - 無題.d88";
-        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "en"
-                                 << "&File|&Edit|&View|&Properties|&Help"
-                                 << "&New"
-                                 << "2 items are selected"
-                                 << "&Undo - Sort by name"
-                                 << "The data is not a valid disk image."
-                                 << "348,848 bytes"
-                                 << "Trackwell - Untitled.d88";
         // A language without a translation is English.
-        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "en"
-                                << "&File|&Edit|&View|&Properties|&Help"
-                                << "&New"
-                                << "2 items are selected"
-                                << "&Undo - Sort by name"
-                                << "The data is not a valid disk image."
-                                << "348,848 bytes"
-                                << "Trackwell - Untitled.d88";
+        for (const auto& [row, locale] :
+             {std::pair{"English", QLocale(QLocale::English, QLocale::UnitedStates)},
+              std::pair{"German", QLocale(QLocale::German, QLocale::Germany)}})
+            QTest::newRow(row) << locale << "en"
+                               << "&File|&Edit|&View|&Properties|&Help"
+                               << "&New"
+                               << "2 items are selected"
+                               << "&Undo - Sort by name"
+                               << "The data is not a valid disk image."
+                               << "348,848 bytes"
+                               << "Trackwell - Untitled.d88";
     }
 
     void theWindowSpeaksTheLocalesLanguage() {
