@@ -171,12 +171,25 @@ void TEditCommandHandlers::ExchangeStep(TCommand& sender, bool& handled) {
     step.Disposition = dpKeep;
 }
 
+void TEditCommandHandlers::NameSetStep(TCommand& sender, bool& handled) {
+    SwapName(sender, handled, false);
+}
+
 void TEditCommandHandlers::NameSwapStep(TCommand& sender, bool& handled) {
+    SwapName(sender, handled, true);
+}
+
+void TEditCommandHandlers::SwapName(TCommand& sender, bool& handled, bool restoring) {
     FlushBatch();
     handled = true;
     auto& step = static_cast<TSetNamePropertySubCommand&>(sender);
     std::string old = step.DiskImage->Name();
-    step.DiskImage->SetName(step.NameValue);
+    // Undo puts back a name loaded from another program's file, which may fill the header's
+    // whole field and so be longer than any name a user may give.
+    if (restoring)
+        step.DiskImage->RestoreName(step.NameValue);
+    else
+        step.DiskImage->SetName(step.NameValue);
     step.NameValue = std::move(old);
     step.Disposition = dpKeep;
 }
@@ -255,7 +268,8 @@ void TEditCommandHandlers::AddNameStep(TMultiEditCommand& command, TDiskImage& i
     auto step = std::make_unique<TSetNamePropertySubCommand>();
     step->DiskImage = &image;
     step->NameValue = name;
-    step->OnExecute = step->OnUndo = step->OnRedo = Bind<&TEditCommandHandlers::NameSwapStep>();
+    step->OnExecute = Bind<&TEditCommandHandlers::NameSetStep>();
+    step->OnUndo = step->OnRedo = Bind<&TEditCommandHandlers::NameSwapStep>();
     command.Invoker.Add(std::move(step));
 }
 

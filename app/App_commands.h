@@ -110,6 +110,7 @@ public:
     void InsertStep(TCommand& sender, bool& handled);
     void RemoveStep(TCommand& sender, bool& handled);
     void ExchangeStep(TCommand& sender, bool& handled);
+    void NameSetStep(TCommand& sender, bool& handled);
     void NameSwapStep(TCommand& sender, bool& handled);
     void WriteProtectSwapStep(TCommand& sender, bool& handled);
 
@@ -128,6 +129,7 @@ public:
     void AddWriteProtectedStep(TMultiEditCommand& command, TDiskImage& image, int32_t value);
 
 private:
+    void SwapName(TCommand& sender, bool& handled, bool restoring);
     using THandler = void (TEditCommandHandlers::*)(TCommand&, bool&);
     // The handler is part of the type, so the event holds no more than this pointer and fits in
     // the event's own storage: a plan of a million steps allocates no handlers.

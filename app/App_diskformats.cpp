@@ -96,6 +96,21 @@ bool IsFdiHeader(const TFdiFields& fields, int64_t fileSize) {
     return product == fields.DataSize;
 }
 
+// The header of an FDI file whose size disagrees with it: the geometry is one a disk can have
+// and the data size is exactly that geometry, but the file is cut short or padded. Such a file
+// is a damaged FDI file, not a plain dump of some other size.
+bool IsDamagedFdiHeader(const TFdiFields& fields, int64_t fileSize) {
+    if (fields.HeaderSize < FdiFieldsSize || fields.HeaderSize > FdiHeaderSize ||
+        fields.HeaderSize + fields.DataSize == static_cast<uint64_t>(fileSize))
+        return false;
+    if (SizeCode(fields.SectorSize) < 0 || fields.Sectors == 0 || fields.Sectors > 255 ||
+        fields.Surfaces == 0 || fields.Surfaces > 2 || fields.Cylinders == 0 ||
+        fields.Cylinders * fields.Surfaces > TDiskImage::TrackTableEntries)
+        return false;
+    return fields.DataSize ==
+           fields.SectorSize * fields.Sectors * fields.Surfaces * fields.Cylinders;
+}
+
 bool IsDimHeader(const uint8_t* bytes) {
     return std::memcmp(bytes + DimSignatureOffset, DimSignature, sizeof DimSignature - 1) == 0;
 }
@@ -156,6 +171,8 @@ std::unique_ptr<TDiskImage> ReadFdi(rtl::TStream& stream, int64_t fileSize,
     stream.SetPosition(0);
     stream.ReadBuffer(bytes, sizeof bytes);
     const TFdiFields fields = ReadFdiFields(bytes);
+    if (!IsFdiHeader(fields, fileSize))
+        throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
     const int n = SizeCode(fields.SectorSize);
     if (n < 0 || fields.Sectors > 255 || fields.Surfaces > 2 ||
         fields.Cylinders * fields.Surfaces > TDiskImage::TrackTableEntries)
@@ -199,6 +216,23 @@ std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
 
 std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, const std::string& path,
                                     const TFormatSource& source) {
+    if (source.Named) {
+        const auto named =
+            std::find_if(source.Presets.begin(), source.Presets.end(),
+                         [&](const TNamedFormat& format) { return format.Name == *source.Named; });
+        if (named == source.Presets.end())
+            throw EDiskImageError(rtl::Format(
+                rtl::Tr("The program cannot read \"%s\" (%s) as \"%s\": no preset has that "
+                        "name."),
+                path.c_str(), SizeToText(fileSize).c_str(), source.Named->c_str()));
+        if (DumpSize(named->Format) != fileSize)
+            throw EDiskImageError(rtl::Format(
+                rtl::Tr("The program cannot read \"%s\" (%s) as \"%s\", whose dumps have %s."),
+                path.c_str(), SizeToText(fileSize).c_str(), source.Named->c_str(),
+                SizeToText(std::max<int64_t>(DumpSize(named->Format), 0)).c_str()));
+        const TDumpBytes data = ReadRange(stream, 0, fileSize);
+        return std::make_unique<TDiskImage>(named->Format, data.Span());
+    }
     const std::vector<TNamedFormat> candidates = FormatsOfSize(source.Table, fileSize);
     if (candidates.empty())
         throw EDiskImageError(
@@ -244,7 +278,8 @@ int MostFrequent(const std::vector<int>& values) {
 
 struct TPlainLayout {
     TDiskFormat Format;
-    // Every track's sectors in order, each one's data where the image holds it.
+    // The sectors of every track the dump holds, in the dump's order, each one's data where
+    // the image holds it.
     std::vector<std::vector<TSectorView>> Tracks;
 };
 
@@ -269,14 +304,14 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
         // Some programs point unformatted tracks at the end of the image.
         offsets.push_back(offset == size ? 0 : offset);
     }
-    int tracks = TDiskImage::TrackTableEntries;
-    while (tracks > 0 && offsets[static_cast<size_t>(tracks - 1)] == 0)
-        --tracks;
-    if (tracks == 0)
+    int entries = TDiskImage::TrackTableEntries;
+    while (entries > 0 && offsets[static_cast<size_t>(entries - 1)] == 0)
+        --entries;
+    if (entries == 0)
         RefusePlain(image, row, rtl::Tr("it has no tracks"));
 
-    TPlainLayout layout;
-    for (int t = 0; t < tracks; ++t) {
+    std::vector<std::vector<TSectorView>> tracks;
+    for (int t = 0; t < entries; ++t) {
         std::vector<TSectorView> sectors;
         int64_t offset = offsets[static_cast<size_t>(t)];
         int64_t count = -1;
@@ -303,17 +338,28 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
             sectors.push_back(sector);
             offset = sector.DataOffset + sector.DataSize;
         }
-        layout.Tracks.push_back(std::move(sectors));
+        tracks.push_back(std::move(sectors));
     }
-    // Single-sided images keep one track a cylinder; their second track is cylinder 1, side 0.
-    const std::vector<TSectorView>& second =
-        layout.Tracks.size() > 1 ? layout.Tracks[1] : layout.Tracks[0];
+    // A single-sided image keeps its cylinders at every other entry, side 1 absent, as readers
+    // of two-sided disk types expect; images written before that keep one entry a cylinder, and
+    // their second track is cylinder 1, side 0.
+    bool everyOtherEntry = entries > 1 && entries % 2 == 1;
+    for (int t = 1; everyOtherEntry && t < entries; t += 2)
+        everyOtherEntry = offsets[static_cast<size_t>(t)] == 0;
+    const int stride = everyOtherEntry ? 2 : 1;
+    const std::vector<TSectorView>& second = tracks.size() > 1 ? tracks[1] : tracks[0];
     const int heads =
-        layout.Tracks.size() == 1 || (!second.empty() && second[0].C == 1 && second[0].H == 0) ? 1
-                                                                                               : 2;
+        entries == 1 || everyOtherEntry || (!second.empty() && second[0].C == 1 && second[0].H == 0)
+            ? 1
+            : 2;
+    // The entry of each track the dump holds, in the dump's order.
+    std::vector<int> dumped;
+    for (int t = 0; t < entries; t += stride)
+        dumped.push_back(t);
 
     std::vector<int> counts, codes;
-    for (const auto& sectors : layout.Tracks) {
+    for (const int t : dumped) {
+        const auto& sectors = tracks[static_cast<size_t>(t)];
         counts.push_back(static_cast<int>(sectors.size()));
         for (const TSectorView& sector : sectors)
             codes.push_back(sector.N);
@@ -324,17 +370,25 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     if (SectorBytes(n) == 0)
         RefusePlain(image, row,
                     rtl::Format(rtl::Tr("its sectors have size code %d, which no disk has"), n));
-    for (int t = 0; t < tracks; ++t) {
-        const std::string track = TrackText(t, heads);
-        const auto& sectors = layout.Tracks[static_cast<size_t>(t)];
+    TPlainLayout layout;
+    for (size_t i = 0; i < dumped.size(); ++i) {
+        const int t = dumped[i];
+        const int cylinder = static_cast<int>(i) / heads;
+        const int head = static_cast<int>(i) % heads;
+        const std::string track = TrackText(t, stride == 2 ? 2 : heads);
+        std::vector<TSectorView> sectors = std::move(tracks[static_cast<size_t>(t)]);
         if (offsets[static_cast<size_t>(t)] == 0)
             RefusePlain(image, row, rtl::Format(rtl::Tr("%s is absent"), track.c_str()));
         if (static_cast<int>(sectors.size()) != r)
             RefusePlain(image, row,
                         rtl::Format(rtl::Tr("%s has %d sectors; the others have %d"), track.c_str(),
                                     static_cast<int>(sectors.size()), r));
-        for (size_t i = 0; i < sectors.size(); ++i) {
-            const TSectorView& sector = sectors[i];
+        // A plain dump holds a track's sectors by their numbers, whatever order the disk has
+        // them in: interleaved tracks are written sorted.
+        std::stable_sort(sectors.begin(), sectors.end(),
+                         [](const TSectorView& a, const TSectorView& b) { return a.R < b.R; });
+        for (size_t k = 0; k < sectors.size(); ++k) {
+            const TSectorView& sector = sectors[k];
             if (sector.N != n)
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has sectors of %d bytes; the others have %d"),
@@ -344,11 +398,12 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has a sector whose data is not %d bytes"),
                                         track.c_str(), SectorBytes(n)));
-            if (sector.R != static_cast<int>(i) + 1)
-                RefusePlain(image, row,
-                            rtl::Format(rtl::Tr("%s does not have sectors 1 to %d in order"),
-                                        track.c_str(), r));
-            if (sector.C != t / heads || sector.H != t % heads)
+            if (sector.R != static_cast<int>(k) + 1)
+                RefusePlain(
+                    image, row,
+                    rtl::Format(rtl::Tr("%s does not have each of the sectors 1 to %d once"),
+                                track.c_str(), r));
+            if (sector.C != cylinder || sector.H != head)
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has a sector with the ID of track %d side %d"),
                                         track.c_str(), sector.C, sector.H));
@@ -360,11 +415,14 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has a sector of deleted data"), track.c_str()));
         }
+        layout.Tracks.push_back(std::move(sectors));
     }
-    if (tracks % heads != 0)
+    if (dumped.size() % heads != 0)
         RefusePlain(image, row,
-                    rtl::Format(rtl::Tr("%s is absent"), TrackText(tracks, heads).c_str()));
-    layout.Format = TDiskFormat{image.DiskType(), tracks / heads, heads, r, n};
+                    rtl::Format(rtl::Tr("%s is absent"),
+                                TrackText(static_cast<int>(dumped.size()), heads).c_str()));
+    layout.Format =
+        TDiskFormat{image.DiskType(), static_cast<int>(dumped.size()) / heads, heads, r, n};
     return layout;
 }
 
@@ -427,6 +485,13 @@ std::vector<TNamedFormat> NamedFormats(const TPresetList& presets) {
     return table;
 }
 
+std::vector<TNamedFormat> PresetFormats(const TPresetList& presets) {
+    std::vector<TNamedFormat> formats;
+    for (const auto& item : presets.Items)
+        formats.push_back({item->Name, item->DiskFormat});
+    return formats;
+}
+
 std::vector<TNamedFormat> FormatsOfSize(const std::vector<TNamedFormat>& table, int64_t size) {
     std::vector<TNamedFormat> fitting;
     for (const TNamedFormat& format : table)
@@ -468,10 +533,15 @@ std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::strin
         // Not a container, or a damaged one: the other forms decide.
     }
     if (size >= FdiFieldsSize) {
-        uint8_t fields[FdiFieldsSize];
+        uint8_t bytes[FdiFieldsSize];
         stream.SetPosition(0);
-        stream.ReadBuffer(fields, sizeof fields);
-        if (IsFdiHeader(ReadFdiFields(fields), size))
+        stream.ReadBuffer(bytes, sizeof bytes);
+        const TFdiFields fields = ReadFdiFields(bytes);
+        // A damaged one is named an FDI file too, for the reader to refuse as one; never a
+        // damaged container.
+        if (IsFdiHeader(fields, size) ||
+            (IsDamagedFdiHeader(fields, size) && !HasContainerExtension(path) &&
+             !LooksLikeContainer(stream, size)))
             return TImageForm::Fdi;
     }
     if (size >= DimHeaderSize) {
@@ -487,20 +557,32 @@ std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::strin
     return std::nullopt;
 }
 
+TImageForm ReadingForm(rtl::TStream& stream, const std::string& path,
+                       const std::vector<TNamedFormat>& table) {
+    const int64_t size = stream.Size();
+    // An empty file holds no disk, whatever its name promises; as a container it holds no
+    // image.
+    if (size == 0)
+        return HasOtherFormExtension(path) ? TImageForm::Raw : TImageForm::D88;
+    if (const std::optional<TImageForm> form = DetectImageForm(stream, path, table))
+        return *form;
+    return HasOtherFormExtension(path) && !LooksLikeContainer(stream, size) ? TImageForm::Raw
+                                                                            : TImageForm::D88;
+}
+
 void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
                          const TFormatSource& source) {
     const std::unique_ptr<rtl::TFileStream> file = OpenContainer(path);
-    std::optional<TImageForm> form;
+    TImageForm form = TImageForm::D88;
     int64_t size = 0;
     try {
         size = file->Size();
-        form = DetectImageForm(*file, path, source.Table);
+        form = ReadingForm(*file, path, source.Table);
     } catch (rtl::EStreamError& e) {
         e.SetMessage(rtl::Tr(LoadImagesError));
         throw;
     }
-    if (form == TImageForm::D88 ||
-        (!form && (!HasOtherFormExtension(path) || LooksLikeContainer(*file, size)))) {
+    if (form == TImageForm::D88) {
         // Read again as the container it is, or for the refusal it gets.
         images.LoadFromStream(*file);
         return;

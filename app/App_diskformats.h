@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class TImageForm { D88, Raw, Fdi, Dim };
@@ -23,6 +24,8 @@ struct TNamedFormat {
 
 // The presets' formats, each geometry once (the first name it has), in list order.
 std::vector<TNamedFormat> NamedFormats(const TPresetList& presets);
+// Every preset under its own name, two of one geometry included.
+std::vector<TNamedFormat> PresetFormats(const TPresetList& presets);
 // Those of table a plain dump of size bytes can have.
 std::vector<TNamedFormat> FormatsOfSize(const std::vector<TNamedFormat>& table, int64_t size);
 // The index in candidates (not empty) of the format a dump named path most likely has: small
@@ -40,8 +43,18 @@ using TFormatChooser = std::function<size_t(
     const std::string& path, const std::vector<TNamedFormat>& candidates, size_t likeliest)>;
 
 struct TFormatSource {
+    TFormatSource(std::vector<TNamedFormat> table = {}, TFormatChooser choose = {},
+                  std::optional<std::string> named = {}, std::vector<TNamedFormat> presets = {})
+        : Table(std::move(table)), Choose(std::move(choose)), Named(std::move(named)),
+          Presets(std::move(presets)) {}
+
     std::vector<TNamedFormat> Table;
     TFormatChooser Choose;
+    // The preset a user named for every plain dump (the command line's --format), looked up in
+    // Presets, which has every preset's name: a dump is read with it, or refused when no preset
+    // has that name or its dumps are of another size.
+    std::optional<std::string> Named;
+    std::vector<TNamedFormat> Presets;
 };
 
 // Which form the file's content is in: a valid D88/D77 container, then an FDI header, then a
@@ -49,6 +62,12 @@ struct TFormatSource {
 // damaged container and a dump. Empty for none of these.
 std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::string& path,
                                           const std::vector<TNamedFormat>& table);
+
+// The form LoadImagesOfAnyForm reads the file in: the one it is detected in, else a plain dump
+// for a file named as other forms' files are that does not start as a container (refused by
+// its size, an empty one too), else a container, for the refusal a damaged one gets.
+TImageForm ReadingForm(rtl::TStream& stream, const std::string& path,
+                       const std::vector<TNamedFormat>& table);
 
 // Replaces the contents of images with the images of the file, whatever its form; all or
 // nothing. A D88/D77 container is read exactly as TDiskImageList::LoadFromFile reads it, and a

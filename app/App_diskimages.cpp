@@ -62,18 +62,18 @@ template <typename TStep> void ReadImageStep(TStep&& step) {
     }
 }
 
-// A name field without a zero byte runs on into the bytes after it; bounded by the header, as
-// anything longer than the field is refused when the header is written anyway.
+// Other programs fill all 17 bytes of the name field, with no zero byte after them: such a
+// name is those 17 bytes, and writing it back puts the same bytes in the same place.
 std::string HeaderName(const uint8_t* bytes) {
-    const void* end = std::memchr(bytes, 0, TDiskImage::HeaderSize);
+    const void* end = std::memchr(bytes, 0, NameFieldSize);
     const size_t length = end != nullptr
                               ? static_cast<size_t>(static_cast<const uint8_t*>(end) - bytes)
-                              : TDiskImage::HeaderSize;
+                              : NameFieldSize;
     return std::string(reinterpret_cast<const char*>(bytes), length);
 }
 
 void CheckNameFits(const std::string& name) {
-    if (name.size() >= NameFieldSize)
+    if (name.size() > NameFieldSize)
         throw EDiskImageError(rtl::Tr("The program cannot write the string data to a disk image."));
 }
 
@@ -94,6 +94,12 @@ int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n) {
     if (trackBytes >= 7680)
         return DiskType2HD;
     return cylinders > 42 ? DiskType2DD : DiskType2D;
+}
+
+int64_t TrackEntry(const TDiskFormat& format, int64_t c, int64_t h) {
+    // The disk types are two-sided disks, and readers find cylinder c side h at entry 2c + h
+    // whatever the image holds: a single-sided image leaves its second sides absent.
+    return format.H == 1 ? 2 * c : c * format.H + h;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -130,7 +136,8 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
     if (hasSectors) {
         // The layout's own limits: 164 table entries, one byte for R, 16 bits for the data
         // length, and a signed 32-bit size field. Refused before any memory is taken.
-        if (tracks > TrackTableEntries || format.R > 255 || format.N > 8)
+        if (TrackEntry(format, format.C - 1, format.H - 1) >= TrackTableEntries || format.R > 255 ||
+            format.N > 8)
             throw EDiskImageError(rtl::Tr(DiskFormatError));
         dataLength = SectorBytes(format.N);
         sectorLength = TDiskImage::SectorHeaderSize + dataLength;
@@ -166,7 +173,7 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
             for (int h = 0; h < format.H; ++h, ++t) {
                 if (!isPresent(t))
                     continue;
-                rtl::PutLe32(bytes + TDiskImage::TrackTableOffset + 4 * t,
+                rtl::PutLe32(bytes + TDiskImage::TrackTableOffset + 4 * TrackEntry(format, c, h),
                              static_cast<uint32_t>(sector - bytes));
                 for (int r = 1; r <= format.R; ++r) {
                     std::memset(sector, 0, TDiskImage::SectorHeaderSize);
@@ -267,6 +274,11 @@ void TDiskImage::SetName(const std::string& name) {
         throw EDiskImageError(rtl::Tr("The program cannot set the name property of a disk image."));
     if (name != FName)
         FName = name;
+}
+
+void TDiskImage::RestoreName(const std::string& name) {
+    CheckNameFits(name);
+    FName = name;
 }
 
 void TDiskImage::SetWriteProtected(int32_t value) {

@@ -47,6 +47,11 @@ constexpr int32_t SectorBytes(int32_t n) {
 // bytes or more (15 sectors of 512), double-density double-track beyond 42 cylinders, else 2D.
 int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n);
 
+// The track table entry of cylinder c, head h in an image of format: cylinder after cylinder,
+// each with its heads, and a single-sided image's cylinder c at 2c, where two-sided readers
+// look for side 0.
+int64_t TrackEntry(const TDiskFormat& format, int64_t c, int64_t h);
+
 class TDiskImage {
 public:
     static constexpr int HeaderSize = 688;
@@ -83,6 +88,9 @@ public:
 
     const std::string& Name() const { return FName; }
     void SetName(const std::string& name);
+    // Puts back a name the image had, which may be one that fills the header's whole 17-byte
+    // field as other programs write it; a new name goes through SetName.
+    void RestoreName(const std::string& name);
     int32_t WriteProtected() const { return FWriteProtected; }
     void SetWriteProtected(int32_t value);
     int32_t DiskType() const { return FDiskType; }

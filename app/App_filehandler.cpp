@@ -570,15 +570,16 @@ bool TFileHandler::IsOtherForm(const std::string& path) const {
     // refused, as a container.
     try {
         rtl::TFileStream file(NormalizePath(path), rtl::TFileMode::OpenRead);
-        const std::optional<TImageForm> form = DetectImageForm(file, path, FormatSource().Table);
-        return form && *form != TImageForm::D88;
+        return ReadingForm(file, path, FormatSource().Table) != TImageForm::D88;
     } catch (const rtl::Exception&) {
         return false;
     }
 }
 
 TFormatSource TFileHandler::FormatSource() const {
-    TFormatSource source{NamedFormats(ReadPresets(PresetsFileName())), FFormatChooser};
+    const TPresetList presets = ReadPresets(PresetsFileName());
+    TFormatSource source{NamedFormats(presets), FFormatChooser, FNamedFormat,
+                         FNamedFormat ? PresetFormats(presets) : std::vector<TNamedFormat>{}};
     if (!source.Choose)
         source.Choose = [this](const std::string& path, const std::vector<TNamedFormat>& candidates,
                                size_t likeliest) {

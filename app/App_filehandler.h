@@ -169,6 +169,8 @@ public:
 
     // For callers with nobody to ask (scripts): settles the format of ambiguous plain dumps.
     void SetFormatChooser(TFormatChooser chooser) { FFormatChooser = std::move(chooser); }
+    // The preset every plain dump is read with, a script's --format; none asks the chooser.
+    void SetNamedFormat(std::optional<std::string> name) { FNamedFormat = std::move(name); }
 
     const std::string& FileName() const { return FFileName; }
     void SetFileName(const std::string& path);
@@ -236,4 +238,5 @@ private:
     std::unique_ptr<TFileDialog> FSaveAsDialog;
     std::unique_ptr<TFileDialog> FSaveToSingleFileDialog;
     TFormatChooser FFormatChooser;
+    std::optional<std::string> FNamedFormat;
 };

@@ -209,7 +209,8 @@ void SaveOutput(const TDiskImageList& images, const std::string& path, bool forc
 
 // The presets, read once for all the inputs of a command, and the --format that settles them.
 TFormatSource FormatSourceFor(const std::optional<std::string>& format) {
-    return {NamedFormats(ReadPresets(PresetsFileName())), FormatChooser(format)};
+    const TPresetList presets = ReadPresets(PresetsFileName());
+    return {NamedFormats(presets), FormatChooser(), format, PresetFormats(presets)};
 }
 
 std::unique_ptr<TDiskImageList> LoadImages(const std::string& path, const TFormatSource& source) {
@@ -582,14 +583,13 @@ const std::string& UsageText() {
     return text;
 }
 
-TFormatChooser FormatChooser(const std::optional<std::string>& format) {
-    return [format](const std::string& path, const std::vector<TNamedFormat>& candidates, size_t) {
+TFormatChooser FormatChooser() {
+    // Asked only when no --format named the dumps' preset.
+    return [](const std::string& path, const std::vector<TNamedFormat>& candidates,
+              size_t) -> size_t {
         std::string names;
-        for (size_t i = 0; i < candidates.size(); ++i) {
-            if (format && candidates[i].Name == *format)
-                return i;
+        for (size_t i = 0; i < candidates.size(); ++i)
             names += (i > 0 ? ", \"" : "\"") + candidates[i].Name + '"';
-        }
         throw rtl::Exception(rtl::Format("The disk image \"%s\" fits more than one disk format; "
                                          "name one with --format: %s.",
                                          path.c_str(), names.c_str()));

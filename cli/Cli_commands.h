@@ -62,9 +62,9 @@ std::optional<std::string> UnescapeName(std::string_view text);
 TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,
                             const std::string& r, const std::string& n);
 
-// Settles an ambiguous plain dump by the preset named format; without one, or with one that is
-// not among the candidates, rtl::Exception naming the file and every candidate.
-TFormatChooser FormatChooser(const std::optional<std::string>& format);
+// Refuses an ambiguous plain dump that no --format settled: rtl::Exception naming the file and
+// every candidate.
+TFormatChooser FormatChooser();
 
 // Writes text and flushes; rtl::Exception "The program could not write to standard output."
 // when that fails, so that lost output ends in a failure exit code.

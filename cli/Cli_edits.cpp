@@ -258,7 +258,8 @@ void RunEdit(const std::string& command, const std::vector<std::string>& argumen
     if (edit.Saves)
         lock.emplace(LockTarget(file));
     TDocument document;
-    document.Handler.SetFormatChooser(FormatChooser(format));
+    document.Handler.SetFormatChooser(FormatChooser());
+    document.Handler.SetNamedFormat(format);
     document.Handler.OpenFile(file);
     if (edit.Rows)
         document.Select(SelectRows(*edit.Rows, document.Handler.DiskImageCount()));

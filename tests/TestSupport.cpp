@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <stdexcept>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -99,8 +102,9 @@ Bytes FormattedImage(uint8_t diskType, int c, int h, int r, int n, uint8_t fill)
     Bytes bytes(total, 0);
     bytes[27] = diskType;
     PutLe(bytes, 28, total, 4);
+    // A single-sided disk's cylinder c is found at entry 2c, side 1 left absent.
     for (uint32_t t = 0; t < tracks; ++t)
-        PutLe(bytes, 32 + 4 * t, 688 + t * trackLength, 4);
+        PutLe(bytes, 32 + 4 * (h == 1 ? 2 * t : t), 688 + t * trackLength, 4);
     size_t sector = 688;
     for (int ci = 0; ci < c; ++ci)
         for (int hi = 0; hi < h; ++hi)
@@ -160,6 +164,46 @@ std::string SamplePath(const std::string& name) {
 
 Bytes SampleBytes(const std::string& name) {
     return ReadFileBytes(SamplePath(name));
+}
+
+std::optional<int> WaitForExit(pid_t child, std::chrono::seconds bound) {
+    // A descriptor that becomes readable when the child ends: the wait sleeps, bounded, instead
+    // of polling.
+    const int handle = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+    bool killed = false;
+    if (handle >= 0) {
+        pollfd watched{handle, POLLIN, 0};
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            const int ready = left > 0 ? ::poll(&watched, 1, static_cast<int>(left)) : 0;
+            if (ready > 0 || (ready < 0 && errno != EINTR))
+                break;
+            if (ready == 0) {
+                killed = ::kill(child, SIGKILL) == 0;
+                break;
+            }
+        }
+        ::close(handle);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
+            return std::nullopt;
+    if (killed)
+        return std::nullopt;
+    return status;
+}
+
+bool ReadByteWithin(int fd, std::chrono::seconds bound, char& byte) {
+    pollfd watched{fd, POLLIN, 0};
+    int ready = 0;
+    do
+        ready = ::poll(&watched, 1, static_cast<int>(bound.count() * 1000));
+    while (ready < 0 && errno == EINTR);
+    return ready > 0 && ::read(fd, &byte, 1) == 1;
 }
 
 } // namespace testsupport

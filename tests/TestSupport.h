@@ -3,11 +3,14 @@
 
 #include "Rtl_filewriter.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/types.h>
 #include <vector>
 
 namespace testsupport {
@@ -115,5 +118,14 @@ std::vector<std::string> ListFolder(const std::string& path);
 // The path of one of the sample images in tests/data/samples.
 std::string SamplePath(const std::string& name);
 Bytes SampleBytes(const std::string& name);
+
+// How long a test waits for a child process or its word before it gives up on it: long enough
+// for a loaded machine under the sanitizers, and only ever reached by a child that hangs.
+constexpr std::chrono::seconds ChildBound{120};
+// The wait status of child once it has ended; a child still running after bound is killed, and
+// then, as for a failed wait, nothing is returned.
+std::optional<int> WaitForExit(pid_t child, std::chrono::seconds bound = ChildBound);
+// Reads one byte from fd, waiting at most bound for it; false when none came.
+bool ReadByteWithin(int fd, std::chrono::seconds bound, char& byte);
 
 } // namespace testsupport

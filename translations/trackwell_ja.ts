@@ -231,8 +231,8 @@
         <translation>選択の切り替え</translation>
     </message>
     <message>
-        <source>Select D&amp;uplicates</source>
-        <translation>重複を選択(&amp;U)</translation>
+        <source>Select Dup&amp;licates</source>
+        <translation>重複を選択(&amp;L)</translation>
     </message>
     <message>
         <source>Select images whose tracks an earlier image has</source>
@@ -896,10 +896,6 @@
         <translation>%s にデータが %d バイトでないセクタがあります</translation>
     </message>
     <message>
-        <source>%s does not have sectors 1 to %d in order</source>
-        <translation>%s のセクタが 1 から %d の順に並んでいません</translation>
-    </message>
-    <message>
         <source>%s has a sector with the ID of track %d side %d</source>
         <translation>%s にトラック %d サイド %d の ID を持つセクタがあります</translation>
     </message>
@@ -1150,6 +1146,18 @@ Save the document?</source>
     <message>
         <source>its sectors have size code %d, which no disk has</source>
         <translation>セクタのサイズコード %d に当たるディスクはありません</translation>
+    </message>
+    <message>
+        <source>The program cannot read &quot;%s&quot; (%s) as &quot;%s&quot;: no preset has that name.</source>
+        <translation>&quot;%s&quot; (%s) を &quot;%s&quot; として読み込めません: その名前のプリセットはありません。</translation>
+    </message>
+    <message>
+        <source>The program cannot read &quot;%s&quot; (%s) as &quot;%s&quot;, whose dumps have %s.</source>
+        <translation>&quot;%s&quot; (%s) を &quot;%s&quot; として読み込めません: そのフォーマットのベタイメージは %s です。</translation>
+    </message>
+    <message>
+        <source>%s does not have each of the sectors 1 to %d once</source>
+        <translation>%s にセクタ 1 から %d までが 1 つずつそろっていません</translation>
     </message>
 </context>
 </TS>

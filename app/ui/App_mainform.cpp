@@ -325,12 +325,15 @@ void TAppMainForm::CreateActions() {
                Image("undo"));
     NEW_ACTION(EditRedoAction, tr("&Redo"), tr("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
                Image("redo"));
+    // The key Linux desktops give Redo, beside the one the menu shows.
+    EditRedoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     NEW_ACTION(EditDeleteAction, tr("&Delete"), tr("Delete"), QKeySequence(Qt::Key_Delete), none);
     NEW_ACTION(EditSelectAllAction, tr("Select &All"), tr("Select all"),
                QKeySequence(Qt::CTRL | Qt::Key_A), none);
     NEW_ACTION(EditReverseSelectionAction, tr("Reverse &Selection"), tr("Reverse selection"), noKey,
                none);
-    NEW_ACTION(EditSelectDuplicatesAction, tr("Select D&uplicates"),
+    NEW_ACTION(EditSelectDuplicatesAction, tr("Select Dup&licates"),
                tr("Select images whose tracks an earlier image has"), noKey, none);
     NEW_ACTION(EditDuplicateAction, tr("Dupli&cate"), tr("Add duplicate"), noKey, none);
     NEW_ACTION(EditCheckAction, tr("Chec&k..."), tr("Check disk images..."), noKey, none);

@@ -174,13 +174,13 @@ TEST(EditCommands, AnAddDroppedAfterAFailedUndoHandsItsListedImagesToTheKeeper) 
     doc.Run(std::move(add));
     TDiskImage* added = doc.Display[1];
 
-    // A rename whose undo fails: the name it would restore no longer fits.
+    // A rename whose undo fails: the name it would restore fits not even the whole field.
     auto names = doc.Handlers.NewCommand("Set name property", false);
     doc.Handlers.AddNameStep(*names, *doc.Display[0], "B");
     doc.Run(std::move(names));
     auto& rename = static_cast<TMultiEditCommand&>(doc.History.NextUndoCommand());
     static_cast<TSetNamePropertySubCommand&>(rename.Invoker.UndoCommands(0)).NameValue =
-        "SEVENTEEN-LETTERS";
+        "EIGHTEEN-LETTERS!!";
 
     EXPECT_THROW(doc.History.Undo(), EDiskImageError);
     // The failed undo dropped the older "Add"; its image is still listed and now belongs to

@@ -1,8 +1,11 @@
 #include "App_diskformats.h"
 
+#include "App_diskcheck.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace testsupport;
 
@@ -57,6 +60,18 @@ Bytes DimHeader(uint8_t media, int presentTracks) {
     const char signature[] = "DIFC HEADER  ";
     std::copy(signature, signature + 13, header.begin() + 0xAB);
     return header;
+}
+
+// A formatted image of c cylinders and h heads holding data, sector after sector: the blank of
+// the test support with the data put in.
+Bytes FormattedImageWith(const Bytes& data, int c, int h, int r, int n) {
+    Bytes image = FormattedImage(DiskType2D, c, h, r, n);
+    const size_t length = size_t{128} << n;
+    for (size_t i = 0; i < data.size() / length; ++i)
+        std::copy(data.begin() + static_cast<ptrdiff_t>(i * length),
+                  data.begin() + static_cast<ptrdiff_t>((i + 1) * length),
+                  image.begin() + static_cast<ptrdiff_t>(688 + i * (16 + length) + 16));
+    return image;
 }
 
 // A loaded copy of bytes, so that a test can damage an image the way other programs do.
@@ -246,9 +261,14 @@ TEST(DiskFormatsTest, IrregularImagesAreRefusedNamingTheImageAndTheirFirstIrregu
     Bytes status = blank;
     status[track(3) + 5 * sector + 8] = 0xB0;
     EXPECT_EQ(refusal(status), prefix + "track 1 side 1 has a sector with an error status.");
+    // Sectors out of order are written in order; a number twice, and so one missing, is not.
     Bytes swapped = blank;
     std::swap(swapped[track(2) + 2], swapped[track(2) + sector + 2]);
-    EXPECT_EQ(refusal(swapped), prefix + "track 1 side 0 does not have sectors 1 to 16 in order.");
+    EXPECT_EQ(refusal(swapped), "(nothing raised)");
+    Bytes twice = blank;
+    twice[track(2) + sector + 2] = 1;
+    EXPECT_EQ(refusal(twice),
+              prefix + "track 1 side 0 does not have each of the sectors 1 to 16 once.");
     Bytes cut = blank;
     PutLe(cut, 32 + 4 * 79, 0, 4);
     EXPECT_EQ(refusal(cut), prefix + "track 39 side 1 is absent.");
@@ -283,9 +303,168 @@ TEST(DiskFormatsTest, RealSamplesGoToPlainSectorsAndBackOrAreRefused) {
     EXPECT_EQ(PlainGeometry(*(*back)[0], 1), format);
     EXPECT_EQ(SavedIn(*(*back)[0], TImageForm::Raw), raw);
 
-    // Interleaved sectors have no plain order to keep.
-    const std::unique_ptr<TDiskImage> interleaved = ImageOf(SampleBytes("cpm-x1turbo-2d.d88"));
-    EXPECT_EQ(MessageOf<EDiskImageError>([&] { PlainGeometry(*interleaved, 2); }),
-              "The program cannot write the disk image 2 as plain sectors: track 2 side 0 does "
-              "not have sectors 1 to 16 in order.");
+    // Interleaved tracks (1, 14, 11, … on the disk) are dumped by sector number, as every
+    // plain dump is: the sectors are found here through the headers, track after track.
+    const Bytes cpm = SampleBytes("cpm-x1turbo-2d.d88");
+    Bytes expected;
+    for (size_t t = 0; t < 164; ++t) {
+        size_t offset = cpm[32 + 4 * t] | cpm[33 + 4 * t] << 8 | cpm[34 + 4 * t] << 16;
+        if (offset == 0)
+            continue;
+        std::map<int, Bytes> byNumber;
+        const size_t count = cpm[offset + 4] | cpm[offset + 5] << 8;
+        for (size_t k = 0; k < count; ++k) {
+            const size_t length = cpm[offset + 14] | cpm[offset + 15] << 8;
+            byNumber[cpm[offset + 2]] =
+                Bytes(cpm.begin() + static_cast<ptrdiff_t>(offset + 16),
+                      cpm.begin() + static_cast<ptrdiff_t>(offset + 16 + length));
+            offset += 16 + length;
+        }
+        for (const auto& [number, data] : byNumber)
+            expected = Concat({expected, data});
+    }
+    const std::unique_ptr<TDiskImage> interleaved = ImageOf(cpm);
+    const Bytes dumped = SavedIn(*interleaved, TImageForm::Raw);
+    EXPECT_EQ(dumped.size(), 40u * 2 * 16 * 256);
+    EXPECT_TRUE(dumped == expected);
+    EXPECT_EQ(PlainGeometry(*interleaved, 2), (TDiskFormat{DiskType2D, 40, 2, 16, 1}));
+    // The dump reads back as the same sectors, now in order on every track.
+    WriteFileBytes(path, dumped);
+    const auto ordered = Load(path, {table, [](const std::string&, const std::vector<TNamedFormat>&,
+                                               size_t likeliest) { return likeliest; }});
+    EXPECT_TRUE(SavedIn(*(*ordered)[0], TImageForm::Raw) == expected);
+}
+
+TEST(DiskFormatsTest, SingleSidedDisksLeaveTheSecondSidesAbsentWhereReadersLookForThem) {
+    const TempDir dir;
+    const std::vector<TNamedFormat> table = ShippedTable();
+    // An FDI file of one surface: 40 cylinders of 16 sectors of 256 bytes.
+    const Bytes data = Pattern(40 * 16 * 256);
+    const std::string fdi = dir.File("one.fdi");
+    const Bytes file = Concat({FdiHeader(0x50, 4096, 40 * 16 * 256, 256, 16, 1, 40), data});
+    WriteFileBytes(fdi, file);
+    const auto images = Load(fdi, {table, nullptr});
+    ASSERT_EQ(images->Count(), 1);
+    const Bytes image = ImageBytes(*(*images)[0]);
+    const size_t trackLength = 16 * (16 + 256);
+    for (size_t entry = 0; entry < 164; ++entry) {
+        SCOPED_TRACE(entry);
+        const uint32_t offset = image[32 + 4 * entry] | image[33 + 4 * entry] << 8 |
+                                image[34 + 4 * entry] << 16 | image[35 + 4 * entry] << 24;
+        // Cylinder c at entry 2c, its sectors carrying C = c and H = 0; side 1 absent.
+        if (entry % 2 == 1 || entry >= 80) {
+            EXPECT_EQ(offset, 0u);
+            continue;
+        }
+        EXPECT_EQ(offset, 688 + entry / 2 * trackLength);
+        EXPECT_EQ(image[offset], entry / 2);
+        EXPECT_EQ(image[offset + 1], 0);
+    }
+    EXPECT_TRUE(image == FormattedImageWith(data, 40, 1, 16, 1));
+    EXPECT_EQ(PlainGeometry(*(*images)[0], 1), (TDiskFormat{DiskType2D, 40, 1, 16, 1}));
+    EXPECT_EQ(SavedIn(*(*images)[0], TImageForm::Fdi), file);
+    // Its check is clean: no table out of order, no disk type the geometry contradicts.
+    EXPECT_TRUE(CheckDiskImage(image).empty());
+
+    // A blank of one head is laid out the same way, up to 82 cylinders.
+    EXPECT_TRUE(ImageBytes(TDiskImage({DiskType2D, 40, 1, 16, 1})) ==
+                FormattedImage(DiskType2D, 40, 1, 16, 1));
+    EXPECT_EQ(TDiskImage({DiskType2DD, 82, 1, 1, 0}).Size(), 688 + 82 * (16 + 128));
+    EXPECT_EQ(MessageOf<EDiskImageError>([] {
+                  TDiskImage({DiskType2DD, 83, 1, 1, 0});
+              }),
+              "The program does not support the disk format.");
+    // Two-sided images are laid out as before, cylinder after cylinder.
+    EXPECT_TRUE(ImageBytes(TDiskImage({DiskType2HD, 77, 2, 8, 3})) ==
+                FormattedImage(DiskType2HD, 77, 2, 8, 3));
+
+    // Images that kept one entry a cylinder still go out as single-sided dumps.
+    Bytes packed = image;
+    for (size_t c = 0; c < 40; ++c) {
+        PutLe(packed, 32 + 4 * c, static_cast<uint32_t>(688 + c * trackLength), 4);
+        PutLe(packed, 32 + 4 * (40 + c), 0, 4);
+    }
+    EXPECT_TRUE(SavedIn(*ImageOf(packed), TImageForm::Raw) == data);
+}
+
+TEST(DiskFormatsTest, EdgesOfTheFormsAreReadOrRefusedAsTheirFilesSay) {
+    const TempDir dir;
+    const std::vector<TNamedFormat> table = ShippedTable();
+    TDiskImageList kept;
+    kept.Add(std::make_unique<TDiskImage>());
+    const auto refusal = [&](const std::string& name, const Bytes& bytes,
+                             const TFormatSource& source) {
+        WriteFileBytes(dir.File(name), bytes);
+        return MessageOf<rtl::Exception>(
+            [&] { LoadImagesOfAnyForm(dir.File(name), kept, source); });
+    };
+    // An empty file named as a dump is no disk; named as a container it holds no image.
+    for (const char* name : {"e.hdm", "e.img", "e.FDI", "e.dim"})
+        EXPECT_EQ(refusal(name, {}, {table, nullptr}),
+                  "The program does not support disk images of 0 bytes.")
+            << name;
+    EXPECT_EQ(kept.Count(), 1);
+    WriteFileBytes(dir.File("e.d88"), {});
+    EXPECT_EQ(Load(dir.File("e.d88"), {table, nullptr})->Count(), 0);
+
+    // An FDI or DIM file one byte short or long is a damaged file of its form.
+    const Bytes fdi = Concat({FdiHeader(0x90, 4096, 1261568, 1024, 8, 2, 77), Pattern(1261568)});
+    const Bytes dim = Concat({DimHeader(0x00, 2), Pattern(2 * 8 * 1024)});
+    for (const Bytes& whole : {fdi, dim})
+        for (const Bytes& damaged :
+             {Bytes(whole.begin(), whole.end() - 1), Concat({whole, Bytes(1, 0xE5)})}) {
+            EXPECT_EQ(refusal("d.fdi", damaged, {table, nullptr}),
+                      "The data is not a valid disk image.");
+            EXPECT_EQ(refusal("d.bin", damaged, {table, nullptr}),
+                      "The data is not a valid disk image.");
+        }
+    EXPECT_EQ(kept.Count(), 1);
+    // The track table's last entry is the 82nd cylinder's second side.
+    const Bytes full =
+        Concat({FdiHeader(0x10, 4096, 164 * 128, 128, 1, 2, 82), Pattern(164 * 128)});
+    WriteFileBytes(dir.File("full.fdi"), full);
+    const auto images = Load(dir.File("full.fdi"), {table, nullptr});
+    EXPECT_EQ(SavedIn(*(*images)[0], TImageForm::Fdi), full);
+    EXPECT_EQ(refusal("over.fdi",
+                      Concat({FdiHeader(0x90, 4096, 166 * 128, 128, 1, 2, 83), Pattern(166 * 128)}),
+                      {table, nullptr}),
+              "The program does not support the disk format.");
+
+    // A named preset reads every dump of its size, under any of the names it has, and refuses
+    // the others naming both sizes.
+    const TPresetList presets = ReadPresets(std::string(TRACKWELL_RESOURCES_DIR) + "/Presets.dat");
+    const auto named = [&](const std::string& name) {
+        return TFormatSource{table, nullptr, name, PresetFormats(presets)};
+    };
+    const Bytes at144 = Pattern(1474560);
+    EXPECT_EQ(refusal("at.img", at144, named("PC-98 2HD 1.25 MB")),
+              "The program cannot read \"" + dir.File("at.img") +
+                  "\" (1,474,560 bytes) as \"PC-98 2HD 1.25 MB\", whose dumps have 1,261,568 "
+                  "bytes.");
+    EXPECT_EQ(refusal("at.img", at144, named("PC/AT 2HD 1.44MB")),
+              "The program cannot read \"" + dir.File("at.img") +
+                  "\" (1,474,560 bytes) as \"PC/AT 2HD 1.44MB\": no preset has that name.");
+    EXPECT_EQ(kept.Count(), 1);
+    const Bytes x68 = Pattern(1261568);
+    WriteFileBytes(dir.File("x.xdf"), x68);
+    const auto read = Load(dir.File("x.xdf"), named("X68000 2HD 1.25 MB"));
+    EXPECT_EQ(SavedIn(*(*read)[0], TImageForm::Raw), x68);
+    // Of two dumps of a size alike, the one the user named is read without asking.
+    WriteFileBytes(dir.File("b.dd"), Pattern(655360));
+    EXPECT_EQ(PlainGeometry(*(*Load(dir.File("b.dd"), named("PC-88 / FM77AV 2DD 640 KB")))[0], 1).N,
+              1);
+}
+
+TEST(DiskFormatsTest, TheLikeliestOfFormatsAlikeIsTheFirstInListOrder) {
+    const std::vector<TNamedFormat> alike = {{"A", {DiskType2DD, 80, 2, 8, 2}},
+                                             {"B", {DiskType2DD, 40, 4, 8, 2}},
+                                             {"C", {DiskType2DD, 160, 1, 8, 2}}};
+    for (const char* path : {"a.2d", "a.dd", "a"})
+        EXPECT_EQ(LikeliestFormat(alike, path), 0u) << path;
+    const std::vector<TNamedFormat> mixed = {{"small", {DiskType2D, 80, 2, 16, 1}},
+                                             {"large", {DiskType2DD, 80, 2, 8, 2}},
+                                             {"large too", {DiskType2DD, 40, 4, 8, 2}},
+                                             {"small too", {DiskType2D, 40, 4, 16, 1}}};
+    EXPECT_EQ(LikeliestFormat(mixed, "a.dd"), 1u);
+    EXPECT_EQ(LikeliestFormat(mixed, "a.2D"), 0u);
 }

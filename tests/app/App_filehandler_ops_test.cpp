@@ -446,6 +446,35 @@ TEST_F(FileHandlerTest, NameEnterProposesTheTopmostNameAndSetsEverySelectedRow) 
     EXPECT_EQ(Rows(), (Names{"A", "B", "C"}));
 }
 
+// A name another program wrote over the whole field is a name like any other, until a user
+// gives a new one; undo puts it back, and a save of an unchanged image changes no byte.
+TEST_F(FileHandlerTest, ARenameOfAFullFieldNameUndoesToTheSameBytes) {
+    const Bytes hubasic = testsupport::SampleBytes("hubasic-2d-17-byte-name.d88");
+    const Bytes container =
+        testsupport::Concat({testsupport::SampleBytes("fm77av-demo.d77"), hubasic});
+    const std::string path = dir.File("multi.d88");
+    testsupport::WriteFileBytes(path, container);
+    handler.OpenFile(path);
+    EXPECT_EQ(Rows(), (Names{"D77IMG", "by_github_ORYZAPA"}));
+    Select({1});
+    // Confirmed as proposed, or typed, it is a name the user gives, and too long for one.
+    ui.EnterAnswers = {std::string("by_github_ORYZAPA")};
+    EXPECT_EQ(MessageOf<EDiskImageError>([&] { handler.NameEnter(); }),
+              "The program cannot set the name property of a disk image.");
+    ui.EnterAnswers = {std::string("by_github_ORYZAP!")};
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { handler.NameEnter(); }),
+              "The program cannot accept the value.");
+    ui.EnterAnswers = {std::string("HU-BASIC")};
+    handler.NameEnter();
+    handler.Undo();
+    handler.Redo();
+    handler.Undo();
+    EXPECT_EQ(Rows(), (Names{"D77IMG", "by_github_ORYZAPA"}));
+    ui.MessageAnswers = {idYes};
+    handler.SaveFile(path);
+    EXPECT_TRUE(testsupport::ReadFileBytes(path) == container);
+}
+
 TEST_F(FileHandlerTest, WriteProtectionSetClearAndToggle) {
     const Bytes mixed = [] {
         Bytes all = HeaderImage("P", 0x10);
@@ -728,11 +757,11 @@ TEST_F(FileHandlerTest, AFailedUndoKeepsImagesAddedByOlderCommandsAlive) {
     Select({0});
     ui.EnterAnswers = {std::string("B")};
     handler.NameEnter();
-    // Make the rename's undo fail: the name it would put back no longer fits.
+    // Make the rename's undo fail: the name it would put back fits not even the whole field.
     auto& rename = const_cast<TMultiEditCommand&>(
         static_cast<const TMultiEditCommand&>(handler.Invoker().NextUndoCommand()));
     static_cast<TSetNamePropertySubCommand&>(rename.Invoker.UndoCommands(0)).NameValue =
-        "SEVENTEEN-LETTERS";
+        "EIGHTEEN-LETTERS!!";
     EXPECT_THROW(handler.Undo(), EDiskImageError);
     EXPECT_FALSE(handler.CanUndo());
     ASSERT_EQ(handler.DiskImageCount(), 2);
@@ -765,18 +794,25 @@ TEST_F(FileHandlerTest, OtherFormsAreAddedAndAnAmbiguousSizeIsAsked) {
     EXPECT_NE(handler.AddExistentDialog().Filter.find("|Disk images ("), std::string::npos);
 }
 
+// A 2D blank whose cylinder 2, side 0 has sector 1 twice and no sector 2.
+Bytes TwiceNumberedSector() {
+    Bytes image = testsupport::FormattedImage(0x00, 40, 2, 16, 1);
+    image[688 + 4 * 16 * (16 + 256) + (16 + 256) + 2] = 1;
+    return image;
+}
+
 TEST_F(FileHandlerTest, SaveToMultiplePlainFilesChecksEveryImageBeforeWritingAny) {
     const std::string in = dir.File("two.d88");
     testsupport::WriteFileBytes(
-        in, testsupport::Concat({testsupport::FormattedImage(0x20, 77, 2, 8, 3, 0x5A),
-                                 testsupport::SampleBytes("cpm-x1turbo-2d.d88")}));
+        in, testsupport::Concat(
+                {testsupport::FormattedImage(0x20, 77, 2, 8, 3, 0x5A), TwiceNumberedSector()}));
     handler.OpenFile(in);
     const std::string out = dir.File("out");
     ::mkdir(out.c_str(), 0755);
     ui.FolderAnswers = {out};
     EXPECT_EQ(MessageOf<EDiskImageError>([&] { handler.SaveToMultipleFilesAs(TImageForm::Raw); }),
               "The program cannot write the disk image 2 as plain sectors: track 2 side 0 does "
-              "not have sectors 1 to 16 in order.");
+              "not have each of the sectors 1 to 16 once.");
     EXPECT_EQ(ui.FolderAnswers.size(), 1u);
     Select({0});
     handler.SaveToMultipleFilesAs(TImageForm::Fdi);

@@ -1,5 +1,7 @@
 #include "CliRunner.h"
 
+#include "TestSupport.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -52,6 +54,11 @@ void MakePipe(int fds[2]) {
 // Reads both output pipes and feeds the input pipe together, so that no pipe can fill up and
 // stall the child while the test waits on another.
 TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& options) {
+    return RunProgram(TRACKWELL_CLI_PATH, args, options);
+}
+
+TRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const TRunOptions& options) {
     const TBrokenPipesIgnored ignored;
     int inPipe[2];
     int outPipe[2];
@@ -59,7 +66,7 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
     MakePipe(inPipe);
     MakePipe(outPipe);
     MakePipe(errPipe);
-    std::vector<std::string> argvStrings{TRACKWELL_CLI_PATH};
+    std::vector<std::string> argvStrings{program};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : argvStrings)
@@ -96,7 +103,7 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
         if (::dup2(input, STDIN_FILENO) < 0 || ::dup2(outTarget, STDOUT_FILENO) < 0 ||
             ::dup2(errPipe[1], STDERR_FILENO) < 0)
             ::_exit(126);
-        ::execv(argv[0], argv.data());
+        ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(inPipe[0]);
@@ -116,9 +123,11 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
     std::string* sinks[2] = {&result.Out, &result.Err};
     int openReads = 2;
     const bool interrupt = options.KillAfterMilliseconds > 0;
-    const auto deadline = std::chrono::steady_clock::now() +
-                          (interrupt ? std::chrono::milliseconds(options.KillAfterMilliseconds)
-                                     : std::chrono::milliseconds(10000));
+    const auto deadline =
+        std::chrono::steady_clock::now() +
+        (interrupt
+             ? std::chrono::milliseconds(options.KillAfterMilliseconds)
+             : std::chrono::duration_cast<std::chrono::milliseconds>(testsupport::ChildBound));
     bool late = false;
     while (openReads > 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -162,10 +171,14 @@ TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& optio
     for (const pollfd& fd : fds)
         if (fd.fd >= 0)
             ::close(fd.fd);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR)
-            throw std::runtime_error("waitpid failed");
+    // A program that closed its output and went on is killed, and counts as killed.
+    const std::optional<int> waited = testsupport::WaitForExit(pid);
+    if (!waited) {
+        result.ExitCode = -1;
+        result.Signal = SIGKILL;
+        return result;
+    }
+    const int status = *waited;
     // A signal shows up as -1, which no case expects.
     result.ExitCode = WIFEXITED(status) && !(late && !interrupt) ? WEXITSTATUS(status) : -1;
     result.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;

@@ -32,14 +32,17 @@ struct TRunOptions {
     // pipe from another program gives it; -1 for none.
     int InputDescriptor = -1;
     // Sends KillSignal to a child still running after this many milliseconds, as a user who
-    // interrupts it does; 0 waits the usual ten seconds, then kills.
+    // interrupts it does; 0 waits as long as any test waits for a child, then kills.
     int KillAfterMilliseconds = 0;
     int KillSignal = 9;
 };
 
 // Runs the program with args. The child never inherits the test's own standard input: it gets
 // options.Input and then the end of the stream, or options.InputDescriptor. A child still
-// running after ten seconds is killed and shows exit code -1.
+// running after testsupport::ChildBound is killed and shows exit code -1.
 TRunResult RunCli(const std::vector<std::string>& args, const TRunOptions& options = {});
+// The same for another program, found on the PATH: a tool that reads what the program wrote.
+TRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const TRunOptions& options = {});
 
 } // namespace clitest

@@ -94,11 +94,8 @@ pid_t StartEndlessWriter(const int fds[2], const std::string& text) {
 }
 
 int ExitStatusOf(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR)
-            return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::optional<int> status = testsupport::WaitForExit(pid);
+    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
 }
 
 void ExpectSuccess(const TRunResult& result, const std::string& out = "") {

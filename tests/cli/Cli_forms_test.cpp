@@ -52,8 +52,10 @@ TEST(CliForms, DumpsMergeExportAndComeBackByteForByte) {
                                  "\"PC-98 2DD 640 KB\", \"PC-88 / FM77AV 2DD 640 KB\".\n");
     EXPECT_FALSE(testsupport::FileExists(out));
 
-    ExpectSuccess(RunCli({"merge", out, dir.File("a.hdm"), dir.File("b.dd"), "--format",
-                          "PC-98 2DD 640 KB", SamplePath("fm77av-demo.d77")}));
+    // --format names the preset of every dump it reads, so the 1.25 MB dump goes in alone.
+    ExpectSuccess(RunCli({"merge", out, dir.File("a.hdm")}));
+    ExpectSuccess(RunCli({"add", out, dir.File("b.dd"), "--format", "PC-98 2DD 640 KB",
+                          SamplePath("fm77av-demo.d77")}));
     const TRunResult list = RunCli({"list", out});
     EXPECT_EQ(list.Out, "1\t\tNo\t2HD\t1281968\n2\t\tNo\t2DD\t676528\n3\tD77IMG\tNo\t2D\t348848\n");
 
@@ -82,8 +84,11 @@ TEST(CliForms, DumpsMergeExportAndComeBackByteForByte) {
 TEST(CliForms, ExportOfSeveralRowsNamesFilesAsSplitAndAnIrregularImageWritesNothing) {
     const TempDir dir;
     const std::string in = dir.File("disks.d77");
-    WriteFileBytes(in, Concat({SampleBytes("fm77av-demo.d77"), SampleBytes("fm77av-demo.d77"),
-                               SampleBytes("cpm-x1turbo-2d.d88")}));
+    // The third has its cylinder 2, side 0 sector 1 twice and no sector 2.
+    Bytes twice = SampleBytes("fm77av-demo.d77");
+    twice[688 + 4 * 16 * (16 + 256) + (16 + 256) + 2] = 1;
+    WriteFileBytes(in,
+                   Concat({SampleBytes("fm77av-demo.d77"), SampleBytes("fm77av-demo.d77"), twice}));
     const std::string folder = dir.File("out");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
 
@@ -96,8 +101,9 @@ TEST(CliForms, ExportOfSeveralRowsNamesFilesAsSplitAndAnIrregularImageWritesNoth
 
     const TRunResult refused = RunCli({"export", in, "1,3", dir.File("none"), "--as", "fdi"});
     EXPECT_EQ(refused.ExitCode, 1);
-    EXPECT_EQ(refused.Err, "trackwell-cli: The program cannot write the disk image 3 as plain "
-                           "sectors: track 2 side 0 does not have sectors 1 to 16 in order.\n");
+    EXPECT_EQ(refused.Err,
+              "trackwell-cli: The program cannot write the disk image 3 (\"D77IMG\") as plain "
+              "sectors: track 2 side 0 does not have each of the sectors 1 to 16 once.\n");
     EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"disks.d77", "out"}));
     EXPECT_EQ(RunCli({"export", in, "1", dir.File("x"), "--as", "dim"}).ExitCode, 2);
     EXPECT_EQ(RunCli({"export", in, "1", dir.File("x")}).ExitCode, 2);
@@ -141,4 +147,77 @@ TEST(CliForms, CheckReportsFindingsWithRowsAndHashKnowsCopies) {
     EXPECT_EQ(lines[0].substr(2, 33), lines[1].substr(2, 33)) << "the type is not track data";
     EXPECT_EQ(lines[2], "3\t" + lines[0].substr(2, 33) + "Z77IMG");
     EXPECT_EQ(RunCli({"hash", file, "--algorithm", "sha256"}).ExitCode, 2);
+}
+
+// What a dump cannot be is refused with the file's own size, and nothing is written: an empty
+// file, a --format that names no preset or one of another size, an FDI file cut short.
+TEST(CliForms, EmptyDamagedAndMisnamedDumpsWriteNothing) {
+    const TempDir dir;
+    const TempDir inputs;
+    const std::string out = dir.File("out.d88");
+    const auto refused = [&](const std::vector<std::string>& args, const std::string& message) {
+        const TRunResult result = RunCli(args);
+        EXPECT_EQ(result.ExitCode, 1) << args[1];
+        EXPECT_EQ(result.Err, "trackwell-cli: " + message + "\n");
+        EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{});
+    };
+    for (const char* name : {"e.hdm", "e.img", "e.fdi", "e.dim"}) {
+        WriteFileBytes(inputs.File(name), {});
+        refused({"merge", out, inputs.File(name)},
+                "The program does not support disk images of 0 bytes.");
+    }
+    const std::string at144 = inputs.File("at.img");
+    WriteFileBytes(at144, Pattern(1474560, 5));
+    refused({"merge", out, at144, "--format", "PC-98 2HD 1.25 MB"},
+            "The program cannot read \"" + at144 +
+                "\" (1,474,560 bytes) as \"PC-98 2HD 1.25 MB\", whose dumps have 1,261,568 bytes.");
+    refused({"merge", out, at144, "--format", "1.44"},
+            "The program cannot read \"" + at144 +
+                "\" (1,474,560 bytes) as \"1.44\": no preset has that name.");
+    Bytes fdi(4096);
+    const uint32_t fields[] = {0, 0x90, 4096, 1261568, 1024, 8, 2, 77};
+    for (size_t i = 0; i < 8; ++i)
+        testsupport::PutLe(fdi, 4 * i, fields[i], 4);
+    fdi = Concat({fdi, Pattern(1261568 - 1, 3)});
+    WriteFileBytes(inputs.File("cut.fdi"), fdi);
+    refused({"merge", out, inputs.File("cut.fdi")}, "The data is not a valid disk image.");
+
+    // add leaves the file it was to add to as it was.
+    const Bytes sample = SampleBytes("fm77av-demo.d77");
+    WriteFileBytes(out, sample);
+    const TRunResult add = RunCli({"add", out, at144, "--format", "PC-98 2HD 1.25 MB"});
+    EXPECT_EQ(add.ExitCode, 1);
+    EXPECT_TRUE(ReadFileBytes(out) == sample);
+    EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"out.d88"});
+    // The right name reads it, and a preset of the same geometry under another name too.
+    ExpectSuccess(RunCli({"add", out, at144, "--format", "PC/AT 2HD 1.44 MB"}));
+    ExpectSuccess(RunCli({"add", out, at144}));
+    EXPECT_EQ(RunCli({"list", out}).Out,
+              "1\tD77IMG\tNo\t2D\t348848\n2\t\tNo\t2HD\t1521328\n3\t\tNo\t2HD\t1521328\n");
+}
+
+// A single-sided dump becomes an image that an independent reader of D88 files, MAME's
+// floptool, reads back as the very sectors of the dump.
+TEST(CliForms, ASingleSidedDumpIsReadByAnotherProgramAsTheSameSectors) {
+    const TempDir dir;
+    // An FDI file of one surface: 40 cylinders of 9 sectors of 512 bytes, as PC disks of 180 KB.
+    const Bytes sectors = Pattern(40 * 9 * 512, 11);
+    Bytes fdi(4096);
+    const uint32_t fields[] = {0, 0x10, 4096, 40 * 9 * 512, 512, 9, 1, 40};
+    for (size_t i = 0; i < 8; ++i)
+        testsupport::PutLe(fdi, 4 * i, fields[i], 4);
+    WriteFileBytes(dir.File("one.fdi"), Concat({fdi, sectors}));
+    ExpectSuccess(RunCli({"merge", dir.File("one.d88"), dir.File("one.fdi")}));
+    const TRunResult check = RunCli({"check", dir.File("one.d88")});
+    ExpectSuccess(check);
+    EXPECT_EQ(check.Out, "");
+
+    const TRunResult converted = clitest::RunProgram(
+        "floptool", {"flopconvert", "d88", "pc", dir.File("one.d88"), dir.File("one.img")});
+    ASSERT_EQ(converted.ExitCode, 0) << "floptool (Debian package mame-tools): " << converted.Err;
+    EXPECT_TRUE(ReadFileBytes(dir.File("one.img")) == sectors);
+    // And back out as a plain dump of our own, the same bytes again.
+    ExpectSuccess(
+        RunCli({"export", dir.File("one.d88"), "1", dir.File("back.img"), "--as", "raw"}));
+    EXPECT_TRUE(ReadFileBytes(dir.File("back.img")) == sectors);
 }

@@ -34,6 +34,15 @@ const char* const Fm77Sample = "fm77av-demo.d77";
 const char* const HuBasicSample = "hubasic-2d-17-byte-name.d88";
 constexpr size_t SampleSize = 348848;
 
+// A sample one byte short, in a folder of its own: a container no command can read.
+std::string CutSample(const TempDir& dir) {
+    Bytes bytes = SampleBytes(CpmSample);
+    bytes.pop_back();
+    WriteFileBytes(dir.File("cut.d88"), bytes);
+    return dir.File("cut.d88");
+}
+const std::string CutSampleRefusal = "The program could not load the disk image.";
+
 // A blank formatted image laid out by hand from the D88 layout, so that the program's output is
 // compared with an independent expectation.
 Bytes BlankImage(uint8_t diskType, int c, int h, int r, int n, const std::string& name = "",
@@ -165,11 +174,16 @@ TEST(CliList, ListsEachSample) {
     EXPECT_EQ(result.Out, "1\tD77IMG\tNo\t2D\t348848\n");
     EXPECT_EQ(result.Err, "");
 
+    // Its name fills the whole field, as another program wrote it.
     result = RunCli({"list", SamplePath(HuBasicSample)});
+    EXPECT_EQ(result.Out, "1\tby_github_ORYZAPA\tNo\t2D\t348848\n");
+    EXPECT_EQ(result.Err, "");
+
+    TempDir dir;
+    result = RunCli({"list", CutSample(dir)});
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(result.Out, "");
-    EXPECT_EQ(result.Err,
-              "trackwell-cli: The program cannot write the string data to a disk image.\n");
+    EXPECT_EQ(result.Err, "trackwell-cli: " + CutSampleRefusal + "\n");
 }
 
 TEST(CliList, ListsEveryImageOfAConcatenation) {
@@ -505,8 +519,9 @@ TEST(CliMerge, OutMayBeAnInputWithForce) {
 TEST(CliMerge, AnUnreadableInputWritesNothing) {
     TempDir dir;
     const std::string out = dir.File("out.d88");
-    ExpectFailure(RunCli({"merge", out, SamplePath(CpmSample), SamplePath(HuBasicSample)}),
-                  "The program cannot write the string data to a disk image.", dir, {});
+    const TempDir elsewhere;
+    const std::string cut = CutSample(elsewhere);
+    ExpectFailure(RunCli({"merge", out, SamplePath(CpmSample), cut}), CutSampleRefusal, dir, {});
     ExpectFailure(RunCli({"merge", out, SamplePath(CpmSample), dir.File("missing.d88")}),
                   "The program could not load the disk images.",
                   "No such file or directory: " + dir.File("missing.d88"), dir, {});
@@ -514,8 +529,7 @@ TEST(CliMerge, AnUnreadableInputWritesNothing) {
     // With --force an existing OUT keeps its bytes when an input fails.
     const Bytes old = SampleBytes(Fm77Sample);
     WriteFileBytes(out, old);
-    ExpectFailure(RunCli({"merge", out, SamplePath(HuBasicSample), "--force"}),
-                  "The program cannot write the string data to a disk image.", dir, {"out.d88"});
+    ExpectFailure(RunCli({"merge", out, cut, "--force"}), CutSampleRefusal, dir, {"out.d88"});
     EXPECT_TRUE(ReadFileBytes(out) == old);
 }
 
@@ -687,8 +701,8 @@ TEST(CliSplit, EmptyContainerWritesNothing) {
 
 TEST(CliSplit, AFailureLeavesNothingWritten) {
     TempDir dir;
-    ExpectFailure(RunCli({"split", SamplePath(HuBasicSample), dir.Path()}),
-                  "The program cannot write the string data to a disk image.", dir, {});
+    const TempDir elsewhere;
+    ExpectFailure(RunCli({"split", CutSample(elsewhere), dir.Path()}), CutSampleRefusal, dir, {});
     const std::string cannotSave = "The program could not save the disk images.";
     ExpectFailure(RunCli({"split", SamplePath(CpmSample), dir.File("missing")}), cannotSave,
                   "No such file or directory: " + dir.File("missing/cpm-x1turbo-2d #001 ().d88"),
@@ -752,8 +766,8 @@ TEST(CliSum, TotalsAllOrTheGivenRows) {
                   before);
     ExpectFailure(RunCli({"sum", empty, "1"}), "The program cannot accept the row number 1.", dir,
                   before);
-    ExpectFailure(RunCli({"sum", SamplePath(HuBasicSample)}),
-                  "The program cannot write the string data to a disk image.", dir, before);
+    const TempDir elsewhere;
+    ExpectFailure(RunCli({"sum", CutSample(elsewhere)}), CutSampleRefusal, dir, before);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +28,30 @@ protected:
 void Write(TNewFileStream& file, const std::string& text) {
     file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
 }
+
+// The program run again as the child of the interrupted-process case, given the file to write
+// and the pipe to report on: it starts writing the file, says so, and waits for the signal.
+constexpr char WriterChildVariable[] = "TRACKWELL_WRITER_CHILD";
+
+[[noreturn]] void RunWriterChild(const std::string& role) {
+    const size_t split = role.rfind('\n');
+    const std::string path = role.substr(0, split);
+    const int ready = std::stoi(role.substr(split + 1));
+    testsupport::WriterCalls calls;
+    calls.NamedTemporaries = true;
+    TNewFileStream file(path, TNaming::Replace);
+    file.WriteBuffer("new", 3);
+    (void)!::write(ready, "r", 1);
+    for (;;)
+        ::pause();
+}
+
+// Before the tests' main: the child is no test run.
+[[maybe_unused]] const bool WriterChild = [] {
+    if (const char* role = std::getenv(WriterChildVariable))
+        RunWriterChild(role);
+    return false;
+}();
 
 } // namespace
 
@@ -78,27 +104,41 @@ TEST(FileWriter, AnInterruptedProcessRemovesItsTemporaryFile) {
         testsupport::WriteFileText(path, "old");
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
+        // Made before the fork: the child only execs.
+        const std::string role =
+            std::string(WriterChildVariable) + "=" + path + "\n" + std::to_string(ready[1]);
+        char* const arguments[] = {const_cast<char*>("writer-child"), nullptr};
+        char* const environment[] = {const_cast<char*>(role.c_str()), nullptr};
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            testsupport::WriterCalls calls;
-            calls.NamedTemporaries = true;
-            TNewFileStream file(path, TNaming::Replace);
-            file.WriteBuffer("new", 3);
-            (void)!::write(ready[1], "r", 1);
-            for (;;)
-                ::pause();
+            // The writer leaves alone a signal the process ignores (nohup, a background job of
+            // a script), and installs its handlers once a process: the child starts afresh,
+            // with the signals as a user's terminal gives them.
+            ::close(ready[0]);
+            sigset_t none;
+            sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            for (const int s : {SIGINT, SIGTERM, SIGHUP})
+                ::signal(s, SIG_DFL);
+            ::execve("/proc/self/exe", arguments, environment);
+            ::_exit(127);
         }
         ::close(ready[1]);
         char byte = 0;
-        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        const bool started = testsupport::ReadByteWithin(ready[0], testsupport::ChildBound, byte);
         ::close(ready[0]);
+        if (!started) {
+            ::kill(child, SIGKILL);
+            testsupport::WaitForExit(child);
+            FAIL() << "the child never said that it was writing";
+        }
         // The temporary is there while the file is written, or the case would prove nothing.
         EXPECT_EQ(testsupport::ListFolder(dir.Path()).size(), 2u);
         ::kill(child, signal);
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        const std::optional<int> status = testsupport::WaitForExit(child);
+        ASSERT_TRUE(status) << "the child did not end on signal " << signal;
+        EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal) << *status;
         EXPECT_EQ(testsupport::ListFolder(dir.Path()), std::vector<std::string>{"disk.d88"});
         EXPECT_EQ(testsupport::ReadFileText(path), "old");
     }

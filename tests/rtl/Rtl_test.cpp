@@ -9,8 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 using namespace rtl;
+
+namespace {
+
+std::string MessageOf(const std::function<void()>& f) {
+    return testsupport::MessageOf<EListError>(f);
+}
+
+} // namespace
 
 TEST(Exceptions, MessageReplacedOnTheSameObjectSurvivesRethrow) {
     const Exception* original = nullptr;
@@ -177,6 +186,27 @@ TEST(ObjectList, OwnsObjectsFlagDecidesWhoDeletes) {
         EXPECT_THROW(borrowing.Add(std::make_unique<Counted>(alive)), EInvalidOperation);
     }
     EXPECT_EQ(alive, 2);
+}
+
+TEST(ObjectList, BatchedExtractAndInsertRefuseIndexesPastTheEndAndChangeNothing) {
+    int items[4] = {10, 11, 12, 13};
+    TObjectList<int> list(false);
+    for (int& item : items)
+        list.Add(&item);
+    const auto contents = [&] { return std::vector<int*>(list.begin(), list.end()); };
+    const std::vector<int*> before = contents();
+    // The count itself is one past the last item.
+    EXPECT_EQ(MessageOf([&] { list.ExtractSorted({1, 4}); }), "List index out of bounds (4)");
+    EXPECT_EQ(MessageOf([&] { list.ExtractSorted({0, 0}); }), "List index out of bounds (0)");
+    EXPECT_EQ(contents(), before);
+
+    const std::vector<int*> taken = list.ExtractSorted({0, 3});
+    EXPECT_EQ(taken, (std::vector<int*>{&items[0], &items[3]}));
+    // Two items back into two: the new list has four places, 0 to 3.
+    EXPECT_EQ(MessageOf([&] { list.InsertSorted({0, 4}, taken); }), "List index out of bounds (4)");
+    EXPECT_EQ(contents(), (std::vector<int*>{&items[1], &items[2]}));
+    list.InsertSorted({0, 3}, taken);
+    EXPECT_EQ(contents(), before);
 }
 
 TEST(Paths, SplitsFolderNameAndExtension) {
