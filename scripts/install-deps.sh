@@ -6,6 +6,8 @@ TRACKWELL_PACKAGES=(
     qt6-base-dev qt6-qpa-plugins libqt6svg6 qt6-l10n-tools qt6-translations-l10n
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     xvfb xauth x11-utils xdotool openbox
+    # floptool, a reader of disk images written by others, checks what the CLI writes.
+    mame-tools
 )
 # Installs those of the given packages that are not installed; the other scripts use it too.
 trackwell_install() {
