@@ -1,7 +1,8 @@
 // Loads arbitrary bytes as a D88/D77 container and, when they load, saves them again: a loaded
 // file must come back byte for byte, but for the bytes after each name's zero inside the name
-// field, which the writer clears. The header scan must reach the load's very verdict: the same
-// images, or the same refusal with the same message.
+// field, which the writer clears; a name without a zero fills the field and comes back whole. The
+// header scan must reach the load's very verdict: the same images, or the same refusal with the
+// same message.
 #include "App_diskimages.h"
 
 #include <cstddef>
@@ -30,10 +31,11 @@ void ClearNameTails(uint8_t* bytes, std::size_t size) {
         if (size - offset < TDiskImage::HeaderSize)
             std::abort();
         uint8_t* name = bytes + offset;
+        // A name filling the whole field, as other programs write it, stays as it is.
         const void* zero = std::memchr(name, 0, NameFieldSize);
-        if (zero == nullptr)
-            std::abort();
-        const auto length = static_cast<std::size_t>(static_cast<const uint8_t*>(zero) - name);
+        const auto length = zero != nullptr
+                                ? static_cast<std::size_t>(static_cast<const uint8_t*>(zero) - name)
+                                : NameFieldSize;
         std::memset(name + length, 0, NameFieldSize - length);
         const uint32_t imageSize = GetUInt32(name + SizeOffset);
         if (imageSize < TDiskImage::HeaderSize || imageSize > size - offset)
