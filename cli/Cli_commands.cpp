@@ -3,188 +3,25 @@
 #include "App_diskcheck.h"
 #include "App_filehandler.h"
 #include "Cli_edits.h"
+#include "Cli_names.h"
+#include "Cli_rows.h"
 #include "Rtl_codepage.h"
 #include "Rtl_convert.h"
 #include "Rtl_paths.h"
-#include "Rtl_sysio.h"
 #include "Vix_files.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <istream>
 #include <memory>
-#include <new>
 #include <optional>
 #include <ostream>
 #include <span>
-#include <streambuf>
-#include <unistd.h>
+#include <vector>
 
 namespace cli {
 
 namespace {
-
-constexpr const char* ProgramName = "trackwell-cli";
-
-// Which options a subcommand takes; anything else is a usage error for it.
-enum TOption : unsigned {
-    OptionForce = 1,
-    OptionName = 2,
-    OptionWriteProtected = 4,
-    OptionBackup = 8,
-    OptionFormat = 16,
-    OptionAs = 32,
-    OptionAlgorithm = 64,
-};
-
-struct TCommand {
-    const char* Name;
-    size_t MinArguments;
-    size_t MaxArguments;
-    unsigned Options;
-};
-
-constexpr size_t Unlimited = static_cast<size_t>(-1);
-
-constexpr TCommand Commands[] = {
-    {"list", 1, 1, 0},
-    {"blank", 6, 6, OptionForce | OptionName | OptionWriteProtected},
-    {"merge", 2, Unlimited, OptionForce | OptionFormat},
-    {"extract", 3, 3, OptionForce},
-    {"split", 1, 2, 0},
-    {"sum", 1, 2, 0},
-    {"export", 3, 3, OptionForce | OptionAs},
-    {"check", 1, 2, 0},
-    {"hash", 1, 2, OptionAlgorithm},
-    {"rename", 3, 3, OptionBackup},
-    {"names", 1, 2, 0},
-    {"paste-names", 2, 2, OptionBackup},
-    {"protect", 3, 3, OptionBackup},
-    {"delete", 2, 2, OptionBackup},
-    {"duplicate", 2, 2, OptionBackup},
-    {"add", 2, Unlimited, OptionBackup | OptionFormat},
-    {"add-blank", 6, 6, OptionBackup},
-    {"sort", 2, 2, OptionBackup},
-    {"reverse", 1, 1, OptionBackup},
-    {"move", 3, 3, OptionBackup},
-};
-
-struct TCommandLine {
-    const TCommand* Command = nullptr;
-    std::vector<std::string> Arguments;
-    bool Help = false;
-    bool Force = false;
-    bool WriteProtected = false;
-    bool Backup = false;
-    std::optional<std::string> Name;
-    std::optional<std::string> Format;
-    std::optional<std::string> As;
-    std::optional<std::string> Algorithm;
-};
-
-// A leading '-' followed by a digit or '$' is a negative number, not an option: without this
-// rule `blank OUT 2D -1 ...` would be a usage error instead of the C value's own refusal.
-bool IsOption(const std::string& arg) {
-    if (arg.size() < 2 || arg[0] != '-')
-        return false;
-    const char next = arg[1];
-    return !((next >= '0' && next <= '9') || next == '$');
-}
-
-bool IsHelp(const std::string& arg) {
-    return arg == "--help" || arg == "-h";
-}
-
-// Where an option that takes a value keeps it, for a command that takes it; nullptr otherwise.
-std::optional<std::string>* ValueOption(TCommandLine& line, const std::string& arg,
-                                        unsigned allowed) {
-    const struct {
-        const char* Name;
-        unsigned Option;
-        std::optional<std::string> TCommandLine::*Value;
-    } options[] = {{"--name", OptionName, &TCommandLine::Name},
-                   {"--format", OptionFormat, &TCommandLine::Format},
-                   {"--as", OptionAs, &TCommandLine::As},
-                   {"--algorithm", OptionAlgorithm, &TCommandLine::Algorithm}};
-    for (const auto& option : options)
-        if (arg == option.Name && (allowed & option.Option) != 0)
-            return &(line.*option.Value);
-    return nullptr;
-}
-
-TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
-    TCommandLine line;
-    if (args.empty())
-        throw EUsageError("no command");
-    if (IsHelp(args[0])) {
-        line.Help = true;
-        return line;
-    }
-    for (const TCommand& command : Commands)
-        if (args[0] == command.Name)
-            line.Command = &command;
-    if (line.Command == nullptr)
-        throw EUsageError("unknown command");
-
-    const unsigned allowed = line.Command->Options;
-    bool optionsEnded = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || !IsOption(arg)) {
-            line.Arguments.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (IsHelp(arg)) {
-            line.Help = true;
-            return line;
-        } else if (arg == "--force" && (allowed & OptionForce) != 0) {
-            line.Force = true;
-        } else if (arg == "--write-protected" && (allowed & OptionWriteProtected) != 0) {
-            line.WriteProtected = true;
-        } else if (arg == "--backup" && (allowed & OptionBackup) != 0) {
-            line.Backup = true;
-        } else if (std::optional<std::string>* value = ValueOption(line, arg, allowed)) {
-            if (i + 1 >= args.size())
-                throw EUsageError("missing option value");
-            *value = args[++i];
-        } else {
-            throw EUsageError("unknown option");
-        }
-    }
-    const size_t count = line.Arguments.size();
-    if (count < line.Command->MinArguments || count > line.Command->MaxArguments)
-        throw EUsageError("wrong argument count");
-    if ((allowed & OptionAs) != 0 && !line.As)
-        throw EUsageError("missing --as");
-    return line;
-}
-
-// Compares two runs of decimal digits by value, whatever their length.
-int CompareDecimal(std::string_view a, std::string_view b) {
-    const auto strip = [](std::string_view s) {
-        const size_t first = s.find_first_not_of('0');
-        return first == std::string_view::npos ? std::string_view() : s.substr(first);
-    };
-    a = strip(a);
-    b = strip(b);
-    if (a.size() != b.size())
-        return a.size() < b.size() ? -1 : 1;
-    return a.compare(b);
-}
-
-int64_t ParseRowNumber(std::string_view text) {
-    if (text.empty())
-        throw EUsageError("missing row number");
-    int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            throw EUsageError("row number is not a decimal number");
-        const int digit = c - '0';
-        value = value > (INT64_MAX - digit) / 10 ? INT64_MAX : value * 10 + digit;
-    }
-    return value;
-}
 
 [[noreturn]] void RaiseOverwrite(const std::string& path) {
     throw rtl::Exception(
@@ -261,9 +98,15 @@ int32_t ParseByteValue(const std::string& text, const char* field) {
     return *value;
 }
 
+std::string ListLine(int row, const TScannedImage& image) {
+    return std::to_string(row) + '\t' + EscapeName(rtl::Cp932ToUtf8(image.Name)) + '\t' +
+           WriteProtectedColumnText(image.WriteProtected) + '\t' +
+           DiskTypeColumnText(image.DiskType) + '\t' + std::to_string(image.Size);
+}
+
 // list and sum read each image's header and seek past its data; the lines are printed only once
 // the whole container has been accepted, as a load would accept it.
-void RunList(const TCommandLine& line, std::ostream& out) {
+int RunList(const TCommandLine& line, std::istream&, std::ostream& out) {
     const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
     std::string text;
     int row = 0;
@@ -272,9 +115,10 @@ void RunList(const TCommandLine& line, std::ostream& out) {
         text += '\n';
     });
     WriteOutput(out, text);
+    return ExitSuccess;
 }
 
-void RunBlank(const TCommandLine& line) {
+int RunBlank(const TCommandLine& line, std::istream&, std::ostream&) {
     const std::string& path = line.Arguments[0];
     const TDiskFormat format =
         ParseDiskFormat(line.Arguments[1], line.Arguments[2], line.Arguments[3], line.Arguments[4],
@@ -288,9 +132,10 @@ void RunBlank(const TCommandLine& line) {
     TDiskImageList images;
     images.Add(std::move(image));
     SaveOutput(images, path, line.Force);
+    return ExitSuccess;
 }
 
-void RunMerge(const TCommandLine& line) {
+int RunMerge(const TCommandLine& line, std::istream&, std::ostream&) {
     const std::string& path = line.Arguments[0];
     CheckOverwrite(path, line.Force);
     // Everything is read before anything is written, so OUT may also be one of the inputs.
@@ -303,9 +148,10 @@ void RunMerge(const TCommandLine& line) {
             merged.Add(image);
     }
     SaveOutput(merged, path, line.Force);
+    return ExitSuccess;
 }
 
-void RunExtract(const TCommandLine& line) {
+int RunExtract(const TCommandLine& line, std::istream&, std::ostream&) {
     const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
     const std::string& path = line.Arguments[2];
     CheckOverwrite(path, line.Force);
@@ -314,9 +160,10 @@ void RunExtract(const TCommandLine& line) {
     for (const int index : SelectRows(spans, images->Count()))
         selected.Add(images->Items(index));
     SaveOutput(selected, path, line.Force);
+    return ExitSuccess;
 }
 
-void RunSplit(const TCommandLine& line, std::ostream& out) {
+int RunSplit(const TCommandLine& line, std::istream&, std::ostream& out) {
     const std::string& in = line.Arguments[0];
     const std::string dir = line.Arguments.size() > 1 ? line.Arguments[1] : std::string(".");
     const bool splitExtension = !rtl::ExtractFileExt(in).empty();
@@ -335,12 +182,13 @@ void RunSplit(const TCommandLine& line, std::ostream& out) {
                 batch);
         },
         out);
+    return ExitSuccess;
 }
 
 // One row goes to OUT itself; several go into the folder OUT under split's numbered names. Every
 // image is checked against the form before anything is written, and a failed run removes what it
 // wrote, as split does.
-void RunExport(const TCommandLine& line, std::ostream& out) {
+int RunExport(const TCommandLine& line, std::istream&, std::ostream& out) {
     const TImageForm form = ParseForm(*line.As);
     const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
     const std::string& in = line.Arguments[0];
@@ -362,7 +210,7 @@ void RunExport(const TCommandLine& line, std::ostream& out) {
         } catch (const rtl::EFileExistsError&) {
             RaiseOverwrite(target);
         }
-        return;
+        return ExitSuccess;
     }
     const std::string documentName = NameInForm(rtl::ExtractFileName(in), form);
     const bool splitExtension = !rtl::ExtractFileExt(documentName).empty();
@@ -376,6 +224,7 @@ void RunExport(const TCommandLine& line, std::ostream& out) {
                                     splitExtension, batch);
         },
         out);
+    return ExitSuccess;
 }
 
 // Hands each image of FILE (or of ROWS of it) to visit with its row and bytes. The container is
@@ -412,7 +261,7 @@ void ForEachImage(const TCommandLine& line,
 }
 
 // One line per finding: ROW, severity, text. Exit status 1 when an image has a fault.
-int RunCheck(const TCommandLine& line, std::ostream& out) {
+int RunCheck(const TCommandLine& line, std::istream&, std::ostream& out) {
     std::string text;
     bool fault = false;
     ForEachImage(line, [&](int row, const TScannedImage&, std::span<const uint8_t> bytes) {
@@ -426,7 +275,7 @@ int RunCheck(const TCommandLine& line, std::ostream& out) {
     return fault ? ExitFailure : ExitSuccess;
 }
 
-void RunHash(const TCommandLine& line, std::ostream& out) {
+int RunHash(const TCommandLine& line, std::istream&, std::ostream& out) {
     std::optional<rtl::THashAlgorithm> algorithm = rtl::THashAlgorithm::Sha1;
     if (line.Algorithm) {
         algorithm = rtl::ParseHashAlgorithm(*line.Algorithm);
@@ -439,9 +288,10 @@ void RunHash(const TCommandLine& line, std::ostream& out) {
                 EscapeName(rtl::Cp932ToUtf8(image.Name)) + '\n';
     });
     WriteOutput(out, text);
+    return ExitSuccess;
 }
 
-void RunSum(const TCommandLine& line, std::ostream& out) {
+int RunSum(const TCommandLine& line, std::istream&, std::ostream& out) {
     std::optional<std::vector<TRowSpan>> spans;
     if (line.Arguments.size() > 1)
         spans = ParseRows(line.Arguments[1]);
@@ -457,130 +307,131 @@ void RunSum(const TCommandLine& line, std::ostream& out) {
             total += size;
     }
     WriteOutput(out, SizeToText(total) + '\n');
-}
-
-int Dispatch(const std::vector<std::string>& args, std::istream& in, std::ostream& out) {
-    const TCommandLine line = ParseCommandLine(args);
-    if (line.Help) {
-        WriteOutput(out, UsageText());
-        return ExitSuccess;
-    }
-    const std::string command = line.Command->Name;
-    if (command == "list")
-        RunList(line, out);
-    else if (command == "blank")
-        RunBlank(line);
-    else if (command == "merge")
-        RunMerge(line);
-    else if (command == "extract")
-        RunExtract(line);
-    else if (command == "split")
-        RunSplit(line, out);
-    else if (command == "sum")
-        RunSum(line, out);
-    else if (command == "export")
-        RunExport(line, out);
-    else if (command == "check")
-        return RunCheck(line, out);
-    else if (command == "hash")
-        RunHash(line, out);
-    else
-        RunEdit(command, line.Arguments, line.Backup, line.Format, in, out);
     return ExitSuccess;
 }
 
-void WriteError(std::ostream& err, const std::string& message) {
-    err << ProgramName << ": " << message << '\n';
-    err.flush();
-}
-
-// The process's standard input, read only as far as asked. std::cin takes a failed read for the
-// end of the input; here it raises, which the stream turns into its bad state, so that a command
-// can tell input it could not read from input that has ended.
-class TStandardInputBuffer : public std::streambuf {
-protected:
-    int_type underflow() override {
-        const ssize_t count = rtl::ReadSome(STDIN_FILENO, FBuffer, sizeof FBuffer);
-        if (count < 0)
-            throw rtl::Exception("The program could not read standard input.");
-        if (count == 0)
-            return traits_type::eof();
-        setg(FBuffer, FBuffer, FBuffer + count);
-        return traits_type::to_int_type(FBuffer[0]);
-    }
-
-private:
-    char FBuffer[4096];
+// The usage text shows the commands in this order, the editing ones apart.
+constexpr TCommand CommandTable[] = {
+    {.Name = "list",
+     .Arguments = "FILE",
+     .Help = "One line per image: row, name, write-protected, disk type, size (tab-separated).",
+     .Handler = RunList},
+    {.Name = "blank",
+     .Arguments = "OUT TYPE C H R N",
+     .Options = OptionName | OptionWriteProtected | OptionForce,
+     .Help = "Make OUT a container of one blank formatted image.\n"
+             "TYPE is 2D, 2DD or 2HD; C, H, R and N are 0 to 255, decimal or $/0x hex.",
+     .Handler = RunBlank},
+    {.Name = "merge",
+     .Arguments = "OUT IN...",
+     .Options = OptionFormat | OptionForce,
+     .Help = "Write every image of every IN, in order, to OUT.",
+     .Handler = RunMerge},
+    {.Name = "extract",
+     .Arguments = "IN ROWS OUT",
+     .Options = OptionForce,
+     .Help = "Write the given images of IN, in ascending row order, to OUT.",
+     .Handler = RunExtract},
+    {.Name = "split",
+     .Arguments = "IN [DIR]",
+     .Help = "Write each image of IN to a file of its own in DIR (default: .).",
+     .Handler = RunSplit},
+    {.Name = "sum",
+     .Arguments = "FILE [ROWS]",
+     .Help = "Print the total size of all (or the given) images.",
+     .Handler = RunSum},
+    {.Name = "export",
+     .Arguments = "IN ROWS OUT",
+     .Options = OptionAs | OptionForce,
+     .Help = "Write the given images as plain sector dumps, FDI files or containers: one row\n"
+             "to the file OUT, several to numbered files in the folder OUT (printed).",
+     .Handler = RunExport},
+    // A failure exits with 2, since 1 says that an image has a fault: a script tells them apart.
+    {.Name = "check",
+     .Arguments = "FILE [ROWS]",
+     .Help = "Walk the track table and sectors of all (or the given) images; one line per\n"
+             "finding: row, error|warning|note, text (tab-separated). Exit status 0 when no\n"
+             "image has an error or warning, 1 when one has, 2 when the check fails.",
+     .FailureExitCode = ExitUsage,
+     .Handler = RunCheck},
+    {.Name = "hash",
+     .Arguments = "FILE [ROWS]",
+     .Options = OptionAlgorithm,
+     .Help = "One line per image: row, digest of its track data (all but the name, write\n"
+             "protection, type and size; default sha1), name.",
+     .Handler = RunHash},
+    {.Name = "rename",
+     .Arguments = "FILE ROW NAME",
+     .Options = OptionBackup,
+     .Help = "Set the name of one image (UTF-8; at most 16 bytes in code page 932).",
+     .Editing = true,
+     .Handler = RunRename},
+    {.Name = "names",
+     .Arguments = "FILE [ROWS]",
+     .Help = "Print the names of all (or the given) images, one per line (UTF-8).",
+     .Editing = true,
+     .Handler = RunNames},
+    {.Name = "paste-names",
+     .Arguments = "FILE ROWS",
+     .Options = OptionBackup,
+     .Help = "Set the names of the given images from the lines of standard input, one per row.",
+     .Editing = true,
+     .Handler = RunPasteNames,
+     .Input = "< TEXT"},
+    {.Name = "protect",
+     .Arguments = "FILE ROWS yes|no|toggle",
+     .Options = OptionBackup,
+     .Help = "Set, clear or toggle the write protection of the given images.",
+     .Editing = true,
+     .Handler = RunProtect},
+    {.Name = "delete",
+     .Arguments = "FILE ROWS",
+     .Options = OptionBackup,
+     .Help = "Remove the given images.",
+     .Editing = true,
+     .Handler = RunDelete},
+    {.Name = "duplicate",
+     .Arguments = "FILE ROWS",
+     .Options = OptionBackup,
+     .Help = "Append a copy of each given image.",
+     .Editing = true,
+     .Handler = RunDuplicate},
+    {.Name = "add",
+     .Arguments = "FILE IN...",
+     .Options = OptionFormat | OptionBackup,
+     .Help = "Append every image of every IN, the files taken in path order.",
+     .Editing = true,
+     .Handler = RunAdd},
+    {.Name = "add-blank",
+     .Arguments = "FILE TYPE C H R N",
+     .Options = OptionBackup,
+     .Help = "Append one blank formatted image; TYPE, C, H, R and N as for blank.",
+     .Editing = true,
+     .Handler = RunAddBlank},
+    {.Name = "sort",
+     .Arguments = "FILE name|write-protected|disk-type|size",
+     .Options = OptionBackup,
+     .Help = "Sort the images; equal ones keep their order.",
+     .Editing = true,
+     .Handler = RunSort},
+    {.Name = "reverse",
+     .Arguments = "FILE",
+     .Options = OptionBackup,
+     .Help = "Reverse the order of the images.",
+     .Editing = true,
+     .Handler = RunReverse},
+    {.Name = "move",
+     .Arguments = "FILE ROWS up|down",
+     .Options = OptionBackup,
+     .Help = "Move the given images one place up or down.",
+     .Editing = true,
+     .Handler = RunMove},
 };
 
 } // namespace
 
-const std::string& UsageText() {
-    static const std::string text =
-        "Usage: trackwell-cli COMMAND [ARGUMENTS] [OPTIONS]\n"
-        "\n"
-        "Commands:\n"
-        "  list FILE\n"
-        "      One line per image: row, name, write-protected, disk type, size (tab-separated).\n"
-        "  blank OUT TYPE C H R N [--name NAME] [--write-protected] [--force]\n"
-        "      Make OUT a container of one blank formatted image.\n"
-        "      TYPE is 2D, 2DD or 2HD; C, H, R and N are 0 to 255, decimal or $/0x hex.\n"
-        "  merge OUT IN... [--format NAME] [--force]\n"
-        "      Write every image of every IN, in order, to OUT.\n"
-        "  extract IN ROWS OUT [--force]\n"
-        "      Write the given images of IN, in ascending row order, to OUT.\n"
-        "  split IN [DIR]\n"
-        "      Write each image of IN to a file of its own in DIR (default: .).\n"
-        "  sum FILE [ROWS]\n"
-        "      Print the total size of all (or the given) images.\n"
-        "  export IN ROWS OUT --as raw|fdi|d88 [--force]\n"
-        "      Write the given images as plain sector dumps, FDI files or containers: one row\n"
-        "      to the file OUT, several to numbered files in the folder OUT (printed).\n"
-        "  check FILE [ROWS]\n"
-        "      Walk the track table and sectors of all (or the given) images; one line per\n"
-        "      finding: row, error|warning|note, text (tab-separated). Exit status 0 when no\n"
-        "      image has an error or warning, 1 when one has, 2 when the check fails.\n"
-        "  hash FILE [ROWS] [--algorithm crc32|md5|sha1]\n"
-        "      One line per image: row, digest of its track data (all but the name, write\n"
-        "      protection, type and size; default sha1), name.\n"
-        "\n"
-        "Editing commands (FILE is changed in place):\n"
-        "  rename FILE ROW NAME [--backup]\n"
-        "      Set the name of one image (UTF-8; at most 16 bytes in code page 932).\n"
-        "  names FILE [ROWS]\n"
-        "      Print the names of all (or the given) images, one per line (UTF-8).\n"
-        "  paste-names FILE ROWS [--backup] < TEXT\n"
-        "      Set the names of the given images from the lines of standard input, one per row.\n"
-        "  protect FILE ROWS yes|no|toggle [--backup]\n"
-        "      Set, clear or toggle the write protection of the given images.\n"
-        "  delete FILE ROWS [--backup]\n"
-        "      Remove the given images.\n"
-        "  duplicate FILE ROWS [--backup]\n"
-        "      Append a copy of each given image.\n"
-        "  add FILE IN... [--format NAME] [--backup]\n"
-        "      Append every image of every IN, the files taken in path order.\n"
-        "  add-blank FILE TYPE C H R N [--backup]\n"
-        "      Append one blank formatted image; TYPE, C, H, R and N as for blank.\n"
-        "  sort FILE name|write-protected|disk-type|size [--backup]\n"
-        "      Sort the images; equal ones keep their order.\n"
-        "  reverse FILE [--backup]\n"
-        "      Reverse the order of the images.\n"
-        "  move FILE ROWS up|down [--backup]\n"
-        "      Move the given images one place up or down.\n"
-        "\n"
-        "ROWS are rows from 1, comma-separated, with ranges: 1,3-5.\n"
-        "list and names print a control character (0x00-0x1F, 0x7F) in a name as \\xNN, NN two\n"
-        "upper-case hex digits, and a backslash as \\\\; paste-names reads both back (hex digits\n"
-        "in either case, \\x00 to \\x7F) and refuses any other backslash.\n"
-        "IN of merge and add may be a container, an FDI or DIM file, or a plain sector dump\n"
-        "whose size gives its geometry from Presets.dat; where several presets have that\n"
-        "size, --format NAME names the preset.\n"
-        "Without --force an existing OUT is never replaced.\n"
-        "An editing command that fails leaves FILE as it was. --backup first copies FILE to\n"
-        "\"[Backup] NAME\" beside it, numbered so that no earlier backup is replaced.\n"
-        "Options may stand anywhere after the command; -- ends the options.\n"
-        "  trackwell-cli --help   Print this text.\n";
-    return text;
+std::span<const TCommand> Commands() {
+    return CommandTable;
 }
 
 TFormatChooser FormatChooser() {
@@ -605,113 +456,6 @@ void WriteOutput(std::ostream& out, const std::string& text) {
         throw rtl::Exception("The program could not write to standard output.");
 }
 
-std::vector<TRowSpan> ParseRows(std::string_view text) {
-    std::vector<TRowSpan> spans;
-    size_t position = 0;
-    for (;;) {
-        const size_t comma = text.find(',', position);
-        const std::string_view item = text.substr(
-            position, comma == std::string_view::npos ? std::string_view::npos : comma - position);
-        const size_t dash = item.find('-');
-        const std::string_view first = item.substr(0, dash);
-        const std::string_view last = dash == std::string_view::npos ? item : item.substr(dash + 1);
-        TRowSpan span;
-        span.First = ParseRowNumber(first);
-        span.Last = ParseRowNumber(last);
-        if (CompareDecimal(first, last) > 0)
-            throw EUsageError("descending range");
-        span.FirstText = std::string(first);
-        span.LastText = std::string(last);
-        spans.push_back(std::move(span));
-        if (comma == std::string_view::npos)
-            break;
-        position = comma + 1;
-    }
-    return spans;
-}
-
-std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count) {
-    const auto check = [count](int64_t row, const std::string& text) {
-        if (row < 1 || row > count)
-            throw rtl::Exception(
-                rtl::Format("The program cannot accept the row number %s.", text.c_str()));
-    };
-    for (const TRowSpan& span : spans) {
-        check(span.First, span.FirstText);
-        check(span.Last, span.LastText);
-    }
-    // Every span lies within 1..count now, so marking them costs no more than count.
-    std::vector<bool> chosen(static_cast<size_t>(count), false);
-    for (const TRowSpan& span : spans)
-        for (int64_t row = span.First; row <= span.Last; ++row)
-            chosen[static_cast<size_t>(row - 1)] = true;
-    std::vector<int> indexes;
-    for (int i = 0; i < count; ++i)
-        if (chosen[static_cast<size_t>(i)])
-            indexes.push_back(i);
-    return indexes;
-}
-
-std::string ListLine(int row, const TScannedImage& image) {
-    return std::to_string(row) + '\t' + EscapeName(rtl::Cp932ToUtf8(image.Name)) + '\t' +
-           WriteProtectedColumnText(image.WriteProtected) + '\t' +
-           DiskTypeColumnText(image.DiskType) + '\t' + std::to_string(image.Size);
-}
-
-// Bytes below 0x80 are whole characters in UTF-8, so testing byte by byte never splits one; a
-// code page 932 character whose trail byte is 0x5C is one multi-byte character by now.
-std::string EscapeName(std::string_view utf8Name) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(utf8Name.size());
-    for (const char c : utf8Name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            text += "\\x";
-            text += Digits[byte >> 4];
-            text += Digits[byte & 0x0F];
-        } else if (c == '\\') {
-            text += "\\\\";
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
-std::optional<std::string> UnescapeName(std::string_view text) {
-    const auto hexDigit = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    std::string name;
-    name.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            name += text[i];
-        } else if (i + 1 < text.size() && text[i + 1] == '\\') {
-            name += '\\';
-            ++i;
-        } else if (i + 3 < text.size() && text[i + 1] == 'x' && hexDigit(text[i + 2]) >= 0 &&
-                   hexDigit(text[i + 3]) >= 0) {
-            const int value = hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]);
-            // Above 0x7F the byte would be a piece of some UTF-8 character, not a character.
-            if (value > 0x7F)
-                return std::nullopt;
-            name += static_cast<char>(value);
-            i += 3;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return name;
-}
-
 TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const std::string& h,
                             const std::string& r, const std::string& n) {
     TDiskFormat format;
@@ -728,34 +472,6 @@ TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const
     format.R = ParseByteValue(r, "R");
     format.N = ParseByteValue(n, "N");
     return format;
-}
-
-int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-        std::ostream& err) {
-    try {
-        return Dispatch(args, in, out);
-    } catch (const EUsageError&) {
-        err << UsageText();
-        err.flush();
-        return ExitUsage;
-    } catch (const rtl::Exception& e) {
-        WriteError(err, e.Message());
-        // Beneath the program's sentence, the system's word on what went wrong and where.
-        if (!e.Reason().empty())
-            WriteError(err, e.Reason());
-    } catch (const std::bad_alloc&) {
-        WriteError(err, "Out of memory.");
-    } catch (const std::exception& e) {
-        WriteError(err, e.what());
-    }
-    // check keeps 1 for images with faults, so that a script can tell them from a failure.
-    return !args.empty() && args[0] == "check" ? ExitUsage : ExitFailure;
-}
-
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    TStandardInputBuffer buffer;
-    std::istream in(&buffer);
-    return Run(args, in, out, err);
 }
 
 } // namespace cli

@@ -2,6 +2,8 @@
 
 #include "App_filehandler.h"
 #include "Cli_commands.h"
+#include "Cli_names.h"
+#include "Cli_rows.h"
 #include "Rtl_codepage.h"
 #include "Rtl_locks.h"
 #include "Rtl_paths.h"
@@ -61,13 +63,6 @@ TOperation ParseWord(const std::string& text, std::initializer_list<TWord> words
 // another file than the one the user meant.
 std::string MakeAbsolute(const std::string& path) {
     return rtl::AbsoluteFileName(path);
-}
-
-// Only a plain number: a list or range would hand the Enter dialog's value to several rows.
-std::vector<TRowSpan> ParseSingleRow(const std::string& text) {
-    if (text.find_first_of(",-") != std::string::npos)
-        throw EUsageError("not a single row");
-    return ParseRows(text);
 }
 
 const char* const CannotAcceptValue = "The program cannot accept the value.";
@@ -143,98 +138,6 @@ TEdit EditRowsWith(const std::string& rows, TOperation operation) {
     return edit;
 }
 
-// Everything that can be checked without the file, so that a usage error or a refused value
-// never follows a half-done edit.
-TEdit PrepareEdit(const std::string& command, const std::vector<std::string>& arguments,
-                  std::istream& in, std::ostream& out) {
-    if (command == "rename") {
-        TEdit edit;
-        edit.Rows = ParseSingleRow(arguments[1]);
-        const std::string name = arguments[2];
-        edit.Operation = [name](TDocument& document) {
-            document.UserInterface.EnterAnswers = {name};
-            document.Handler.NameEnter();
-        };
-        return edit;
-    }
-    if (command == "names") {
-        TEdit edit;
-        if (arguments.size() > 1)
-            edit.Rows = ParseRows(arguments[1]);
-        const bool allRows = !edit.Rows;
-        edit.Operation = [allRows, &out](TDocument& document) {
-            if (allRows) {
-                RequireImages(document);
-                document.Shell.SelectAll();
-            }
-            // Copying applies the editor's rules; the lines are made from the names themselves,
-            // since the copied text cannot tell a line break in a name from one between names.
-            document.Handler.NameCopy();
-            std::string text;
-            for (const int row : document.Shell.GetSelectedIndices())
-                text +=
-                    EscapeName(rtl::Cp932ToUtf8(document.Handler.DiskImages(row).Name())) + '\n';
-            WriteOutput(out, text);
-        };
-        edit.Saves = false;
-        return edit;
-    }
-    if (command == "paste-names") {
-        TEdit edit;
-        edit.Rows = ParseRows(arguments[1]);
-        // Read once the rows are known, so that no more is read than they can use.
-        edit.Operation = [&in](TDocument& document) {
-            const auto rows = static_cast<size_t>(document.Shell.SelCount());
-            std::vector<std::string> names;
-            for (const std::string& line : ReadNameLines(in, rows + 1))
-                names.push_back(NameFromLine(line));
-            PutNamesOnClipboard(document.UserInterface.MemoryClipboard, names);
-            document.Handler.NamePaste();
-        };
-        return edit;
-    }
-    if (command == "protect")
-        return EditRowsWith(
-            arguments[1],
-            ParseWord(arguments[2], {{"yes", &TFileHandler::WriteProtectedSetToYes},
-                                     {"no", &TFileHandler::WriteProtectedSetToNo},
-                                     {"toggle", &TFileHandler::WriteProtectedToggle}}));
-    if (command == "delete")
-        return EditRowsWith(arguments[1], &TFileHandler::Delete);
-    if (command == "duplicate")
-        return EditRowsWith(arguments[1], &TFileHandler::Duplicate);
-    if (command == "add") {
-        std::vector<std::string> paths;
-        for (size_t i = 1; i < arguments.size(); ++i)
-            paths.push_back(MakeAbsolute(arguments[i]));
-        TEdit edit;
-        edit.Operation = [paths](TDocument& document) { document.Handler.AddExistentFiles(paths); };
-        return edit;
-    }
-    if (command == "add-blank") {
-        const TDiskFormat format =
-            ParseDiskFormat(arguments[1], arguments[2], arguments[3], arguments[4], arguments[5]);
-        TEdit edit;
-        edit.Operation = [format](TDocument& document) {
-            document.Handler.AddNewDiskImage(format);
-        };
-        return edit;
-    }
-    if (command == "sort")
-        return EditAllWith(
-            ParseWord(arguments[1], {{"name", &TFileHandler::SortByName},
-                                     {"write-protected", &TFileHandler::SortByWriteProtected},
-                                     {"disk-type", &TFileHandler::SortByDiskType},
-                                     {"size", &TFileHandler::SortBySize}}));
-    if (command == "reverse")
-        return EditAllWith(&TFileHandler::ReverseOrder);
-    if (command == "move")
-        return EditRowsWith(arguments[1],
-                            ParseWord(arguments[2], {{"up", &TFileHandler::MoveUp},
-                                                     {"down", &TFileHandler::MoveDown}}));
-    throw EUsageError("unknown command");
-}
-
 // The file the document will be: a shortcut's target, symbolic links followed. Empty when the
 // path names none, which then has nothing to lock and leaves the open to say what is wrong.
 std::string LockTarget(const std::string& file) {
@@ -245,12 +148,10 @@ std::string LockTarget(const std::string& file) {
     }
 }
 
-} // namespace
-
-void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
-             const std::optional<std::string>& format, std::istream& in, std::ostream& out) {
-    const std::string file = MakeAbsolute(arguments[0]);
-    const TEdit edit = PrepareEdit(command, arguments, in, out);
+// The edit arrives prepared: everything that can be checked without the file has been, so that
+// a usage error or a refused value never follows a half-done edit.
+int Apply(const TCommandLine& line, const TEdit& edit) {
+    const std::string file = MakeAbsolute(line.Arguments[0]);
     // Held from before the read until after the save has replaced the file, so that another
     // command editing the same file waits and then reads this one's result: no edit is lost.
     // `names` takes none: a save replaces the file by rename, so a reader sees it whole anyway.
@@ -259,15 +160,15 @@ void RunEdit(const std::string& command, const std::vector<std::string>& argumen
         lock.emplace(LockTarget(file));
     TDocument document;
     document.Handler.SetFormatChooser(FormatChooser());
-    document.Handler.SetNamedFormat(format);
+    document.Handler.SetNamedFormat(line.Format);
     document.Handler.OpenFile(file);
     if (edit.Rows)
         document.Select(SelectRows(*edit.Rows, document.Handler.DiskImageCount()));
     edit.Operation(document);
     if (!edit.Saves)
-        return;
+        return ExitSuccess;
     TFileHandler& handler = document.Handler;
-    handler.SetBackUpOnSave(backup);
+    handler.SetBackUpOnSave(line.Backup);
     // The editor copies FILE before writing it and keeps the copy when the writing then fails;
     // a failed command must leave the folder as it found it, so that copy goes again: the one
     // this process made, never a name another process may have taken meanwhile.
@@ -278,6 +179,111 @@ void RunEdit(const std::string& command, const std::vector<std::string>& argumen
             std::remove(handler.LastBackupPath().c_str());
         throw;
     }
+    return ExitSuccess;
+}
+
+} // namespace
+
+int RunRename(const TCommandLine& line, std::istream&, std::ostream&) {
+    TEdit edit;
+    edit.Rows = ParseSingleRow(line.Arguments[1]);
+    const std::string name = line.Arguments[2];
+    edit.Operation = [name](TDocument& document) {
+        document.UserInterface.EnterAnswers = {name};
+        document.Handler.NameEnter();
+    };
+    return Apply(line, edit);
+}
+
+int RunNames(const TCommandLine& line, std::istream&, std::ostream& out) {
+    TEdit edit;
+    if (line.Arguments.size() > 1)
+        edit.Rows = ParseRows(line.Arguments[1]);
+    const bool allRows = !edit.Rows;
+    edit.Operation = [allRows, &out](TDocument& document) {
+        if (allRows) {
+            RequireImages(document);
+            document.Shell.SelectAll();
+        }
+        // Copying applies the editor's rules; the lines are made from the names themselves,
+        // since the copied text cannot tell a line break in a name from one between names.
+        document.Handler.NameCopy();
+        std::string text;
+        for (const int row : document.Shell.GetSelectedIndices())
+            text += EscapeName(rtl::Cp932ToUtf8(document.Handler.DiskImages(row).Name())) + '\n';
+        WriteOutput(out, text);
+    };
+    edit.Saves = false;
+    return Apply(line, edit);
+}
+
+int RunPasteNames(const TCommandLine& line, std::istream& in, std::ostream&) {
+    TEdit edit;
+    edit.Rows = ParseRows(line.Arguments[1]);
+    // Read once the rows are known, so that no more is read than they can use.
+    edit.Operation = [&in](TDocument& document) {
+        const auto rows = static_cast<size_t>(document.Shell.SelCount());
+        std::vector<std::string> names;
+        for (const std::string& text : ReadNameLines(in, rows + 1))
+            names.push_back(NameFromLine(text));
+        PutNamesOnClipboard(document.UserInterface.MemoryClipboard, names);
+        document.Handler.NamePaste();
+    };
+    return Apply(line, edit);
+}
+
+int RunProtect(const TCommandLine& line, std::istream&, std::ostream&) {
+    return Apply(line, EditRowsWith(line.Arguments[1],
+                                    ParseWord(line.Arguments[2],
+                                              {{"yes", &TFileHandler::WriteProtectedSetToYes},
+                                               {"no", &TFileHandler::WriteProtectedSetToNo},
+                                               {"toggle", &TFileHandler::WriteProtectedToggle}})));
+}
+
+int RunDelete(const TCommandLine& line, std::istream&, std::ostream&) {
+    return Apply(line, EditRowsWith(line.Arguments[1], &TFileHandler::Delete));
+}
+
+int RunDuplicate(const TCommandLine& line, std::istream&, std::ostream&) {
+    return Apply(line, EditRowsWith(line.Arguments[1], &TFileHandler::Duplicate));
+}
+
+int RunAdd(const TCommandLine& line, std::istream&, std::ostream&) {
+    std::vector<std::string> paths;
+    for (size_t i = 1; i < line.Arguments.size(); ++i)
+        paths.push_back(MakeAbsolute(line.Arguments[i]));
+    TEdit edit;
+    edit.Operation = [paths](TDocument& document) { document.Handler.AddExistentFiles(paths); };
+    return Apply(line, edit);
+}
+
+int RunAddBlank(const TCommandLine& line, std::istream&, std::ostream&) {
+    const std::vector<std::string>& arguments = line.Arguments;
+    const TDiskFormat format =
+        ParseDiskFormat(arguments[1], arguments[2], arguments[3], arguments[4], arguments[5]);
+    TEdit edit;
+    edit.Operation = [format](TDocument& document) { document.Handler.AddNewDiskImage(format); };
+    return Apply(line, edit);
+}
+
+int RunSort(const TCommandLine& line, std::istream&, std::ostream&) {
+    return Apply(line,
+                 EditAllWith(ParseWord(line.Arguments[1],
+                                       {{"name", &TFileHandler::SortByName},
+                                        {"write-protected", &TFileHandler::SortByWriteProtected},
+                                        {"disk-type", &TFileHandler::SortByDiskType},
+                                        {"size", &TFileHandler::SortBySize}})));
+}
+
+int RunReverse(const TCommandLine& line, std::istream&, std::ostream&) {
+    return Apply(line, EditAllWith(&TFileHandler::ReverseOrder));
+}
+
+int RunMove(const TCommandLine& line, std::istream&, std::ostream&) {
+    return Apply(line,
+                 EditRowsWith(line.Arguments[1],
+                              ParseWord(line.Arguments[2], {{"up", &TFileHandler::MoveUp},
+                                                            {"down", &TFileHandler::MoveDown}})));
 }
 
 } // namespace cli

@@ -1,26 +1,34 @@
-// The subcommands of trackwell-cli that edit a container in place. They drive the editor's own
+// The commands of trackwell-cli that edit a container in place. They drive the editor's own
 // document controller over a list view without a window, so that every rule, message and file
 // name is the editor's; a script differs from a user only in how questions are answered.
 #pragma once
 
+#include "Cli_arguments.h"
+
 #include <iosfwd>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace cli {
 
-// Runs one editing subcommand whose arguments the caller has already counted; EUsageError for a
-// name that is none of them, for a word argument outside its list and for a malformed ROW or
-// ROWS, all found before any file is touched. FILE is opened, the rows selected, the operation
-// run and the document saved back to FILE (with Back Up on Save turned on when backup), except
-// by `names`, which prints instead. A failure raises rtl::Exception with the editor's message
-// and leaves FILE as it was. Only `paste-names` reads in, once its rows are selected, and then
-// no more lines than one beyond them. A command that saves holds an exclusive lock on FILE from
-// before the read until the saved file has replaced it, so two such commands on one file take
-// turns and the second edits what the first saved.
-// format names the preset of an ambiguous plain dump that `add` reads.
-void RunEdit(const std::string& command, const std::vector<std::string>& arguments, bool backup,
-             const std::optional<std::string>& format, std::istream& in, std::ostream& out);
+// The handlers of the editing commands' entries in the table, run on a line whose arguments have
+// been counted. Each raises EUsageError for a word argument outside its list and for a malformed
+// ROW or ROWS, all found before any file is touched. FILE is opened, the rows selected, the
+// operation run and the document saved back to FILE (with Back Up on Save turned on for
+// --backup), except by `names`, which prints instead. A failure raises rtl::Exception with the
+// editor's message and leaves FILE as it was. Only `paste-names` reads in, once its rows are
+// selected, and then no more lines than one beyond them. A command that saves holds an exclusive
+// lock on FILE from before the read until the saved file has replaced it, so two such commands on
+// one file take turns and the second edits what the first saved. --format names the preset of an
+// ambiguous plain dump that `add` reads.
+int RunRename(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunNames(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunPasteNames(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunProtect(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunDelete(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunDuplicate(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunAdd(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunAddBlank(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunSort(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunReverse(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunMove(const TCommandLine& line, std::istream& in, std::ostream& out);
 
 } // namespace cli

@@ -1,4 +1,5 @@
-#include "Cli_commands.h"
+#include "Cli_arguments.h"
+#include "Cli_run.h"
 
 #include <csignal>
 #include <cstdio>
