@@ -55,4 +55,8 @@ cmake --build build-asan -j2
 echo "== sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j2
+echo "== window tests under load"
+# Four copies of each window test at once, three rounds, in the plain and the sanitizer build:
+# a test that leans on timing fails here rather than on a busy CI machine.
+scripts/stress-ui-tests.sh --rounds 3 build build-asan
 ./fuzz.sh 10

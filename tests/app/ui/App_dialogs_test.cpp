@@ -17,12 +17,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <functional>
 #include <iterator>
+#include <source_location>
 #include <utility>
 
 char* toString(const TDiskFormat& format) {
@@ -40,20 +42,33 @@ template <typename T> T* Child(QWidget* dialog, const char* name) {
     return dialog->findChild<T*>(QString::fromLatin1(name));
 }
 
-// A key for the focused control; nothing when a fault has closed the dialog early.
-void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* focused = QApplication::focusWidget();
-    if (focused == nullptr)
-        focused = QApplication::activeModalWidget();
-    if (focused != nullptr)
+// The control that keys go to: the focused one of the open dialog, once that dialog has the
+// keyboard; nothing when a fault has closed the dialog early.
+QWidget* Focused(const std::source_location& where) {
+    QPointer<QWidget> dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr ||
+        !uitest::WaitFor([dialog] { return uitest::HasKeyboard(dialog); },
+                         "the open dialog to have the keyboard", uitest::TimeoutMs, where))
+        return nullptr;
+    return QApplication::focusWidget();
+}
+
+void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+         std::source_location where = std::source_location::current()) {
+    if (QWidget* focused = Focused(where))
         QTest::keyClick(focused, static_cast<Qt::Key>(key), modifiers);
 }
 
+void Type(const QString& text, std::source_location where = std::source_location::current()) {
+    if (QWidget* focused = Focused(where))
+        QTest::keyClicks(focused, text);
+}
+
 // Replaces the whole text of the focused edit.
-void Retype(const QString& text) {
-    Key(Qt::Key_A, Qt::ControlModifier);
-    Key(Qt::Key_Backspace);
-    QTest::keyClicks(QApplication::focusWidget(), text);
+void Retype(const QString& text, std::source_location where = std::source_location::current()) {
+    Key(Qt::Key_A, Qt::ControlModifier, where);
+    Key(Qt::Key_Backspace, Qt::NoModifier, where);
+    Type(text, where);
 }
 
 void Click(QWidget* dialog, const char* button) {
@@ -62,11 +77,9 @@ void Click(QWidget* dialog, const char* button) {
 
 // When the presets dialog closes, a window manager gives the keyboard back to the Add New
 // dialog d; the offscreen platform has none, so the test does.
-void ClickPresets(QWidget* d) {
+void ClickPresets(QWidget* d, std::source_location where = std::source_location::current()) {
     Click(d, "PresetsButton");
-    d->activateWindow();
-    if (!QTest::qWaitForWindowActive(d))
-        qWarning("the Add New dialog did not become active again");
+    uitest::GiveKeyboard(d, where);
 }
 
 // The Add New dialog's controls as they read: "2D 40 2 16 1".
@@ -301,7 +314,7 @@ private slots:
         // the label's area instead of growing the dialog.
         value = "KEEP";
         WhenModal([&](QWidget* d) {
-            QTest::keyClicks(QApplication::focusWidget(), "X");
+            Type("X");
             seen << Child<QLineEdit>(d, "ValueEdit")->text()
                  << (d->size() == size ? "same" : "grew");
             Key(Qt::Key_Escape);

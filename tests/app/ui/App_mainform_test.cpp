@@ -32,6 +32,7 @@
 
 #include <fstream>
 #include <memory>
+#include <source_location>
 
 using testsupport::Bytes;
 
@@ -56,7 +57,9 @@ public:
         Form = std::make_unique<TAppMainForm>(std::move(options));
         Form->show();
         QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
-        Settle();
+        // The list's keys, shortcuts among them, work only in the active window.
+        QVERIFY(uitest::GiveKeyboard(Form.get()));
+        QVERIFY(uitest::Settle());
     }
     ~Editor() {
         // A test that ends with a modified document must not be asked about saving it.
@@ -66,10 +69,9 @@ public:
         }
     }
 
-    // Lets the queued refresh and the first idle moment run.
-    static void Settle() {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
+    // Lets the first idle moment and the queued refresh run.
+    static void Settle(std::source_location where = std::source_location::current()) {
+        uitest::Settle(where);
     }
     TAction& Action(const char* name) const { return *Form->Action(name); }
     // As a menu entry would: nothing when the last refresh disabled it.
@@ -80,7 +82,10 @@ public:
         Settle();
         return enabled;
     }
-    void Key(QKeySequence key) {
+    void Key(QKeySequence key, std::source_location where = std::source_location::current()) {
+        // A shortcut reaches only the active window, which a closed dialog does not give back
+        // on the offscreen platform.
+        uitest::GiveKeyboard(Form.get(), where);
         QTest::keySequence(&Form->ListView(), key);
         Settle();
     }
@@ -202,7 +207,7 @@ private slots:
         }
         popup->hide();
         QCOMPARE(entries, QStringList({"&Undo - Add", "&Redo - (None)", "", "&Delete", "",
-                                       "Select &All", "Reverse &Selection", "Select D&uplicates",
+                                       "Select &All", "Reverse &Selection", "Select Dup&licates",
                                        "", "Dupli&cate", "", "Chec&k..."}));
         QTest::keyClick(&list, Qt::Key_Up);
         adding.Settle();

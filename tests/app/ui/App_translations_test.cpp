@@ -16,6 +16,7 @@
 #include <QXmlStreamReader>
 
 #include <map>
+#include <source_location>
 
 namespace {
 
@@ -152,9 +153,9 @@ private slots:
         TAppMainForm form(std::move(options));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const auto settle = [] {
-            for (int i = 0; i < 3; ++i)
-                QCoreApplication::processEvents();
+        // The command-line file opens at the first idle moment; each command's refresh is queued.
+        const auto settle = [](std::source_location where = std::source_location::current()) {
+            uitest::Settle(where);
         };
         settle();
 
