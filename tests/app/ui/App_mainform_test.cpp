@@ -1,5 +1,6 @@
 // The editor driven as a user drives it: actions by name, keys, header clicks and the dialogs
 // they open, with real files in a temporary folder.
+#include "App_actions.h"
 #include "App_diskimages.h"
 #include "App_errors_qt.h"
 #include "App_mainform.h"
@@ -526,6 +527,69 @@ private slots:
                                                      "Is a directory: " +
                                                      folder)}));
         QCOMPARE(editor.Rows(), 3);
+    }
+
+    // What a new collector meets first: a container in which another program filled a name's
+    // whole field, empty and damaged dumps named on the command line or dropped, and Redo by the
+    // key Linux desktops give it.
+    void refusedDumpsLeaveTheDocumentAndFullNamesShow() {
+        testsupport::TempDir dir;
+        const std::string multi = dir.File("multi.d88");
+        testsupport::WriteFileBytes(
+            multi,
+            testsupport::Concat({testsupport::SampleBytes(Cpm), testsupport::SampleBytes(Fm77),
+                                 testsupport::SampleBytes("hubasic-2d-17-byte-name.d88")}));
+        testsupport::WriteFileBytes(dir.File("e.hdm"), {});
+        // An FDI header that promises one byte more than the file holds.
+        Bytes fdi(4096);
+        const uint32_t fields[] = {0, 0x90, 4096, 1261568, 1024, 8, 2, 77};
+        for (size_t i = 0; i < 8; ++i)
+            testsupport::PutLe(fdi, 4 * i, fields[i], 4);
+        fdi.resize(4096 + 1261568 - 1, 0xE5);
+        testsupport::WriteFileBytes(dir.File("cut.fdi"), fdi);
+        uitest::ErrorRecorder errors;
+        {
+            Editor refused(dir, {dir.File("e.hdm")});
+            QCOMPARE(errors.Messages, std::vector<std::string>{
+                                          "The program does not support disk images of 0 bytes."});
+            QCOMPARE(refused.Rows(), 0);
+            QVERIFY(!refused.Form->FileHandler().HasFileName());
+        }
+        errors.Messages.clear();
+
+        Editor editor(dir, {multi});
+        QCOMPARE(editor.Rows(), 3);
+        QCOMPARE(editor.Cell(2, 0), QString("by_github_ORYZAPA"));
+        QCOMPARE(editor.Form->windowTitle(), QString("Trackwell - multi.d88"));
+        auto& drop = static_cast<TFileDropFilesAction&>(editor.Action("FileDropFilesAction"));
+        for (const char* name : {"e.hdm", "cut.fdi"}) {
+            drop.Files = {dir.File(name)};
+            drop.trigger();
+            editor.Settle();
+        }
+        QCOMPARE(errors.Messages,
+                 (std::vector<std::string>{"The program does not support disk images of 0 bytes.",
+                                           "The data is not a valid disk image."}));
+        QCOMPARE(editor.Rows(), 3);
+        QVERIFY(!editor.Form->FileHandler().IsModified());
+
+        // Delete, undo, and Redo by Ctrl+Shift+Z as well as by Ctrl+Y.
+        QTableView& view = editor.Form->ListView();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          view.visualRect(view.model()->index(0, 0)).center());
+        editor.Settle();
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{0});
+        editor.Key(QKeySequence(Qt::Key_Delete));
+        QCOMPARE(editor.Rows(), 2);
+        editor.Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(editor.Rows(), 3);
+        editor.Key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+        QCOMPARE(editor.Rows(), 2);
+        editor.Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        editor.Key(QKeySequence(Qt::CTRL | Qt::Key_Y));
+        QCOMPARE(editor.Rows(), 2);
+        QCOMPARE(editor.Cell(1, 0), QString("by_github_ORYZAPA"));
+        QCOMPARE(errors.Messages.size(), size_t{2});
     }
 
     void aCommandTouchesQtAConstantNumberOfTimes() {

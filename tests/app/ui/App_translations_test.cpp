@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTest>
@@ -48,6 +50,38 @@ QString MenuTitles(const QMenuBar& bar) {
     for (const QAction* menu : bar.actions())
         titles << menu->text();
     return titles.join(QLatin1Char('|'));
+}
+
+// The key of a caption: the character after its single "&", upper case; none without one.
+QChar KeyOf(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&'))
+            continue;
+        if (caption[i + 1] != QLatin1Char('&'))
+            return caption[i + 1].toUpper();
+        ++i;
+    }
+    return {};
+}
+
+// The entries of menu, and of every menu below it, that share a key with another entry of
+// their own menu: "Edit: U (元に戻す(&U) - (なし), 重複を選択(&U))". Alt and the key would
+// only move the highlight between them.
+QStringList SharedKeys(const QMenu& menu, const QString& name) {
+    QStringList shared;
+    QMap<QChar, QStringList> byKey;
+    for (const QAction* entry : menu.actions()) {
+        if (entry->isSeparator())
+            continue;
+        if (const QChar key = KeyOf(entry->text()); !key.isNull())
+            byKey[key] << entry->text();
+        if (entry->menu() != nullptr)
+            shared << SharedKeys(*entry->menu(), entry->text());
+    }
+    for (auto it = byKey.cbegin(); it != byKey.cend(); ++it)
+        if (it.value().size() > 1)
+            shared << name + ": " + it.key() + " (" + it.value().join(", ") + ")";
+    return shared;
 }
 
 } // namespace
@@ -160,6 +194,16 @@ private slots:
         settle();
 
         QCOMPARE(MenuTitles(*form.menuBar()), menus);
+        // Every entry of a menu has a key of its own, the menu bar's titles too.
+        QStringList shared;
+        QMenu titles;
+        for (QAction* menu : form.menuBar()->actions()) {
+            titles.addAction(menu->text());
+            shared << SharedKeys(*menu->menu(), menu->text());
+        }
+        shared << SharedKeys(titles, "menu bar")
+               << SharedKeys(*form.findChild<QMenu*>(QStringLiteral("PopupMenu1")), "pop-up");
+        QCOMPARE(shared, QStringList());
         // The help page in the same language, or the English one.
         const QString help = QString::fromStdString(form.HelpHandler().HelpFileName());
         QVERIFY2(help.endsWith(language == QLatin1String("ja") ? "/Help/ja/index.html"
