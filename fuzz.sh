@@ -19,7 +19,8 @@ fi
 
 source scripts/install-deps.sh
 
-targets=(fuzz_d88 fuzz_inifile fuzz_presets fuzz_shelllink fuzz_strings fuzz_diskformats fuzz_diskcheck)
+targets=(fuzz_d88 fuzz_inifile fuzz_presets fuzz_shelllink fuzz_strings fuzz_diskformats fuzz_diskcheck
+    fuzz_disklayout)
 if [ $# -gt 1 ]; then
     targets=("${@:2}")
 fi
@@ -51,6 +52,7 @@ limits=(-rss_limit_mb=2048 -timeout=10)
 declare -A target_options=(
     [fuzz_diskformats]="-max_len=32768"
     [fuzz_diskcheck]="-max_len=32768"
+    [fuzz_disklayout]="-max_len=32768"
 )
 
 failed=()

@@ -4,6 +4,8 @@
 #include "Rtl_convert.h"
 #include "Rtl_texts.h"
 
+#include <xxhash.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -13,21 +15,8 @@
 namespace {
 
 constexpr int64_t HeaderSize = TDiskImage::HeaderSize;
-// Images from before the table had 164 entries have 160, and their first track at 672.
-constexpr int64_t OldHeaderSize = 32 + 4 * 160;
-constexpr uint8_t DeletedDataStatus = 0x10;
 // What the editor changes in an image, and so what tells no copy from another.
 constexpr size_t EditedFieldsSize = 32;
-
-std::string TrackName(int track) {
-    return rtl::Format(rtl::Tr("track %d side %d"), track / 2, track % 2);
-}
-
-// The name that begins a sentence, a text of its own: a translation may have no capitals, and
-// its first byte need not be a letter.
-std::string CapitalTrackName(int track) {
-    return rtl::Format(rtl::Tr("Track %d side %d"), track / 2, track % 2);
-}
 
 struct TTrackExtent {
     int Track;
@@ -44,7 +33,7 @@ struct TTrackSummary {
 class TChecker {
 public:
     explicit TChecker(std::span<const uint8_t> image)
-        : FBytes(image.data()), FSize(static_cast<int64_t>(image.size())) {}
+        : FImage(image), FBytes(image.data()), FSize(static_cast<int64_t>(image.size())) {}
 
     std::vector<TDiskFinding> Run() {
         if (FSize < HeaderSize) {
@@ -71,18 +60,19 @@ public:
                 Add(TSeverity::Error,
                     rtl::Format(rtl::Tr("%s starts at offset %lld, past the end of the image (%lld "
                                         "bytes)."),
-                                CapitalTrackName(t).c_str(), static_cast<long long>(offset),
+                                CapitalTrackName(t, FOrder).c_str(), static_cast<long long>(offset),
                                 static_cast<long long>(FSize)));
                 continue;
             }
             if (offset < FHeaderSize) {
                 Add(TSeverity::Error,
                     rtl::Format(rtl::Tr("%s starts at offset %lld, inside the header."),
-                                CapitalTrackName(t).c_str(), static_cast<long long>(offset)));
+                                CapitalTrackName(t, FOrder).c_str(),
+                                static_cast<long long>(offset)));
                 continue;
             }
             TTrackSummary summary;
-            extents.push_back({t, offset, WalkTrack(t, offset, summary)});
+            extents.push_back({t, offset, CheckTrack(t, offset, summary)});
             summaries.push_back(summary);
         }
         CheckOverlaps(extents);
@@ -96,24 +86,29 @@ private:
     }
 
     void ReadTable() {
-        for (int t = 0; t < TDiskImage::TrackTableEntries; ++t)
-            FOffsets[static_cast<size_t>(t)] =
-                rtl::GetLe32(FBytes + TDiskImage::TrackTableOffset + 4 * t);
+        FOffsets = ReadTrackTable(FImage);
         int64_t first = 0;
         for (int t = 0; t < 160; ++t) {
             const int64_t offset = FOffsets[static_cast<size_t>(t)];
             if (offset != 0 && (first == 0 || offset < first))
                 first = offset;
         }
-        if (first == OldHeaderSize) {
+        if (first == OldImageHeaderSize) {
             // The last four entries are the first track's bytes, not offsets.
             FEntries = 160;
-            FHeaderSize = OldHeaderSize;
+            FHeaderSize = OldImageHeaderSize;
+            for (int t = FEntries; t < TrackTableEntries; ++t)
+                FOffsets[static_cast<size_t>(t)] = 0;
             Add(TSeverity::Warning,
                 rtl::Tr(
                     "The header is 672 bytes, as in images whose track table has 160 entries; a "
                     "container's headers are 688 bytes."));
         }
+        // Tracks the image could not hold name no cylinder.
+        TTrackTable held = FOffsets;
+        for (int64_t& offset : held)
+            offset = offset < FHeaderSize || offset >= FSize ? 0 : offset;
+        FOrder = TrackOrderOf(FImage, held, FEntries);
     }
 
     void CheckOrder() {
@@ -128,7 +123,7 @@ private:
                 Add(TSeverity::Warning,
                     rtl::Format(
                         rtl::Tr("The track table is not in ascending order: %s starts before %s."),
-                        TrackName(t).c_str(), TrackName(lastTrack).c_str()));
+                        TrackName(t, FOrder).c_str(), TrackName(lastTrack, FOrder).c_str()));
                 return;
             }
             last = offset;
@@ -137,59 +132,43 @@ private:
     }
 
     // Walks the sectors the track's first header counts and returns where the last one ends.
-    int64_t WalkTrack(int t, int64_t offset, TTrackSummary& summary) {
+    int64_t CheckTrack(int t, int64_t offset, TTrackSummary& summary) {
         // Named only for a finding: a sound track costs no text.
-        const auto track = [t] { return CapitalTrackName(t); };
+        const auto track = [&] { return CapitalTrackName(t, FOrder); };
         int count = -1;
         bool countsDisagree = false, sizesDisagree = false;
         int statusSectors = 0, deletedSectors = 0;
-        std::string duplicate;
-        // At most 65,535 sectors, each at least a header long: bounded by the image. Kept
-        // across tracks, so that a walk of a whole collection allocates nothing per track.
+        // Kept across tracks, so that a walk of a whole collection allocates nothing per track.
         std::vector<uint32_t>& ids = FIds;
         ids.clear();
-        std::array<int, 256> sizeCodes{};
-        for (int i = 0; count < 0 || i < count; ++i) {
-            if (offset + TDiskImage::SectorHeaderSize > FSize) {
-                Add(TSeverity::Error,
-                    rtl::Format(
-                        rtl::Tr("%s: the header of sector %d runs past the end of the image."),
-                        track().c_str(), i + 1));
-                break;
-            }
-            const uint8_t* s = FBytes + offset;
-            const int fieldCount = rtl::GetLe16(s + 4);
-            if (count < 0) {
-                count = fieldCount;
-                if (count == 0) {
-                    Add(TSeverity::Warning,
-                        rtl::Format(rtl::Tr("%s says it has no sectors."), track().c_str()));
-                    count = 1;
-                }
-            } else if (fieldCount != count) {
+        TTally& sizeCodes = FSizeCodes;
+        sizeCodes.Clear();
+        const TTrackWalk walk = WalkTrack(FImage, offset, [&](const TSectorRecord& sector) {
+            const TSectorHeader& header = sector.Header;
+            if (count < 0)
+                count = header.SectorCount;
+            else if (header.SectorCount != count)
                 countsDisagree = true;
-            }
-            const int64_t dataSize = rtl::GetLe16(s + 14);
-            if (s[3] > 8 || dataSize != (int64_t{128} << s[3]))
-                sizesDisagree = true;
-            ++sizeCodes[s[3]];
-            ids.push_back(rtl::GetLe32(s));
-            // Status 0x10 is deleted data read without error: a mark, not a failure.
-            statusSectors += s[8] != 0 && s[8] != DeletedDataStatus ? 1 : 0;
-            deletedSectors += s[7] != 0 || s[8] == DeletedDataStatus ? 1 : 0;
-            if (offset + TDiskImage::SectorHeaderSize + dataSize > FSize) {
-                Add(TSeverity::Error,
-                    rtl::Format(
-                        rtl::Tr("%s: the data of sector %d runs past the end of the image."),
-                        track().c_str(), i + 1));
-                offset = FSize;
-                ++summary.Sectors;
-                break;
-            }
-            offset += TDiskImage::SectorHeaderSize + dataSize;
-            ++summary.Sectors;
-        }
+            sizesDisagree = sizesDisagree || !header.DataSizeFitsCode();
+            sizeCodes.Add(header.N);
+            ids.push_back(header.Id());
+            statusSectors += header.HasErrorStatus() ? 1 : 0;
+            deletedSectors += header.HasDeletedData() ? 1 : 0;
+        });
+        if (walk.CountsNone)
+            Add(TSeverity::Warning,
+                rtl::Format(rtl::Tr("%s says it has no sectors."), track().c_str()));
+        if (walk.Stop == TTrackEnd::HeaderPastEnd)
+            Add(TSeverity::Error,
+                rtl::Format(rtl::Tr("%s: the header of sector %d runs past the end of the image."),
+                            track().c_str(), walk.FailedSector));
+        else if (walk.Stop == TTrackEnd::DataPastEnd)
+            Add(TSeverity::Error,
+                rtl::Format(rtl::Tr("%s: the data of sector %d runs past the end of the image."),
+                            track().c_str(), walk.FailedSector));
+        summary.Sectors = walk.Sectors;
         // Sorted, equal IDs stand together; the smallest repeated one is named.
+        std::string duplicate;
         std::sort(ids.begin(), ids.end());
         const auto repeated = std::adjacent_find(ids.begin(), ids.end());
         if (repeated != ids.end()) {
@@ -223,13 +202,9 @@ private:
                 rtl::Format(rtl::Tr("%s has sectors %d of deleted data; such marks are often copy "
                                     "protection, not damage."),
                             track().c_str(), deletedSectors));
-        int best = 0;
-        for (int code = 0; code < 256; ++code)
-            if (sizeCodes[static_cast<size_t>(code)] > best) {
-                best = sizeCodes[static_cast<size_t>(code)];
-                summary.SizeCode = code;
-            }
-        return offset;
+        if (walk.Sectors > 0)
+            summary.SizeCode = sizeCodes.MostFrequent();
+        return walk.End;
     }
 
     void CheckOverlaps(std::vector<TTrackExtent> extents) {
@@ -238,9 +213,10 @@ private:
             [](const TTrackExtent& a, const TTrackExtent& b) { return a.Start < b.Start; });
         for (size_t i = 1; i < extents.size(); ++i)
             if (extents[i].Start < extents[i - 1].End)
-                Add(TSeverity::Error, rtl::Format(rtl::Tr("%s overlaps %s."),
-                                                  CapitalTrackName(extents[i - 1].Track).c_str(),
-                                                  TrackName(extents[i].Track).c_str()));
+                Add(TSeverity::Error,
+                    rtl::Format(rtl::Tr("%s overlaps %s."),
+                                CapitalTrackName(extents[i - 1].Track, FOrder).c_str(),
+                                TrackName(extents[i].Track, FOrder).c_str()));
     }
 
     void CheckDiskType(const std::vector<TTrackSummary>& summaries) {
@@ -257,20 +233,14 @@ private:
         for (int t = 0; t < FEntries; ++t)
             if (FOffsets[static_cast<size_t>(t)] != 0 && FOffsets[static_cast<size_t>(t)] < FSize)
                 lastTrack = t;
-        std::map<int, int> counts, codes;
+        TTally counts, codes;
         for (const TTrackSummary& summary : summaries) {
-            ++counts[summary.Sectors];
-            ++codes[summary.SizeCode];
+            counts.Add(summary.Sectors);
+            codes.Add(summary.SizeCode);
         }
-        const auto mostFrequent = [](const std::map<int, int>& values) {
-            return std::max_element(
-                       values.begin(), values.end(),
-                       [](const auto& a, const auto& b) { return a.second < b.second; })
-                ->first;
-        };
-        const int cylinders = lastTrack / 2 + 1;
-        const int sectors = mostFrequent(counts);
-        const int n = mostFrequent(codes);
+        const int cylinders = FOrder.Cylinder(lastTrack) + 1;
+        const int sectors = counts.MostFrequent();
+        const int n = codes.MostFrequent();
         const int32_t expected = DiskTypeOfGeometry(cylinders, sectors, n);
         if (expected != type)
             Add(TSeverity::Warning,
@@ -281,21 +251,17 @@ private:
                     DiskTypeToText(expected).c_str()));
     }
 
+    std::span<const uint8_t> FImage;
     const uint8_t* FBytes;
     int64_t FSize;
-    int64_t FOffsets[TDiskImage::TrackTableEntries] = {};
-    int FEntries = TDiskImage::TrackTableEntries;
+    TTrackTable FOffsets{};
+    int FEntries = TrackTableEntries;
     int64_t FHeaderSize = HeaderSize;
+    TTrackOrder FOrder;
     std::vector<TDiskFinding> FFindings;
     std::vector<uint32_t> FIds;
+    TTally FSizeCodes;
 };
-
-uint64_t Fnv1a(const uint8_t* bytes, size_t length) {
-    uint64_t hash = 0xcbf29ce484222325u;
-    for (size_t i = 0; i < length; ++i)
-        hash = (hash ^ bytes[i]) * 0x100000001b3u;
-    return hash;
-}
 
 } // namespace
 
@@ -337,7 +303,8 @@ std::vector<int> DuplicateImages(const TDiskImageList& images) {
     std::vector<int> duplicates;
     for (int i = 0; i < images.Count(); ++i) {
         const std::span<const uint8_t> data = trackData(i);
-        const uint64_t key = Fnv1a(data.data(), data.size());
+        // Only a key for grouping, confirmed byte for byte below: a fast hash, not a strong one.
+        const uint64_t key = XXH3_64bits(data.data(), data.size());
         const auto [first, last] = seen.equal_range(key);
         const bool copy = std::any_of(first, last, [&](const auto& entry) {
             const std::span<const uint8_t> other = trackData(entry.second);

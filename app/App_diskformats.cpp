@@ -14,11 +14,6 @@
 
 namespace {
 
-const char* const InvalidImageError = rtl::TrNoop("The data is not a valid disk image.");
-const char* const LoadImagesError = rtl::TrNoop("The program could not load the disk images.");
-const char* const SaveImagesError = rtl::TrNoop("The program could not save the disk images.");
-const char* const DiskFormatError = rtl::TrNoop("The program does not support the disk format.");
-
 constexpr int64_t FdiFieldsSize = 32;
 constexpr int64_t FdiHeaderSize = 4096;
 constexpr int64_t DimHeaderSize = 256;
@@ -33,20 +28,18 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
-bool HasContainerExtension(const std::string& path) {
+bool HasExtensionOf(const std::string& path, const std::vector<std::string>& extensions) {
     const std::string extension = LowerExtension(path);
-    return extension == ".d88" || extension == ".d77" || extension == ".d68" ||
-           extension == ".d98" || extension == ".88d";
+    return std::find(extensions.begin(), extensions.end(), extension) != extensions.end();
 }
 
-// The names of files other programs write in the forms read here: a file of one of them that
-// is in no form is refused as such, not as a damaged container.
+bool HasContainerExtension(const std::string& path) {
+    return HasExtensionOf(path, ContainerExtensions());
+}
+
+// A file of one of them that is in no form is refused as such, not as a damaged container.
 bool HasOtherFormExtension(const std::string& path) {
-    static const char* const Extensions[] = {".hdm", ".xdf", ".2hd", ".dup", ".tfd", ".2d", ".2dd",
-                                             ".dd",  ".dsk", ".img", ".ima", ".fdi", ".dim"};
-    const std::string extension = LowerExtension(path);
-    return std::any_of(std::begin(Extensions), std::end(Extensions),
-                       [&](const char* known) { return extension == known; });
+    return HasExtensionOf(path, OtherFormExtensions());
 }
 
 // The size code of a sector size, or -1 for a size that is not 128 << N of a size the image
@@ -105,7 +98,7 @@ bool IsDamagedFdiHeader(const TFdiFields& fields, int64_t fileSize) {
         return false;
     if (SizeCode(fields.SectorSize) < 0 || fields.Sectors == 0 || fields.Sectors > 255 ||
         fields.Surfaces == 0 || fields.Surfaces > 2 || fields.Cylinders == 0 ||
-        fields.Cylinders * fields.Surfaces > TDiskImage::TrackTableEntries)
+        fields.Cylinders * fields.Surfaces > TrackTableEntries)
         return false;
     return fields.DataSize ==
            fields.SectorSize * fields.Sectors * fields.Surfaces * fields.Cylinders;
@@ -140,13 +133,13 @@ bool LooksLikeContainer(rtl::TStream& stream, int64_t fileSize) {
     stream.SetPosition(0);
     stream.ReadBuffer(header, sizeof header);
     const uint32_t size = rtl::GetLe32(header + TDiskImage::SizeOffset);
-    const uint32_t firstTrack = rtl::GetLe32(header + TDiskImage::TrackTableOffset);
+    const uint32_t firstTrack = rtl::GetLe32(header + TrackTableOffset);
     const uint8_t type = header[TDiskImage::DiskTypeOffset];
     const uint8_t writeProtected = header[TDiskImage::WriteProtectedOffset];
     return size >= TDiskImage::HeaderSize &&
            (writeProtected == WriteProtectedOff || writeProtected == WriteProtectedOn) &&
            (type == 0x00 || type == 0x10 || type == 0x20 || type == 0x30 || type == 0x40) &&
-           (firstTrack == 0 || (firstTrack >= 0x2A0 && firstTrack < size));
+           (firstTrack == 0 || (firstTrack >= OldImageHeaderSize && firstTrack < size));
 }
 
 // A dump's bytes, read into memory that is not cleared first: the read fills all of it.
@@ -172,11 +165,11 @@ std::unique_ptr<TDiskImage> ReadFdi(rtl::TStream& stream, int64_t fileSize,
     stream.ReadBuffer(bytes, sizeof bytes);
     const TFdiFields fields = ReadFdiFields(bytes);
     if (!IsFdiHeader(fields, fileSize))
-        throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
+        throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
     const int n = SizeCode(fields.SectorSize);
     if (n < 0 || fields.Sectors > 255 || fields.Surfaces > 2 ||
-        fields.Cylinders * fields.Surfaces > TDiskImage::TrackTableEntries)
-        throw EDiskImageError(rtl::Tr(DiskFormatError));
+        fields.Cylinders * fields.Surfaces > TrackTableEntries)
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     const auto c = static_cast<int32_t>(fields.Cylinders);
     const auto h = static_cast<int32_t>(fields.Surfaces);
     const auto r = static_cast<int32_t>(fields.Sectors);
@@ -193,7 +186,7 @@ std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
     stream.ReadBuffer(header, sizeof header);
     const std::optional<TDiskFormat> geometry = DimGeometry(header[0]);
     if (!geometry)
-        throw EDiskImageError(rtl::Tr(DiskFormatError));
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     TDiskFormat format = *geometry;
     format.DiskType = DiskTypeOf(table, format.C, format.H, format.R, format.N);
     const int tracks = format.C * format.H;
@@ -202,14 +195,14 @@ std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
     for (int t = 0; t < DimTrackFlags; ++t) {
         const bool flagged = header[1 + t] != 0;
         if (flagged && t >= tracks)
-            throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
+            throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
         if (t < tracks)
             present[static_cast<size_t>(t)] = flagged;
         presentCount += flagged ? 1 : 0;
     }
-    const int64_t trackBytes = int64_t{format.R} << (7 + format.N);
+    const int64_t trackBytes = int64_t{format.R} * SectorBytes(format.N);
     if (fileSize - DimHeaderSize != presentCount * trackBytes)
-        throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
+        throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
     const TDumpBytes data = ReadRange(stream, DimHeaderSize, fileSize - DimHeaderSize);
     return std::make_unique<TDiskImage>(format, data.Span(), present);
 }
@@ -241,47 +234,16 @@ std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, cons
     size_t chosen = 0;
     if (candidates.size() > 1) {
         if (!source.Choose)
-            throw EDiskImageError(rtl::Tr(DiskFormatError));
+            throw EDiskImageError(rtl::Tr(DiskFormatMessage));
         chosen = source.Choose(path, candidates, LikeliestFormat(candidates, path));
         if (chosen >= candidates.size())
-            throw EDiskImageError(rtl::Tr(DiskFormatError));
+            throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     }
     const TDumpBytes data = ReadRange(stream, 0, fileSize);
     return std::make_unique<TDiskImage>(candidates[chosen].Format, data.Span());
 }
 
 // ---- plain geometry ---------------------------------------------------------------------------
-
-struct TSectorView {
-    uint8_t C, H, R, N, Deleted, Status;
-    uint16_t DataSize;
-    int64_t DataOffset;
-};
-
-std::string TrackText(int track, int heads) {
-    return rtl::Format(rtl::Tr("track %d side %d"), track / heads, track % heads);
-}
-
-// The most frequent of values; the smallest among equally frequent ones.
-int MostFrequent(const std::vector<int>& values) {
-    std::map<int, int> counts;
-    for (const int value : values)
-        ++counts[value];
-    int best = 0, bestCount = 0;
-    for (const auto& [value, count] : counts)
-        if (count > bestCount) {
-            best = value;
-            bestCount = count;
-        }
-    return best;
-}
-
-struct TPlainLayout {
-    TDiskFormat Format;
-    // The sectors of every track the dump holds, in the dump's order, each one's data where
-    // the image holds it.
-    std::vector<std::vector<TSectorView>> Tracks;
-};
 
 // The image is named by its row, and by its name too when it has one, in one sentence each.
 [[noreturn]] void RefusePlain(const TDiskImage& image, int row, const std::string& detail) {
@@ -295,89 +257,63 @@ struct TPlainLayout {
         name.c_str(), detail.c_str()));
 }
 
+struct TPlainLayout {
+    TDiskFormat Format;
+    // The sectors of every track the dump holds, in the dump's order, each one's data where
+    // the image holds it.
+    std::vector<std::vector<TSectorRecord>> Tracks;
+};
+
 TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     const std::span<const uint8_t> bytes = image.Bytes();
     const auto size = static_cast<int64_t>(bytes.size());
-    std::vector<int64_t> offsets;
-    for (int t = 0; t < TDiskImage::TrackTableEntries; ++t) {
-        const int64_t offset = rtl::GetLe32(bytes.data() + TDiskImage::TrackTableOffset + 4 * t);
-        // Some programs point unformatted tracks at the end of the image.
-        offsets.push_back(offset == size ? 0 : offset);
-    }
-    int entries = TDiskImage::TrackTableEntries;
-    while (entries > 0 && offsets[static_cast<size_t>(entries - 1)] == 0)
+    TTrackTable table = ReadTrackTable(bytes);
+    // Some programs point unformatted tracks at the end of the image.
+    for (int64_t& offset : table)
+        offset = offset == size ? 0 : offset;
+    int entries = TrackTableEntries;
+    while (entries > 0 && table[static_cast<size_t>(entries - 1)] == 0)
         --entries;
     if (entries == 0)
         RefusePlain(image, row, rtl::Tr("it has no tracks"));
+    const TTrackOrder order = TrackOrderOf(bytes, table, entries);
 
-    std::vector<std::vector<TSectorView>> tracks;
+    std::vector<std::vector<TSectorRecord>> tracks(static_cast<size_t>(entries));
     for (int t = 0; t < entries; ++t) {
-        std::vector<TSectorView> sectors;
-        int64_t offset = offsets[static_cast<size_t>(t)];
-        int64_t count = -1;
-        while (offset != 0 && (count < 0 || static_cast<int64_t>(sectors.size()) < count)) {
-            if (offset < TDiskImage::HeaderSize || offset + TDiskImage::SectorHeaderSize > size)
-                RefusePlain(image, row,
-                            rtl::Format(rtl::Tr("%s runs past the end of the image"),
-                                        TrackText(t, 2).c_str()));
-            const uint8_t* s = bytes.data() + offset;
-            if (count < 0)
-                count = rtl::GetLe16(s + 4);
-            const TSectorView sector{s[0],
-                                     s[1],
-                                     s[2],
-                                     s[3],
-                                     s[7],
-                                     s[8],
-                                     rtl::GetLe16(s + 14),
-                                     offset + TDiskImage::SectorHeaderSize};
-            if (sector.DataOffset + sector.DataSize > size)
-                RefusePlain(image, row,
-                            rtl::Format(rtl::Tr("%s runs past the end of the image"),
-                                        TrackText(t, 2).c_str()));
-            sectors.push_back(sector);
-            offset = sector.DataOffset + sector.DataSize;
-        }
-        tracks.push_back(std::move(sectors));
+        const int64_t offset = table[static_cast<size_t>(t)];
+        if (offset == 0)
+            continue;
+        std::vector<TSectorRecord>& sectors = tracks[static_cast<size_t>(t)];
+        const TTrackWalk walk = WalkTrack(
+            bytes, offset, [&](const TSectorRecord& sector) { sectors.push_back(sector); });
+        if (offset < TDiskImage::HeaderSize || walk.Stop != TTrackEnd::Complete)
+            RefusePlain(image, row,
+                        rtl::Format(rtl::Tr("%s runs past the end of the image"),
+                                    TrackName(t, order).c_str()));
     }
-    // A single-sided image keeps its cylinders at every other entry, side 1 absent, as readers
-    // of two-sided disk types expect; images written before that keep one entry a cylinder, and
-    // their second track is cylinder 1, side 0.
-    bool everyOtherEntry = entries > 1 && entries % 2 == 1;
-    for (int t = 1; everyOtherEntry && t < entries; t += 2)
-        everyOtherEntry = offsets[static_cast<size_t>(t)] == 0;
-    const int stride = everyOtherEntry ? 2 : 1;
-    const std::vector<TSectorView>& second = tracks.size() > 1 ? tracks[1] : tracks[0];
-    const int heads =
-        entries == 1 || everyOtherEntry || (!second.empty() && second[0].C == 1 && second[0].H == 0)
-            ? 1
-            : 2;
     // The entry of each track the dump holds, in the dump's order.
     std::vector<int> dumped;
-    for (int t = 0; t < entries; t += stride)
+    for (int t = 0; t < entries; t += order.Stride)
         dumped.push_back(t);
 
-    std::vector<int> counts, codes;
+    TTally counts, codes;
     for (const int t : dumped) {
         const auto& sectors = tracks[static_cast<size_t>(t)];
-        counts.push_back(static_cast<int>(sectors.size()));
-        for (const TSectorView& sector : sectors)
-            codes.push_back(sector.N);
+        counts.Add(static_cast<int>(sectors.size()));
+        for (const TSectorRecord& sector : sectors)
+            codes.Add(sector.Header.N);
     }
-    const int r = MostFrequent(counts);
-    const int n = codes.empty() ? 0 : MostFrequent(codes);
+    const int r = counts.MostFrequent();
+    const int n = codes.MostFrequent();
     // A size code beyond 8 names no size at all; shifted, it would overflow.
     if (SectorBytes(n) == 0)
         RefusePlain(image, row,
                     rtl::Format(rtl::Tr("its sectors have size code %d, which no disk has"), n));
     TPlainLayout layout;
-    for (size_t i = 0; i < dumped.size(); ++i) {
-        const int t = dumped[i];
-        const int cylinder = static_cast<int>(i) / heads;
-        const int head = static_cast<int>(i) % heads;
-        const std::string track = TrackText(t, stride == 2 ? 2 : heads);
-        std::vector<TSectorView> sectors = std::move(tracks[static_cast<size_t>(t)]);
-        if (offsets[static_cast<size_t>(t)] == 0)
+    for (const int t : dumped) {
+        const std::string track = TrackName(t, order);
+        std::vector<TSectorRecord> sectors = std::move(tracks[static_cast<size_t>(t)]);
+        if (table[static_cast<size_t>(t)] == 0)
             RefusePlain(image, row, rtl::Format(rtl::Tr("%s is absent"), track.c_str()));
         if (static_cast<int>(sectors.size()) != r)
             RefusePlain(image, row,
@@ -385,16 +321,17 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                                     static_cast<int>(sectors.size()), r));
         // A plain dump holds a track's sectors by their numbers, whatever order the disk has
         // them in: interleaved tracks are written sorted.
-        std::stable_sort(sectors.begin(), sectors.end(),
-                         [](const TSectorView& a, const TSectorView& b) { return a.R < b.R; });
+        std::stable_sort(
+            sectors.begin(), sectors.end(),
+            [](const TSectorRecord& a, const TSectorRecord& b) { return a.Header.R < b.Header.R; });
         for (size_t k = 0; k < sectors.size(); ++k) {
-            const TSectorView& sector = sectors[k];
+            const TSectorHeader& sector = sectors[k].Header;
             if (sector.N != n)
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has sectors of %d bytes; the others have %d"),
-                                        track.c_str(), 128 << std::min<int>(sector.N, 8),
+                                        track.c_str(), SectorBytes(std::min<int>(sector.N, 8)),
                                         SectorBytes(n)));
-            if (sector.DataSize != SectorBytes(n))
+            if (!sector.DataSizeFitsCode())
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has a sector whose data is not %d bytes"),
                                         track.c_str(), SectorBytes(n)));
@@ -403,26 +340,25 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
                     image, row,
                     rtl::Format(rtl::Tr("%s does not have each of the sectors 1 to %d once"),
                                 track.c_str(), r));
-            if (sector.C != cylinder || sector.H != head)
+            if (sector.C != order.Cylinder(t) || sector.H != order.Side(t))
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has a sector with the ID of track %d side %d"),
                                         track.c_str(), sector.C, sector.H));
-            if (sector.Status != 0 && sector.Status != 0x10)
+            if (sector.HasErrorStatus())
                 RefusePlain(
                     image, row,
                     rtl::Format(rtl::Tr("%s has a sector with an error status"), track.c_str()));
-            if (sector.Deleted != 0 || sector.Status == 0x10)
+            if (sector.HasDeletedData())
                 RefusePlain(image, row,
                             rtl::Format(rtl::Tr("%s has a sector of deleted data"), track.c_str()));
         }
         layout.Tracks.push_back(std::move(sectors));
     }
-    if (dumped.size() % heads != 0)
+    const auto cylinders = static_cast<int>(dumped.size()) / order.Heads;
+    if (static_cast<int>(dumped.size()) % order.Heads != 0)
         RefusePlain(image, row,
-                    rtl::Format(rtl::Tr("%s is absent"),
-                                TrackText(static_cast<int>(dumped.size()), heads).c_str()));
-    layout.Format =
-        TDiskFormat{image.DiskType(), static_cast<int>(dumped.size()) / heads, heads, r, n};
+                    rtl::Format(rtl::Tr("%s is absent"), TrackName(entries, order).c_str()));
+    layout.Format = TDiskFormat{image.DiskType(), cylinders, order.Heads, r, n};
     return layout;
 }
 
@@ -431,9 +367,9 @@ std::vector<uint8_t> PlainSectors(const TDiskImage& image, const TPlainLayout& l
     std::vector<uint8_t> out;
     out.reserve(static_cast<size_t>(DumpSize(layout.Format)));
     for (const auto& sectors : layout.Tracks)
-        for (const TSectorView& sector : sectors)
+        for (const TSectorRecord& sector : sectors)
             out.insert(out.end(), bytes.begin() + sector.DataOffset,
-                       bytes.begin() + sector.DataOffset + sector.DataSize);
+                       bytes.begin() + sector.DataOffset + sector.Header.DataSize);
     return out;
 }
 
@@ -451,7 +387,7 @@ uint32_t FdiType(const TDiskFormat& format) {
 // The bytes of a plain dump or an FDI file of the image; DIM files are only read.
 std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form) {
     if (form != TImageForm::Raw && form != TImageForm::Fdi)
-        throw EDiskImageError(rtl::Tr(DiskFormatError));
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     const TPlainLayout layout = PlainLayout(image, row);
     std::vector<uint8_t> sectors = PlainSectors(image, layout);
     if (form == TImageForm::Raw)
@@ -470,6 +406,18 @@ std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form
 }
 
 } // namespace
+
+const std::vector<std::string>& ContainerExtensions() {
+    static const std::vector<std::string> extensions = {".d88", ".d77", ".d68", ".d98", ".88d"};
+    return extensions;
+}
+
+const std::vector<std::string>& OtherFormExtensions() {
+    static const std::vector<std::string> extensions = {".hdm", ".xdf", ".2hd", ".dup", ".tfd",
+                                                        ".2d",  ".2dd", ".dd",  ".dsk", ".img",
+                                                        ".ima", ".fdi", ".dim"};
+    return extensions;
+}
 
 std::vector<TNamedFormat> NamedFormats(const TPresetList& presets) {
     std::vector<TNamedFormat> table;
@@ -570,36 +518,43 @@ TImageForm ReadingForm(rtl::TStream& stream, const std::string& path,
                                                                             : TImageForm::D88;
 }
 
-void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
-                         const TFormatSource& source) {
-    const std::unique_ptr<rtl::TFileStream> file = OpenContainer(path);
-    TImageForm form = TImageForm::D88;
-    int64_t size = 0;
+TImageFile::TImageFile(const std::string& path, const std::vector<TNamedFormat>& table)
+    : FPath(path), FFile(OpenContainer(path)) {
     try {
-        size = file->Size();
-        form = ReadingForm(*file, path, source.Table);
+        FSize = FFile->Size();
+        FForm = ReadingForm(*FFile, path, table);
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(LoadImagesError));
+        e.SetMessage(rtl::Tr(LoadImagesMessage));
         throw;
     }
-    if (form == TImageForm::D88) {
+}
+
+TImageFile::~TImageFile() = default;
+
+void TImageFile::LoadInto(TDiskImageList& images, const TFormatSource& source) {
+    if (FForm == TImageForm::D88) {
         // Read again as the container it is, or for the refusal it gets.
-        images.LoadFromStream(*file);
+        images.LoadFromStream(*FFile);
         return;
     }
     TDiskImageList loaded(true);
     try {
-        if (form == TImageForm::Fdi)
-            loaded.Add(ReadFdi(*file, size, source.Table));
-        else if (form == TImageForm::Dim)
-            loaded.Add(ReadDim(*file, size, source.Table));
+        if (FForm == TImageForm::Fdi)
+            loaded.Add(ReadFdi(*FFile, FSize, source.Table));
+        else if (FForm == TImageForm::Dim)
+            loaded.Add(ReadDim(*FFile, FSize, source.Table));
         else
-            loaded.Add(ReadRaw(*file, size, path, source));
+            loaded.Add(ReadRaw(*FFile, FSize, FPath, source));
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(LoadImagesError));
+        e.SetMessage(rtl::Tr(LoadImagesMessage));
         throw;
     }
     images.SwapItems(loaded);
+}
+
+void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
+                         const TFormatSource& source) {
+    TImageFile(path, source.Table).LoadInto(images, source);
 }
 
 TDiskFormat PlainGeometry(const TDiskImage& image, int row) {
@@ -634,7 +589,7 @@ SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, cons
         commit(*file);
         return file;
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(SaveImagesError));
+        e.SetMessage(rtl::Tr(SaveImagesMessage));
         throw;
     }
 }

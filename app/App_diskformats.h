@@ -22,6 +22,11 @@ struct TNamedFormat {
     TDiskFormat Format;
 };
 
+// The extensions, lower case with their dot, of the files read here: containers, and the dumps
+// and other forms other programs keep disks in.
+const std::vector<std::string>& ContainerExtensions();
+const std::vector<std::string>& OtherFormExtensions();
+
 // The presets' formats, each geometry once (the first name it has), in list order.
 std::vector<TNamedFormat> NamedFormats(const TPresetList& presets);
 // Every preset under its own name, two of one geometry included.
@@ -68,6 +73,28 @@ std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::strin
 // its size, an empty one too), else a container, for the refusal a damaged one gets.
 TImageForm ReadingForm(rtl::TStream& stream, const std::string& path,
                        const std::vector<TNamedFormat>& table);
+
+// A file opened to be read in whatever form it is in, its form settled once, as ReadingForm
+// settles it: a caller that decides by the form reads the file no second time to load it. A file
+// that cannot be opened or read raises the container load's errors.
+class TImageFile {
+public:
+    TImageFile(const std::string& path, const std::vector<TNamedFormat>& table);
+    TImageFile(const TImageFile&) = delete;
+    TImageFile& operator=(const TImageFile&) = delete;
+    ~TImageFile();
+
+    TImageForm Form() const { return FForm; }
+    // Replaces the contents of images with the file's images; all or nothing, with the errors of
+    // LoadImagesOfAnyForm.
+    void LoadInto(TDiskImageList& images, const TFormatSource& source);
+
+private:
+    std::string FPath;
+    std::unique_ptr<rtl::TFileStream> FFile;
+    int64_t FSize = 0;
+    TImageForm FForm = TImageForm::D88;
+};
 
 // Replaces the contents of images with the images of the file, whatever its form; all or
 // nothing. A D88/D77 container is read exactly as TDiskImageList::LoadFromFile reads it, and a

@@ -18,12 +18,8 @@ namespace {
 constexpr int NameFieldSize = 17;
 
 const char* const LoadImageError = rtl::TrNoop("The program could not load the disk image.");
-const char* const InvalidImageError = rtl::TrNoop("The data is not a valid disk image.");
 const char* const SaveImageError = rtl::TrNoop("The program could not save the disk image.");
-const char* const LoadImagesError = rtl::TrNoop("The program could not load the disk images.");
-const char* const SaveImagesError = rtl::TrNoop("The program could not save the disk images.");
 const char* const DiskTypeError = rtl::TrNoop("The program does not support the disk type.");
-const char* const DiskFormatError = rtl::TrNoop("The program does not support the disk format.");
 const char* const WriteProtectedModeError =
     rtl::TrNoop("The program does not support the write-protected mode.");
 
@@ -58,7 +54,7 @@ template <typename TStep> void ReadImageStep(TStep&& step) {
     } catch (const rtl::EReadError&) {
         throw EDiskImageError(rtl::Tr(LoadImageError));
     } catch (const rtl::EStreamError&) {
-        throw EInvalidDiskImage(rtl::Tr(InvalidImageError));
+        throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
     }
 }
 
@@ -96,12 +92,6 @@ int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n) {
     return cylinders > 42 ? DiskType2DD : DiskType2D;
 }
 
-int64_t TrackEntry(const TDiskFormat& format, int64_t c, int64_t h) {
-    // The disk types are two-sided disks, and readers find cylinder c side h at entry 2c + h
-    // whatever the image holds: a single-sided image leaves its second sides absent.
-    return format.H == 1 ? 2 * c : c * format.H + h;
-}
-
 // ---------------------------------------------------------------------------------------------
 // TDiskImage
 
@@ -121,11 +111,11 @@ TDiskImage::TDiskImage(const TDiskFormat& format, std::span<const uint8_t> secto
 void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>* sectors,
                        const std::vector<bool>* present) {
     if (format.C < 0 || format.H < 0 || format.R < 0 || format.N < 0)
-        throw EDiskImageError(rtl::Tr(DiskFormatError));
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     const int64_t tracks = int64_t{format.C} * format.H;
     const bool hasSectors = tracks > 0 && format.R > 0;
     if (present != nullptr && !present->empty() && static_cast<int64_t>(present->size()) != tracks)
-        throw EDiskImageError(rtl::Tr(DiskFormatError));
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     const auto isPresent = [&](int64_t t) {
         return present == nullptr || present->empty() || (*present)[static_cast<size_t>(t)];
     };
@@ -136,25 +126,25 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
     if (hasSectors) {
         // The layout's own limits: 164 table entries, one byte for R, 16 bits for the data
         // length, and a signed 32-bit size field. Refused before any memory is taken.
-        if (TrackEntry(format, format.C - 1, format.H - 1) >= TrackTableEntries || format.R > 255 ||
-            format.N > 8)
-            throw EDiskImageError(rtl::Tr(DiskFormatError));
+        if (TrackEntry(format.H, format.C - 1, format.H - 1) >= TrackTableEntries ||
+            format.R > 255 || format.N > 8)
+            throw EDiskImageError(rtl::Tr(DiskFormatMessage));
         dataLength = SectorBytes(format.N);
-        sectorLength = TDiskImage::SectorHeaderSize + dataLength;
+        sectorLength = SectorHeaderSize + dataLength;
         trackLength = format.R * sectorLength;
         int64_t laid = 0;
         for (int64_t t = 0; t < tracks; ++t)
             laid += isPresent(t) ? 1 : 0;
         total = HeaderSize + laid * trackLength;
         if (total > INT32_MAX)
-            throw EDiskImageError(rtl::Tr(DiskFormatError));
+            throw EDiskImageError(rtl::Tr(DiskFormatMessage));
         if (!IsSupportedDiskType(format.DiskType))
             throw EDiskImageError(rtl::Tr(DiskTypeError));
         if (sectors != nullptr &&
             static_cast<int64_t>(sectors->size()) != laid * format.R * dataLength)
-            throw EDiskImageError(rtl::Tr(DiskFormatError));
+            throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     } else if (sectors != nullptr && !sectors->empty()) {
-        throw EDiskImageError(rtl::Tr(DiskFormatError));
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     }
 
     rtl::TMemoryStream buffer;
@@ -173,18 +163,16 @@ void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>
             for (int h = 0; h < format.H; ++h, ++t) {
                 if (!isPresent(t))
                     continue;
-                rtl::PutLe32(bytes + TDiskImage::TrackTableOffset + 4 * TrackEntry(format, c, h),
-                             static_cast<uint32_t>(sector - bytes));
+                WriteTrackOffset(bytes, static_cast<int>(TrackEntry(format.H, c, h)),
+                                 static_cast<uint32_t>(sector - bytes));
                 for (int r = 1; r <= format.R; ++r) {
-                    std::memset(sector, 0, TDiskImage::SectorHeaderSize);
-                    sector[0] = static_cast<uint8_t>(c);
-                    sector[1] = static_cast<uint8_t>(h);
-                    sector[2] = static_cast<uint8_t>(r);
-                    sector[3] = static_cast<uint8_t>(format.N);
-                    rtl::PutLe16(sector + 4, static_cast<uint16_t>(format.R));
-                    rtl::PutLe16(sector + 14, static_cast<uint16_t>(dataLength));
+                    EncodeSectorHeader({static_cast<uint8_t>(c), static_cast<uint8_t>(h),
+                                        static_cast<uint8_t>(r), static_cast<uint8_t>(format.N),
+                                        static_cast<uint16_t>(format.R), 0, 0, 0,
+                                        static_cast<uint16_t>(dataLength)},
+                                       sector);
                     if (data != nullptr) {
-                        std::memcpy(sector + TDiskImage::SectorHeaderSize, data,
+                        std::memcpy(sector + SectorHeaderSize, data,
                                     static_cast<size_t>(dataLength));
                         data += dataLength;
                     }
@@ -308,7 +296,7 @@ void TDiskImageList::LoadFromStream(rtl::TStream& stream) {
             loaded.Add(std::move(image));
         }
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(LoadImagesError));
+        e.SetMessage(rtl::Tr(LoadImagesMessage));
         throw;
     }
     // Nothing that can fail comes after this: the old images leave with `loaded`.
@@ -329,7 +317,7 @@ void TDiskImageList::SaveToStream(rtl::TStream& stream) const {
     try {
         stream.SetSize(0);
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(SaveImagesError));
+        e.SetMessage(rtl::Tr(SaveImagesMessage));
         throw;
     }
     for (const TDiskImage* image : *this)
@@ -360,7 +348,7 @@ TDiskImageList::SaveToNewFile(const std::string& path, rtl::TNaming naming,
         } catch (const EDiskImageError&) {
             // A failing disk is the file's failure, not an image's.
             if (file->WriteFailed()) {
-                rtl::EWriteError error(rtl::Tr(SaveImagesError));
+                rtl::EWriteError error(rtl::Tr(SaveImagesMessage));
                 error.SetReason(file->FailureReason());
                 throw error;
             }
@@ -369,7 +357,7 @@ TDiskImageList::SaveToNewFile(const std::string& path, rtl::TNaming naming,
         commit(*file);
         return file;
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(SaveImagesError));
+        e.SetMessage(rtl::Tr(SaveImagesMessage));
         throw;
     }
 }
@@ -378,7 +366,7 @@ std::unique_ptr<rtl::TFileStream> OpenContainer(const std::string& path) {
     try {
         return std::make_unique<rtl::TFileStream>(path, rtl::TFileMode::OpenRead);
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(LoadImagesError));
+        e.SetMessage(rtl::Tr(LoadImagesMessage));
         throw;
     }
 }
@@ -422,7 +410,7 @@ void ScanDiskImages(rtl::TStream& stream, const std::function<void(const TScanne
             visit(image);
         }
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(LoadImagesError));
+        e.SetMessage(rtl::Tr(LoadImagesMessage));
         throw;
     }
 }
@@ -449,7 +437,7 @@ SaveScannedImage(rtl::TFileStream& container, const TScannedImage& image, const 
         commit(*file);
         return file;
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(SaveImagesError));
+        e.SetMessage(rtl::Tr(SaveImagesMessage));
         throw;
     }
 }
@@ -458,7 +446,7 @@ void FlushSaves(rtl::TFileBatch& batch) {
     try {
         batch.Flush();
     } catch (rtl::EStreamError& e) {
-        e.SetMessage(rtl::Tr(SaveImagesError));
+        e.SetMessage(rtl::Tr(SaveImagesMessage));
         throw;
     }
 }

@@ -2,6 +2,7 @@
 // file is, with the texts and comparers of image properties.
 #pragma once
 
+#include "App_disklayout.h"
 #include "Rtl_exceptions.h"
 #include "Rtl_filewriter.h"
 #include "Rtl_objectlist.h"
@@ -37,32 +38,22 @@ constexpr int32_t DiskType2HD = 0x20;
 constexpr int32_t WriteProtectedOff = 0x00;
 constexpr int32_t WriteProtectedOn = 0x10;
 
-// The bytes of a sector of size code n, 128 << n, or 0 for a code beyond 8 (32 KiB), which no
-// disk has and the layout's 16-bit data length cannot hold.
-constexpr int32_t SectorBytes(int32_t n) {
-    return n >= 0 && n <= 8 ? 128 << n : 0;
-}
-
 // The disk type a two-sided disk of this geometry is: high density where a track holds 7,680
 // bytes or more (15 sectors of 512), double-density double-track beyond 42 cylinders, else 2D.
 int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n);
 
-// The track table entry of cylinder c, head h in an image of format: cylinder after cylinder,
-// each with its heads, and a single-sided image's cylinder c at 2c, where two-sided readers
-// look for side 0.
-int64_t TrackEntry(const TDiskFormat& format, int64_t c, int64_t h);
-
 class TDiskImage {
 public:
-    static constexpr int HeaderSize = 688;
+    static constexpr int HeaderSize = ImageHeaderSize;
     static constexpr int MaxNameLength = 16;
-    static constexpr int TrackTableEntries = 164;
-    // Where the header keeps its fields, and the length of the header before each sector's data.
+    // Where the header keeps the fields the image interprets.
     static constexpr int WriteProtectedOffset = 26;
     static constexpr int DiskTypeOffset = 27;
     static constexpr int SizeOffset = 28;
-    static constexpr int TrackTableOffset = 32;
-    static constexpr int SectorHeaderSize = 16;
+    // The layout's own, for the readers that name them through the image.
+    static constexpr int TrackTableEntries = ::TrackTableEntries;
+    static constexpr int TrackTableOffset = ::TrackTableOffset;
+    static constexpr int SectorHeaderSize = ::SectorHeaderSize;
 
     // The blank image of the all-zero format: 688 bytes, every track absent.
     TDiskImage();

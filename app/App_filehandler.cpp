@@ -17,13 +17,6 @@
 
 namespace {
 
-bool IsShellLinkPath(const std::string& path) {
-    std::string extension = rtl::ExtractFileExt(path);
-    for (char& c : extension)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return extension == ".lnk";
-}
-
 std::string NamesToText(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names)
@@ -55,141 +48,6 @@ bool UnpackNames(const std::string& data, std::vector<std::string>& names) {
 
 } // namespace
 
-std::string NormalizePath(const std::string& path) {
-    if (IsRelativePath(path))
-        throw EHandlerError(
-            rtl::Tr("The program cannot accept files specified in a relative path."));
-    std::string expanded = rtl::AbsoluteFileName(path);
-    if (IsShellLinkPath(expanded)) {
-        // The target as the shortcut stores it, even when it has moved since; the long form
-        // below refuses one that is gone.
-        TShellLink link;
-        link.LoadFromFile(expanded);
-        expanded = link.GetPath();
-        // A target stored as a Windows path ("C:\\Games\\disk.d88") must not be looked up as
-        // a name in the current folder.
-        if (IsRelativePath(expanded))
-            throw EFileError(rtl::Tr("The program could not get the long form of the path."));
-    }
-    return GetLongPath(expanded);
-}
-
-namespace {
-
-// path itself for 1, else the number before the extension when splitExtension, else at the end.
-std::string NumberedPath(const std::string& path, bool splitExtension, int number) {
-    if (number == 1)
-        return path;
-    const std::string base = splitExtension ? rtl::RemoveFileExt(path) : path;
-    const std::string extension = splitExtension ? rtl::ExtractFileExt(path) : std::string();
-    return rtl::Format("%s (%d)%s", base.c_str(), number, extension.c_str());
-}
-
-constexpr int MaxPathNumber = 999;
-
-std::string BackupBasePath(const std::string& path) {
-    const std::string folder = rtl::ExtractFilePath(path);
-    const std::string extension = rtl::ExtractFileExt(path);
-    const std::string name = rtl::RemoveFileExt(rtl::ExtractFileName(path));
-    return folder + rtl::Format("[Backup] %s%s", name.c_str(), extension.c_str());
-}
-
-// Names a complete file with the first of path's numbered forms that is free. A name seen taken
-// is passed over; one taken between the look and the naming is caught by the naming itself,
-// which never replaces.
-std::string NameUniquely(rtl::TNewFileStream& file, const std::string& path, bool splitExtension,
-                         bool later) {
-    for (int number = 1; number <= MaxPathNumber; ++number) {
-        const std::string candidate = NumberedPath(path, splitExtension, number);
-        if (rtl::FileOrFolderExists(candidate))
-            continue;
-        try {
-            if (later)
-                file.CommitLater(candidate);
-            else
-                file.Commit(candidate);
-            return candidate;
-        } catch (const rtl::EFileExistsError&) {
-        }
-    }
-    throw EHandlerError(rtl::Tr("The program cannot create a unique path."));
-}
-
-} // namespace
-
-std::string MakeBackupPath(const std::string& path) {
-    return MakeUniquePath(BackupBasePath(path), !rtl::ExtractFileExt(path).empty());
-}
-
-std::string BackUpFile(const std::string& path) {
-    try {
-        rtl::TFileStream source(path, rtl::TFileMode::OpenRead);
-        const std::string backup = BackupBasePath(path);
-        rtl::TNewFileStream copy(backup, rtl::TNaming::NoReplace);
-        copy.SetPermissions(source.Permissions());
-        copy.CopyFrom(source, 0);
-        return NameUniquely(copy, backup, !rtl::ExtractFileExt(path).empty(), false);
-    } catch (const rtl::EStreamError& e) {
-        EHandlerError error(rtl::Tr("The program cannot create a backup of the document."));
-        error.SetReason(e.Reason());
-        throw error;
-    }
-}
-
-std::string MakeUniquePath(const std::string& path, bool splitExtension) {
-    for (int number = 1; number <= MaxPathNumber; ++number) {
-        std::string candidate = NumberedPath(path, splitExtension, number);
-        if (!rtl::FileOrFolderExists(candidate))
-            return candidate;
-    }
-    throw EHandlerError(rtl::Tr("The program cannot create a unique path."));
-}
-
-std::string SaveToUniquePath(const TDiskImageList& images, const std::string& path,
-                             bool splitExtension, rtl::TFileBatch& batch) {
-    std::string taken;
-    batch.Add(images.SaveToNewFile(path, rtl::TNaming::NoReplace, [&](rtl::TNewFileStream& file) {
-        taken = NameUniquely(file, path, splitExtension, true);
-    }));
-    return taken;
-}
-
-std::string SaveToUniquePath(const TDiskImage& image, int row, TImageForm form,
-                             const std::string& path, bool splitExtension, rtl::TFileBatch& batch) {
-    std::string taken;
-    batch.Add(SaveImageInFormToNewFile(image, row, form, path, rtl::TNaming::NoReplace,
-                                       [&](rtl::TNewFileStream& file) {
-                                           taken = NameUniquely(file, path, splitExtension, true);
-                                       }));
-    return taken;
-}
-
-std::string SaveToUniquePath(rtl::TFileStream& container, const TScannedImage& image,
-                             const std::string& path, bool splitExtension, rtl::TFileBatch& batch) {
-    std::string taken;
-    batch.Add(SaveScannedImage(container, image, path, rtl::TNaming::NoReplace,
-                               [&](rtl::TNewFileStream& file) {
-                                   taken = NameUniquely(file, path, splitExtension, true);
-                               }));
-    return taken;
-}
-
-std::string MakeMultipleFilesName(const std::string& baseName, int row,
-                                  const std::string& fileSafeName, const std::string& extension) {
-    return rtl::Format("%s #%03d (%s)%s", baseName.c_str(), row, fileSafeName.c_str(),
-                       extension.c_str());
-}
-
-std::string MultipleFilesPath(const std::string& folder, const std::string& documentName, int row,
-                              const std::string& imageName) {
-    // Made safe in code page 932, where a trail byte equal to a path character is known to
-    // belong to its character; the file system then gets UTF-8.
-    const std::string safeName = rtl::Cp932ToUtf8(MakeFileName(imageName, '_'));
-    return rtl::IncludeTrailingPathDelimiter(folder) +
-           MakeMultipleFilesName(rtl::RemoveFileExt(documentName), row, safeName,
-                                 rtl::ExtractFileExt(documentName));
-}
-
 void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& names) {
     // Bytes that code page 932 cannot decode, and characters with two codes, would come back
     // different from the text alone.
@@ -202,6 +60,7 @@ void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& 
 namespace {
 
 const char* const SectionName = "FileHandler";
+
 // Only the names of the filters' entries are the reader's; the patterns after them are the
 // dialog's and stay as they are.
 std::string SaveFilter() {
@@ -217,10 +76,14 @@ std::string OpenFilter() {
 // Entry 5 was added after the others, so that the filter index kept in the settings still
 // means what it meant.
 std::string AddExistentFilter() {
-    return OpenFilter() + "|" +
-           rtl::Tr("Disk images (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, *.tfd, *.2d, *.dsk, "
-                   "*.img, *.fdi, *.dim)") +
-           "|*.d88;*.d77;*.hdm;*.xdf;*.2hd;*.dup;*.tfd;*.2d;*.dsk;*.img;*.fdi;*.dim";
+    std::string shown, patterns;
+    for (const auto* list : {&ContainerExtensions(), &OtherFormExtensions()})
+        for (const std::string& extension : *list) {
+            shown += (shown.empty() ? "*" : ", *") + extension;
+            patterns += (patterns.empty() ? "*" : ";*") + extension;
+        }
+    return OpenFilter() + "|" + rtl::Format(rtl::Tr("Disk images (%s)"), shown.c_str()) + "|" +
+           patterns;
 }
 
 constexpr int InitialFilterIndex = 2;
@@ -538,6 +401,10 @@ void TFileHandler::AddExistent() {
 void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
     if (!CanAddExistent())
         RaiseUnavailable();
+    AddFiles(paths, FormatSource());
+}
+
+void TFileHandler::AddFiles(const std::vector<std::string>& paths, const TFormatSource& source) {
     THandlerChange change(*this);
     // Paths are UTF-8, not code page 932, but they load in the order names sort in.
     std::vector<std::string> sorted;
@@ -546,7 +413,6 @@ void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
         sorted.push_back(NormalizePath(path));
     SortTexts(sorted);
     TDiskImageList images(true);
-    const TFormatSource source = FormatSource();
     for (const std::string& path : sorted) {
         TDiskImageList loaded(true);
         LoadImagesOfAnyForm(path, loaded, source);
@@ -559,21 +425,31 @@ void TFileHandler::AddExistentFiles(const std::vector<std::string>& paths) {
 void TFileHandler::DropFiles(const std::vector<std::string>& paths) {
     if (!CanDropFiles())
         RaiseUnavailable();
-    if (IsUntouched() && paths.size() == 1 && !IsOtherForm(paths.front()))
-        OpenFile(paths.front());
-    else
-        AddExistentFiles(paths);
-}
-
-bool TFileHandler::IsOtherForm(const std::string& path) const {
-    // Only a file that is plainly another form is added: anything else opens, to be read, or
-    // refused, as a container.
-    try {
-        rtl::TFileStream file(NormalizePath(path), rtl::TFileMode::OpenRead);
-        return ReadingForm(file, path, FormatSource().Table) != TImageForm::D88;
-    } catch (const rtl::Exception&) {
-        return false;
+    // The presets are read once, and a lone file is opened once, for the decision and the read.
+    const TFormatSource source = FormatSource();
+    if (IsUntouched() && paths.size() == 1) {
+        // Only a file that is plainly another form is added: anything else opens, to be read,
+        // or refused, as a container.
+        std::unique_ptr<TImageFile> file;
+        try {
+            file = std::make_unique<TImageFile>(NormalizePath(paths.front()), source.Table);
+        } catch (const rtl::Exception&) {
+        }
+        if (!file || file->Form() == TImageForm::D88) {
+            OpenFile(paths.front());
+            return;
+        }
+        if (!CanAddExistent())
+            RaiseUnavailable();
+        THandlerChange change(*this);
+        TDiskImageList images(true);
+        file->LoadInto(images, source);
+        Run(NewAddCommand(images));
+        return;
     }
+    if (!CanAddExistent())
+        RaiseUnavailable();
+    AddFiles(paths, source);
 }
 
 TFormatSource TFileHandler::FormatSource() const {

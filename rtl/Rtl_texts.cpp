@@ -1,9 +1,13 @@
 #include "Rtl_texts.h"
 
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -13,19 +17,55 @@ namespace rtl {
 namespace {
 
 // Tr may be called from any thread: the keys of a long sort are made on several, and a failure
-// there raises a translated message.
+// there raises a translated message. Once a source's translation is made it is found without a
+// lock: each translator has a table of slots, filled under the lock and read with atomics, each
+// slot published whole with its source and its text. Tables and entries are never freed, as a
+// text handed out stays valid for the life of the program.
+struct TEntry {
+    std::string Source;
+    std::string Text;
+};
+
+constexpr size_t SlotCount = 4096;
+
+struct TTable {
+    TTranslator Translator;
+    std::array<std::atomic<const TEntry*>, SlotCount> Slots{};
+    // The entries of sources that found no free slot, looked up under the lock.
+    std::unordered_map<std::string, const TEntry*> Overflow;
+};
+
 struct TTranslations {
     std::mutex Lock;
-    TTranslator Translator;
-    // Each source's translation, made once; the strings never move, so their texts stay valid,
-    // those of a translator since replaced among them.
-    std::unordered_map<std::string, std::unique_ptr<const std::string>> Made;
-    std::vector<std::unique_ptr<const std::string>> Retired;
+    // Null while there is no translator: English, without a look-up.
+    std::atomic<TTable*> Current{nullptr};
+    std::vector<std::unique_ptr<TTable>> Tables;
+    std::vector<std::unique_ptr<const TEntry>> Entries;
 };
 
 TTranslations& Translations() {
     static TTranslations translations;
     return translations;
+}
+
+// Where source is in table, or the index of the free slot where it goes: SlotCount when it is
+// in neither.
+struct TFound {
+    const TEntry* Entry = nullptr;
+    size_t FreeSlot = SlotCount;
+};
+
+TFound Find(const TTable& table, std::string_view source) {
+    const size_t first = std::hash<std::string_view>{}(source) % SlotCount;
+    for (size_t i = 0; i < SlotCount; ++i) {
+        const size_t slot = (first + i) % SlotCount;
+        const TEntry* entry = table.Slots[slot].load(std::memory_order_acquire);
+        if (entry == nullptr)
+            return {nullptr, slot};
+        if (entry->Source == source)
+            return {entry, slot};
+    }
+    return {};
 }
 
 // The conversions of a printf format by argument position (from 1): the length modifiers and
@@ -94,27 +134,46 @@ bool SameConversions(const std::string& source, const std::string& translation) 
 TTranslator SetTranslator(TTranslator translator) {
     TTranslations& translations = Translations();
     const std::lock_guard<std::mutex> guard(translations.Lock);
-    for (auto& [source, made] : translations.Made)
-        translations.Retired.push_back(std::move(made));
-    translations.Made.clear();
-    return std::exchange(translations.Translator, std::move(translator));
+    TTable* current = translations.Current.load(std::memory_order_acquire);
+    TTranslator replaced = current != nullptr ? current->Translator : TTranslator();
+    TTable* next = nullptr;
+    if (translator) {
+        translations.Tables.push_back(std::make_unique<TTable>());
+        next = translations.Tables.back().get();
+        next->Translator = std::move(translator);
+    }
+    translations.Current.store(next, std::memory_order_release);
+    return replaced;
 }
 
 const char* Tr(const char* source) {
     TTranslations& translations = Translations();
-    const std::lock_guard<std::mutex> guard(translations.Lock);
-    if (!translations.Translator)
+    TTable* table = translations.Current.load(std::memory_order_acquire);
+    if (table == nullptr)
         return source;
-    auto found = translations.Made.find(source);
-    if (found == translations.Made.end()) {
-        std::string translation = translations.Translator(source);
-        if (translation.empty() || !SameConversions(source, translation))
-            translation = source;
-        found = translations.Made
-                    .emplace(source, std::make_unique<const std::string>(std::move(translation)))
-                    .first;
-    }
-    return found->second->c_str();
+    if (const TFound found = Find(*table, source); found.Entry != nullptr)
+        return found.Entry->Text.c_str();
+
+    const std::lock_guard<std::mutex> guard(translations.Lock);
+    table = translations.Current.load(std::memory_order_acquire);
+    if (table == nullptr)
+        return source;
+    const TFound found = Find(*table, source);
+    if (found.Entry != nullptr)
+        return found.Entry->Text.c_str();
+    if (const auto overflow = table->Overflow.find(source); overflow != table->Overflow.end())
+        return overflow->second->Text.c_str();
+    std::string translation = table->Translator(source);
+    if (translation.empty() || !SameConversions(source, translation))
+        translation = source;
+    translations.Entries.push_back(
+        std::make_unique<const TEntry>(TEntry{source, std::move(translation)}));
+    const TEntry* entry = translations.Entries.back().get();
+    if (found.FreeSlot < SlotCount)
+        table->Slots[found.FreeSlot].store(entry, std::memory_order_release);
+    else
+        table->Overflow.emplace(source, entry);
+    return entry->Text.c_str();
 }
 
 } // namespace rtl

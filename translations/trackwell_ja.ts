@@ -972,10 +972,6 @@
         <translation>すべてのファイル (*.*)</translation>
     </message>
     <message>
-        <source>Disk images (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, *.tfd, *.2d, *.dsk, *.img, *.fdi, *.dim)</source>
-        <translation>ディスクイメージ (*.d88, *.d77, *.hdm, *.xdf, *.2hd, *.dup, *.tfd, *.2d, *.dsk, *.img, *.fdi, *.dim)</translation>
-    </message>
-    <message>
         <source>(None)</source>
         <translation>(なし)</translation>
     </message>
@@ -1158,6 +1154,10 @@ Save the document?</source>
     <message>
         <source>%s does not have each of the sectors 1 to %d once</source>
         <translation>%s にセクタ 1 から %d までが 1 つずつそろっていません</translation>
+    </message>
+    <message>
+        <source>Disk images (%s)</source>
+        <translation>ディスクイメージ (%s)</translation>
     </message>
 </context>
 </TS>

@@ -73,3 +73,35 @@ TEST(Texts, TranslationsAreUsedOnlyWhereTheyTakeTheSourcesArguments) {
     EXPECT_FALSE(rtl::SameConversions("%s %d", "%1$s %d"));
     EXPECT_FALSE(rtl::SameConversions("%s", "%"));
 }
+
+// Lookups run on several threads while new texts arrive, more of them than a table has slots:
+// every thread gets each text's own translation, and every text stays valid.
+TEST(Texts, ManyTextsFromManyThreadsEachGetTheirOwnTranslation) {
+    std::vector<std::string> sources;
+    std::map<std::string, std::string> table;
+    for (int i = 0; i < 5000; ++i) {
+        sources.push_back("text " + std::to_string(i));
+        table[sources.back()] = "訳 " + std::to_string(i);
+    }
+    TTranslatorScope translated(table);
+    std::vector<std::vector<const char*>> made(4, std::vector<const char*>(sources.size()));
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < made.size(); ++t)
+        threads.emplace_back([&, t] {
+            // Each thread from another starting point, so that they meet on new texts.
+            for (size_t k = 0; k < sources.size(); ++k) {
+                const size_t i = (k + t * 1250) % sources.size();
+                made[t][i] = rtl::Tr(sources[i].c_str());
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (size_t i = 0; i < sources.size(); ++i) {
+        ASSERT_EQ(std::string(made[0][i]), "訳 " + std::to_string(i));
+        for (size_t t = 1; t < made.size(); ++t)
+            ASSERT_EQ(made[t][i], made[0][i]) << i;
+    }
+    // A text passed at another address is the same text.
+    const std::string copy = sources[4321];
+    EXPECT_EQ(rtl::Tr(copy.c_str()), made[0][4321]);
+}
