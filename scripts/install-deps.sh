@@ -3,11 +3,15 @@
 TRACKWELL_PACKAGES=(
     cmake make g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev bc time
     libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev libicu-dev
+    # The digests' rounds (rtl/Rtl_hashes.cpp) and the duplicate finder's hash.
+    libssl-dev libdeflate-dev libxxhash-dev
     qt6-base-dev qt6-qpa-plugins libqt6svg6 qt6-l10n-tools qt6-translations-l10n
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     xvfb xauth x11-utils xdotool openbox
     # floptool, a reader of disk images written by others, checks what the CLI writes.
     mame-tools
+    # bench/hash.sh's CRC-32 of a whole file, to compare the CLI's with.
+    rhash
 )
 # Installs those of the given packages that are not installed; the other scripts use it too.
 trackwell_install() {

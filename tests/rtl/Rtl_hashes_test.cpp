@@ -1,7 +1,14 @@
 #include "Rtl_hashes.h"
 
+#include "Rtl_bytes.h"
+#include "Rtl_exceptions.h"
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <random>
 #include <string>
 
 namespace {
@@ -12,6 +19,30 @@ std::string Digest(rtl::THashAlgorithm algorithm, const std::string& text, size_
         hash->Update(reinterpret_cast<const uint8_t*>(text.data()) + at,
                      std::min(piece, text.size() - at));
     return hash->HexDigest();
+}
+
+// Pieces of changing sizes, none a multiple of the 64-byte block, so that they begin and end at
+// ever different places within one.
+std::string DigestInOddPieces(rtl::THashAlgorithm algorithm, const testsupport::Bytes& bytes) {
+    const std::unique_ptr<rtl::THash> hash = rtl::NewHash(algorithm);
+    const size_t pieces[] = {1, 63, 65, 4097, 65537, 1048579};
+    for (size_t at = 0, i = 0; at < bytes.size(); i = (i + 1) % std::size(pieces)) {
+        const size_t length = std::min(pieces[i], bytes.size() - at);
+        hash->Update(bytes.data() + at, length);
+        at += length;
+    }
+    return hash->HexDigest();
+}
+
+std::string CommandOutput(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return "(no pipe)";
+    std::string output;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, got);
+    return pclose(pipe) == 0 ? output : "(" + command + " failed)";
 }
 
 } // namespace
@@ -48,4 +79,26 @@ TEST(RtlHashesTest, PublishedVectorsInPiecesOfEverySize) {
     }
     EXPECT_EQ(rtl::ParseHashAlgorithm("md5"), rtl::THashAlgorithm::Md5);
     EXPECT_EQ(rtl::ParseHashAlgorithm("SHA1"), std::nullopt);
+}
+
+// Megabytes of pseudo-random bytes against the system's own digests of the same bytes in a file:
+// sha1sum, md5sum, and gzip, whose trailer ends with the CRC-32 of what it compressed.
+TEST(RtlHashesTest, PseudoRandomBytesMatchTheSystemTools) {
+    std::mt19937 random(88);
+    testsupport::Bytes bytes(3 * 1024 * 1024 + 17);
+    for (uint8_t& byte : bytes)
+        byte = static_cast<uint8_t>(random());
+    const testsupport::TempDir folder;
+    const std::string path = folder.File("bytes");
+    testsupport::WriteFileBytes(path, bytes);
+
+    EXPECT_EQ(DigestInOddPieces(rtl::THashAlgorithm::Sha1, bytes),
+              CommandOutput("sha1sum '" + path + "'").substr(0, 40));
+    EXPECT_EQ(DigestInOddPieces(rtl::THashAlgorithm::Md5, bytes),
+              CommandOutput("md5sum '" + path + "'").substr(0, 32));
+    const std::string gzip = CommandOutput("gzip -1 -c '" + path + "'");
+    ASSERT_GE(gzip.size(), 8u) << gzip;
+    const uint32_t crc =
+        rtl::GetLe32(reinterpret_cast<const uint8_t*>(gzip.data()) + gzip.size() - 8);
+    EXPECT_EQ(DigestInOddPieces(rtl::THashAlgorithm::Crc32, bytes), rtl::Format("%08x", crc));
 }
