@@ -191,8 +191,11 @@ std::string ManLineText(const std::string& line) {
         }
     }
     std::string text;
-    for (const std::string& word : words)
-        text += (alternating || text.empty() ? "" : " ") + RoffText(word);
+    for (const std::string& word : words) {
+        if (!alternating && !text.empty())
+            text += ' ';
+        text += RoffText(word);
+    }
     return text;
 }
 
