@@ -52,10 +52,12 @@ TEST(CliForms, DumpsMergeExportAndComeBackByteForByte) {
                                  "\"PC-98 2DD 640 KB\", \"PC-88 / FM77AV 2DD 640 KB\".\n");
     EXPECT_FALSE(testsupport::FileExists(out));
 
-    // --format names the preset of every dump it reads, so the 1.25 MB dump goes in alone.
+    // --format names the preset of every dump it reads, so the 1.25 MB dump goes in alone; add
+    // takes its files in the order their paths sort in, so the sample is copied beside the dump.
     ExpectSuccess(RunCli({"merge", out, dir.File("a.hdm")}));
-    ExpectSuccess(RunCli({"add", out, dir.File("b.dd"), "--format", "PC-98 2DD 640 KB",
-                          SamplePath("fm77av-demo.d77")}));
+    WriteFileBytes(dir.File("c.d77"), SampleBytes("fm77av-demo.d77"));
+    ExpectSuccess(
+        RunCli({"add", out, dir.File("b.dd"), "--format", "PC-98 2DD 640 KB", dir.File("c.d77")}));
     const TRunResult list = RunCli({"list", out});
     EXPECT_EQ(list.Out, "1\t\tNo\t2HD\t1281968\n2\t\tNo\t2DD\t676528\n3\tD77IMG\tNo\t2D\t348848\n");
 

@@ -33,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if ((dataPastEnd >= 0) != (walk.Stop == TTrackEnd::DataPastEnd))
             fuzzsupport::Fail("data past the end that the walk does not report", "DataPastEnd",
                               std::to_string(static_cast<int>(walk.Stop)));
-        if (walk.End > length || walk.Sectors > 65535)
+        // A track that starts past the end has no sector and ends where it starts.
+        if ((walk.Sectors > 0 && walk.End > length) || (walk.Sectors == 0 && walk.End != offset) ||
+            walk.Sectors > 65535)
             fuzzsupport::Fail("a walk past the image", std::to_string(length),
                               std::to_string(walk.End));
         if (TrackName(t, order).empty())
