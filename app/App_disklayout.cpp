@@ -12,20 +12,6 @@ const char* const LoadImagesMessage = rtl::TrNoop("The program could not load th
 const char* const SaveImagesMessage = rtl::TrNoop("The program could not save the disk images.");
 const char* const DiskFormatMessage = rtl::TrNoop("The program does not support the disk format.");
 
-TSectorHeader DecodeSectorHeader(const uint8_t* bytes) {
-    TSectorHeader header;
-    header.C = bytes[0];
-    header.H = bytes[1];
-    header.R = bytes[2];
-    header.N = bytes[3];
-    header.SectorCount = rtl::GetLe16(bytes + 4);
-    header.Density = bytes[6];
-    header.Deleted = bytes[7];
-    header.Status = bytes[8];
-    header.DataSize = rtl::GetLe16(bytes + 14);
-    return header;
-}
-
 void EncodeSectorHeader(const TSectorHeader& header, uint8_t* bytes) {
     std::memset(bytes, 0, SectorHeaderSize);
     bytes[0] = header.C;

@@ -53,7 +53,20 @@ struct TSectorHeader {
     bool DataSizeFitsCode() const { return SectorBytes(N) != 0 && DataSize == SectorBytes(N); }
 };
 
-TSectorHeader DecodeSectorHeader(const uint8_t* bytes);
+// Inline: a check decodes every sector header of a collection.
+inline TSectorHeader DecodeSectorHeader(const uint8_t* bytes) {
+    TSectorHeader header;
+    header.C = bytes[0];
+    header.H = bytes[1];
+    header.R = bytes[2];
+    header.N = bytes[3];
+    header.SectorCount = static_cast<uint16_t>(bytes[4] | bytes[5] << 8);
+    header.Density = bytes[6];
+    header.Deleted = bytes[7];
+    header.Status = bytes[8];
+    header.DataSize = static_cast<uint16_t>(bytes[14] | bytes[15] << 8);
+    return header;
+}
 // Writes all 16 bytes, the reserved ones as zero.
 void EncodeSectorHeader(const TSectorHeader& header, uint8_t* bytes);
 
