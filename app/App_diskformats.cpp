@@ -89,6 +89,14 @@ bool IsFdiHeader(const TFdiFields& fields, int64_t fileSize) {
     return product == fields.DataSize;
 }
 
+// A geometry an image can hold: a sector size of 128 << N, 1 to 255 sectors, one or two
+// surfaces, and no more tracks than the table has entries.
+bool FdiGeometryFits(const TFdiFields& fields) {
+    return SizeCode(fields.SectorSize) >= 0 && fields.Sectors >= 1 && fields.Sectors <= 255 &&
+           fields.Surfaces >= 1 && fields.Surfaces <= 2 && fields.Cylinders >= 1 &&
+           fields.Cylinders * fields.Surfaces <= TrackTableEntries;
+}
+
 // The header of an FDI file whose size disagrees with it: the geometry is one a disk can have
 // and the data size is exactly that geometry, but the file is cut short or padded. Such a file
 // is a damaged FDI file, not a plain dump of some other size.
@@ -96,12 +104,8 @@ bool IsDamagedFdiHeader(const TFdiFields& fields, int64_t fileSize) {
     if (fields.HeaderSize < FdiFieldsSize || fields.HeaderSize > FdiHeaderSize ||
         fields.HeaderSize + fields.DataSize == static_cast<uint64_t>(fileSize))
         return false;
-    if (SizeCode(fields.SectorSize) < 0 || fields.Sectors == 0 || fields.Sectors > 255 ||
-        fields.Surfaces == 0 || fields.Surfaces > 2 || fields.Cylinders == 0 ||
-        fields.Cylinders * fields.Surfaces > TrackTableEntries)
-        return false;
-    return fields.DataSize ==
-           fields.SectorSize * fields.Sectors * fields.Surfaces * fields.Cylinders;
+    return FdiGeometryFits(fields) && fields.DataSize == fields.SectorSize * fields.Sectors *
+                                                             fields.Surfaces * fields.Cylinders;
 }
 
 bool IsDimHeader(const uint8_t* bytes) {
@@ -166,10 +170,9 @@ std::unique_ptr<TDiskImage> ReadFdi(rtl::TStream& stream, int64_t fileSize,
     const TFdiFields fields = ReadFdiFields(bytes);
     if (!IsFdiHeader(fields, fileSize))
         throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
-    const int n = SizeCode(fields.SectorSize);
-    if (n < 0 || fields.Sectors > 255 || fields.Surfaces > 2 ||
-        fields.Cylinders * fields.Surfaces > TrackTableEntries)
+    if (!FdiGeometryFits(fields))
         throw EDiskImageError(rtl::Tr(DiskFormatMessage));
+    const int n = SizeCode(fields.SectorSize);
     const auto c = static_cast<int32_t>(fields.Cylinders);
     const auto h = static_cast<int32_t>(fields.Surfaces);
     const auto r = static_cast<int32_t>(fields.Sectors);
