@@ -20,7 +20,7 @@ fi
 source scripts/install-deps.sh
 
 targets=(fuzz_d88 fuzz_inifile fuzz_presets fuzz_shelllink fuzz_strings fuzz_diskformats fuzz_diskcheck
-    fuzz_disklayout)
+    fuzz_disklayout fuzz_pc98forms)
 if [ $# -gt 1 ]; then
     targets=("${@:2}")
 fi
@@ -53,6 +53,8 @@ declare -A target_options=(
     [fuzz_diskformats]="-max_len=32768"
     [fuzz_diskcheck]="-max_len=32768"
     [fuzz_disklayout]="-max_len=32768"
+    # An NFD r0 header is 68,112 bytes and an FDD one 50,172: inputs must reach past them.
+    [fuzz_pc98forms]="-max_len=131072"
 )
 
 failed=()

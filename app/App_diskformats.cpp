@@ -1,5 +1,7 @@
 #include "App_diskformats.h"
 
+#include "App_pc98forms.h"
+
 #include "Rtl_bytes.h"
 #include "Rtl_codepage.h"
 #include "Rtl_convert.h"
@@ -108,24 +110,56 @@ bool IsDamagedFdiHeader(const TFdiFields& fields, int64_t fileSize) {
                                                              fields.Surfaces * fields.Cylinders;
 }
 
+TImageForm Pc98ImageForm(TPc98Form form) {
+    switch (form) {
+    case TPc98Form::Nfd:
+        return TImageForm::Nfd;
+    case TPc98Form::Fdd:
+        return TImageForm::Fdd;
+    case TPc98Form::Dcp:
+        return TImageForm::Dcp;
+    case TPc98Form::Dip:
+        return TImageForm::Dip;
+    }
+    return TImageForm::Raw;
+}
+
+std::optional<TPc98Form> Pc98FormOf(TImageForm form) {
+    switch (form) {
+    case TImageForm::Nfd:
+        return TPc98Form::Nfd;
+    case TImageForm::Fdd:
+        return TPc98Form::Fdd;
+    case TImageForm::Dcp:
+        return TPc98Form::Dcp;
+    case TImageForm::Dip:
+        return TPc98Form::Dip;
+    default:
+        return std::nullopt;
+    }
+}
+
 bool IsDimHeader(const uint8_t* bytes) {
     return std::memcmp(bytes + DimSignatureOffset, DimSignature, sizeof DimSignature - 1) == 0;
 }
 
-// The geometries of the DIM media bytes whose tracks are all alike.
+// The DIM media bytes whose tracks are all alike, and their geometries.
+struct TDimMedia {
+    uint8_t Media;
+    TDiskFormat Format;
+};
+constexpr TDimMedia DimMedia[] = {
+    {0x00, {DiskType2HD, 77, 2, 8, 3}},  // 2HD
+    {0x01, {DiskType2HD, 80, 2, 9, 3}},  // 2HS
+    {0x02, {DiskType2HD, 80, 2, 15, 2}}, // 2HC
+    {0x09, {DiskType2HD, 80, 2, 18, 2}}, // 2HQ
+};
+
 std::optional<TDiskFormat> DimGeometry(uint8_t media) {
-    switch (media) {
-    case 0x00: // 2HD
-        return TDiskFormat{DiskType2HD, 77, 2, 8, 3};
-    case 0x01: // 2HS
-        return TDiskFormat{DiskType2HD, 80, 2, 9, 3};
-    case 0x02: // 2HC
-        return TDiskFormat{DiskType2HD, 80, 2, 15, 2};
-    case 0x09: // 2HQ
-        return TDiskFormat{DiskType2HD, 80, 2, 18, 2};
-    default:
-        return std::nullopt;
-    }
+    for (const TDimMedia& known : DimMedia)
+        if (known.Media == media)
+            return known.Format;
+    return std::nullopt;
 }
 
 // A header a load would take for the start of a container, whatever follows it: its size,
@@ -248,16 +282,8 @@ std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, cons
 
 // ---- plain geometry ---------------------------------------------------------------------------
 
-// The image is named by its row, and by its name too when it has one, in one sentence each.
 [[noreturn]] void RefusePlain(const TDiskImage& image, int row, const std::string& detail) {
-    const std::string name = rtl::Cp932ToUtf8(image.Name());
-    if (name.empty())
-        throw EDiskImageError(
-            rtl::Format(rtl::Tr("The program cannot write the disk image %d as plain sectors: %s."),
-                        row, detail.c_str()));
-    throw EDiskImageError(rtl::Format(
-        rtl::Tr("The program cannot write the disk image %d (\"%s\") as plain sectors: %s."), row,
-        name.c_str(), detail.c_str()));
+    RefuseImageForm(image, row, rtl::Tr("plain sectors"), detail);
 }
 
 struct TPlainLayout {
@@ -376,28 +402,42 @@ std::vector<uint8_t> PlainSectors(const TDiskImage& image, const TPlainLayout& l
     return out;
 }
 
-uint32_t FdiType(const TDiskFormat& format) {
-    switch (format.DiskType) {
-    case DiskType2HD:
-        return format.R == 18 && format.N == 2 ? 0x30 : 0x90;
-    case DiskType2DD:
-        return 0x10;
-    default:
-        return 0x50;
-    }
+// The media byte of the layout's geometry; a geometry no media byte names is refused.
+uint8_t DimMediaOf(const TDiskImage& image, int row, const TPlainLayout& layout) {
+    const TDiskFormat& format = layout.Format;
+    for (const TDimMedia& known : DimMedia)
+        if (known.Format.C == format.C && known.Format.H == format.H &&
+            known.Format.R == format.R && known.Format.N == format.N)
+            return known.Media;
+    RefuseImageForm(image, row, rtl::Tr("a DIM file"),
+                    rtl::Format(rtl::Tr("no DIM media byte names its geometry of %d cylinders, "
+                                        "%d sides and %d sectors of %d bytes"),
+                                format.C, format.H, format.R, SectorBytes(format.N)));
 }
 
-// The bytes of a plain dump or an FDI file of the image; DIM files are only read.
+// The bytes of a plain dump, an FDI, DIM or NFD file of the image; the other forms are only
+// read.
 std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form) {
-    if (form != TImageForm::Raw && form != TImageForm::Fdi)
+    if (form == TImageForm::Nfd)
+        return NfdBytes(image, row);
+    if (form != TImageForm::Raw && form != TImageForm::Fdi && form != TImageForm::Dim)
         throw EDiskImageError(rtl::Tr(DiskFormatMessage));
     const TPlainLayout layout = PlainLayout(image, row);
+    const uint8_t media = form == TImageForm::Dim ? DimMediaOf(image, row, layout) : 0;
     std::vector<uint8_t> sectors = PlainSectors(image, layout);
     if (form == TImageForm::Raw)
         return sectors;
     const TDiskFormat& format = layout.Format;
+    if (form == TImageForm::Dim) {
+        std::vector<uint8_t> out(static_cast<size_t>(DimHeaderSize));
+        out[0] = media;
+        std::memset(out.data() + 1, 1, static_cast<size_t>(format.C * format.H));
+        std::memcpy(out.data() + DimSignatureOffset, DimSignature, sizeof DimSignature - 1);
+        out.insert(out.end(), sectors.begin(), sectors.end());
+        return out;
+    }
     std::vector<uint8_t> out(static_cast<size_t>(FdiHeaderSize));
-    rtl::PutLe32(out.data() + 4, FdiType(format));
+    rtl::PutLe32(out.data() + 4, Pc98DeviceType(format.DiskType, format.R, format.N));
     rtl::PutLe32(out.data() + 8, static_cast<uint32_t>(FdiHeaderSize));
     rtl::PutLe32(out.data() + 12, static_cast<uint32_t>(sectors.size()));
     rtl::PutLe32(out.data() + 16, static_cast<uint32_t>(SectorBytes(format.N)));
@@ -416,9 +456,9 @@ const std::vector<std::string>& ContainerExtensions() {
 }
 
 const std::vector<std::string>& OtherFormExtensions() {
-    static const std::vector<std::string> extensions = {".hdm", ".xdf", ".2hd", ".dup", ".tfd",
-                                                        ".2d",  ".2dd", ".dd",  ".dsk", ".img",
-                                                        ".ima", ".fdi", ".dim"};
+    static const std::vector<std::string> extensions = {
+        ".hdm", ".xdf", ".2hd", ".dup", ".tfd", ".2d",  ".2dd", ".dd",  ".dsk",
+        ".img", ".ima", ".fdi", ".dim", ".nfd", ".fdd", ".dcp", ".dcu", ".dip"};
     return extensions;
 }
 
@@ -483,6 +523,12 @@ std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::strin
     } catch (const rtl::Exception&) {
         // Not a container, or a damaged one: the other forms decide.
     }
+    uint8_t head[Pc98HeadSize];
+    const auto headSize = static_cast<size_t>(std::min<int64_t>(size, Pc98HeadSize));
+    stream.SetPosition(0);
+    stream.ReadBuffer(head, static_cast<int64_t>(headSize));
+    if (const std::optional<TPc98Form> form = DetectPc98Form({head, headSize}, size))
+        return Pc98ImageForm(*form);
     if (size >= FdiFieldsSize) {
         uint8_t bytes[FdiFieldsSize];
         stream.SetPosition(0);
@@ -502,6 +548,10 @@ std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::strin
         if (IsDimHeader(header))
             return TImageForm::Dim;
     }
+    // A DCP/DCU file has no signature; one whose size disagrees with its header is known by its
+    // name.
+    if (HasExtensionOf(path, {".dcp", ".dcu"}) && HasDcpHeader({head, headSize}))
+        return TImageForm::Dcp;
     if (!HasContainerExtension(path) && !LooksLikeContainer(stream, size) &&
         !FormatsOfSize(table, size).empty())
         return TImageForm::Raw;
@@ -541,23 +591,71 @@ void TImageFile::LoadInto(TDiskImageList& images, const TFormatSource& source) {
         return;
     }
     TDiskImageList loaded(true);
+    std::vector<std::string> notes;
     try {
-        if (FForm == TImageForm::Fdi)
+        if (const std::optional<TPc98Form> form = Pc98FormOf(FForm)) {
+            if (FSize > MaxPc98FileSize)
+                throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
+            const TDumpBytes file = ReadRange(*FFile, 0, FSize);
+            TPc98Read read = ReadPc98Form(*form, file.Span(), rtl::ExtractFileName(FPath));
+            loaded.Add(std::move(read.Image));
+            notes = std::move(read.Notes);
+        } else if (FForm == TImageForm::Fdi) {
             loaded.Add(ReadFdi(*FFile, FSize, source.Table));
-        else if (FForm == TImageForm::Dim)
+        } else if (FForm == TImageForm::Dim) {
             loaded.Add(ReadDim(*FFile, FSize, source.Table));
-        else
+        } else {
             loaded.Add(ReadRaw(*FFile, FSize, FPath, source));
+        }
     } catch (rtl::EStreamError& e) {
         e.SetMessage(rtl::Tr(LoadImagesMessage));
         throw;
     }
+    loaded[0]->SetName(ImageNameOfFile(FPath));
     images.SwapItems(loaded);
+    // Told once the read has succeeded: a refused file held nothing worth a note.
+    if (source.Note)
+        for (const std::string& note : notes)
+            source.Note(note);
 }
 
 void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
                          const TFormatSource& source) {
     TImageFile(path, source.Table).LoadInto(images, source);
+}
+
+std::string ImageNameOfFile(const std::string& path) {
+    const std::string stem = rtl::RemoveFileExt(rtl::ExtractFileName(path));
+    std::string name;
+    for (size_t i = 0; i < stem.size();) {
+        // One UTF-8 character at a time, so that what code page 932 lacks drops alone.
+        size_t length = 1;
+        const auto lead = static_cast<unsigned char>(stem[i]);
+        if (lead >= 0xF0)
+            length = 4;
+        else if (lead >= 0xE0)
+            length = 3;
+        else if (lead >= 0xC0)
+            length = 2;
+        length = std::min(length, stem.size() - i);
+        const std::optional<std::string> encoded = rtl::Utf8ToCp932(stem.substr(i, length));
+        i += length;
+        if (!encoded)
+            continue;
+        if (name.size() + encoded->size() > static_cast<size_t>(TDiskImage::MaxNameLength))
+            break;
+        name += *encoded;
+    }
+    return name;
+}
+
+void CheckImageInForm(const TDiskImage& image, int row, TImageForm form) {
+    if (form == TImageForm::Nfd)
+        NfdBytes(image, row);
+    else if (form == TImageForm::Dim)
+        DimMediaOf(image, row, PlainLayout(image, row));
+    else if (form != TImageForm::D88)
+        PlainLayout(image, row);
 }
 
 TDiskFormat PlainGeometry(const TDiskImage& image, int row) {
@@ -603,6 +701,10 @@ std::string NameInForm(const std::string& fileName, TImageForm form) {
         return rtl::RemoveFileExt(fileName) + ".img";
     case TImageForm::Fdi:
         return rtl::RemoveFileExt(fileName) + ".fdi";
+    case TImageForm::Dim:
+        return rtl::RemoveFileExt(fileName) + ".dim";
+    case TImageForm::Nfd:
+        return rtl::RemoveFileExt(fileName) + ".nfd";
     default:
         return fileName;
     }

@@ -1,5 +1,5 @@
-// Disk images in the forms other programs keep them: plain sector dumps, FDI files and DIM
-// files, read into images of our own and written back out of them.
+// Disk images in the forms other programs keep them: plain sector dumps, FDI and DIM files and
+// the files of PC-98 emulators, read into images of our own and written back out of them.
 #pragma once
 
 #include "App_diskimages.h"
@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-enum class TImageForm { D88, Raw, Fdi, Dim };
+enum class TImageForm { D88, Raw, Fdi, Dim, Nfd, Fdd, Dcp, Dip };
 
 // A geometry a plain dump may have, under the name a user knows it by.
 struct TNamedFormat {
@@ -60,11 +60,15 @@ struct TFormatSource {
     // has that name or its dumps are of another size.
     std::optional<std::string> Named;
     std::vector<TNamedFormat> Presets;
+    // Told, a sentence at a time, what a file held that its image cannot (an NFD file's
+    // repeated readings of a sector, say); without it the read says nothing of them.
+    std::function<void(const std::string&)> Note;
 };
 
-// Which form the file's content is in: a valid D88/D77 container, then an FDI header, then a
-// DIM header, then a plain dump of a size the table knows; the extension only decides between a
-// damaged container and a dump. Empty for none of these.
+// Which form the file's content is in: a valid D88/D77 container, then the signature of an NFD,
+// FDD or DIP file or a DCP/DCU file whose header and size agree, then an FDI header, then a DIM
+// header, then a plain dump of a size the table knows; the extension only decides between a
+// damaged file and a dump. Empty for none of these.
 std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::string& path,
                                           const std::vector<TNamedFormat>& table);
 
@@ -104,6 +108,14 @@ private:
 void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
                          const TFormatSource& source);
 
+// The name an image read from a file of another form takes: the file's name without its
+// extension in code page 932, cut to the 16 bytes of a name at a character boundary, characters
+// code page 932 lacks left out.
+std::string ImageNameOfFile(const std::string& path);
+
+// Refuses, as SaveImageInForm would, an image form cannot hold; nothing for a container.
+void CheckImageInForm(const TDiskImage& image, int row, TImageForm form);
+
 // The geometry of an image a plain dump can hold without loss: every track present, sectors
 // 1 to R in order with the IDs of their track, one size everywhere, no error status and no
 // deleted data. Otherwise EDiskImageError naming the image by row (from 1) and name and its
@@ -118,6 +130,6 @@ std::unique_ptr<rtl::TNewFileStream>
 SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, const std::string& path,
                          rtl::TNaming naming,
                          const std::function<void(rtl::TNewFileStream&)>& commit);
-// fileName with the extension a file of form gets: ".img" for a plain dump, ".fdi" for an FDI
-// file; a container keeps fileName's own.
+// fileName with the extension a file of form gets: ".img" for a plain dump, ".fdi", ".dim" or
+// ".nfd" for those files; a container keeps fileName's own.
 std::string NameInForm(const std::string& fileName, TImageForm form);

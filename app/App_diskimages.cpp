@@ -108,6 +108,46 @@ TDiskImage::TDiskImage(const TDiskFormat& format, std::span<const uint8_t> secto
     Build(format, &sectors, &present);
 }
 
+TDiskImage::TDiskImage(int32_t diskType, const TLaidTracks& tracks) {
+    if (tracks.size() > static_cast<size_t>(TrackTableEntries) || !IsSupportedDiskType(diskType))
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
+    // Summed before any memory is taken: the size field is a signed 32-bit one.
+    int64_t total = HeaderSize;
+    for (const std::vector<TLaidSector>& sectors : tracks) {
+        if (sectors.size() > UINT16_MAX)
+            throw EDiskImageError(rtl::Tr(DiskFormatMessage));
+        for (const TLaidSector& sector : sectors)
+            total += SectorHeaderSize + sector.Header.DataSize;
+        if (total > INT32_MAX)
+            throw EDiskImageError(rtl::Tr(DiskFormatMessage));
+    }
+    rtl::TMemoryStream buffer;
+    buffer.SetSize(total);
+    uint8_t* bytes = buffer.Memory();
+    std::memset(bytes, 0, HeaderSize);
+    bytes[DiskTypeOffset] = static_cast<uint8_t>(diskType);
+    rtl::PutLe32(bytes + SizeOffset, static_cast<uint32_t>(total));
+    uint8_t* at = bytes + HeaderSize;
+    for (size_t t = 0; t < tracks.size(); ++t) {
+        if (tracks[t].empty())
+            continue;
+        WriteTrackOffset(bytes, static_cast<int>(t), static_cast<uint32_t>(at - bytes));
+        for (const TLaidSector& sector : tracks[t]) {
+            TSectorHeader header = sector.Header;
+            header.SectorCount = static_cast<uint16_t>(tracks[t].size());
+            EncodeSectorHeader(header, at);
+            at += SectorHeaderSize;
+            if (sector.Data != nullptr)
+                std::memcpy(at, sector.Data, header.DataSize);
+            else
+                std::memset(at, sector.Fill, header.DataSize);
+            at += header.DataSize;
+        }
+    }
+    FData.Swap(buffer);
+    ReadHeader();
+}
+
 void TDiskImage::Build(const TDiskFormat& format, const std::span<const uint8_t>* sectors,
                        const std::vector<bool>* present) {
     if (format.C < 0 || format.H < 0 || format.R < 0 || format.N < 0)
@@ -453,6 +493,18 @@ void FlushSaves(rtl::TFileBatch& batch) {
 
 // ---------------------------------------------------------------------------------------------
 // Texts and comparers
+
+void RefuseImageForm(const TDiskImage& image, int row, const std::string& form,
+                     const std::string& detail) {
+    const std::string name = rtl::Cp932ToUtf8(image.Name());
+    if (name.empty())
+        throw EDiskImageError(
+            rtl::Format(rtl::Tr("The program cannot write the disk image %d as %s: %s."), row,
+                        form.c_str(), detail.c_str()));
+    throw EDiskImageError(
+        rtl::Format(rtl::Tr("The program cannot write the disk image %d (\"%s\") as %s: %s."), row,
+                    name.c_str(), form.c_str(), detail.c_str()));
+}
 
 std::string NameToText(const std::string& name) {
     return name;

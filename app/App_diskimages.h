@@ -65,6 +65,10 @@ public:
     // the disk format." when the dump's size is not what the format and present make.
     TDiskImage(const TDiskFormat& format, std::span<const uint8_t> sectors,
                const std::vector<bool>& present = {});
+    // The image of another form's tracks, each sector's header as given but for the count of
+    // its track's sectors; at most 164 entries. EDiskImageError "The program does not support
+    // the disk format." for tracks the layout cannot hold.
+    TDiskImage(int32_t diskType, const TLaidTracks& tracks);
     TDiskImage(const TDiskImage&) = delete;
     TDiskImage& operator=(const TDiskImage&) = delete;
     virtual ~TDiskImage() = default;
@@ -171,6 +175,12 @@ SaveScannedImage(rtl::TFileStream& container, const TScannedImage& image, const 
                  rtl::TNaming naming, const std::function<void(rtl::TNewFileStream&)>& commit);
 // Waits until the files of a run of saves are on the disk, with the save's errors.
 void FlushSaves(rtl::TFileBatch& batch);
+
+// Refuses to write the image as another form holds disks: "The program cannot write the disk
+// image 3 ("name") as plain sectors: track 12 side 1 is absent.", form being "plain sectors",
+// "an NFD file", …; the name only when it has one.
+[[noreturn]] void RefuseImageForm(const TDiskImage& image, int row, const std::string& form,
+                                  const std::string& detail);
 
 std::string NameToText(const std::string& name);
 std::string WriteProtectedToText(int32_t value);

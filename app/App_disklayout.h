@@ -70,6 +70,17 @@ inline TSectorHeader DecodeSectorHeader(const uint8_t* bytes) {
 // Writes all 16 bytes, the reserved ones as zero.
 void EncodeSectorHeader(const TSectorHeader& header, uint8_t* bytes);
 
+// One sector of an image being laid out from another form's tracks: its header, whose data
+// length is the data's, and its data, or a byte that fills all of it where the other form keeps
+// only that.
+struct TLaidSector {
+    TSectorHeader Header;
+    const uint8_t* Data = nullptr;
+    uint8_t Fill = 0;
+};
+// The sectors of each table entry in order, from entry 0; an entry with none is absent.
+using TLaidTracks = std::vector<std::vector<TLaidSector>>;
+
 using TTrackTable = std::array<int64_t, TrackTableEntries>;
 
 // The offsets of the table of an image at least a header long.

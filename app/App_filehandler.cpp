@@ -773,7 +773,7 @@ void TFileHandler::SaveToMultipleFilesAs(TImageForm form) {
     const std::vector<int> rows = FListViewShell.GetSelectedIndices();
     if (form != TImageForm::D88)
         for (const int row : rows)
-            PlainGeometry(*FDiskImages[row], row + 1);
+            CheckImageInForm(*FDiskImages[row], row + 1, form);
     std::string folder;
     if (!FUserInterface.BrowseForFolder(rtl::Tr("Specify the save location."), rtl::GetCurrentDir(),
                                         folder))

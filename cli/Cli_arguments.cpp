@@ -21,7 +21,7 @@ constexpr TOptionRule OptionRules[] = {
     {OptionName, "--name", "NAME", false, nullptr, &TCommandLine::Name},
     {OptionWriteProtected, "--write-protected", "", false, &TCommandLine::WriteProtected, nullptr},
     {OptionFormat, "--format", "NAME", false, nullptr, &TCommandLine::Format},
-    {OptionAs, "--as", "raw|fdi|d88", true, nullptr, &TCommandLine::As},
+    {OptionAs, "--as", "raw|fdi|nfd|dim|d88", true, nullptr, &TCommandLine::As},
     {OptionAlgorithm, "--algorithm", "crc32|md5|sha1", false, nullptr, &TCommandLine::Algorithm},
     {OptionForce, "--force", "", false, &TCommandLine::Force, nullptr},
     {OptionBackup, "--backup", "", false, &TCommandLine::Backup, nullptr},

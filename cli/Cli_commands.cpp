@@ -11,6 +11,7 @@
 #include "Vix_files.h"
 
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -47,7 +48,9 @@ void SaveOutput(const TDiskImageList& images, const std::string& path, bool forc
 // The presets, read once for all the inputs of a command, and the --format that settles them.
 TFormatSource FormatSourceFor(const std::optional<std::string>& format) {
     const TPresetList presets = ReadPresets(PresetsFileName());
-    return {NamedFormats(presets), FormatChooser(), format, PresetFormats(presets)};
+    TFormatSource source{NamedFormats(presets), FormatChooser(), format, PresetFormats(presets)};
+    source.Note = WriteNote;
+    return source;
 }
 
 std::unique_ptr<TDiskImageList> LoadImages(const std::string& path, const TFormatSource& source) {
@@ -86,6 +89,10 @@ TImageForm ParseForm(const std::string& text) {
         return TImageForm::Raw;
     if (text == "fdi")
         return TImageForm::Fdi;
+    if (text == "nfd")
+        return TImageForm::Nfd;
+    if (text == "dim")
+        return TImageForm::Dim;
     if (text == "d88")
         return TImageForm::D88;
     throw EUsageError("unknown form");
@@ -104,16 +111,73 @@ std::string ListLine(int row, const TScannedImage& image) {
            DiskTypeColumnText(image.DiskType) + '\t' + std::to_string(image.Size);
 }
 
+// The images of a file as the commands that only read see them. A container is scanned header by
+// header, as a load would accept it, and its images' data read one at a time; a file of any other
+// form is read whole, into the one image it holds.
+class TImageInput {
+public:
+    explicit TImageInput(const std::string& path) : FContainer(OpenContainer(path)) {
+        std::exception_ptr refusal;
+        try {
+            FImages = ScanDiskImages(*FContainer);
+            // Only an empty file holds no image: one named as a dump is refused as one below.
+            if (!FImages.empty())
+                return;
+        } catch (const rtl::EFileReadError&) {
+            throw;
+        } catch (const rtl::Exception&) {
+            refusal = std::current_exception();
+        }
+        const TFormatSource source = FormatSourceFor(std::nullopt);
+        TImageFile file(path, source.Table);
+        if (file.Form() == TImageForm::D88) {
+            // Not another form either: a container's refusal stands.
+            if (refusal)
+                std::rethrow_exception(refusal);
+            return;
+        }
+        FLoaded = std::make_unique<TDiskImageList>();
+        file.LoadInto(*FLoaded, source);
+        for (const TDiskImage* image : *FLoaded)
+            FImages.push_back(
+                {0, image->Name(), image->WriteProtected(), image->DiskType(), image->Size()});
+    }
+
+    const std::vector<TScannedImage>& Images() const { return FImages; }
+
+    // The bytes of the image at index, valid until the next call.
+    std::span<const uint8_t> Bytes(size_t index) {
+        if (FLoaded)
+            return FLoaded->Items(static_cast<int>(index))->Bytes();
+        const TScannedImage& image = FImages[index];
+        FBuffer.resize(static_cast<size_t>(image.Size));
+        try {
+            FContainer->SetPosition(image.Offset);
+            FContainer->ReadBuffer(FBuffer.data(), image.Size);
+        } catch (rtl::EStreamError& e) {
+            e.SetMessage("The program could not load the disk images.");
+            throw;
+        }
+        return FBuffer;
+    }
+
+private:
+    std::unique_ptr<rtl::TFileStream> FContainer;
+    std::unique_ptr<TDiskImageList> FLoaded;
+    std::vector<TScannedImage> FImages;
+    std::vector<uint8_t> FBuffer;
+};
+
 // list and sum read each image's header and seek past its data; the lines are printed only once
 // the whole container has been accepted, as a load would accept it.
 int RunList(const TCommandLine& line, std::istream&, std::ostream& out) {
-    const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
+    const TImageInput input(line.Arguments[0]);
     std::string text;
     int row = 0;
-    ScanDiskImages(*container, [&](const TScannedImage& image) {
+    for (const TScannedImage& image : input.Images()) {
         text += ListLine(++row, image);
         text += '\n';
-    });
+    }
     WriteOutput(out, text);
     return ExitSuccess;
 }
@@ -197,7 +261,7 @@ int RunExport(const TCommandLine& line, std::istream&, std::ostream& out) {
     const std::vector<int> rows = SelectRows(spans, images->Count());
     if (form != TImageForm::D88)
         for (const int row : rows)
-            PlainGeometry(*images->Items(row), row + 1);
+            CheckImageInForm(*images->Items(row), row + 1, form);
     if (rows.size() == 1) {
         CheckOverwrite(target, line.Force);
         try {
@@ -236,8 +300,8 @@ void ForEachImage(const TCommandLine& line,
     std::optional<std::vector<TRowSpan>> spans;
     if (line.Arguments.size() > 1)
         spans = ParseRows(line.Arguments[1]);
-    const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
-    const std::vector<TScannedImage> images = ScanDiskImages(*container);
+    TImageInput input(line.Arguments[0]);
+    const std::vector<TScannedImage>& images = input.Images();
     std::vector<int> rows;
     if (spans) {
         rows = SelectRows(*spans, static_cast<int>(images.size()));
@@ -245,19 +309,8 @@ void ForEachImage(const TCommandLine& line,
         for (size_t i = 0; i < images.size(); ++i)
             rows.push_back(static_cast<int>(i));
     }
-    std::vector<uint8_t> buffer;
-    for (const int row : rows) {
-        const TScannedImage& image = images[static_cast<size_t>(row)];
-        buffer.resize(static_cast<size_t>(image.Size));
-        try {
-            container->SetPosition(image.Offset);
-            container->ReadBuffer(buffer.data(), image.Size);
-        } catch (rtl::EStreamError& e) {
-            e.SetMessage("The program could not load the disk images.");
-            throw;
-        }
-        visit(row + 1, image, buffer);
-    }
+    for (const int row : rows)
+        visit(row + 1, images[static_cast<size_t>(row)], input.Bytes(static_cast<size_t>(row)));
 }
 
 // One line per finding: ROW, severity, text. Exit status 1 when an image has a fault.
@@ -295,9 +348,10 @@ int RunSum(const TCommandLine& line, std::istream&, std::ostream& out) {
     std::optional<std::vector<TRowSpan>> spans;
     if (line.Arguments.size() > 1)
         spans = ParseRows(line.Arguments[1]);
-    const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
     std::vector<int32_t> sizes;
-    ScanDiskImages(*container, [&](const TScannedImage& image) { sizes.push_back(image.Size); });
+    const TImageInput input(line.Arguments[0]);
+    for (const TScannedImage& image : input.Images())
+        sizes.push_back(image.Size);
     int64_t total = 0;
     if (spans) {
         for (const int index : SelectRows(*spans, static_cast<int>(sizes.size())))
@@ -343,8 +397,9 @@ constexpr TCommand CommandTable[] = {
     {.Name = "export",
      .Arguments = "IN ROWS OUT",
      .Options = OptionAs | OptionForce,
-     .Help = "Write the given images as plain sector dumps, FDI files or containers: one row\n"
-             "to the file OUT, several to numbered files in the folder OUT (printed).",
+     .Help = "Write the given images as plain sector dumps, FDI, NFD (r0) or DIM files or\n"
+             "containers: one row to the file OUT, several to numbered files in the folder OUT\n"
+             "(printed).",
      .Handler = RunExport},
     // A failure exits with 2, since 1 says that an image has a fault: a script tells them apart.
     {.Name = "check",
@@ -445,6 +500,16 @@ TFormatChooser FormatChooser() {
                                          "name one with --format: %s.",
                                          path.c_str(), names.c_str()));
     };
+}
+
+std::unique_ptr<TDiskImageList> LoadOtherForm(const std::string& path) {
+    const TFormatSource source = FormatSourceFor(std::nullopt);
+    TImageFile file(path, source.Table);
+    if (file.Form() == TImageForm::D88)
+        return nullptr;
+    auto images = std::make_unique<TDiskImageList>();
+    file.LoadInto(*images, source);
+    return images;
 }
 
 // Results are gathered first and written at once, so that a failure to write them is found

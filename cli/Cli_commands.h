@@ -8,6 +8,7 @@
 #include "Cli_arguments.h"
 
 #include <iosfwd>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -24,6 +25,14 @@ TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const
 // Refuses an ambiguous plain dump that no --format settled: rtl::Exception naming the file and
 // every candidate.
 TFormatChooser FormatChooser();
+
+// The image of path when it is a file of another form, read as merge reads it; null for a
+// container, or a file in no form, which the editing commands open as a document.
+std::unique_ptr<TDiskImageList> LoadOtherForm(const std::string& path);
+
+// Tells the user, on standard error beside the errors, what a command did that the output does
+// not show: what an input held that its images cannot.
+void WriteNote(const std::string& note);
 
 // Writes text and flushes; rtl::Exception "The program could not write to standard output."
 // when that fails, so that lost output ends in a failure exit code.

@@ -200,6 +200,16 @@ int RunNames(const TCommandLine& line, std::istream&, std::ostream& out) {
     if (line.Arguments.size() > 1)
         edit.Rows = ParseRows(line.Arguments[1]);
     const bool allRows = !edit.Rows;
+    // A dump is no document to open; its image is named after the file.
+    if (const std::unique_ptr<TDiskImageList> images = LoadOtherForm(line.Arguments[0])) {
+        std::string text;
+        for (const int row : SelectRows(
+                 allRows ? std::vector<TRowSpan>{{1, images->Count(), "1", "1"}} : *edit.Rows,
+                 images->Count()))
+            text += EscapeName(rtl::Cp932ToUtf8(images->Items(row)->Name())) + '\n';
+        WriteOutput(out, text);
+        return ExitSuccess;
+    }
     edit.Operation = [allRows, &out](TDocument& document) {
         if (allRows) {
             RequireImages(document);

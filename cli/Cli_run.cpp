@@ -83,6 +83,20 @@ void WriteError(std::ostream& err, const std::string& message) {
     err.flush();
 }
 
+// Where WriteNote writes while a command runs.
+std::ostream* NoteStream = nullptr;
+
+class TNoteStreamScope {
+public:
+    explicit TNoteStreamScope(std::ostream& err) : FPrevious(std::exchange(NoteStream, &err)) {}
+    TNoteStreamScope(const TNoteStreamScope&) = delete;
+    TNoteStreamScope& operator=(const TNoteStreamScope&) = delete;
+    ~TNoteStreamScope() { NoteStream = FPrevious; }
+
+private:
+    std::ostream* FPrevious;
+};
+
 // The process's standard input, read only as far as asked. std::cin takes a failed read for the
 // end of the input; here it raises, which the stream turns into its bad state, so that a command
 // can tell input it could not read from input that has ended.
@@ -104,8 +118,14 @@ private:
 
 } // namespace
 
+void WriteNote(const std::string& note) {
+    if (NoteStream != nullptr)
+        WriteError(*NoteStream, note);
+}
+
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
         std::ostream& err) {
+    const TNoteStreamScope notes(err);
     try {
         return Dispatch(args, in, out);
     } catch (const EUsageError&) {

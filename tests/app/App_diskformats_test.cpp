@@ -110,17 +110,19 @@ TEST(DiskFormatsTest, EveryPresetSizeReadsAsItsFormatAndWritesBackByteForByte) {
         ASSERT_EQ(images->Count(), 1);
         const TDiskImage& image = *(*images)[0];
         EXPECT_EQ(image.DiskType(), f.DiskType);
-        EXPECT_EQ(image.Name(), "");
+        // A dump has no name of its own: the image takes the file's.
+        EXPECT_EQ(image.Name(), "dump");
         EXPECT_EQ(image.WriteProtected(), WriteProtectedOff);
         EXPECT_EQ(PlainGeometry(image, 1), f);
         EXPECT_EQ(asked, FormatsOfSize(table, static_cast<int64_t>(raw.size())).size() > 1);
         // raw -> ours -> raw, and a blank of ours -> raw -> ours.
         EXPECT_EQ(SavedIn(image, TImageForm::Raw), raw);
-        const TDiskImage blank(f);
+        TDiskImage blank(f);
+        blank.SetName("dump");
         WriteFileBytes(path, SavedIn(blank, TImageForm::Raw));
         EXPECT_EQ(ImageBytes(*(*Load(path, source))[0]), ImageBytes(blank));
         // An FDI file of it reads back as the same image.
-        const std::string fdi = dir.File("disk.fdi");
+        const std::string fdi = dir.File("dump.fdi");
         WriteFileBytes(fdi, SavedIn(image, TImageForm::Fdi));
         EXPECT_EQ(ImageBytes(*(*Load(fdi, {table, nullptr}))[0]), ImageBytes(image));
     }
@@ -231,8 +233,8 @@ TEST(DiskFormatsTest, FdiAndDimHeadersFromTheirLayoutsAreReadAndHostileOnesRefus
     ASSERT_EQ(dims->Count(), 1);
     EXPECT_EQ((*dims)[0]->Size(), 688 + 9 * 8 * (16 + 1024));
     EXPECT_EQ(MessageOf<EDiskImageError>([&] { PlainGeometry(*(*dims)[0], 4); }),
-              "The program cannot write the disk image 4 as plain sectors: track 2 side 1 is "
-              "absent.");
+              "The program cannot write the disk image 4 (\"game\") as plain sectors: track 2 "
+              "side 1 is absent.");
     WriteFileBytes(dim, Concat({DimHeader(0x00, 10), tracks}));
     EXPECT_EQ(MessageOf<rtl::Exception>([&] {
                   Load(dim, {table, nullptr});
@@ -360,7 +362,10 @@ TEST(DiskFormatsTest, SingleSidedDisksLeaveTheSecondSidesAbsentWhereReadersLookF
         EXPECT_EQ(image[offset], entry / 2);
         EXPECT_EQ(image[offset + 1], 0);
     }
-    EXPECT_TRUE(image == FormattedImageWith(data, 40, 1, 16, 1));
+    // Named after the file, as every image read from another form is.
+    Bytes formatted = FormattedImageWith(data, 40, 1, 16, 1);
+    std::copy_n("one", 3, formatted.begin());
+    EXPECT_TRUE(image == formatted);
     EXPECT_EQ(PlainGeometry(*(*images)[0], 1), (TDiskFormat{DiskType2D, 40, 1, 16, 1}));
     EXPECT_EQ(SavedIn(*(*images)[0], TImageForm::Fdi), file);
     // Its check is clean: no table out of order, no disk type the geometry contradicts.

@@ -59,7 +59,8 @@ TEST(CliForms, DumpsMergeExportAndComeBackByteForByte) {
     ExpectSuccess(
         RunCli({"add", out, dir.File("b.dd"), "--format", "PC-98 2DD 640 KB", dir.File("c.d77")}));
     const TRunResult list = RunCli({"list", out});
-    EXPECT_EQ(list.Out, "1\t\tNo\t2HD\t1281968\n2\t\tNo\t2DD\t676528\n3\tD77IMG\tNo\t2D\t348848\n");
+    EXPECT_EQ(list.Out,
+              "1\ta\tNo\t2HD\t1281968\n2\tb\tNo\t2DD\t676528\n3\tD77IMG\tNo\t2D\t348848\n");
 
     ExpectSuccess(RunCli({"export", out, "1", dir.File("a2.hdm"), "--as", "raw"}));
     EXPECT_EQ(ReadFileBytes(dir.File("a2.hdm")), hdm);
@@ -107,7 +108,8 @@ TEST(CliForms, ExportOfSeveralRowsNamesFilesAsSplitAndAnIrregularImageWritesNoth
               "trackwell-cli: The program cannot write the disk image 3 (\"D77IMG\") as plain "
               "sectors: track 2 side 0 does not have each of the sectors 1 to 16 once.\n");
     EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"disks.d77", "out"}));
-    EXPECT_EQ(RunCli({"export", in, "1", dir.File("x"), "--as", "dim"}).ExitCode, 2);
+    // Forms that are only read are no forms to write.
+    EXPECT_EQ(RunCli({"export", in, "1", dir.File("x"), "--as", "fdd"}).ExitCode, 2);
     EXPECT_EQ(RunCli({"export", in, "1", dir.File("x")}).ExitCode, 2);
 }
 
@@ -195,7 +197,7 @@ TEST(CliForms, EmptyDamagedAndMisnamedDumpsWriteNothing) {
     ExpectSuccess(RunCli({"add", out, at144, "--format", "PC/AT 2HD 1.44 MB"}));
     ExpectSuccess(RunCli({"add", out, at144}));
     EXPECT_EQ(RunCli({"list", out}).Out,
-              "1\tD77IMG\tNo\t2D\t348848\n2\t\tNo\t2HD\t1521328\n3\t\tNo\t2HD\t1521328\n");
+              "1\tD77IMG\tNo\t2D\t348848\n2\tat\tNo\t2HD\t1521328\n3\tat\tNo\t2HD\t1521328\n");
 }
 
 // A single-sided dump becomes an image that an independent reader of D88 files, MAME's
