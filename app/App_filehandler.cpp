@@ -86,6 +86,13 @@ std::string AddExistentFilter() {
            patterns;
 }
 
+// source, its notes kept in notes: they are told once every file is in, not file by file.
+TFormatSource NotingSource(const TFormatSource& source, std::vector<std::string>& notes) {
+    TFormatSource noting = source;
+    noting.Note = [&notes](const std::string& note) { notes.push_back(note); };
+    return noting;
+}
+
 constexpr int InitialFilterIndex = 2;
 // Not translated: the document's name is the start of the names Save to Single File and Save to
 // Multiple Files propose, and file names do not change with the reader's language.
@@ -413,13 +420,16 @@ void TFileHandler::AddFiles(const std::vector<std::string>& paths, const TFormat
         sorted.push_back(NormalizePath(path));
     SortTexts(sorted);
     TDiskImageList images(true);
+    std::vector<std::string> notes;
+    const TFormatSource noting = NotingSource(source, notes);
     for (const std::string& path : sorted) {
         TDiskImageList loaded(true);
-        LoadImagesOfAnyForm(path, loaded, source);
+        LoadImagesOfAnyForm(path, loaded, noting);
         while (!loaded.Empty())
             images.Add(std::unique_ptr<TDiskImage>(loaded.ExtractAt(0)));
     }
     Run(NewAddCommand(images));
+    TellNotes(notes);
 }
 
 void TFileHandler::DropFiles(const std::vector<std::string>& paths) {
@@ -443,13 +453,30 @@ void TFileHandler::DropFiles(const std::vector<std::string>& paths) {
             RaiseUnavailable();
         THandlerChange change(*this);
         TDiskImageList images(true);
-        file->LoadInto(images, source);
+        std::vector<std::string> notes;
+        file->LoadInto(images, NotingSource(source, notes));
         Run(NewAddCommand(images));
+        TellNotes(notes);
         return;
     }
     if (!CanAddExistent())
         RaiseUnavailable();
     AddFiles(paths, source);
+}
+
+void TFileHandler::TellNotes(const std::vector<std::string>& notes) {
+    if (FNoteSink) {
+        for (const std::string& note : notes)
+            FNoteSink(note);
+        return;
+    }
+    if (notes.empty())
+        return;
+    std::string text;
+    for (const std::string& note : notes)
+        text += (text.empty() ? "" : "\n") + note;
+    FUserInterface.MessageBox(text, FUserInterface.ApplicationTitle(), TMessageButtons::OK,
+                              TMessageIcon::None);
 }
 
 TFormatSource TFileHandler::FormatSource() const {

@@ -9,6 +9,7 @@
 #include "Rtl_paths.h"
 #include "Vix_clipboard.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -134,6 +135,9 @@ public:
     void SetFormatChooser(TFormatChooser chooser) { FFormatChooser = std::move(chooser); }
     // The preset every plain dump is read with, a script's --format; none asks the chooser.
     void SetNamedFormat(std::optional<std::string> name) { FNamedFormat = std::move(name); }
+    // For callers with nobody to show a message to (scripts): where the notes of added files go,
+    // a sentence at a time, instead of one message once the files are in.
+    void SetNoteSink(std::function<void(const std::string&)> sink) { FNoteSink = std::move(sink); }
 
     const std::string& FileName() const { return FFileName; }
     void SetFileName(const std::string& path);
@@ -175,6 +179,8 @@ private:
     void AddFiles(const std::vector<std::string>& paths, const TFormatSource& source);
     // The presets' formats, and who settles a plain dump that fits several.
     TFormatSource FormatSource() const;
+    // Tells what the files added held that their images cannot, once they are in.
+    void TellNotes(const std::vector<std::string>& notes);
     // Aborts unless the user agrees to write over path when it is the document's file and
     // another program has changed that since the document read or saved it.
     void ConfirmOverwriteOfChangedFile(const std::string& path);
@@ -202,4 +208,5 @@ private:
     std::unique_ptr<TFileDialog> FSaveToSingleFileDialog;
     TFormatChooser FFormatChooser;
     std::optional<std::string> FNamedFormat;
+    std::function<void(const std::string&)> FNoteSink;
 };

@@ -161,6 +161,7 @@ int Apply(const TCommandLine& line, const TEdit& edit) {
     TDocument document;
     document.Handler.SetFormatChooser(FormatChooser());
     document.Handler.SetNamedFormat(line.Format);
+    document.Handler.SetNoteSink(WriteNote);
     document.Handler.OpenFile(file);
     if (edit.Rows)
         document.Select(SelectRows(*edit.Rows, document.Handler.DiskImageCount()));

@@ -466,6 +466,22 @@
         <source>Untitled.d88</source>
         <translation>無題.d88</translation>
     </message>
+    <message>
+        <source>Multiple &amp;NFD Files...</source>
+        <translation>複数の NFD ファイル(&amp;N)...</translation>
+    </message>
+    <message>
+        <source>Save to multiple NFD files...</source>
+        <translation>複数の NFD ファイルに保存...</translation>
+    </message>
+    <message>
+        <source>Multiple &amp;DIM Files...</source>
+        <translation>複数の DIM ファイル(&amp;D)...</translation>
+    </message>
+    <message>
+        <source>Save to multiple DIM files...</source>
+        <translation>複数の DIM ファイルに保存...</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -864,14 +880,6 @@
         <translation>%s のディスクイメージはサポートされていません。</translation>
     </message>
     <message>
-        <source>The program cannot write the disk image %d as plain sectors: %s.</source>
-        <translation>ディスクイメージ %d をベタイメージとして書き込めません: %s。</translation>
-    </message>
-    <message>
-        <source>The program cannot write the disk image %d (&quot;%s&quot;) as plain sectors: %s.</source>
-        <translation>ディスクイメージ %d (&quot;%s&quot;) をベタイメージとして書き込めません: %s。</translation>
-    </message>
-    <message>
         <source>it has no tracks</source>
         <translation>トラックがありません</translation>
     </message>
@@ -1158,6 +1166,54 @@ Save the document?</source>
     <message>
         <source>Disk images (%s)</source>
         <translation>ディスクイメージ (%s)</translation>
+    </message>
+    <message>
+        <source>plain sectors</source>
+        <translation>ベタイメージ</translation>
+    </message>
+    <message>
+        <source>a DIM file</source>
+        <translation>DIM ファイル</translation>
+    </message>
+    <message>
+        <source>no DIM media byte names its geometry of %d cylinders, %d sides and %d sectors of %d bytes</source>
+        <translation>%d シリンダ、%d 面、%d セクタ (各 %d バイト) という形式を表す DIM のメディアバイトがありません</translation>
+    </message>
+    <message>
+        <source>The program cannot write the disk image %d as %s: %s.</source>
+        <translation>ディスクイメージ %d を%sとして書き込めません: %s。</translation>
+    </message>
+    <message>
+        <source>The program cannot write the disk image %d (&quot;%s&quot;) as %s: %s.</source>
+        <translation>ディスクイメージ %d (&quot;%s&quot;) を%sとして書き込めません: %s。</translation>
+    </message>
+    <message>
+        <source>The disk image &quot;%s&quot; has %d sectors read more than once; the image keeps the first reading of each.</source>
+        <translation>ディスクイメージ &quot;%s&quot; には複数回読み取られたセクタが %d 個あります。それぞれ最初の読み取りだけをイメージに残します。</translation>
+    </message>
+    <message>
+        <source>The disk image &quot;%s&quot; has %d special readings of its tracks, which an image cannot hold; they are left out.</source>
+        <translation>ディスクイメージ &quot;%s&quot; にはトラックの特殊読み込みが %d 件あります。イメージには保持できないため省きます。</translation>
+    </message>
+    <message>
+        <source>an NFD file</source>
+        <translation>NFD ファイル</translation>
+    </message>
+    <message>
+        <source>%s is past the %d tracks an NFD file holds</source>
+        <translation>%s は NFD ファイルが保持できる %d トラックを越えています</translation>
+    </message>
+    <message>
+        <source>%s has %d sectors; an NFD file holds %d a track</source>
+        <translation>%s にはセクタが %d 個あります。NFD ファイルは 1 トラックに %d 個までしか保持できません</translation>
+    </message>
+    <message>
+        <source>%s has a sector whose data is not the size its code names</source>
+        <translation>%s にデータがサイズコードの示す大きさでないセクタがあります</translation>
+    </message>
+    <message>
+        <source>%s has a sector of cylinder 255, which an NFD file takes for no sector</source>
+        <translation>%s にシリンダ 255 のセクタがあります。NFD ファイルではセクタなしの意味になります</translation>
     </message>
 </context>
 </TS>

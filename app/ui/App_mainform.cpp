@@ -320,6 +320,10 @@ void TAppMainForm::CreateActions() {
                tr("Save to multiple plain sector files..."), noKey, none);
     NEW_ACTION(FileSaveToMultipleFdiFilesAction, tr("Multiple &FDI Files..."),
                tr("Save to multiple FDI files..."), noKey, none);
+    NEW_ACTION(FileSaveToMultipleNfdFilesAction, tr("Multiple &NFD Files..."),
+               tr("Save to multiple NFD files..."), noKey, none);
+    NEW_ACTION(FileSaveToMultipleDimFilesAction, tr("Multiple &DIM Files..."),
+               tr("Save to multiple DIM files..."), noKey, none);
     NEW_ACTION(FileExitAction, tr("E&xit"), tr("Exit"), noKey, none);
     NEW_ACTION(EditUndoAction, tr("&Undo"), tr("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
                Image("undo"));
@@ -421,6 +425,12 @@ void TAppMainForm::BindActions() {
          [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
         {FileSaveToMultipleFdiFilesAction,
          [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Fdi); },
+         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
+        {FileSaveToMultipleNfdFilesAction,
+         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Nfd); },
+         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
+        {FileSaveToMultipleDimFilesAction,
+         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Dim); },
          [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
         {FileExitAction, [this] { close(); }, [] { return true; }, nullptr},
         file(EditDeleteAction, &TFileHandler::Delete, &TFileHandler::CanDelete),
@@ -659,7 +669,8 @@ void TAppMainForm::CreateMenus() {
     add(file->addMenu(tr("A&dd")), {FileAddNewAction, FileAddExistentAction});
     add(file->addMenu(tr("Save &To")),
         {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction, nullptr,
-         FileSaveToMultipleRawFilesAction, FileSaveToMultipleFdiFilesAction});
+         FileSaveToMultipleRawFilesAction, FileSaveToMultipleFdiFilesAction,
+         FileSaveToMultipleNfdFilesAction, FileSaveToMultipleDimFilesAction});
     add(file, {nullptr, FileExitAction});
     const std::initializer_list<TAction*> editEntries = {EditUndoAction,
                                                          EditRedoAction,

@@ -106,6 +106,8 @@ private:
     TAction* FileSaveToMultipleFilesAction = nullptr;
     TAction* FileSaveToMultipleRawFilesAction = nullptr;
     TAction* FileSaveToMultipleFdiFilesAction = nullptr;
+    TAction* FileSaveToMultipleNfdFilesAction = nullptr;
+    TAction* FileSaveToMultipleDimFilesAction = nullptr;
     TAction* FileExitAction = nullptr;
     TAction* EditUndoAction = nullptr;
     TAction* EditRedoAction = nullptr;
