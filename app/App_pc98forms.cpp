@@ -123,8 +123,19 @@ int32_t NfdDiskType(const TLaidTracks& tracks, const std::vector<uint8_t>& devic
     return DiskTypeOfTracks(tracks);
 }
 
+// No disk holds this much: 2HD tracks hold about 10 KB. A file of a few dozen kilobytes can
+// claim more through sectors it fills with one byte, so the claim is checked before any memory is
+// taken for it.
+constexpr int64_t MaxImageData = int64_t{16} << 20;
+
 TPc98Read FinishRead(TLaidTracks& tracks, int32_t diskType, bool writeProtected) {
     TrimAbsentTracks(tracks);
+    int64_t data = 0;
+    for (const std::vector<TLaidSector>& sectors : tracks)
+        for (const TLaidSector& sector : sectors)
+            data += sector.Header.DataSize;
+    if (data > MaxImageData)
+        RaiseDamaged();
     TPc98Read read;
     read.Image = std::make_unique<TDiskImage>(diskType, tracks);
     read.Image->SetWriteProtected(writeProtected ? WriteProtectedOn : WriteProtectedOff);
@@ -218,12 +229,12 @@ TPc98Read ReadNfdR1(std::span<const uint8_t> file, const std::string& fileName) 
     TPc98Read read = FinishRead(tracks, type, file[NfdProtectOffset] != 0);
     if (repeated > 0)
         read.Notes.push_back(rtl::Format(
-            rtl::Tr("The disk image \"%s\" has %d sectors read more than once; the image keeps "
-                    "the first reading of each."),
+            rtl::Tr("The disk image \"%s\" has sectors read more than once (%d); the image "
+                    "keeps the first reading of each."),
             fileName.c_str(), repeated));
     if (special > 0)
         read.Notes.push_back(
-            rtl::Format(rtl::Tr("The disk image \"%s\" has %d special readings of its tracks, "
+            rtl::Format(rtl::Tr("The disk image \"%s\" has special readings of its tracks (%d), "
                                 "which an image cannot hold; they are left out."),
                         fileName.c_str(), special));
     return read;

@@ -1188,12 +1188,12 @@ Save the document?</source>
         <translation>ディスクイメージ %d (&quot;%s&quot;) を%sとして書き込めません: %s。</translation>
     </message>
     <message>
-        <source>The disk image &quot;%s&quot; has %d sectors read more than once; the image keeps the first reading of each.</source>
-        <translation>ディスクイメージ &quot;%s&quot; には複数回読み取られたセクタが %d 個あります。それぞれ最初の読み取りだけをイメージに残します。</translation>
+        <source>The disk image &quot;%s&quot; has sectors read more than once (%d); the image keeps the first reading of each.</source>
+        <translation>ディスクイメージ &quot;%s&quot; には複数回読み取られたセクタがあります (%d 個)。それぞれ最初の読み取りだけをイメージに残します。</translation>
     </message>
     <message>
-        <source>The disk image &quot;%s&quot; has %d special readings of its tracks, which an image cannot hold; they are left out.</source>
-        <translation>ディスクイメージ &quot;%s&quot; にはトラックの特殊読み込みが %d 件あります。イメージには保持できないため省きます。</translation>
+        <source>The disk image &quot;%s&quot; has special readings of its tracks (%d), which an image cannot hold; they are left out.</source>
+        <translation>ディスクイメージ &quot;%s&quot; にはトラックの特殊読み込みがあります (%d 件)。イメージには保持できないため省きます。</translation>
     </message>
     <message>
         <source>an NFD file</source>
