@@ -1,4 +1,5 @@
 #include "App_filehandler.h"
+#include "Pc98Files.h"
 #include "Rtl_codepage.h"
 #include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
@@ -792,6 +793,44 @@ TEST_F(FileHandlerTest, OtherFormsAreAddedAndAnAmbiguousSizeIsAsked) {
     EXPECT_EQ(handler.DiskImageCount(), 1);
     EXPECT_EQ(handler.Invoker().UndoCount(), 1);
     EXPECT_NE(handler.AddExistentDialog().Filter.find("|Disk images ("), std::string::npos);
+}
+
+// What added files held that their images cannot is told once, in one message, after they are
+// in: not file by file, and not at all for an add that fails.
+TEST_F(FileHandlerTest, WhatAddedFilesCannotKeepIsToldOnceTheyAreIn) {
+    pc98files::Tracks disk = pc98files::PatternDisk(2, 4, 1);
+    disk[1][2].Retries = 1;
+    const std::string first = dir.File("a.nfd");
+    const std::string second = dir.File("b.nfd");
+    testsupport::WriteFileBytes(first, pc98files::NfdR1(disk));
+    testsupport::WriteFileBytes(second, pc98files::NfdR1(disk, {{{0, 64}}}));
+    const size_t before = ui.Shown.size();
+    ui.MessageAnswers = {idOK};
+    handler.AddExistentFiles({second, first});
+    ASSERT_EQ(handler.DiskImageCount(), 2);
+    EXPECT_EQ(handler.DiskImages(0).Name(), "a");
+    ASSERT_EQ(ui.Shown.size(), before + 1);
+    EXPECT_EQ(ui.Shown.back().What, "message");
+    EXPECT_EQ(ui.Shown.back().Text,
+              "The disk image \"a.nfd\" has sectors read more than once (1); the image keeps "
+              "the first reading of each.\n"
+              "The disk image \"b.nfd\" has sectors read more than once (1); the image keeps "
+              "the first reading of each.\n"
+              "The disk image \"b.nfd\" has special readings of its tracks (1), which an image "
+              "cannot hold; they are left out.");
+    handler.Undo();
+    EXPECT_TRUE(handler.IsEmpty());
+
+    // A damaged file among them adds nothing and tells nothing of the others.
+    Bytes cut = pc98files::NfdR1(disk);
+    cut.pop_back();
+    testsupport::WriteFileBytes(dir.File("c.nfd"), cut);
+    EXPECT_EQ(MessageOf<EInvalidDiskImage>([&] {
+                  handler.AddExistentFiles({first, dir.File("c.nfd")});
+              }),
+              "The data is not a valid disk image.");
+    EXPECT_TRUE(handler.IsEmpty());
+    EXPECT_EQ(ui.Shown.size(), before + 1);
 }
 
 // A 2D blank whose cylinder 2, side 0 has sector 1 twice and no sector 2.
