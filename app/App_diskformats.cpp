@@ -282,8 +282,15 @@ std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, cons
 
 // ---- plain geometry ---------------------------------------------------------------------------
 
-[[noreturn]] void RefusePlain(const TDiskImage& image, int row, const std::string& detail) {
-    RefuseImageForm(image, row, rtl::Tr("plain sectors"), detail);
+// A DIM file is refused as one; a plain dump's and an FDI file's refusals speak of plain
+// sectors, as they always have.
+std::string FormText(TImageForm form) {
+    return form == TImageForm::Dim ? rtl::Tr("a DIM file") : rtl::Tr("plain sectors");
+}
+
+[[noreturn]] void RefusePlain(const TDiskImage& image, int row, TImageForm form,
+                              const std::string& detail) {
+    RefuseImageForm(image, row, FormText(form), detail);
 }
 
 struct TPlainLayout {
@@ -293,7 +300,7 @@ struct TPlainLayout {
     std::vector<std::vector<TSectorRecord>> Tracks;
 };
 
-TPlainLayout PlainLayout(const TDiskImage& image, int row) {
+TPlainLayout PlainLayout(const TDiskImage& image, int row, TImageForm form = TImageForm::Raw) {
     const std::span<const uint8_t> bytes = image.Bytes();
     const auto size = static_cast<int64_t>(bytes.size());
     TTrackTable table = ReadTrackTable(bytes);
@@ -304,7 +311,7 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     while (entries > 0 && table[static_cast<size_t>(entries - 1)] == 0)
         --entries;
     if (entries == 0)
-        RefusePlain(image, row, rtl::Tr("it has no tracks"));
+        RefusePlain(image, row, form, rtl::Tr("it has no tracks"));
     const TTrackOrder order = TrackOrderOf(bytes, table, entries);
 
     std::vector<std::vector<TSectorRecord>> tracks(static_cast<size_t>(entries));
@@ -316,7 +323,7 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
         const TTrackWalk walk = WalkTrack(
             bytes, offset, [&](const TSectorRecord& sector) { sectors.push_back(sector); });
         if (offset < TDiskImage::HeaderSize || walk.Stop != TTrackEnd::Complete)
-            RefusePlain(image, row,
+            RefusePlain(image, row, form,
                         rtl::Format(rtl::Tr("%s runs past the end of the image"),
                                     TrackName(t, order).c_str()));
     }
@@ -336,16 +343,16 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
     const int n = codes.MostFrequent();
     // A size code beyond 8 names no size at all; shifted, it would overflow.
     if (SectorBytes(n) == 0)
-        RefusePlain(image, row,
+        RefusePlain(image, row, form,
                     rtl::Format(rtl::Tr("its sectors have size code %d, which no disk has"), n));
     TPlainLayout layout;
     for (const int t : dumped) {
         const std::string track = TrackName(t, order);
         std::vector<TSectorRecord> sectors = std::move(tracks[static_cast<size_t>(t)]);
         if (table[static_cast<size_t>(t)] == 0)
-            RefusePlain(image, row, rtl::Format(rtl::Tr("%s is absent"), track.c_str()));
+            RefusePlain(image, row, form, rtl::Format(rtl::Tr("%s is absent"), track.c_str()));
         if (static_cast<int>(sectors.size()) != r)
-            RefusePlain(image, row,
+            RefusePlain(image, row, form,
                         rtl::Format(rtl::Tr("%s has %d sectors; the others have %d"), track.c_str(),
                                     static_cast<int>(sectors.size()), r));
         // A plain dump holds a track's sectors by their numbers, whatever order the disk has
@@ -356,36 +363,36 @@ TPlainLayout PlainLayout(const TDiskImage& image, int row) {
         for (size_t k = 0; k < sectors.size(); ++k) {
             const TSectorHeader& sector = sectors[k].Header;
             if (sector.N != n)
-                RefusePlain(image, row,
+                RefusePlain(image, row, form,
                             rtl::Format(rtl::Tr("%s has sectors of %d bytes; the others have %d"),
                                         track.c_str(), SectorBytes(std::min<int>(sector.N, 8)),
                                         SectorBytes(n)));
             if (!sector.DataSizeFitsCode())
-                RefusePlain(image, row,
+                RefusePlain(image, row, form,
                             rtl::Format(rtl::Tr("%s has a sector whose data is not %d bytes"),
                                         track.c_str(), SectorBytes(n)));
             if (sector.R != static_cast<int>(k) + 1)
                 RefusePlain(
-                    image, row,
+                    image, row, form,
                     rtl::Format(rtl::Tr("%s does not have each of the sectors 1 to %d once"),
                                 track.c_str(), r));
             if (sector.C != order.Cylinder(t) || sector.H != order.Side(t))
-                RefusePlain(image, row,
+                RefusePlain(image, row, form,
                             rtl::Format(rtl::Tr("%s has a sector with the ID of track %d side %d"),
                                         track.c_str(), sector.C, sector.H));
             if (sector.HasErrorStatus())
                 RefusePlain(
-                    image, row,
+                    image, row, form,
                     rtl::Format(rtl::Tr("%s has a sector with an error status"), track.c_str()));
             if (sector.HasDeletedData())
-                RefusePlain(image, row,
+                RefusePlain(image, row, form,
                             rtl::Format(rtl::Tr("%s has a sector of deleted data"), track.c_str()));
         }
         layout.Tracks.push_back(std::move(sectors));
     }
     const auto cylinders = static_cast<int>(dumped.size()) / order.Heads;
     if (static_cast<int>(dumped.size()) % order.Heads != 0)
-        RefusePlain(image, row,
+        RefusePlain(image, row, form,
                     rtl::Format(rtl::Tr("%s is absent"), TrackName(entries, order).c_str()));
     layout.Format = TDiskFormat{image.DiskType(), cylinders, order.Heads, r, n};
     return layout;
@@ -409,7 +416,7 @@ uint8_t DimMediaOf(const TDiskImage& image, int row, const TPlainLayout& layout)
         if (known.Format.C == format.C && known.Format.H == format.H &&
             known.Format.R == format.R && known.Format.N == format.N)
             return known.Media;
-    RefuseImageForm(image, row, rtl::Tr("a DIM file"),
+    RefuseImageForm(image, row, FormText(TImageForm::Dim),
                     rtl::Format(rtl::Tr("no DIM media byte names its geometry of %d cylinders, "
                                         "%d sides and %d sectors of %d bytes"),
                                 format.C, format.H, format.R, SectorBytes(format.N)));
@@ -422,7 +429,7 @@ std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form
         return NfdBytes(image, row);
     if (form != TImageForm::Raw && form != TImageForm::Fdi && form != TImageForm::Dim)
         throw EDiskImageError(rtl::Tr(DiskFormatMessage));
-    const TPlainLayout layout = PlainLayout(image, row);
+    const TPlainLayout layout = PlainLayout(image, row, form);
     const uint8_t media = form == TImageForm::Dim ? DimMediaOf(image, row, layout) : 0;
     std::vector<uint8_t> sectors = PlainSectors(image, layout);
     if (form == TImageForm::Raw)
@@ -653,7 +660,7 @@ void CheckImageInForm(const TDiskImage& image, int row, TImageForm form) {
     if (form == TImageForm::Nfd)
         NfdBytes(image, row);
     else if (form == TImageForm::Dim)
-        DimMediaOf(image, row, PlainLayout(image, row));
+        DimMediaOf(image, row, PlainLayout(image, row, form));
     else if (form != TImageForm::D88)
         PlainLayout(image, row);
 }

@@ -859,6 +859,24 @@ TEST_F(FileHandlerTest, SaveToMultiplePlainFilesChecksEveryImageBeforeWritingAny
     const Bytes fdi = testsupport::ReadFileBytes(out + "/two #001 ().fdi");
     EXPECT_EQ(fdi.size(), 4096u + 1261568u);
     EXPECT_EQ(Bytes(fdi.begin() + 4096, fdi.end()), Bytes(1261568, 0x5A));
+
+    // An NFD file keeps a sector numbered twice as it is; a DIM file is a dump, and refuses it.
+    Select({0, 1});
+    ui.FolderAnswers = {out};
+    EXPECT_EQ(MessageOf<EDiskImageError>([&] { handler.SaveToMultipleFilesAs(TImageForm::Dim); }),
+              "The program cannot write the disk image 2 as a DIM file: track 2 side 0 does not "
+              "have each of the sectors 1 to 16 once.");
+    ui.FolderAnswers = {out};
+    handler.SaveToMultipleFilesAs(TImageForm::Nfd);
+    EXPECT_EQ(testsupport::ListFolder(out),
+              (Names{"two #001 ().fdi", "two #001 ().nfd", "two #002 ().nfd"}));
+    TDiskImageList back;
+    LoadImagesOfAnyForm(out + "/two #002 ().nfd", back, {});
+    ASSERT_EQ(back.Count(), 1);
+    const std::span<const uint8_t> written = back[0]->Bytes();
+    const std::span<const uint8_t> listed = handler.DiskImages(1).Bytes();
+    // Byte for byte past the name, which is the file's.
+    EXPECT_TRUE(std::equal(written.begin() + 17, written.end(), listed.begin() + 17, listed.end()));
 }
 
 TEST_F(FileHandlerTest, SelectDuplicatesAndCheckSelectRowsAndChangeNothing) {
