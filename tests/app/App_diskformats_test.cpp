@@ -1,6 +1,7 @@
 #include "App_diskformats.h"
 
 #include "App_diskcheck.h"
+#include "DiskFormsSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,23 +24,6 @@ Bytes Pattern(int64_t size) {
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<uint8_t>((i * 7 + i / 1024) & 0xFF);
     return bytes;
-}
-
-Bytes SavedIn(const TDiskImage& image, TImageForm form) {
-    rtl::TMemoryStream stream;
-    SaveImageInForm(image, 1, form, stream);
-    return Bytes(stream.Memory(), stream.Memory() + stream.Size());
-}
-
-Bytes ImageBytes(const TDiskImage& image) {
-    const std::span<const uint8_t> bytes = image.Bytes();
-    return Bytes(bytes.begin(), bytes.end());
-}
-
-std::unique_ptr<TDiskImageList> Load(const std::string& path, const TFormatSource& source) {
-    auto images = std::make_unique<TDiskImageList>();
-    LoadImagesOfAnyForm(path, *images, source);
-    return images;
 }
 
 Bytes FdiHeader(uint32_t type, uint32_t headerSize, uint32_t dataSize, uint32_t sectorSize,

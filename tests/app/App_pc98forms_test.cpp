@@ -3,6 +3,7 @@
 // damaged without touching what was loaded before.
 #include "App_diskformats.h"
 
+#include "DiskFormsSupport.h"
 #include "Pc98Files.h"
 #include "TestSupport.h"
 
@@ -14,23 +15,6 @@ using namespace testsupport;
 using namespace pc98files;
 
 namespace {
-
-Bytes SavedIn(const TDiskImage& image, TImageForm form) {
-    rtl::TMemoryStream stream;
-    SaveImageInForm(image, 1, form, stream);
-    return Bytes(stream.Memory(), stream.Memory() + stream.Size());
-}
-
-Bytes ImageBytes(const TDiskImage& image) {
-    const std::span<const uint8_t> bytes = image.Bytes();
-    return Bytes(bytes.begin(), bytes.end());
-}
-
-std::unique_ptr<TDiskImageList> Load(const std::string& path, const TFormatSource& source = {}) {
-    auto images = std::make_unique<TDiskImageList>();
-    LoadImagesOfAnyForm(path, *images, source);
-    return images;
-}
 
 // The header a D88 image holds for a sector of these files.
 TSectorHeader HeaderOf(const Sector& x, bool withStatus = true) {
