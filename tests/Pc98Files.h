@@ -184,19 +184,17 @@ inline Bytes Fdd(const Tracks& tracks, bool reversed = false) {
 // A media byte, a map of 160 tracks (1: stored), a byte for "every track stored", then the
 // stored tracks' sectors from 0xA2.
 inline Bytes Dcp(uint8_t media, size_t storedTracks, const Bytes& data) {
-    Bytes file(0xA2);
-    file[0] = media;
-    std::fill_n(file.begin() + 1, storedTracks, 1);
-    file.insert(file.end(), data.begin(), data.end());
-    return file;
+    Bytes header(0xA2);
+    header[0] = media;
+    std::fill_n(header.begin() + 1, storedTracks, 1);
+    return testsupport::Concat({header, data});
 }
 
 // A 256-byte header, then a 2HD disk of 77 cylinders, two sides and 8 sectors of 1024 bytes.
 inline Bytes Dip(const Bytes& data) {
-    Bytes file = {0x01, 0x08, 0x00, 0x13, 0x41, 0x00, 0x01, 0x00};
-    file.resize(256);
-    file.insert(file.end(), data.begin(), data.end());
-    return file;
+    Bytes header = {0x01, 0x08, 0x00, 0x13, 0x41, 0x00, 0x01, 0x00};
+    header.resize(256);
+    return testsupport::Concat({header, data});
 }
 
 } // namespace pc98files
