@@ -14,6 +14,8 @@ struct TOptionRule {
     // Where the line keeps the option: a switch or a value, whichever it is.
     bool TCommandLine::*Switch;
     std::optional<std::string> TCommandLine::*Text;
+    // Where a repeatable option's values go; the usage line shows "..." after it.
+    std::vector<std::string> TCommandLine::*Texts = nullptr;
 };
 
 // In the order of TOption, which is the usage lines' order.
@@ -25,6 +27,7 @@ constexpr TOptionRule OptionRules[] = {
     {OptionAlgorithm, "--algorithm", "crc32|md5|sha1", false, nullptr, &TCommandLine::Algorithm},
     {OptionForce, "--force", "", false, &TCommandLine::Force, nullptr},
     {OptionBackup, "--backup", "", false, &TCommandLine::Backup, nullptr},
+    {OptionList, "--list", "PATH", false, nullptr, nullptr, &TCommandLine::Lists},
 };
 
 constexpr size_t Unlimited = static_cast<size_t>(-1);
@@ -114,7 +117,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args,
             } else {
                 if (i + 1 >= args.size())
                     throw EUsageError("missing option value");
-                line.*rule->Text = args[++i];
+                if (rule->Texts != nullptr)
+                    (line.*rule->Texts).push_back(args[++i]);
+                else
+                    line.*rule->Text = args[++i];
             }
         } else {
             throw EUsageError("unknown option");
@@ -141,6 +147,8 @@ std::string Synopsis(const TCommand& command) {
         if (!rule.Value.empty())
             option.append(" ").append(rule.Value);
         text += rule.Required ? " " + option : " [" + option + "]";
+        if (rule.Texts != nullptr)
+            text += "...";
     }
     if (!command.Input.empty())
         text.append(" ").append(command.Input);

@@ -33,6 +33,7 @@ enum TOption : unsigned {
     OptionAlgorithm = 16,
     OptionForce = 32,
     OptionBackup = 64,
+    OptionList = 128,
 };
 
 struct TCommandLine;
@@ -72,6 +73,8 @@ struct TCommandLine {
     std::optional<std::string> Format;
     std::optional<std::string> As;
     std::optional<std::string> Algorithm;
+    // Every --list, in order: an option that may be given again and again.
+    std::vector<std::string> Lists;
 };
 
 // The command of commands called name; nullptr for none.

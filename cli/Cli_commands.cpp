@@ -2,6 +2,7 @@
 
 #include "App_diskcheck.h"
 #include "App_filehandler.h"
+#include "App_softwarelists.h"
 #include "Cli_edits.h"
 #include "Cli_names.h"
 #include "Cli_rows.h"
@@ -144,6 +145,23 @@ public:
     }
 
     const std::vector<TScannedImage>& Images() const { return FImages; }
+    // Whether the file is a container; else it holds its one image in another form.
+    bool IsContainer() const { return !FLoaded; }
+
+    // The image at index itself, read afresh.
+    std::unique_ptr<TDiskImage> Image(size_t index) {
+        auto image = std::make_unique<TDiskImage>();
+        if (FLoaded) {
+            image->Assign(*FLoaded->Items(static_cast<int>(index)));
+        } else {
+            const std::span<const uint8_t> bytes = Bytes(index);
+            rtl::TMemoryStream stream;
+            stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+            stream.SetPosition(0);
+            image->LoadFromStream(stream);
+        }
+        return image;
+    }
 
     // The bytes of the image at index, valid until the next call.
     std::span<const uint8_t> Bytes(size_t index) {
@@ -364,6 +382,68 @@ int RunSum(const TCommandLine& line, std::istream&, std::ostream& out) {
     return ExitSuccess;
 }
 
+// A list's text on one line of a tab-separated output.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    return text;
+}
+
+// One line per disk an image is, or a line of dashes for none; exit status 1 when an image is
+// none. Without --list, MAME's lists of floppy disks.
+int RunIdentify(const TCommandLine& line, std::istream&, std::ostream& out) {
+    std::optional<std::vector<TRowSpan>> spans;
+    if (line.Arguments.size() > 1)
+        spans = ParseRows(line.Arguments[1]);
+    TSoftwareCatalog catalog;
+    if (line.Lists.empty())
+        catalog.AddFolder(MameHashFolder);
+    for (const std::string& path : line.Lists)
+        catalog.AddPath(path);
+    TImageInput input(line.Arguments[0]);
+    const auto count = static_cast<int>(input.Images().size());
+    std::vector<int> rows;
+    if (spans) {
+        rows = SelectRows(*spans, count);
+    } else {
+        for (int i = 0; i < count; ++i)
+            rows.push_back(i);
+    }
+    // A file of another form is also looked up as the file it is.
+    std::vector<uint8_t> file;
+    if (!input.IsContainer()) {
+        const std::unique_ptr<rtl::TFileStream> stream = OpenContainer(line.Arguments[0]);
+        try {
+            file.resize(static_cast<size_t>(stream->Size()));
+            stream->ReadBuffer(file.data(), static_cast<int64_t>(file.size()));
+        } catch (rtl::EStreamError& e) {
+            e.SetMessage("The program could not load the disk images.");
+            throw;
+        }
+    }
+    std::string text;
+    bool unknown = false;
+    for (const int row : rows) {
+        const std::vector<uint32_t> disks =
+            IdentifyImage(catalog, *input.Image(static_cast<size_t>(row)), file);
+        const std::string number = std::to_string(row + 1);
+        if (disks.empty()) {
+            text += number + "\t-\t-\t-\t-\n";
+            unknown = true;
+        }
+        for (const uint32_t index : disks) {
+            const TListedDisk& disk = catalog.Disks()[index];
+            const TListedSoftware& software = catalog.Softwares()[disk.Software];
+            text += number + '\t' + OneLine(catalog.Lists()[software.List]) + '\t' +
+                    OneLine(software.Name) + '\t' + OneLine(disk.Part) + '\t' +
+                    OneLine(DescribeSoftware(software)) + '\n';
+        }
+    }
+    WriteOutput(out, text);
+    return unknown ? ExitFailure : ExitSuccess;
+}
+
 // The usage text shows the commands in this order, the editing ones apart.
 constexpr TCommand CommandTable[] = {
     {.Name = "list",
@@ -415,6 +495,15 @@ constexpr TCommand CommandTable[] = {
      .Help = "One line per image: row, digest of its track data (all but the name, write\n"
              "protection, type and size; default sha1), name.",
      .Handler = RunHash},
+    {.Name = "identify",
+     .Arguments = "FILE [ROWS]",
+     .Options = OptionList,
+     .Help = "One line per disk each image is in MAME's software lists of floppy disks, or in\n"
+             "the lists and DAT files given (files or folders): row, list, software, part,\n"
+             "title (tab-separated); dashes for an image in none. Exit status 0 when every\n"
+             "image was found, 1 when one was not, 2 when identifying fails.",
+     .FailureExitCode = ExitUsage,
+     .Handler = RunIdentify},
     {.Name = "rename",
      .Arguments = "FILE ROW NAME",
      .Options = OptionBackup,

@@ -5,6 +5,8 @@ TRACKWELL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev libicu-dev
     # The digests' rounds (rtl/Rtl_hashes.cpp) and the duplicate finder's hash.
     libssl-dev libdeflate-dev libxxhash-dev
+    # The software lists and DAT files images are identified by, and MAME's own lists.
+    libexpat1-dev mame-data
     qt6-base-dev qt6-qpa-plugins libqt6svg6 qt6-l10n-tools qt6-translations-l10n
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     xvfb xauth x11-utils xdotool openbox

@@ -1215,5 +1215,37 @@ Save the document?</source>
         <source>%s has a sector of cylinder 255, which an NFD file takes for no sector</source>
         <translation>%s にシリンダ 255 のセクタがあります。NFD ファイルではセクタなしの意味になります</translation>
     </message>
+    <message>
+        <source>The program cannot read the list &quot;%s&quot;: it is too large.</source>
+        <translation>リスト &quot;%s&quot; を読み込めません: 大きすぎます。</translation>
+    </message>
+    <message>
+        <source>The program cannot read the list &quot;%s&quot;.</source>
+        <translation>リスト &quot;%s&quot; を読み込めません。</translation>
+    </message>
+    <message>
+        <source>%s at line %lu</source>
+        <translation>%s (%lu 行目)</translation>
+    </message>
+    <message>
+        <source>it is neither a MAME software list nor a DAT file</source>
+        <translation>MAME のソフトウェアリストでも DAT ファイルでもありません</translation>
+    </message>
+    <message>
+        <source>The program cannot read the list &quot;%s&quot;: %s.</source>
+        <translation>リスト &quot;%s&quot; を読み込めません: %s。</translation>
+    </message>
+    <message>
+        <source>a disk&apos;s size is not a number</source>
+        <translation>ディスクのサイズが数値ではありません</translation>
+    </message>
+    <message>
+        <source>a disk&apos;s SHA-1 is not 40 hex digits</source>
+        <translation>ディスクの SHA-1 が 16 進数 40 桁ではありません</translation>
+    </message>
+    <message>
+        <source>The program cannot read the folder of lists &quot;%s&quot;.</source>
+        <translation>リストのフォルダー &quot;%s&quot; を読み込めません。</translation>
+    </message>
 </context>
 </TS>

@@ -69,6 +69,9 @@ TCommandUse ReadSynopsis(const std::string& synopsis, bool editing) {
             name.pop_back();
         } else if (i + 1 < words.size() && !IsOptionWord(words[i + 1]) && words[i + 1] != "<") {
             option.Value = words[++i];
+            // A repeatable option: "[--list PATH]...".
+            if (option.Value.ends_with("]..."))
+                option.Value.resize(option.Value.size() - 3);
             if (bracketed && option.Value.ends_with(']'))
                 option.Value.pop_back();
         }
@@ -369,8 +372,8 @@ TEST(CliTable, CompletionOffersTheOptionsOfEachCommandAndOnlyThose) {
         EXPECT_EQ(offers[i], expected[i]) << requests[i][0];
 }
 
-// The words of "--as raw|fdi|d88" after --as, nothing after an option whose value is a
-// placeholder, and the words of "yes|no|toggle" where that argument stands.
+// The words of "--as raw|fdi|d88" after --as, files after a PATH, nothing after an option whose
+// value is another placeholder, and the words of "yes|no|toggle" where that argument stands.
 TEST(CliTable, CompletionOffersTheWordsAValueOrArgumentMayBe) {
     std::vector<TWords> requests;
     std::vector<TWords> expected;
@@ -379,7 +382,9 @@ TEST(CliTable, CompletionOffersTheWordsAValueOrArgumentMayBe) {
             if (option.Value.empty())
                 continue;
             requests.push_back({command.Name, option.Name, ""});
-            expected.push_back(Sorted(WordsOf(option.Value)));
+            // A PATH is any file or folder.
+            expected.push_back(option.Value == "PATH" ? TWords{"(files)"}
+                                                      : Sorted(WordsOf(option.Value)));
         }
         TWords before{command.Name};
         for (const std::string& argument : command.Arguments) {

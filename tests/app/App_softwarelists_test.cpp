@@ -1,0 +1,207 @@
+#include "App_softwarelists.h"
+
+#include "DiskFormsSupport.h"
+#include "Rtl_hashes.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace testsupport;
+
+namespace {
+
+std::string DigestOf(rtl::THashAlgorithm algorithm, const Bytes& bytes) {
+    const std::unique_ptr<rtl::THash> hash = rtl::NewHash(algorithm);
+    hash->Update(bytes.data(), bytes.size());
+    return hash->HexDigest();
+}
+
+// A rom element naming bytes by size, CRC-32 and, unless left out, SHA-1.
+std::string Rom(const std::string& name, const Bytes& bytes, bool sha1 = true) {
+    std::string rom = "<rom name=\"" + name + "\" size=\"" + std::to_string(bytes.size()) +
+                      "\" crc=\"" + DigestOf(rtl::THashAlgorithm::Crc32, bytes) + "\"";
+    if (sha1)
+        rom += " sha1=\"" + DigestOf(rtl::THashAlgorithm::Sha1, bytes) + "\"";
+    return rom + "/>";
+}
+
+std::unique_ptr<TDiskImage> PatternImage(uint8_t seed) {
+    Bytes sectors(40 * 2 * 16 * 256);
+    for (size_t i = 0; i < sectors.size(); ++i)
+        sectors[i] = static_cast<uint8_t>(i * 7 + seed + i / 256);
+    return std::make_unique<TDiskImage>(TDiskFormat{DiskType2D, 40, 2, 16, 1}, sectors);
+}
+
+struct TMatch {
+    std::string List, Software, Part, Title;
+    friend bool operator==(const TMatch&, const TMatch&) = default;
+};
+
+std::vector<TMatch> Matches(const TSoftwareCatalog& catalog, const std::vector<uint32_t>& disks) {
+    std::vector<TMatch> matches;
+    for (const uint32_t index : disks) {
+        const TListedDisk& disk = catalog.Disks()[index];
+        const TListedSoftware& software = catalog.Softwares()[disk.Software];
+        matches.push_back(
+            {catalog.Lists()[software.List], software.Name, disk.Part, DescribeSoftware(software)});
+    }
+    return matches;
+}
+
+} // namespace
+
+// A software of two disks in a MAME list, a DAT naming a plain dump, and a list that gives no
+// SHA-1: images are known as one-image files, with their protection cleared, and as the dump
+// they can be written as.
+TEST(SoftwareLists, ImagesAreKnownAsFilesWithoutProtectionAndAsTheirDumps) {
+    const TempDir dir;
+    const auto diskA = PatternImage(1);
+    const auto diskB = PatternImage(2);
+    const auto dumped = PatternImage(3);
+    auto protectedOne = PatternImage(4);
+    const Bytes cleared = ImageBytes(*protectedOne);
+    protectedOne->SetWriteProtected(WriteProtectedOn);
+    const std::string list =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE softwarelist SYSTEM \"softwarelist.dtd\">\n"
+        "<softwarelist name=\"pc8801_flop\" description=\"PC-8801 disks\">\n"
+        " <software name=\"ys2\">\n  <description>Ys II &amp; more</description>\n"
+        "  <year>1988</year>\n  <publisher>Falcom</publisher>\n"
+        "  <part name=\"flop1\" interface=\"floppy_5_25\">\n"
+        "   <feature name=\"part_id\" value=\"Disk A\"/>\n   <dataarea name=\"flop\">" +
+        Rom("ys2a.d88", ImageBytes(*diskA)) +
+        "</dataarea>\n  </part>\n"
+        "  <part name=\"flop2\" interface=\"floppy_5_25\"><dataarea name=\"flop\">" +
+        Rom("ys2b.d88", ImageBytes(*diskB)) +
+        "</dataarea></part>\n"
+        "  <part name=\"cass1\" interface=\"pc8801_cass\"><dataarea name=\"cass\">" +
+        Rom("tape.t88", ImageBytes(*dumped)) + "</dataarea></part>\n </software>\n" +
+        " <software name=\"nodisk\"><description>None</description>"
+        "<part name=\"flop1\" interface=\"floppy_5_25\"><dataarea name=\"flop\">"
+        "<rom name=\"x.d88\" size=\"348848\" status=\"nodump\"/></dataarea></part></software>\n"
+        "</softwarelist>\n";
+    WriteFileText(dir.File("pc88.xml"), list);
+    WriteFileText(dir.File("set.dat"),
+                  "<?xml version=\"1.0\"?>\n<datafile><header><name>Example Set</name></header>\n"
+                  "<game name=\"demo\"><description>Demo Disk</description>" +
+                      Rom("demo.hdm", SavedIn(*dumped, TImageForm::Raw)) +
+                      Rom("clean.d88", cleared, false) + "</game></datafile>\n");
+    WriteFileText(dir.File("notes.txt"), "not a list");
+
+    TSoftwareCatalog catalog;
+    catalog.AddFolder(dir.Path());
+    EXPECT_EQ(catalog.Lists(), (std::vector<std::string>{"pc8801_flop", "Example Set"}));
+    // The tape and the disk nobody has take no room.
+    ASSERT_EQ(catalog.Disks().size(), 4u);
+    EXPECT_EQ(catalog.Softwares()[0].Disks, 2u);
+
+    EXPECT_EQ(Matches(catalog, IdentifyImage(catalog, *diskA)),
+              (std::vector<TMatch>{
+                  {"pc8801_flop", "ys2", "flop1 (Disk A)", "Ys II & more (1988, Falcom)"}}));
+    EXPECT_EQ(
+        Matches(catalog, IdentifyImage(catalog, *diskB)),
+        (std::vector<TMatch>{{"pc8801_flop", "ys2", "flop2", "Ys II & more (1988, Falcom)"}}));
+    EXPECT_EQ(Matches(catalog, IdentifyImage(catalog, *dumped)),
+              (std::vector<TMatch>{{"Example Set", "demo", "demo.hdm", "Demo Disk"}}));
+    EXPECT_EQ(Matches(catalog, IdentifyImage(catalog, *protectedOne)),
+              (std::vector<TMatch>{{"Example Set", "demo", "clean.d88", "Demo Disk"}}));
+    // One byte changed is another disk, and the file a dump came from is looked up as it is.
+    auto renamed = PatternImage(1);
+    renamed->SetName("X");
+    EXPECT_TRUE(IdentifyImage(catalog, *renamed).empty());
+    EXPECT_EQ(IdentifyImage(catalog, *renamed, SavedIn(*dumped, TImageForm::Raw)).size(), 1u);
+
+    // A SHA-1 that disagrees, with size and CRC-32 agreeing, is no match.
+    std::string wrong = list;
+    const std::string sha1 = DigestOf(rtl::THashAlgorithm::Sha1, ImageBytes(*diskA));
+    wrong.replace(wrong.find(sha1), 40, std::string(40, '0'));
+    WriteFileText(dir.File("wrong.xml"), wrong);
+    TSoftwareCatalog strict;
+    strict.AddFile(dir.File("wrong.xml"));
+    EXPECT_TRUE(IdentifyImage(strict, *diskA).empty());
+    EXPECT_EQ(IdentifyImage(strict, *diskB).size(), 1u);
+}
+
+// Lists are hostile input: each of these is refused with its file and what is wrong, or read
+// without taking more than the file, and nothing outside the file is ever read.
+TEST(SoftwareLists, HostileListsAreRefusedWithTheirFileAndLine) {
+    const TempDir dir;
+    const std::string laughs =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE softwarelist [\n <!ENTITY a \"aaaaaaaaaa\">\n"
+        " <!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n"
+        " <!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n"
+        " <!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">\n"
+        " <!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">\n"
+        " <!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">\n"
+        " <!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">\n]>\n"
+        "<softwarelist name=\"x\"><software name=\"s\"><description>&g;</description>"
+        "</software></softwarelist>\n";
+    const struct {
+        const char* Name;
+        std::string Text;
+        std::string Message;
+    } cases[] = {
+        {"laughs.xml", laughs, "limit on input amplification factor (from DTD and entities)"},
+        {"cut.xml", "<softwarelist name=\"x\">\n<software name=\"s\">\n<description>",
+         "no element found at line 3"},
+        {"mismatch.xml", "<datafile>\n<game name=\"g\"></machine></datafile>",
+         "mismatched tag at line 2"},
+        {"other.xml", "<html><body/></html>", "it is neither a MAME software list nor a DAT file"},
+        {"size.dat",
+         "<datafile><game name=\"g\"><rom name=\"r\" size=\"big\" crc=\"01234567\"/>"
+         "</game></datafile>",
+         "a disk's size is not a number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteFileText(dir.File(c.Name), c.Text);
+        TSoftwareCatalog catalog;
+        const std::string message =
+            MessageOf<ESoftwareListError>([&] { catalog.AddFile(dir.File(c.Name)); });
+        EXPECT_EQ(
+            message.rfind("The program cannot read the list \"" + dir.File(c.Name) + "\": ", 0), 0u)
+            << message;
+        EXPECT_NE(message.find(c.Message), std::string::npos) << message;
+    }
+
+    // An external entity names a file the list must not read; a huge value is cut, not kept.
+    WriteFileText(dir.File("secret.txt"), "SECRET");
+    WriteFileText(dir.File("external.xml"),
+                  "<?xml version=\"1.0\"?>\n<!DOCTYPE softwarelist [<!ENTITY s SYSTEM \"" +
+                      dir.File("secret.txt") +
+                      "\">]>\n<softwarelist name=\"x\"><software name=\"s\"><description>&s;" +
+                      std::string(3 << 20, 'D') +
+                      "</description><part name=\"flop1\" interface=\"floppy_3_5\">"
+                      "<rom name=\"r\" size=\"1\" crc=\"d202ef8d\"/></part></software>"
+                      "</softwarelist>");
+    TSoftwareCatalog catalog;
+    catalog.AddFile(dir.File("external.xml"));
+    ASSERT_EQ(catalog.Softwares().size(), 1u);
+    EXPECT_EQ(catalog.Softwares()[0].Description.find("SECRET"), std::string::npos);
+    EXPECT_LE(catalog.Softwares()[0].Description.size(), 1024u);
+    EXPECT_EQ(catalog.Find(Bytes{0}).size(), 1u);
+}
+
+// MAME's own lists (Debian package mame-data) read whole, as identify reads them by default.
+TEST(SoftwareLists, MamesInstalledFloppyListsAreReadWhole) {
+    ASSERT_TRUE(std::filesystem::is_directory(MameHashFolder))
+        << MameHashFolder << ": install the Debian package mame-data";
+    TSoftwareCatalog catalog;
+    catalog.AddFolder(MameHashFolder);
+    EXPECT_GE(catalog.Lists().size(), 200u);
+    EXPECT_GE(catalog.Disks().size(), 79000u);
+    const auto listed = std::find_if(catalog.Softwares().begin(), catalog.Softwares().end(),
+                                     [](const TListedSoftware& s) { return s.Name == "n88basfe"; });
+    ASSERT_NE(listed, catalog.Softwares().end());
+    EXPECT_EQ(catalog.Lists()[listed->List], "pc8801_flop");
+    EXPECT_EQ(listed->Description, "N88-BASIC FE (v2.3)");
+    EXPECT_EQ(listed->Publisher, "<unknown>");
+    const auto index = static_cast<uint32_t>(listed - catalog.Softwares().begin());
+    const auto disk = std::find_if(catalog.Disks().begin(), catalog.Disks().end(),
+                                   [&](const TListedDisk& d) { return d.Software == index; });
+    ASSERT_NE(disk, catalog.Disks().end());
+    EXPECT_EQ(disk->Size, 348848);
+    EXPECT_EQ(disk->Crc, 0xbce87c72u);
+    EXPECT_EQ(disk->Part, "flop1");
+}
