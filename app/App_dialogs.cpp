@@ -114,6 +114,27 @@ void TScriptedUserInterface::ShowFindings(const std::string& caption,
         select(row);
 }
 
+void TScriptedUserInterface::ShowIdentification(const std::string& caption,
+                                                const std::vector<TIdentifiedItem>& items,
+                                                const std::function<void(int row)>& select) {
+    Shown.push_back({"identification", caption, std::to_string(items.size())});
+    IdentifiedSeen = items;
+    for (const int row : IdentifiedChoices)
+        select(row);
+}
+
+bool TScriptedUserInterface::EditSoftwareLists(std::vector<std::string>& paths) {
+    std::string shown;
+    for (const std::string& path : paths)
+        shown += path + "\n";
+    Shown.push_back({"lists", "Software Lists", shown});
+    const std::optional<std::vector<std::string>> answer = TakeAnswer(ListsAnswers);
+    if (!answer)
+        return false;
+    paths = *answer;
+    return true;
+}
+
 bool TScriptedUserInterface::OpenDocument(const std::string& path) {
     Shown.push_back({"open", "", path});
     return TakeAnswer(OpenDocumentAnswers);

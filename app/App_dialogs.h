@@ -59,6 +59,17 @@ struct TFindingItem {
     std::string Text;
 };
 
+// One disk an image is, as Identify shows it; an image in no list has its row and a Title that
+// says so, the rest empty.
+struct TIdentifiedItem {
+    int Row = 0;
+    std::string Title;
+    std::string Disk;
+    std::string Year;
+    std::string Publisher;
+    std::string List;
+};
+
 enum class TMessageButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class TMessageIcon { None, Warning, Error };
 enum TMessageResult { idOK = 1, idCancel = 2, idYes = 6, idNo = 7 };
@@ -90,6 +101,14 @@ public:
     // its row. Nothing shown may change the document.
     virtual void ShowFindings(const std::string& caption, const std::vector<TFindingItem>& findings,
                               const std::function<void(int row)>& select) = 0;
+    // Shows what the images are, as ShowFindings shows findings: choosing a line calls select
+    // with its row.
+    virtual void ShowIdentification(const std::string& caption,
+                                    const std::vector<TIdentifiedItem>& items,
+                                    const std::function<void(int row)>& select) = 0;
+    // Lets the user add software lists and DAT files (files or folders) to paths and remove them;
+    // true when the user confirmed the paths as they then are.
+    virtual bool EditSoftwareLists(std::vector<std::string>& paths) = 0;
     virtual TClipboard& Clipboard() = 0;
     virtual std::string ApplicationTitle() const = 0;
     // Opens a local file with the desktop's program for its type; false when that failed.
@@ -107,7 +126,8 @@ public:
         int FilterIndex = 0;            // 0: the type is left as it was
     };
     struct TShown {
-        // "file dialog", "folder", "message", "add new", "enter", "open", "format", "findings"
+        // "file dialog", "folder", "message", "add new", "enter", "open", "format", "findings",
+        // "identification", "lists"
         std::string What;
         std::string Title;
         std::string Text;
@@ -124,6 +144,11 @@ public:
     std::vector<int> FindingChoices;
     // The findings shown last.
     std::vector<TFindingItem> FindingsSeen;
+    // The identification shown last, and the rows chosen in it, in order.
+    std::vector<TIdentifiedItem> IdentifiedSeen;
+    std::vector<int> IdentifiedChoices;
+    // The paths the lists dialog ends with; nothing: the user cancels.
+    std::deque<std::optional<std::vector<std::string>>> ListsAnswers;
     // Everything shown, in order, for tests to check.
     std::vector<TShown> Shown;
     // The last file dialog shown, as the operation had set it up.
@@ -148,6 +173,9 @@ public:
                              int& index) override;
     void ShowFindings(const std::string& caption, const std::vector<TFindingItem>& findings,
                       const std::function<void(int row)>& select) override;
+    void ShowIdentification(const std::string& caption, const std::vector<TIdentifiedItem>& items,
+                            const std::function<void(int row)>& select) override;
+    bool EditSoftwareLists(std::vector<std::string>& paths) override;
     TClipboard& Clipboard() override { return MemoryClipboard; }
     std::string ApplicationTitle() const override { return "Trackwell"; }
     bool OpenDocument(const std::string& path) override;

@@ -632,28 +632,7 @@ void LoadImagesOfAnyForm(const std::string& path, TDiskImageList& images,
 }
 
 std::string ImageNameOfFile(const std::string& path) {
-    const std::string stem = rtl::RemoveFileExt(rtl::ExtractFileName(path));
-    std::string name;
-    for (size_t i = 0; i < stem.size();) {
-        // One UTF-8 character at a time, so that what code page 932 lacks drops alone.
-        size_t length = 1;
-        const auto lead = static_cast<unsigned char>(stem[i]);
-        if (lead >= 0xF0)
-            length = 4;
-        else if (lead >= 0xE0)
-            length = 3;
-        else if (lead >= 0xC0)
-            length = 2;
-        length = std::min(length, stem.size() - i);
-        const std::optional<std::string> encoded = rtl::Utf8ToCp932(stem.substr(i, length));
-        i += length;
-        if (!encoded)
-            continue;
-        if (name.size() + encoded->size() > static_cast<size_t>(TDiskImage::MaxNameLength))
-            break;
-        name += *encoded;
-    }
-    return name;
+    return NameOfText(rtl::RemoveFileExt(rtl::ExtractFileName(path)));
 }
 
 void CheckImageInForm(const TDiskImage& image, int row, TImageForm form) {

@@ -506,6 +506,30 @@ void RefuseImageForm(const TDiskImage& image, int row, const std::string& form,
                     name.c_str(), form.c_str(), detail.c_str()));
 }
 
+std::string NameOfText(std::string_view text, size_t maxBytes) {
+    std::string name;
+    for (size_t i = 0; i < text.size();) {
+        // One UTF-8 character at a time, so that what code page 932 lacks drops alone.
+        size_t length = 1;
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead >= 0xF0)
+            length = 4;
+        else if (lead >= 0xE0)
+            length = 3;
+        else if (lead >= 0xC0)
+            length = 2;
+        length = std::min(length, text.size() - i);
+        const std::optional<std::string> encoded = rtl::Utf8ToCp932(text.substr(i, length));
+        i += length;
+        if (!encoded)
+            continue;
+        if (name.size() + encoded->size() > maxBytes)
+            break;
+        name += *encoded;
+    }
+    return name;
+}
+
 std::string NameToText(const std::string& name) {
     return name;
 }

@@ -182,6 +182,10 @@ void FlushSaves(rtl::TFileBatch& batch);
 [[noreturn]] void RefuseImageForm(const TDiskImage& image, int row, const std::string& form,
                                   const std::string& detail);
 
+// text (UTF-8) as a name: in code page 932, characters it lacks left out, cut at a character
+// boundary to at most maxBytes bytes.
+std::string NameOfText(std::string_view text, size_t maxBytes = TDiskImage::MaxNameLength);
+
 std::string NameToText(const std::string& name);
 std::string WriteProtectedToText(int32_t value);
 std::string DiskTypeToText(int32_t value);

@@ -13,6 +13,7 @@
 #include "Vix_strings.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 
 namespace {
@@ -60,6 +61,19 @@ void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& 
 namespace {
 
 const char* const SectionName = "FileHandler";
+const char* const SoftwareListsSection = "SoftwareLists";
+
+// MAME's floppy lists where they are installed, then the user's own, in the order added.
+std::unique_ptr<TSoftwareCatalog> ReadCatalog(const std::string& mameFolder,
+                                              const std::vector<std::string>& lists) {
+    auto catalog = std::make_unique<TSoftwareCatalog>();
+    std::error_code error;
+    if (!mameFolder.empty() && std::filesystem::is_directory(mameFolder, error))
+        catalog->AddFolder(mameFolder);
+    for (const std::string& path : lists)
+        catalog->AddPath(path);
+    return catalog;
+}
 
 // Only the names of the filters' entries are the reader's; the patterns after them are the
 // dialog's and stay as they are.
@@ -351,6 +365,20 @@ std::vector<std::pair<const char*, TFileDialog*>> TFileHandler::SettingsDialogs(
 void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
     THandlerChange change(*this);
     SetBackUpOnSave(settings.ReadInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0) != 0);
+    // MAME's lists may be installed elsewhere, or be left out ("").
+    std::string mame = settings.ReadString(SoftwareListsSection, "MameFolder", FMameFolder);
+    std::vector<std::string> lists;
+    const int count = settings.ReadInteger(SoftwareListsSection, "Count", 0);
+    for (int i = 1; i <= count; ++i)
+        if (std::string path =
+                settings.ReadString(SoftwareListsSection, "List" + std::to_string(i), "");
+            !path.empty())
+            lists.push_back(std::move(path));
+    if (lists != FSoftwareLists || mame != FMameFolder) {
+        FSoftwareLists = std::move(lists);
+        FMameFolder = std::move(mame);
+        ForgetCatalog();
+    }
     for (const auto& [suffix, dialog] : SettingsDialogs())
         dialog->FilterIndex = settings.ReadInteger(std::string(SectionName) + suffix, "FilterIndex",
                                                    dialog->FilterIndex);
@@ -359,6 +387,11 @@ void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
 void TFileHandler::SaveSettings(rtl::TMemIniFile& settings) {
     THandlerChange change(*this);
     settings.WriteInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0);
+    settings.WriteString(SoftwareListsSection, "MameFolder", FMameFolder);
+    settings.WriteInteger(SoftwareListsSection, "Count", static_cast<int>(FSoftwareLists.size()));
+    for (size_t i = 0; i < FSoftwareLists.size(); ++i)
+        settings.WriteString(SoftwareListsSection, "List" + std::to_string(i + 1),
+                             FSoftwareLists[i]);
     for (const auto& [suffix, dialog] : SettingsDialogs())
         settings.WriteInteger(std::string(SectionName) + suffix, "FilterIndex",
                               dialog->FilterIndex);
@@ -569,6 +602,88 @@ void TFileHandler::Check() {
         if (row >= 0 && row < FDiskImages.Count())
             SelectRows({row});
     });
+}
+
+void TFileHandler::PrepareIdentification() {
+    if (!FCatalog && !FCatalogReading.valid())
+        FCatalogReading = std::async(std::launch::async, ReadCatalog, FMameFolder, FSoftwareLists);
+}
+
+const TSoftwareCatalog& TFileHandler::Catalog() {
+    if (!FCatalog) {
+        // A background read's failure is told now, and the next use reads again.
+        if (FCatalogReading.valid())
+            FCatalog = FCatalogReading.get();
+        else
+            FCatalog = ReadCatalog(FMameFolder, FSoftwareLists);
+    }
+    return *FCatalog;
+}
+
+void TFileHandler::Identify() {
+    if (!CanIdentify())
+        RaiseUnavailable();
+    const TSoftwareCatalog& catalog = Catalog();
+    std::vector<TIdentifiedItem> items;
+    for (int row = 0; row < FDiskImages.Count(); ++row) {
+        const std::vector<uint32_t> disks = IdentifyImage(catalog, *FDiskImages[row]);
+        if (disks.empty())
+            items.push_back({row, rtl::Tr("(not identified)"), "", "", "", ""});
+        for (const uint32_t index : disks) {
+            const TListedDisk& disk = catalog.Disks()[index];
+            const TListedSoftware& software = catalog.Softwares()[disk.Software];
+            items.push_back({row, software.Description, disk.Part, software.Year,
+                             software.Publisher, catalog.Lists()[software.List]});
+        }
+    }
+    FUserInterface.ShowIdentification(rtl::Tr("Identify"), items, [this](int row) {
+        if (row >= 0 && row < FDiskImages.Count())
+            SelectRows({row});
+    });
+}
+
+void TFileHandler::NameFromIdentification() {
+    if (!CanNameFromIdentification())
+        RaiseUnavailable();
+    const TSoftwareCatalog& catalog = Catalog();
+    THandlerChange change(*this);
+    std::unique_ptr<TMultiEditCommand> command =
+        FEditHandlers.NewCommand(rtl::Tr("Name from Identification"), false);
+    bool named = false;
+    for (const int row : FListViewShell.GetSelectedIndices()) {
+        const std::vector<uint32_t> disks = IdentifyImage(catalog, *FDiskImages[row]);
+        if (disks.empty())
+            continue;
+        FEditHandlers.AddNameStep(*command, *FDiskImages[row],
+                                  IdentificationName(catalog, disks.front()));
+        named = true;
+    }
+    if (!named) {
+        FUserInterface.MessageBox(rtl::Tr("No selected disk image is in the software lists."),
+                                  rtl::Tr("Name from Identification"), TMessageButtons::OK,
+                                  TMessageIcon::None);
+        return;
+    }
+    Run(std::move(command));
+}
+
+void TFileHandler::EditSoftwareLists() {
+    if (!CanEditSoftwareLists())
+        RaiseUnavailable();
+    std::vector<std::string> lists = FSoftwareLists;
+    if (!FUserInterface.EditSoftwareLists(lists) || lists == FSoftwareLists)
+        return;
+    THandlerChange change(*this);
+    FSoftwareLists = std::move(lists);
+    ForgetCatalog();
+}
+
+void TFileHandler::ForgetCatalog() {
+    // Read afresh on next use; a read under way finishes first, for nothing.
+    if (FCatalogReading.valid())
+        FCatalogReading.wait();
+    FCatalogReading = {};
+    FCatalog.reset();
 }
 
 void TFileHandler::ReverseSelection() {

@@ -6,10 +6,12 @@
 #include "App_diskformats.h"
 #include "App_filenames.h"
 #include "App_handler.h"
+#include "App_softwarelists.h"
 #include "Rtl_paths.h"
 #include "Vix_clipboard.h"
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +90,20 @@ public:
     // Changes nothing in the document.
     virtual void Check();
     virtual bool CanCheck() const { return !IsEmpty(); }
+    // Shows which disks of the software lists each image is; choosing a line selects its image.
+    // Changes nothing in the document.
+    virtual void Identify();
+    virtual bool CanIdentify() const { return !IsEmpty(); }
+    // Names each selected image that a list knows after the disk it is, as one undoable step;
+    // the others keep their names.
+    virtual void NameFromIdentification();
+    virtual bool CanNameFromIdentification() const { return HasSelection(); }
+    // The user's own lists and DAT files, beside MAME's.
+    virtual void EditSoftwareLists();
+    virtual bool CanEditSoftwareLists() const { return true; }
+    // Starts reading the lists in the background, so that the first Identify need not wait.
+    void PrepareIdentification();
+    const std::vector<std::string>& SoftwareLists() const { return FSoftwareLists; }
     virtual void Duplicate();
     virtual bool CanDuplicate() const { return HasSelection(); }
     virtual void SortByName();
@@ -209,4 +225,11 @@ private:
     TFormatChooser FFormatChooser;
     std::optional<std::string> FNamedFormat;
     std::function<void(const std::string&)> FNoteSink;
+    // The lists the user added, and the catalog of MAME's and theirs, read once (or being read).
+    std::vector<std::string> FSoftwareLists;
+    std::string FMameFolder = MameHashFolder;
+    std::unique_ptr<TSoftwareCatalog> FCatalog;
+    std::future<std::unique_ptr<TSoftwareCatalog>> FCatalogReading;
+    const TSoftwareCatalog& Catalog();
+    void ForgetCatalog();
 };

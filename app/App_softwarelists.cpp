@@ -1,6 +1,7 @@
 #include "App_softwarelists.h"
 
 #include "App_diskformats.h"
+#include "Rtl_codepage.h"
 #include "Rtl_hashes.h"
 #include "Rtl_paths.h"
 #include "Rtl_streams.h"
@@ -196,9 +197,11 @@ private:
             FPart = std::string(Attribute(attributes, "name").substr(0, MaxText));
             FPartFloppy = Attribute(attributes, "interface").find("flop") != std::string_view::npos;
             FPartNumber = 0;
-        } else if (FDepth == 4 && name == "feature" && Attribute(attributes, "name") == "part_id")
-            FPart += " (" + std::string(Attribute(attributes, "value").substr(0, MaxText)) + ")";
-        else if (name == "rom")
+            FPartId.clear();
+        } else if (FDepth == 4 && name == "feature" && Attribute(attributes, "name") == "part_id") {
+            FPartId = Attribute(attributes, "value").substr(0, MaxText);
+            FPart += " (" + FPartId + ")";
+        } else if (name == "rom")
             OnRom(attributes);
     }
 
@@ -227,6 +230,7 @@ private:
             FPartNumber = ++software.Disks;
         disk.Number = FPartNumber;
         disk.Part = mame ? FPart : std::string(Attribute(attributes, "name").substr(0, MaxText));
+        disk.PartId = mame ? FPartId : std::string();
         FDisks.push_back(std::move(disk));
     }
 
@@ -257,6 +261,7 @@ private:
     bool FInHeader = false;
     std::string FHeaderName;
     std::string FPart;
+    std::string FPartId;
     bool FPartFloppy = false;
     uint32_t FPartNumber = 0;
     std::string* FText = nullptr;
@@ -437,6 +442,23 @@ std::vector<uint32_t> IdentifyImage(const TSoftwareCatalog& catalog, const TDisk
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
+}
+
+std::string IdentificationName(const TSoftwareCatalog& catalog, uint32_t index) {
+    const TListedDisk& disk = catalog.Disks()[index];
+    const TListedSoftware& software = catalog.Softwares()[disk.Software];
+    std::string suffix;
+    if (software.Disks > 1) {
+        const std::string id = NameOfText(disk.PartId, 8);
+        // A part_id too long to fit whole is no help: the number is.
+        const bool whole = !id.empty() && rtl::Cp932ToUtf8(id) == disk.PartId;
+        suffix = " " + (whole ? id : std::to_string(disk.Number));
+    }
+    std::string title = NameOfText(software.Description,
+                                   static_cast<size_t>(TDiskImage::MaxNameLength) - suffix.size());
+    while (!title.empty() && title.back() == ' ')
+        title.pop_back();
+    return title + suffix;
 }
 
 std::string DescribeSoftware(const TListedSoftware& software) {

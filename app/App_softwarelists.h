@@ -37,6 +37,8 @@ struct TListedDisk {
     uint32_t Number = 0;
     // A MAME part's name with its part_id ("flop2 (Disk B)"), a DAT rom's name.
     std::string Part;
+    // The part_id alone ("Disk B"); empty where there is none.
+    std::string PartId;
     int64_t Size = 0;
     uint32_t Crc = 0;
     bool HasSha1 = false;
@@ -82,6 +84,11 @@ private:
 // was read from when that was no container. Each disk once, in list order.
 std::vector<uint32_t> IdentifyImage(const TSoftwareCatalog& catalog, const TDiskImage& image,
                                     std::span<const uint8_t> file = {});
+
+// The name an image that is the catalog's disk takes, at most 16 bytes of code page 932: the
+// title, and for a software of several disks the disk's part_id where it is short ("Disk B"),
+// else its number, so that the disks of one software stay apart.
+std::string IdentificationName(const TSoftwareCatalog& catalog, uint32_t disk);
 
 // "Title (1985, Publisher)": the description with the year and the publisher the list gives.
 std::string DescribeSoftware(const TListedSoftware& software);

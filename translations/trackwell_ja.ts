@@ -52,6 +52,26 @@
         <source>Finding</source>
         <translation>検出内容</translation>
     </message>
+    <message>
+        <source>Title</source>
+        <translation>タイトル</translation>
+    </message>
+    <message>
+        <source>Disk</source>
+        <translation>ディスク</translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation>発売年</translation>
+    </message>
+    <message>
+        <source>Publisher</source>
+        <translation>発売元</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>リスト</translation>
+    </message>
 </context>
 <context>
     <name>TAppFormatDialog</name>
@@ -482,6 +502,30 @@
         <source>Save to multiple DIM files...</source>
         <translation>複数の DIM ファイルに保存...</translation>
     </message>
+    <message>
+        <source>&amp;Identify...</source>
+        <translation>識別(&amp;I)...</translation>
+    </message>
+    <message>
+        <source>Identify...</source>
+        <translation>識別...</translation>
+    </message>
+    <message>
+        <source>Name from Identi&amp;fication</source>
+        <translation>識別結果から命名(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Name from identification</source>
+        <translation>識別結果から名前を付ける</translation>
+    </message>
+    <message>
+        <source>Soft&amp;ware Lists...</source>
+        <translation>ソフトウェアリスト(&amp;W)...</translation>
+    </message>
+    <message>
+        <source>Software lists...</source>
+        <translation>ソフトウェアリスト...</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -492,6 +536,45 @@
     <message>
         <source>The preset list is unavailable.</source>
         <translation>プリセットの一覧を利用できません。</translation>
+    </message>
+</context>
+<context>
+    <name>TAppSoftwareListsDialog</name>
+    <message>
+        <source>Software Lists</source>
+        <translation>ソフトウェアリスト</translation>
+    </message>
+    <message>
+        <source>Identify looks disks up in MAME&apos;s software lists and in these lists, DAT files and folders of lists:</source>
+        <translation>識別では、MAME のソフトウェアリストと、ここに挙げたリスト、DAT ファイル、リストを収めたフォルダーからディスクを探します:</translation>
+    </message>
+    <message>
+        <source>Add &amp;List...</source>
+        <translation>リストを追加(&amp;L)...</translation>
+    </message>
+    <message>
+        <source>Add &amp;Folder...</source>
+        <translation>フォルダーを追加(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>&amp;Remove List</source>
+        <translation>リストを削除(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Software lists and DAT files</source>
+        <translation>ソフトウェアリストと DAT ファイル</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>すべてのファイル</translation>
+    </message>
+    <message>
+        <source>Add List</source>
+        <translation>リストを追加</translation>
+    </message>
+    <message>
+        <source>Add Folder</source>
+        <translation>フォルダーを追加</translation>
     </message>
 </context>
 <context>
@@ -1246,6 +1329,22 @@ Save the document?</source>
     <message>
         <source>The program cannot read the folder of lists &quot;%s&quot;.</source>
         <translation>リストのフォルダー &quot;%s&quot; を読み込めません。</translation>
+    </message>
+    <message>
+        <source>(not identified)</source>
+        <translation>(該当なし)</translation>
+    </message>
+    <message>
+        <source>Identify</source>
+        <translation>識別</translation>
+    </message>
+    <message>
+        <source>Name from Identification</source>
+        <translation>識別結果から命名</translation>
+    </message>
+    <message>
+        <source>No selected disk image is in the software lists.</source>
+        <translation>選択したディスクイメージはどれもソフトウェアリストにありません。</translation>
     </message>
 </context>
 </TS>

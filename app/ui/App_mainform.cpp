@@ -341,6 +341,11 @@ void TAppMainForm::CreateActions() {
                tr("Select images whose tracks an earlier image has"), noKey, none);
     NEW_ACTION(EditDuplicateAction, tr("Dupli&cate"), tr("Add duplicate"), noKey, none);
     NEW_ACTION(EditCheckAction, tr("Chec&k..."), tr("Check disk images..."), noKey, none);
+    NEW_ACTION(EditIdentifyAction, tr("&Identify..."), tr("Identify..."), noKey, none);
+    NEW_ACTION(EditNameFromIdentificationAction, tr("Name from Identi&fication"),
+               tr("Name from identification"), noKey, none);
+    NEW_ACTION(EditSoftwareListsAction, tr("Soft&ware Lists..."), tr("Software lists..."), noKey,
+               none);
     NEW_ACTION(ViewToolbarAction, tr("&Toolbar"), tr("Toolbar"), noKey, none)->setCheckable(true);
     NEW_ACTION(ViewStatusBarAction, tr("&Status Bar"), tr("Status bar"), noKey, none)
         ->setCheckable(true);
@@ -441,6 +446,11 @@ void TAppMainForm::BindActions() {
              &TFileHandler::CanSelectDuplicates),
         file(EditDuplicateAction, &TFileHandler::Duplicate, &TFileHandler::CanDuplicate),
         file(EditCheckAction, &TFileHandler::Check, &TFileHandler::CanCheck),
+        file(EditIdentifyAction, &TFileHandler::Identify, &TFileHandler::CanIdentify),
+        file(EditNameFromIdentificationAction, &TFileHandler::NameFromIdentification,
+             &TFileHandler::CanNameFromIdentification),
+        file(EditSoftwareListsAction, &TFileHandler::EditSoftwareLists,
+             &TFileHandler::CanEditSoftwareLists),
         view(ViewToolbarAction, &TViewHandler::ToggleToolbar, &TViewHandler::CanToggleToolbar,
              &TViewHandler::ShowToolbar),
         view(ViewStatusBarAction, &TViewHandler::ToggleStatusBar, &TViewHandler::CanToggleStatusBar,
@@ -683,8 +693,13 @@ void TAppMainForm::CreateMenus() {
                                                          nullptr,
                                                          EditDuplicateAction,
                                                          nullptr,
-                                                         EditCheckAction};
-    add(menuBar()->addMenu(tr("&Edit")), editEntries);
+                                                         EditCheckAction,
+                                                         EditIdentifyAction,
+                                                         EditNameFromIdentificationAction,
+                                                         nullptr,
+                                                         EditSoftwareListsAction};
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    add(edit, editEntries);
     QMenu* view = menuBar()->addMenu(tr("&View"));
     add(view, {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, nullptr});
     add(view->addMenu(tr("Sort &By")), {ViewSortByNameAction, ViewSortByWriteProtectedAction,
@@ -712,6 +727,16 @@ void TAppMainForm::CreateMenus() {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     popup(PopupMenu1, editEntries);
+    // The lists are read in the background from the first look at a menu that offers Identify,
+    // so that the command itself seldom waits for them.
+    for (QMenu* menu : {edit, PopupMenu1})
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            try {
+                FFileHandler->PrepareIdentification();
+            } catch (...) {
+                rtl::HandleException();
+            }
+        });
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
     popup(PopupMenu2, writeProtectedEntries);

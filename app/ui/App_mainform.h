@@ -117,6 +117,9 @@ private:
     TAction* EditSelectDuplicatesAction = nullptr;
     TAction* EditDuplicateAction = nullptr;
     TAction* EditCheckAction = nullptr;
+    TAction* EditIdentifyAction = nullptr;
+    TAction* EditNameFromIdentificationAction = nullptr;
+    TAction* EditSoftwareListsAction = nullptr;
     TAction* ViewToolbarAction = nullptr;
     TAction* ViewStatusBarAction = nullptr;
     TAction* ViewRowSelectAction = nullptr;

@@ -4,6 +4,7 @@
 #include "App_EnterDialog.h"
 #include "App_FindingsDialog.h"
 #include "App_FormatDialog.h"
+#include "App_SoftwareListsDialog.h"
 #include "App_actions.h"
 #include "App_errors_qt.h"
 
@@ -205,6 +206,30 @@ void TQtUserInterface::ShowFindings(const std::string& caption,
         FFindingsDialog = std::make_unique<TAppFindingsDialog>(FParent);
     TOverrideCursor cursor(Qt::ArrowCursor);
     FFindingsDialog->Execute(FromUtf8(caption), findings, select);
+}
+
+void TQtUserInterface::ShowIdentification(const std::string& caption,
+                                          const std::vector<TIdentifiedItem>& items,
+                                          const std::function<void(int row)>& select) {
+    if (!FIdentificationDialog)
+        FIdentificationDialog = std::make_unique<TAppFindingsDialog>(FParent);
+    TOverrideCursor cursor(Qt::ArrowCursor);
+    FIdentificationDialog->ExecuteIdentification(FromUtf8(caption), items, select);
+}
+
+bool TQtUserInterface::EditSoftwareLists(std::vector<std::string>& paths) {
+    if (!FSoftwareListsDialog)
+        FSoftwareListsDialog = std::make_unique<TAppSoftwareListsDialog>(FParent);
+    QStringList edited;
+    for (const std::string& path : paths)
+        edited << FromUtf8(path);
+    TOverrideCursor cursor(Qt::ArrowCursor);
+    if (!FSoftwareListsDialog->Execute(edited))
+        return false;
+    paths.clear();
+    for (const QString& path : edited)
+        paths.push_back(path.toStdString());
+    return true;
 }
 
 std::string TQtUserInterface::ApplicationTitle() const {

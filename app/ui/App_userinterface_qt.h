@@ -1,5 +1,5 @@
 // The document's way to the user, on Qt: file dialogs, the folder browser, message boxes, the
-// Add New and Enter dialogs, the clipboard, the application's title and the desktop's opener.
+// program's own dialogs, the clipboard, the application's title and the desktop's opener.
 #pragma once
 
 #include "App_dialogs.h"
@@ -15,6 +15,7 @@ class TAppAddNewDialog;
 class TAppEnterDialog;
 class TAppFindingsDialog;
 class TAppFormatDialog;
+class TAppSoftwareListsDialog;
 
 class TQtUserInterface : public TUserInterface {
 public:
@@ -34,6 +35,9 @@ public:
                              int& index) override;
     void ShowFindings(const std::string& caption, const std::vector<TFindingItem>& findings,
                       const std::function<void(int row)>& select) override;
+    void ShowIdentification(const std::string& caption, const std::vector<TIdentifiedItem>& items,
+                            const std::function<void(int row)>& select) override;
+    bool EditSoftwareLists(std::vector<std::string>& paths) override;
     TClipboard& Clipboard() override { return FClipboard; }
     std::string ApplicationTitle() const override;
     bool OpenDocument(const std::string& path) override;
@@ -47,6 +51,8 @@ private:
     std::unique_ptr<TAppEnterDialog> FEnterDialog;
     std::unique_ptr<TAppFormatDialog> FFormatDialog;
     std::unique_ptr<TAppFindingsDialog> FFindingsDialog;
+    std::unique_ptr<TAppFindingsDialog> FIdentificationDialog;
+    std::unique_ptr<TAppSoftwareListsDialog> FSoftwareListsDialog;
 };
 
 // The entries of a "Name|pattern|Name|pattern" filter as Qt's file dialog takes them. The names

@@ -205,3 +205,26 @@ TEST(SoftwareLists, MamesInstalledFloppyListsAreReadWhole) {
     EXPECT_EQ(disk->Crc, 0xbce87c72u);
     EXPECT_EQ(disk->Part, "flop1");
 }
+
+// A name from a list is code page 932 cut at a character boundary, the disk after the title.
+TEST(SoftwareLists, NamesFromAListFitSixteenBytesAndKeepTheDisksApart) {
+    const TempDir dir;
+    WriteFileText(dir.File("j.xml"),
+                  "<softwarelist name=\"j\"><software name=\"s\"><description>イース😀 "
+                  "失われた古代王国</description><part name=\"flop1\" interface=\"floppy_5_25\">"
+                  "<feature name=\"part_id\" value=\"ディスク\"/><rom name=\"a\" size=\"1\" "
+                  "crc=\"00000001\"/></part><part name=\"flop2\" interface=\"floppy_5_25\">"
+                  "<rom name=\"b\" size=\"1\" crc=\"00000002\"/></part></software>"
+                  "<software name=\"t\"><description>Tiny</description><part name=\"flop1\" "
+                  "interface=\"floppy_5_25\"><rom name=\"c\" size=\"1\" crc=\"00000003\"/></part>"
+                  "</software></softwarelist>");
+    TSoftwareCatalog catalog;
+    catalog.AddFile(dir.File("j.xml"));
+    ASSERT_EQ(catalog.Disks().size(), 3u);
+    // The part_id fits whole in 8 bytes; the title, its emoji left out, gets what is left.
+    EXPECT_EQ(IdentificationName(catalog, 0),
+              "\x83\x43\x81\x5b\x83\x58 \x83\x66\x83\x42\x83\x58\x83\x4e");
+    EXPECT_EQ(IdentificationName(catalog, 1),
+              "\x83\x43\x81\x5b\x83\x58 \x8e\xb8\x82\xed\x82\xea 2");
+    EXPECT_EQ(IdentificationName(catalog, 2), "Tiny");
+}

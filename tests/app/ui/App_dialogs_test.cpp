@@ -1,11 +1,13 @@
-// The Add New, Presets, Enter, Disk Format and Check dialogs, driven from the keyboard and the
-// mouse. Each modal run is answered from inside its own event loop and writes what it sees to a
-// transcript, compared once the run is over, so that a failed check never leaves a dialog open.
+// The Add New, Presets, Enter, Disk Format, Check, Identify and Software Lists dialogs, driven from
+// the keyboard and the mouse. Each modal run is answered from inside its own event loop and writes
+// what it sees to a transcript, compared once the run is over, so that a failed check never leaves
+// a dialog open.
 #include "App_AddNewDialog.h"
 #include "App_EnterDialog.h"
 #include "App_FindingsDialog.h"
 #include "App_FormatDialog.h"
 #include "App_PresetsDialog.h"
+#include "App_SoftwareListsDialog.h"
 #include "App_errors_qt.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
@@ -13,6 +15,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -101,10 +104,10 @@ QString Outcome(ErrorRecorder& errors, QWidget* d) {
         .join(" | ");
 }
 
-// The presets in list order, the selected one marked.
-QString Entries(QWidget* presets) {
+// The entries of a dialog's list in list order, the selected ones marked.
+QString Entries(QWidget* dialog, const char* name = "ListBox11") {
     QStringList entries;
-    auto* list = Child<QListWidget>(presets, "ListBox11");
+    auto* list = Child<QListWidget>(dialog, name);
     for (int row = 0; row < list->count(); ++row)
         entries << list->item(row)->text() + (list->item(row)->isSelected() ? " *" : "");
     return entries.join(", ");
@@ -369,6 +372,85 @@ private slots:
                        [&](int row) { selected.push_back(row); });
         QCOMPARE(lines, QStringList({"1|warning|first", "5|error|second", "10|note|third"}));
         QCOMPARE(selected, (std::vector<int>{0, 4, 9}));
+    }
+
+    void identificationSelectsTheRowOfTheChosenLine() {
+        TAppFindingsDialog dialog;
+        std::vector<int> selected, onOpening;
+        QStringList lines;
+        WhenModal([&](QWidget* d) {
+            onOpening = selected;
+            auto* list = Child<QTreeWidget>(d, "FindingList");
+            for (int i = -1; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* item = i < 0 ? list->headerItem() : list->topLevelItem(i);
+                for (int column = 0; column < list->columnCount(); ++column)
+                    lines << item->text(column);
+            }
+            // The line the dialog opens on is chosen by a click all the same.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->topLevelItem(0)).center());
+            Key(Qt::Key_Down);
+            Key(Qt::Key_Escape);
+        });
+        dialog.ExecuteIdentification(
+            "Identify",
+            {{0, "(not identified)", "", "", "", ""},
+             {6, "Ys II", "flop2 (Disk B)", "1988", "Nihon Falcom", "pc8801_flop"}},
+            [&](int row) { selected.push_back(row); });
+        QCOMPARE(lines.join('|'),
+                 QString("Row|Title|Disk|Year|Publisher|List|1|(not identified)|||"
+                         "||7|Ys II|flop2 (Disk B)|1988|Nihon Falcom|pc8801_flop"));
+        // Opening chooses nothing, so that the selection behind is still the user's.
+        QCOMPARE(onOpening, std::vector<int>{});
+        QCOMPARE(selected, (std::vector<int>{0, 6}));
+    }
+
+    void softwareListsAreAddedRemovedAndHandedBackOnOk() {
+        TempDir dir;
+        testsupport::WriteFileBytes(dir.File("New.DAT"), {});
+        const QString added = QString::fromStdString(dir.File("New.DAT"));
+        TAppSoftwareListsDialog dialog;
+        QStringList seen;
+        auto state = [&seen](QWidget* d) {
+            const bool removable = Child<QPushButton>(d, "RemoveListButton")->isEnabled();
+            seen << Entries(d, "ListList") + (removable ? " | removable" : "");
+        };
+        QStringList paths{"/lists/a.xml", "/lists/b.dat"};
+        WhenModal([&](QWidget* d) {
+            state(d);
+            // Through the file dialog once, then as its answers arrive.
+            WhenModal([&](QWidget* files) {
+                seen << qobject_cast<QFileDialog*>(files)->nameFilters().join(";;");
+                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                name->setText(added);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            Click(d, "AddListButton");
+            uitest::GiveKeyboard(d);
+            static_cast<TAppSoftwareListsDialog*>(d)->AddPaths({"/lists/b.dat", "/mame"});
+            state(d);
+            auto* list = Child<QListWidget>(d, "ListList");
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(0)).center());
+            Click(d, "RemoveListButton");
+            state(d);
+            Click(d, "OkButton");
+        });
+        QVERIFY(dialog.Execute(paths));
+        QCOMPARE(paths, QStringList({"/lists/b.dat", added, "/mame"}));
+        // Cancel hands nothing back.
+        WhenModal([&](QWidget* d) {
+            static_cast<TAppSoftwareListsDialog*>(d)->AddPaths({"/other"});
+            Click(d, "CancelButton");
+        });
+        QVERIFY(!dialog.Execute(paths));
+        QCOMPARE(paths, QStringList({"/lists/b.dat", added, "/mame"}));
+        QCOMPARE(seen,
+                 QStringList({"/lists/a.xml, /lists/b.dat",
+                              "Software lists and DAT files (*.xml *.[xX][mM][lL] *.dat "
+                              "*.[dD][aA][tT]);;All files (*)",
+                              "/lists/a.xml, /lists/b.dat *, " + added + ", /mame * | removable",
+                              "/lists/b.dat, " + added + ", /mame"}));
     }
 
 private:

@@ -1,5 +1,6 @@
 // The editor driven as a user drives it: actions by name, keys, header clicks and the dialogs
 // they open, with real files in a temporary folder.
+#include "App_SoftwareListsDialog.h"
 #include "App_actions.h"
 #include "App_diskimages.h"
 #include "App_errors_qt.h"
@@ -24,11 +25,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include <fstream>
@@ -209,7 +212,8 @@ private slots:
         popup->hide();
         QCOMPARE(entries, QStringList({"&Undo - Add", "&Redo - (None)", "", "&Delete", "",
                                        "Select &All", "Reverse &Selection", "Select Dup&licates",
-                                       "", "Dupli&cate", "", "Chec&k..."}));
+                                       "", "Dupli&cate", "", "Chec&k...", "&Identify...",
+                                       "Name from Identi&fication", "", "Soft&ware Lists..."}));
         QTest::keyClick(&list, Qt::Key_Up);
         adding.Settle();
         QCOMPARE(adding.SelectedRows(), std::vector<int>{1});
@@ -590,6 +594,64 @@ private slots:
         QCOMPARE(editor.Rows(), 2);
         QCOMPARE(editor.Cell(1, 0), QString("by_github_ORYZAPA"));
         QCOMPARE(errors.Messages.size(), size_t{2});
+    }
+
+    void identifyFromTheEditMenu() {
+        testsupport::TempDir dir;
+        const std::string path = dir.File("two.d88");
+        testsupport::WriteFileBytes(path, TwoSamples());
+        // MAME's lists left out, so that no image is known on any machine.
+        rtl::TMemIniFile settings(dir.File("Settings.ini"));
+        settings.WriteString("SoftwareLists", "MameFolder", "");
+        settings.UpdateFile();
+        uitest::ErrorRecorder errors;
+        Editor editor(dir);
+        QMenu* edit = editor.Form->menuBar()->actions()[1]->menu();
+        QStringList entries;
+        for (const QAction* entry : edit->actions())
+            entries << entry->objectName();
+        QCOMPARE(entries.mid(entries.indexOf("EditCheckAction")),
+                 QStringList({"EditCheckAction", "EditIdentifyAction",
+                              "EditNameFromIdentificationAction", "", "EditSoftwareListsAction"}));
+        auto enabled = [&editor] {
+            QString flags;
+            for (const char* name : {"EditIdentifyAction", "EditNameFromIdentificationAction",
+                                     "EditSoftwareListsAction"})
+                flags += editor.Action(name).isEnabled() ? '1' : '0';
+            return flags;
+        };
+        QCOMPARE(enabled(), QString("001"));
+        editor.Form->FileHandler().OpenFile(path);
+        editor.Settle();
+        QVERIFY(editor.Run("EditSelectAllAction") && editor.Run("EditReverseSelectionAction"));
+        QCOMPARE(enabled(), QString("101"));
+
+        // Opening the menu starts reading the lists, which Identify then waits for.
+        edit->popup(QPoint(0, 0));
+        edit->hide();
+        QStringList lines;
+        uitest::WhenModal([&](QWidget* dialog) {
+            lines << QString::number(editor.SelectedRows().size());
+            auto* list = dialog->findChild<QTreeWidget*>("FindingList");
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                lines << list->topLevelItem(i)->text(0) + "|" + list->topLevelItem(i)->text(1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->topLevelItem(1)).center());
+            dialog->close();
+        });
+        QVERIFY(editor.Run("EditIdentifyAction"));
+        QCOMPARE(lines, QStringList({"0", "1|(not identified)", "2|(not identified)"}));
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{1});
+        QCOMPARE(enabled(), QString("111"));
+
+        const std::string mine = dir.File("mine.dat");
+        uitest::WhenModal([&mine](QWidget* dialog) {
+            static_cast<TAppSoftwareListsDialog*>(dialog)->AddPaths({QString::fromStdString(mine)});
+            uitest::ClickButton(dialog, "OK");
+        });
+        QVERIFY(editor.Run("EditSoftwareListsAction"));
+        QCOMPARE(editor.Form->FileHandler().SoftwareLists(), std::vector<std::string>{mine});
+        QVERIFY(errors.Messages.empty());
     }
 
     void aCommandTouchesQtAConstantNumberOfTimes() {
