@@ -13,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -110,33 +111,26 @@ bool IsDamagedFdiHeader(const TFdiFields& fields, int64_t fileSize) {
                                                              fields.Surfaces * fields.Cylinders;
 }
 
+// The PC-98 forms as the forms this unit reads, stated once for both ways.
+constexpr std::pair<TPc98Form, TImageForm> Pc98Forms[] = {
+    {TPc98Form::Nfd, TImageForm::Nfd},
+    {TPc98Form::Fdd, TImageForm::Fdd},
+    {TPc98Form::Dcp, TImageForm::Dcp},
+    {TPc98Form::Dip, TImageForm::Dip},
+};
+
 TImageForm Pc98ImageForm(TPc98Form form) {
-    switch (form) {
-    case TPc98Form::Nfd:
-        return TImageForm::Nfd;
-    case TPc98Form::Fdd:
-        return TImageForm::Fdd;
-    case TPc98Form::Dcp:
-        return TImageForm::Dcp;
-    case TPc98Form::Dip:
-        return TImageForm::Dip;
-    }
+    for (const auto& [pc98, image] : Pc98Forms)
+        if (pc98 == form)
+            return image;
     return TImageForm::Raw;
 }
 
 std::optional<TPc98Form> Pc98FormOf(TImageForm form) {
-    switch (form) {
-    case TImageForm::Nfd:
-        return TPc98Form::Nfd;
-    case TImageForm::Fdd:
-        return TPc98Form::Fdd;
-    case TImageForm::Dcp:
-        return TPc98Form::Dcp;
-    case TImageForm::Dip:
-        return TPc98Form::Dip;
-    default:
-        return std::nullopt;
-    }
+    for (const auto& [pc98, image] : Pc98Forms)
+        if (image == form)
+            return pc98;
+    return std::nullopt;
 }
 
 bool IsDimHeader(const uint8_t* bytes) {
