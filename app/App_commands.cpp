@@ -204,6 +204,14 @@ void TEditCommandHandlers::WriteProtectSwapStep(TCommand& sender, bool& handled)
     step.Disposition = dpKeep;
 }
 
+void TEditCommandHandlers::ContentsSwapStep(TCommand& sender, bool& handled) {
+    FlushBatch();
+    handled = true;
+    auto& step = static_cast<TSetContentsSubCommand&>(sender);
+    step.DiskImage->ExchangeContents(*step.Contents);
+    step.Disposition = dpKeep;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Builders
 
@@ -280,5 +288,14 @@ void TEditCommandHandlers::AddWriteProtectedStep(TMultiEditCommand& command, TDi
     step->WriteProtected = value;
     step->OnExecute = step->OnUndo = step->OnRedo =
         Bind<&TEditCommandHandlers::WriteProtectSwapStep>();
+    command.Invoker.Add(std::move(step));
+}
+
+void TEditCommandHandlers::AddContentsStep(TMultiEditCommand& command, TDiskImage& image,
+                                           std::unique_ptr<TDiskImage> contents) {
+    auto step = std::make_unique<TSetContentsSubCommand>();
+    step->DiskImage = &image;
+    step->Contents = std::move(contents);
+    step->OnExecute = step->OnUndo = step->OnRedo = Bind<&TEditCommandHandlers::ContentsSwapStep>();
     command.Invoker.Add(std::move(step));
 }

@@ -85,6 +85,13 @@ public:
     int32_t WriteProtected = -1;
 };
 
+class TSetContentsSubCommand : public TEditCommand {
+public:
+    TDiskImage* DiskImage = nullptr;
+    // The bytes the image does not hold now; every run exchanges the two.
+    std::unique_ptr<TDiskImage> Contents;
+};
+
 // The handlers of the edit commands and the builders that attach them. Bound to the document's
 // display list (which owns nothing) and its list view; the file handler owns one.
 class TEditCommandHandlers {
@@ -113,6 +120,7 @@ public:
     void NameSetStep(TCommand& sender, bool& handled);
     void NameSwapStep(TCommand& sender, bool& handled);
     void WriteProtectSwapStep(TCommand& sender, bool& handled);
+    void ContentsSwapStep(TCommand& sender, bool& handled);
 
     // Builders. A composite command is named and given its handlers; the steps are queued in
     // the order in which they run.
@@ -127,6 +135,9 @@ public:
     void AddReorderSteps(TMultiEditCommand& command, const TExchangePlan& plan);
     void AddNameStep(TMultiEditCommand& command, TDiskImage& image, const std::string& name);
     void AddWriteProtectedStep(TMultiEditCommand& command, TDiskImage& image, int32_t value);
+    // A change of the files on the disk: image takes the bytes of contents.
+    void AddContentsStep(TMultiEditCommand& command, TDiskImage& image,
+                         std::unique_ptr<TDiskImage> contents);
 
 private:
     void SwapName(TCommand& sender, bool& handled, bool restoring);

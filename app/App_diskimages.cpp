@@ -247,6 +247,14 @@ void TDiskImage::Assign(const TDiskImage& source) {
     ReadHeader();
 }
 
+void TDiskImage::ExchangeContents(TDiskImage& other) {
+    WriteHeader();
+    other.WriteHeader();
+    FData.Swap(other.FData);
+    ReadHeader();
+    other.ReadHeader();
+}
+
 void TDiskImage::LoadFromStream(rtl::TStream& stream) {
     Load(stream, nullptr);
 }

@@ -75,6 +75,9 @@ public:
 
     // Makes this image a byte-for-byte copy of source.
     virtual void Assign(const TDiskImage& source);
+    // Exchanges every byte of the two images: a change of the files on a disk is made, undone
+    // and redone this way, so that the image keeps its place in every list that holds it.
+    void ExchangeContents(TDiskImage& other);
     // Reads one image from the stream's position and leaves the stream just after it. A file
     // that fails while it is read passes through as rtl::EFileReadError.
     virtual void LoadFromStream(rtl::TStream& stream);

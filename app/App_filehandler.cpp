@@ -789,6 +789,21 @@ void TFileHandler::SetNames(const std::vector<int>& rows, const std::vector<std:
     Run(std::move(command));
 }
 
+void TFileHandler::ChangeImageContents(int index, const std::string& name,
+                                       std::span<const uint8_t> bytes) {
+    if (index < 0 || index >= DiskImageCount())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    auto contents = std::make_unique<TDiskImage>();
+    rtl::TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SetPosition(0);
+    contents->LoadFromStream(stream);
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand(name, false);
+    FEditHandlers.AddContentsStep(*command, *FDiskImages[index], std::move(contents));
+    Run(std::move(command));
+}
+
 void TFileHandler::SetWriteProtected(const std::vector<int>& rows,
                                      const std::vector<int32_t>& values) {
     std::unique_ptr<TMultiEditCommand> command =

@@ -14,6 +14,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,10 @@ public:
     virtual bool CanWriteProtectedToggle() const { return HasSelection(); }
     virtual void SizeSum();
     virtual bool CanSizeSum() const { return HasSelection(); }
+    // Makes bytes, a valid image, the image at index as one undoable step named name: a change of
+    // the files on its disk. The selection stays as it is.
+    virtual void ChangeImageContents(int index, const std::string& name,
+                                     std::span<const uint8_t> bytes);
     // Dropped files and the command line.
     virtual void DropFiles(const std::vector<std::string>& paths);
     virtual bool CanDropFiles() const { return true; }

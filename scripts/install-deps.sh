@@ -12,6 +12,8 @@ TRACKWELL_PACKAGES=(
     xvfb xauth x11-utils xdotool openbox
     # floptool, a reader of disk images written by others, checks what the CLI writes.
     mame-tools
+    # Independent makers and checkers of the FAT12 disks whose files the program changes.
+    dosfstools mtools
     # bench/hash.sh's CRC-32 of a whole file, to compare the CLI's with.
     rhash
 )

@@ -152,6 +152,13 @@ void TMemoryListControl::ExchangeItemStates(const TExchangePlan& exchanges) {
 
 // ---- TListViewShell ----
 
+int TListControl::FocusedItem() const {
+    for (int i = 0, n = ItemCount(); i < n; ++i)
+        if (ItemState(i, ItemStateFocused) != 0)
+            return i;
+    return -1;
+}
+
 int TListViewShell::Count() const {
     return FListView.ItemCount();
 }

@@ -36,6 +36,8 @@ public:
     // item that had it, so at most one item is ever focused.
     virtual void SetItemState(int index, int state, int mask) = 0;
     virtual int SelectedCount() const = 0;
+    // The focused item, or -1; a control that keeps no note of it looks for it.
+    virtual int FocusedItem() const;
     virtual void SelectAll() = 0;
     virtual void ClearSelection() = 0;
     virtual void EnsureVisible(int index, bool partialOK) = 0;
@@ -80,6 +82,7 @@ public:
 
     // -1 when no item is focused.
     int FocusedIndex() const { return FFocused; }
+    int FocusedItem() const override { return FFocused; }
     int UpdateDepth() const { return FUpdateDepth; }
 
 protected:
@@ -113,6 +116,8 @@ public:
     // may now show another image.
     void SetCount(int n);
     int SelCount() const;
+    // The focused item, or -1.
+    int FocusedIndex() const { return FListView.FocusedItem(); }
     // The four state bits of the item; 0 <= index < Count().
     int States(int index) const;
     void SetStates(int index, int state);

@@ -1,0 +1,126 @@
+// The files on the disks of the document: each change of them is an edit of the document, one
+// undoable step that gives the image its new bytes, and the Files panel's state and operations
+// on the focused image.
+#pragma once
+
+#include "App_filehandler.h"
+#include "App_filesystems.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+// The file system of image, row counting from 1 for the message; EFileSystemError "The program
+// does not know the file system of the disk image 3 ("name")." when none is recognised. It reads
+// the image's bytes, valid until the image changes.
+std::unique_ptr<TFileSystem> OpenImageFileSystem(const TDiskImage& image, int row);
+
+// A path or name the user typed (UTF-8) in code page 932; EHandlerError "The program cannot
+// accept the value." when a character has no code there.
+std::string EncodeFilePath(const std::string& text);
+// The name a file taken off a disk gets on the user's: its text with every byte a file name
+// cannot hold, and the backslash that escapes, as \xNN; never "." or "..".
+std::string LocalFileName(const std::string& name);
+
+// A file to write to a disk: its path there (code page 932) and its bytes.
+struct TFileToPut {
+    std::string Path;
+    std::vector<uint8_t> Data;
+};
+
+// Each change runs on the image at index (from 0) of the document as one undoable step, named as
+// the Edit menu's Undo shows it, and refuses before anything changes: a write-protected image, a
+// disk without a known file system, and everything the file system refuses.
+void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files);
+void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths);
+void RenameFile(TFileHandler& document, int index, const std::string& path,
+                const std::string& newName);
+// The bytes of a file on the user's disk, refused before it is read when no disk could hold it.
+std::vector<uint8_t> ReadLocalFile(const std::string& path);
+
+// ---------------------------------------------------------------------------------------------
+// The Files panel as far as its handler goes; the window implements it over its widgets.
+class TFilesPanel {
+public:
+    TFilesPanel() = default;
+    TFilesPanel(const TFilesPanel&) = delete;
+    TFilesPanel& operator=(const TFilesPanel&) = delete;
+    virtual ~TFilesPanel() = default;
+
+    virtual bool Visible() const = 0;
+    virtual void SetVisible(bool value) = 0;
+    // Its height beside the image list, in pixels.
+    virtual int Extent() const = 0;
+    virtual void SetExtent(int value) = 0;
+    // The entries selected, as indices into the handler's Entries(), ascending.
+    virtual std::vector<int> SelectedEntries() const = 0;
+};
+
+// What the panel shows of the focused image and every operation it offers; each change goes
+// through the document's history. Refresh follows the image list's focus and every change.
+class TDiskFilesHandler : public THandler {
+public:
+    // EHandlerError "The program cannot create a files handler." without a panel.
+    TDiskFilesHandler(TFileHandler& document, TListViewShell& listViewShell,
+                      TUserInterface& userInterface, TFilesPanel* panel);
+
+    // Reads the focused image again; the folder shown is kept while it still exists and the
+    // image is the same one.
+    void Refresh();
+    // The image shown, from 0; -1 for none.
+    int Index() const { return FIndex; }
+    // Null when the image shows no file system.
+    const TFileSystem* FileSystem() const { return FFileSystem.get(); }
+    // The folder shown, code page 932; "" is the root.
+    const std::string& Folder() const { return FFolder; }
+    const std::vector<TFileEntry>& Entries() const { return FEntries; }
+    // What the status bar says of the image: its file system and free bytes, or why it shows
+    // none.
+    const std::string& StatusText() const { return FStatusText; }
+
+    // Opens the folder of an entry; the parent folder for "..".
+    virtual void OpenEntry(int entry);
+    virtual bool CanOpenEntry(int entry) const;
+    virtual void OpenParent();
+    virtual bool CanOpenParent() const { return !FFolder.empty(); }
+    // Writes the selected files (and folders, with what they hold) into a folder the user chooses.
+    virtual void Extract();
+    virtual bool CanExtract() const;
+    // The same into folder, asking nothing; returns the paths written. Used by dragging out.
+    std::vector<std::string> ExtractTo(const std::string& folder);
+    virtual void AddFiles();
+    virtual bool CanAddFiles() const;
+    // The files at paths (on the user's disk) into the folder shown, as one step.
+    virtual void AddFilesFrom(const std::vector<std::string>& paths);
+    virtual void DeleteFiles();
+    virtual bool CanDeleteFiles() const;
+    virtual void RenameFile();
+    virtual bool CanRenameFile() const;
+    virtual void ToggleShow();
+    virtual bool CanToggleShow() const { return true; }
+    bool Shown() const { return FPanel.Visible(); }
+
+    void LoadSettings(rtl::TMemIniFile& settings) override;
+    void SaveSettings(rtl::TMemIniFile& settings) override;
+
+private:
+    bool CanChange() const;
+    std::string PathOf(const TFileEntry& entry) const;
+    std::vector<const TFileEntry*> Selected() const;
+
+    TFileHandler& FDocument;
+    TListViewShell& FListViewShell;
+    TUserInterface& FUserInterface;
+    TFilesPanel& FPanel;
+    int FIndex = -1;
+    const TDiskImage* FImage = nullptr;
+    std::vector<uint8_t> FBytes;
+    std::unique_ptr<TFileSystem> FFileSystem;
+    std::string FFolder;
+    std::vector<TFileEntry> FEntries;
+    std::string FStatusText;
+    std::unique_ptr<TFileDialog> FAddFilesDialog;
+    std::string FExtractFolder;
+};

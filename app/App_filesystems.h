@@ -1,0 +1,125 @@
+// The files on a disk: the file systems D88 disks carry, recognised from the disk's own
+// structures, listed, read and changed. Every file system reads an image's bytes through the
+// sectors' places on the disk, and every change gives the image's new bytes, so that the
+// document makes one undoable step of it and a refused change leaves nothing behind.
+#pragma once
+
+#include "App_disklayout.h"
+#include "Rtl_exceptions.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A change that cannot be made, or a file that is not there: the message says which.
+RTL_DECLARE_EXCEPTION(EFileSystemError, rtl::Exception);
+
+// Where a sector's data is in an image.
+struct TSectorPlace {
+    int64_t Offset = -1;
+    int32_t Size = 0;
+    explicit operator bool() const { return Offset >= 0; }
+};
+
+// The sectors of an image found by cylinder, head and record, as a disk's own software finds
+// them: the track of the cylinder and side, then the first sector of that record on it. The
+// index holds places, not bytes, so that the same index finds the sectors of a copy of the
+// image, which is how a change is written.
+class TDiskSectors {
+public:
+    // Indexes an image that may be damaged anywhere: tracks or sectors past the end are left
+    // out, and the walk of each track is bounded by the image's size.
+    explicit TDiskSectors(std::span<const uint8_t> image);
+
+    std::span<const uint8_t> Image() const { return FImage; }
+    // One more than the highest cylinder that has a track; 0 when none has.
+    int Cylinders() const { return FCylinders; }
+    // 2 when any track of side 1 is present, else 1.
+    int Heads() const { return FHeads; }
+
+    TSectorPlace Find(int c, int h, int r) const;
+    // The sector's data, or nothing when the disk has no such sector.
+    std::span<const uint8_t> Read(int c, int h, int r) const;
+    // The same sector of copy, a copy of the indexed image (same size); nothing when the disk
+    // has no such sector.
+    std::span<uint8_t> Write(std::vector<uint8_t>& copy, int c, int h, int r) const;
+
+    // The sectors of a track in the image's order: their headers and places.
+    struct TSector {
+        TSectorHeader Header;
+        TSectorPlace Place;
+    };
+    std::span<const TSector> Track(int c, int h) const;
+
+private:
+    std::span<const uint8_t> FImage;
+    int FCylinders = 0;
+    int FHeads = 1;
+    // Each track's sectors, at cylinder * 2 + head.
+    std::vector<std::vector<TSector>> FTracks;
+};
+
+// One entry of a folder as a listing shows it. Names are code page 932 bytes; Kind and Details
+// are ASCII texts of the file system's own terms.
+struct TFileEntry {
+    std::string Name;
+    int64_t Size = 0;
+    bool Folder = false;
+    // "folder", or the file system's type of the file ("ASCII", "binary", "BASIC", …).
+    std::string Kind;
+    // Its attributes, date or load and run addresses.
+    std::string Details;
+};
+
+class TFileSystem {
+public:
+    virtual ~TFileSystem() = default;
+
+    // "FAT12", "N88-BASIC", "Hu-BASIC" or "CP/M".
+    virtual std::string Name() const = 0;
+    // The files of the whole disk, sub-folders' included, and the bytes a new file can take.
+    virtual int64_t FileCount() const = 0;
+    virtual int64_t FreeBytes() const = 0;
+    // What is wrong with the disk's structures, as a clause ("the allocation chain of
+    // "GAME.BAS" loops"); empty when it is sound. A damaged disk is listed and read as far as it
+    // is sound, and never changed.
+    virtual std::string Damage() const = 0;
+
+    // Paths are code page 932 bytes, folders parted by '/'; "" is the root folder.
+    // EFileSystemError "The disk has no folder "…"." when folder names none.
+    virtual std::vector<TFileEntry> List(std::string_view folder) const = 0;
+    // The file's bytes. EFileSystemError "The disk has no file "…"." when path names none.
+    virtual std::vector<uint8_t> Read(std::string_view path) const = 0;
+
+    // Whether the file system can change its files at all (CP/M cannot, yet).
+    virtual bool CanWrite() const { return false; }
+    // Each change returns the bytes of the whole image after it and leaves this file system and
+    // its image as they were; EFileSystemError when the change cannot be made, with a sentence
+    // that says why.
+    // Writes data as the file path, replacing a file of that name.
+    virtual std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data) const;
+    // Deletes the files paths names, all or none.
+    virtual std::vector<uint8_t> Delete(std::span<const std::string> paths) const;
+    // Gives the file path the name newName in its folder.
+    virtual std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const;
+};
+
+// The file system of the image, tried in turn, or null when none is recognised. The image may be
+// damaged anywhere.
+std::unique_ptr<TFileSystem> OpenFileSystem(std::span<const uint8_t> image);
+
+// The messages every file system shares, with %s for the path or the clause.
+extern const char* const NoFileMessage;
+extern const char* const NoFolderMessage;
+extern const char* const DamagedDiskMessage;
+extern const char* const ReadOnlyFileSystemMessage;
+extern const char* const DiskFullMessage;
+
+// Raises EFileSystemError for a change of a damaged or read-only disk; returns when it may
+// change.
+void CheckChangeable(const TFileSystem& fs);
+// A path's parts between '/'; empty parts (a leading, doubled or trailing '/') are dropped.
+std::vector<std::string> SplitFilePath(std::string_view path);

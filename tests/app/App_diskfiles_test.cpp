@@ -1,0 +1,220 @@
+// The files on a document's disks: each change one step of its history that undo and redo turn
+// back and forth byte for byte, refusals that leave the document as it was, and the Files
+// panel's handler over the focused image. The FAT12 disks are made by mkfs.fat and mcopy.
+#include "App_diskfiles.h"
+#include "Rtl_inifiles.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using testsupport::Bytes;
+using testsupport::MessageOf;
+using testsupport::TempDir;
+
+namespace {
+
+// The PC-98 2HD FAT12 layout made by dosfstools: 1,232 sectors of 1024 bytes, one reserved.
+// Empty when the tools are missing.
+Bytes FatDump(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+    const std::string dump = dir.File("fat.img");
+    std::string command = "mkfs.fat -C -S 1024 -g 2/8 -f 2 -r 192 -s 1 -R 1 -M 0xFE '" + dump +
+                          "' 1232 >/dev/null 2>&1";
+    for (const auto& [name, text] : files) {
+        testsupport::WriteFileText(dir.File("in"), text);
+        command +=
+            " && MTOOLS_SKIP_CHECK=1 mcopy -i '" + dump + "' '" + dir.File("in") + "' ::" + name;
+    }
+    if (std::system(command.c_str()) != 0)
+        return {};
+    return testsupport::ReadFileBytes(dump);
+}
+
+class TPanel : public TFilesPanel {
+public:
+    bool Visible() const override { return FVisible; }
+    void SetVisible(bool value) override { FVisible = value; }
+    int Extent() const override { return FExtent; }
+    void SetExtent(int value) override { FExtent = value; }
+    std::vector<int> SelectedEntries() const override { return Selection; }
+    std::vector<int> Selection;
+
+private:
+    bool FVisible = false;
+    int FExtent = 0;
+};
+
+struct DiskFilesTest : ::testing::Test {
+    testsupport::CurrentFolderKeeper folderKeeper;
+    TempDir dir;
+    TMemoryListControl control;
+    TListViewShell shell{control};
+    TScriptedUserInterface ui;
+    TFileHandler document{&shell, ui};
+    TPanel panel;
+    TDiskFilesHandler files{document, shell, ui, &panel};
+
+    // A document of a blank 2D disk and a FAT12 disk holding the files, the FAT disk focused.
+    bool Open(const std::vector<std::pair<std::string, std::string>>& contents) {
+        const Bytes dump = FatDump(dir, contents);
+        if (dump.empty())
+            return false;
+        TDiskImageList list;
+        list.Add(std::make_unique<TDiskImage>(TDiskFormat{DiskType2D, 40, 2, 16, 1}));
+        list.Add(std::make_unique<TDiskImage>(TDiskFormat{DiskType2HD, 77, 2, 8, 3}, dump));
+        list.SaveToFile(dir.File("disk.d88"));
+        document.OpenFile(dir.File("disk.d88"));
+        shell.ClearSelection();
+        shell.SetFocused(1, true);
+        files.Refresh();
+        return true;
+    }
+    Bytes ImageBytes(int index) const {
+        const std::span<const uint8_t> bytes = document.DiskImages(index).Bytes();
+        return {bytes.begin(), bytes.end()};
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const TFileEntry& entry : files.Entries())
+            names.push_back(entry.Name);
+        return names;
+    }
+};
+
+} // namespace
+
+TEST_F(DiskFilesTest, EachChangeIsOneStepThatUndoAndRedoTurnBackAndForthByteForByte) {
+    if (!Open({{"A.TXT", "first file\r\n"}, {"B.TXT", "second"}}))
+        GTEST_SKIP() << "mkfs.fat and mcopy (dosfstools, mtools) are needed";
+    ASSERT_NE(files.FileSystem(), nullptr);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A.TXT", "B.TXT"}));
+    const Bytes before = ImageBytes(1);
+
+    PutFiles(document, 1, {{"NEW.BIN", {1, 2, 3, 0, 255}}, {"A.TXT", {'x'}}});
+    EXPECT_EQ(document.UndoName(), "Add files");
+    const Bytes put = ImageBytes(1);
+    EXPECT_NE(put, before);
+    const std::unique_ptr<TFileSystem> fs = OpenImageFileSystem(document.DiskImages(1), 2);
+    EXPECT_EQ(fs->Read("NEW.BIN"), (Bytes{1, 2, 3, 0, 255}));
+    EXPECT_EQ(fs->Read("A.TXT"), Bytes{'x'});
+
+    DeleteFiles(document, 1, {"B.TXT", "NEW.BIN"});
+    EXPECT_EQ(document.UndoName(), "Delete files");
+    const Bytes deleted = ImageBytes(1);
+    RenameFile(document, 1, "A.TXT", "C.TXT");
+    EXPECT_EQ(document.UndoName(), "Rename file");
+    const Bytes renamed = ImageBytes(1);
+
+    for (const Bytes* expected : {&deleted, &put, &before}) {
+        document.Undo();
+        EXPECT_EQ(ImageBytes(1), *expected);
+    }
+    for (const Bytes* expected : {&put, &deleted, &renamed}) {
+        document.Redo();
+        EXPECT_EQ(ImageBytes(1), *expected);
+    }
+    EXPECT_EQ(shell.FocusedIndex(), 1);
+    EXPECT_EQ(shell.SelCount(), 0);
+    document.Undo();
+    document.Undo();
+    EXPECT_TRUE(document.IsModified());
+    document.Undo();
+    EXPECT_FALSE(document.IsModified());
+}
+
+TEST_F(DiskFilesTest, RefusalsLeaveTheDocumentAsItWas) {
+    if (!Open({{"A.TXT", "first"}}))
+        GTEST_SKIP() << "mkfs.fat and mcopy (dosfstools, mtools) are needed";
+    const Bytes before = ImageBytes(1);
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] {
+                  PutFiles(document, 0, {{"A.TXT", {1}}});
+              }),
+              "The program does not know the file system of the disk image 1.");
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] {
+                  DeleteFiles(document, 1, {"A.TXT", "NONE.TXT"});
+              }),
+              "The disk has no file \"NONE.TXT\".");
+    const Bytes huge(1300 * 1024, 0x55);
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] {
+                  PutFiles(document, 1, {{"BIG.DAT", huge}});
+              }),
+              "The file \"BIG.DAT\" (1331200 bytes) does not fit the free space of the disk (" +
+                  std::to_string(OpenImageFileSystem(document.DiskImages(1), 2)->FreeBytes()) +
+                  " bytes).");
+    // The second file no longer fits once the first is on the disk: neither goes on.
+    const Bytes half(700 * 1024, 0x66);
+    EXPECT_NE(MessageOf<EFileSystemError>([&] {
+                  PutFiles(document, 1, {{"ONE.DAT", half}, {"TWO.DAT", half}});
+              }),
+              "(nothing raised)");
+    document.DiskImages(1).SetWriteProtected(WriteProtectedOn);
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] { DeleteFiles(document, 1, {"A.TXT"}); }),
+              "The disk image 2 is write-protected; clear its write protection to change its "
+              "files.");
+    document.DiskImages(1).SetWriteProtected(WriteProtectedOff);
+    EXPECT_EQ(ImageBytes(1), before);
+    EXPECT_FALSE(document.CanUndo());
+    EXPECT_EQ(MessageOf<EHandlerError>([&] { EncodeFilePath("\xF0\x9F\x98\x80.TXT"); }),
+              "The program cannot accept the value.");
+}
+
+TEST_F(DiskFilesTest, ThePanelFollowsTheFocusAndItsOperationsGoThroughTheHistory) {
+    if (!Open({{"KEEP.TXT", "keep"}, {"GONE.TXT", "gone"}}))
+        GTEST_SKIP() << "mkfs.fat and mcopy (dosfstools, mtools) are needed";
+    EXPECT_EQ(files.Index(), 1);
+    EXPECT_EQ(files.StatusText().rfind("FAT12, ", 0), 0u) << files.StatusText();
+    EXPECT_FALSE(files.CanDeleteFiles());
+
+    panel.Selection = {1};
+    files.DeleteFiles();
+    EXPECT_EQ(Names(), std::vector<std::string>{"KEEP.TXT"});
+    document.Undo();
+    files.Refresh();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"KEEP.TXT", "GONE.TXT"}));
+
+    testsupport::WriteFileText(dir.File("local.txt"), "from the user's disk");
+    files.AddFilesFrom({dir.File("local.txt")});
+    EXPECT_EQ(Names(), (std::vector<std::string>{"KEEP.TXT", "GONE.TXT", "LOCAL.TXT"}));
+    EXPECT_EQ(document.UndoName(), "Add file");
+
+    panel.Selection = {0};
+    ui.EnterAnswers = {"renamed.txt"};
+    files.RenameFile();
+    EXPECT_EQ(Names()[0], "RENAMED.TXT");
+
+    panel.Selection = {0, 2};
+    const std::string out = dir.File("out");
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    EXPECT_EQ(files.ExtractTo(out),
+              (std::vector<std::string>{out + "/RENAMED.TXT", out + "/LOCAL.TXT"}));
+    EXPECT_EQ(testsupport::ReadFileText(out + "/LOCAL.TXT"), "from the user's disk");
+    // An existing file is not written over.
+    EXPECT_NE(MessageOf<rtl::Exception>([&] { files.ExtractTo(out); }), "(nothing raised)");
+
+    shell.SetFocused(0, true);
+    files.Refresh();
+    EXPECT_EQ(files.FileSystem(), nullptr);
+    EXPECT_TRUE(files.Entries().empty());
+    EXPECT_EQ(files.StatusText(), "No known file system");
+
+    rtl::TMemIniFile settings(dir.File("Settings.ini"));
+    files.ToggleShow();
+    panel.SetExtent(321);
+    files.SaveSettings(settings);
+    TPanel other;
+    TDiskFilesHandler again(document, shell, ui, &other);
+    again.LoadSettings(settings);
+    EXPECT_TRUE(other.Visible());
+    EXPECT_EQ(other.Extent(), 321);
+}
+
+TEST(DiskFiles, LocalFileNamesHoldNoPathOrControlCharacters) {
+    EXPECT_EQ(LocalFileName("GAME.BAS"), "GAME.BAS");
+    EXPECT_EQ(LocalFileName("A/B\\C\x01"), "A\\x2FB\\x5CC\\x01");
+    EXPECT_EQ(LocalFileName(".."), "_..");
+    EXPECT_EQ(LocalFileName("\x83\x51\x81\x5B\x83\x80"), "ゲーム");
+}
