@@ -4,6 +4,7 @@
 #include "App_filehandler.h"
 #include "App_softwarelists.h"
 #include "Cli_edits.h"
+#include "Cli_files.h"
 #include "Cli_names.h"
 #include "Cli_rows.h"
 #include "Rtl_codepage.h"
@@ -31,11 +32,6 @@ namespace {
 }
 
 // Refuses early, before any work, what the final naming would refuse anyway.
-void CheckOverwrite(const std::string& path, bool force) {
-    if (!force && rtl::FileOrFolderExists(path))
-        RaiseOverwrite(path);
-}
-
 // Without force the file is named only where nothing is at that moment: a file that appeared
 // at OUT while the images were written is not replaced either.
 void SaveOutput(const TDiskImageList& images, const std::string& path, bool force) {
@@ -309,16 +305,11 @@ int RunExport(const TCommandLine& line, std::istream&, std::ostream& out) {
     return ExitSuccess;
 }
 
-// Hands each image of FILE (or of ROWS of it) to visit with its row and bytes. The container is
-// accepted whole, header by header, first; then the images are read in order into one buffer,
-// so that no more than the largest image is ever held.
-void ForEachImage(const TCommandLine& line,
-                  const std::function<void(int row, const TScannedImage& image,
-                                           std::span<const uint8_t> bytes)>& visit) {
-    std::optional<std::vector<TRowSpan>> spans;
-    if (line.Arguments.size() > 1)
-        spans = ParseRows(line.Arguments[1]);
-    TImageInput input(line.Arguments[0]);
+} // namespace
+
+void ForEachImage(const std::string& file, const std::optional<std::vector<TRowSpan>>& spans,
+                  const TImageVisit& visit) {
+    TImageInput input(file);
     const std::vector<TScannedImage>& images = input.Images();
     std::vector<int> rows;
     if (spans) {
@@ -329,6 +320,20 @@ void ForEachImage(const TCommandLine& line,
     }
     for (const int row : rows)
         visit(row + 1, images[static_cast<size_t>(row)], input.Bytes(static_cast<size_t>(row)));
+}
+
+void CheckOverwrite(const std::string& path, bool force) {
+    if (!force && rtl::FileOrFolderExists(path))
+        RaiseOverwrite(path);
+}
+
+namespace {
+
+void ForEachImage(const TCommandLine& line, const TImageVisit& visit) {
+    std::optional<std::vector<TRowSpan>> spans;
+    if (line.Arguments.size() > 1)
+        spans = ParseRows(line.Arguments[1]);
+    cli::ForEachImage(line.Arguments[0], spans, visit);
 }
 
 // One line per finding: ROW, severity, text. Exit status 1 when an image has a fault.
@@ -504,6 +509,22 @@ constexpr TCommand CommandTable[] = {
              "image was found, 1 when one was not, 2 when identifying fails.",
      .FailureExitCode = ExitUsage,
      .Handler = RunIdentify},
+    {.Name = "fs",
+     .Arguments = "FILE [ROWS]",
+     .Help = "One line per image: row, file system (FAT12, N88-BASIC, Hu-BASIC, CP/M, or - for\n"
+             "none known), files, free bytes (tab-separated).",
+     .Handler = RunFs},
+    {.Name = "files",
+     .Arguments = "FILE ROW [FOLDER]",
+     .Help = "One line per entry of the root folder (or FOLDER, parted by /) of the disk of ROW:\n"
+             "name, size, kind (folder or the file system's type), details (tab-separated).",
+     .Handler = RunFiles},
+    {.Name = "get",
+     .Arguments = "FILE ROW PATH [OUT]",
+     .Options = OptionForce,
+     .Help = "Write the file PATH of the disk of ROW to OUT (default: its name in the current\n"
+             "folder; - for standard output).",
+     .Handler = RunGet},
     {.Name = "rename",
      .Arguments = "FILE ROW NAME",
      .Options = OptionBackup,
@@ -570,6 +591,25 @@ constexpr TCommand CommandTable[] = {
      .Help = "Move the given images one place up or down.",
      .Editing = true,
      .Handler = RunMove},
+    {.Name = "put",
+     .Arguments = "FILE ROW IN [PATH]",
+     .Options = OptionBackup,
+     .Help = "Write the file IN onto the disk of ROW as PATH (default: IN's name in the root\n"
+             "folder), replacing a file of that name.",
+     .Editing = true,
+     .Handler = RunPut},
+    {.Name = "delete-file",
+     .Arguments = "FILE ROW PATH...",
+     .Options = OptionBackup,
+     .Help = "Delete the files PATH from the disk of ROW, all or none.",
+     .Editing = true,
+     .Handler = RunDeleteFile},
+    {.Name = "rename-file",
+     .Arguments = "FILE ROW PATH NEWNAME",
+     .Options = OptionBackup,
+     .Help = "Give the file PATH on the disk of ROW the name NEWNAME in its folder.",
+     .Editing = true,
+     .Handler = RunRenameFile},
 };
 
 } // namespace

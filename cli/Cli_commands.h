@@ -6,11 +6,15 @@
 
 #include "App_diskformats.h"
 #include "Cli_arguments.h"
+#include "Cli_rows.h"
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -29,6 +33,17 @@ TFormatChooser FormatChooser();
 // The image of path when it is a file of another form, read as merge reads it; null for a
 // container, or a file in no form, which the editing commands open as a document.
 std::unique_ptr<TDiskImageList> LoadOtherForm(const std::string& path);
+
+using TImageVisit =
+    std::function<void(int row, const TScannedImage& image, std::span<const uint8_t> bytes)>;
+// Hands each image of file (or of the rows of spans) to visit with its row and bytes. A container
+// is accepted whole, header by header, first; then the images are read in order into one buffer,
+// so that no more than the largest image is ever held. A file of another form holds one image.
+void ForEachImage(const std::string& file, const std::optional<std::vector<TRowSpan>>& spans,
+                  const TImageVisit& visit);
+
+// Refuses to write over path unless force: "The program cannot overwrite the file "…"."
+void CheckOverwrite(const std::string& path, bool force);
 
 // Tells the user, on standard error beside the errors, what a command did that the output does
 // not show: what an input held that its images cannot.

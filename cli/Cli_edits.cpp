@@ -1,5 +1,6 @@
 #include "Cli_edits.h"
 
+#include "App_diskfiles.h"
 #include "App_filehandler.h"
 #include "Cli_commands.h"
 #include "Cli_names.h"
@@ -295,6 +296,48 @@ int RunMove(const TCommandLine& line, std::istream&, std::ostream&) {
                  EditRowsWith(line.Arguments[1],
                               ParseWord(line.Arguments[2], {{"up", &TFileHandler::MoveUp},
                                                             {"down", &TFileHandler::MoveDown}})));
+}
+
+// The image a ROW argument names, as the document's index.
+int SelectedIndex(const TDocument& document) {
+    return document.Shell.GetSelectedIndices().front();
+}
+
+int RunPut(const TCommandLine& line, std::istream&, std::ostream&) {
+    TEdit edit;
+    edit.Rows = ParseSingleRow(line.Arguments[1]);
+    // Read before the document opens, which makes another folder the current one.
+    const std::string source = line.Arguments[2];
+    TFileToPut file{EncodeFilePath(line.Arguments.size() > 3 ? line.Arguments[3]
+                                                             : rtl::ExtractFileName(source)),
+                    ReadLocalFile(source)};
+    edit.Operation = [&file](TDocument& document) {
+        PutFiles(document.Handler, SelectedIndex(document), {file});
+    };
+    return Apply(line, edit);
+}
+
+int RunDeleteFile(const TCommandLine& line, std::istream&, std::ostream&) {
+    std::vector<std::string> paths;
+    for (size_t i = 2; i < line.Arguments.size(); ++i)
+        paths.push_back(EncodeFilePath(line.Arguments[i]));
+    TEdit edit;
+    edit.Rows = ParseSingleRow(line.Arguments[1]);
+    edit.Operation = [&paths](TDocument& document) {
+        DeleteFiles(document.Handler, SelectedIndex(document), paths);
+    };
+    return Apply(line, edit);
+}
+
+int RunRenameFile(const TCommandLine& line, std::istream&, std::ostream&) {
+    const std::string path = EncodeFilePath(line.Arguments[2]);
+    const std::string name = EncodeFilePath(line.Arguments[3]);
+    TEdit edit;
+    edit.Rows = ParseSingleRow(line.Arguments[1]);
+    edit.Operation = [&path, &name](TDocument& document) {
+        RenameFile(document.Handler, SelectedIndex(document), path, name);
+    };
+    return Apply(line, edit);
 }
 
 } // namespace cli

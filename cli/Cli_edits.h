@@ -30,5 +30,10 @@ int RunAddBlank(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunSort(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunReverse(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunMove(const TCommandLine& line, std::istream& in, std::ostream& out);
+// The files on the disk of one image: each change is one edit of the document, refused with the
+// file system's own sentence, FILE left as it was.
+int RunPut(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunDeleteFile(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunRenameFile(const TCommandLine& line, std::istream& in, std::ostream& out);
 
 } // namespace cli

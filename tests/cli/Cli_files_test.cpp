@@ -1,0 +1,176 @@
+// trackwell-cli with the files on a disk: FAT12 disks made by mkfs.fat and mcopy are listed and
+// read file for file, and what fs, put, delete-file and rename-file leave is what fsck.fat and
+// mtools, independent of the program, read.
+#include "CliRunner.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using clitest::RunCli;
+using clitest::RunProgram;
+using clitest::TRunResult;
+using testsupport::Bytes;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+
+void ExpectSuccess(const TRunResult& result) {
+    EXPECT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Err, "");
+}
+
+TRunResult Tool(const std::string& program, const std::vector<std::string>& args) {
+    return RunProgram("env", [&] {
+        std::vector<std::string> all{"MTOOLS_SKIP_CHECK=1", program};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    }());
+}
+
+// A container of a blank 2D disk and a PC-98 2HD FAT12 disk made by dosfstools, holding two
+// files in its root and one in a folder. False when the tools are missing.
+bool MakeContainer(const TempDir& dir, const std::string& container) {
+    const std::string dump = dir.File("fat.hdm");
+    if (Tool("mkfs.fat", {"-C", "-S", "1024", "-g", "2/8", "-f", "2", "-r", "192", "-s", "1", "-R",
+                          "1", "-M", "0xFE", dump, "1232"})
+            .ExitCode != 0)
+        return false;
+    testsupport::WriteFileText(dir.File("readme.txt"), "Read me first.\r\n");
+    Bytes save(3000);
+    for (size_t i = 0; i < save.size(); ++i)
+        save[i] = static_cast<uint8_t>(i * 7);
+    testsupport::WriteFileBytes(dir.File("save.dat"), save);
+    EXPECT_EQ(Tool("mcopy", {"-i", dump, dir.File("readme.txt"), "::README.TXT"}).ExitCode, 0);
+    EXPECT_EQ(Tool("mmd", {"-i", dump, "::DATA"}).ExitCode, 0);
+    EXPECT_EQ(Tool("mcopy", {"-i", dump, dir.File("save.dat"), "::DATA/SAVE.DAT"}).ExitCode, 0);
+    EXPECT_EQ(Tool("mcopy", {"-i", dump, dir.File("save.dat"), "::GAME.BIN"}).ExitCode, 0);
+    ExpectSuccess(RunCli({"blank", dir.File("blank.d88"), "2D", "40", "2", "16", "1"}));
+    ExpectSuccess(RunCli({"merge", container, dir.File("blank.d88"), dump}));
+    return true;
+}
+
+// The FAT disk of the container as a plain dump, checked by fsck.fat.
+std::string CheckedDump(const TempDir& dir, const std::string& container) {
+    const std::string dump = dir.File("check.hdm");
+    std::remove(dump.c_str());
+    ExpectSuccess(RunCli({"export", container, "2", dump, "--as", "raw"}));
+    const TRunResult fsck = Tool("fsck.fat", {"-n", dump});
+    EXPECT_EQ(fsck.ExitCode, 0) << fsck.Out << fsck.Err;
+    return dump;
+}
+
+// What mtools reads of a file on the dump.
+std::string MtoolsRead(const std::string& dump, const std::string& path) {
+    const TRunResult read = Tool("mtype", {"-i", dump, "::" + path});
+    EXPECT_EQ(read.ExitCode, 0) << read.Err;
+    return read.Out;
+}
+
+} // namespace
+
+TEST(CliFiles, FatDisksMadeByDosfstoolsAreListedAndReadFileForFile) {
+    const TempDir dir;
+    const std::string container = dir.File("disks.d88");
+    if (!MakeContainer(dir, container))
+        GTEST_SKIP() << "mkfs.fat (dosfstools) and mtools are needed";
+
+    const TRunResult fs = RunCli({"fs", container});
+    ExpectSuccess(fs);
+    // mdir says how much is free; the program must say the same.
+    const TRunResult mdir = Tool("mdir", {"-i", dir.File("fat.hdm"), "::"});
+    const size_t free = mdir.Out.find(" bytes free");
+    ASSERT_NE(free, std::string::npos) << mdir.Out;
+    std::string freeBytes;
+    for (const char c : mdir.Out.substr(mdir.Out.rfind('\n', free) + 1, free))
+        if (c >= '0' && c <= '9')
+            freeBytes += c;
+    EXPECT_EQ(fs.Out, "1\t-\t-\t-\n2\tFAT12\t3\t" + freeBytes + "\n");
+
+    const TRunResult root = RunCli({"files", container, "2"});
+    ExpectSuccess(root);
+    EXPECT_NE(root.Out.find("README.TXT\t16\tfile\t"), std::string::npos) << root.Out;
+    EXPECT_NE(root.Out.find("DATA\t0\tfolder\t"), std::string::npos) << root.Out;
+    EXPECT_NE(root.Out.find("GAME.BIN\t3000\tfile\t"), std::string::npos) << root.Out;
+    const TRunResult folder = RunCli({"files", container, "2", "DATA"});
+    ExpectSuccess(folder);
+    EXPECT_EQ(folder.Out.substr(0, folder.Out.find('\t', folder.Out.find('\t') + 1)),
+              "SAVE.DAT\t3000");
+
+    const TRunResult out = RunCli({"get", container, "2", "README.TXT", "-"});
+    ExpectSuccess(out);
+    EXPECT_EQ(out.Out, "Read me first.\r\n");
+    clitest::TRunOptions here;
+    here.WorkingDir = dir.Path();
+    ExpectSuccess(RunCli({"get", container, "2", "DATA/SAVE.DAT"}, here));
+    EXPECT_TRUE(ReadFileBytes(dir.File("SAVE.DAT")) == ReadFileBytes(dir.File("save.dat")));
+    const TRunResult again = RunCli({"get", container, "2", "DATA/SAVE.DAT"}, here);
+    EXPECT_EQ(again.ExitCode, 1);
+    EXPECT_EQ(again.Err, "trackwell-cli: The program cannot overwrite the file \"SAVE.DAT\".\n");
+    ExpectSuccess(RunCli({"get", container, "2", "DATA/SAVE.DAT", "--force"}, here));
+
+    const TRunResult none = RunCli({"files", container, "1"});
+    EXPECT_EQ(none.ExitCode, 1);
+    EXPECT_EQ(none.Err,
+              "trackwell-cli: The program does not know the file system of the disk image 1.\n");
+    const TRunResult missing = RunCli({"get", container, "2", "NONE.TXT", "-"});
+    EXPECT_EQ(missing.Err, "trackwell-cli: The disk has no file \"NONE.TXT\".\n");
+}
+
+TEST(CliFiles, PutDeleteAndRenameLeaveADiskThatFsckAndMtoolsRead) {
+    const TempDir dir;
+    const std::string container = dir.File("disks.d88");
+    if (!MakeContainer(dir, container))
+        GTEST_SKIP() << "mkfs.fat (dosfstools) and mtools are needed";
+    Bytes big(5000);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<uint8_t>(i % 251);
+    testsupport::WriteFileBytes(dir.File("new.bin"), big);
+
+    ExpectSuccess(RunCli({"put", container, "2", dir.File("new.bin"), "DATA/NEW.BIN"}));
+    ExpectSuccess(RunCli({"put", container, "2", dir.File("readme.txt")}));
+    std::string dump = CheckedDump(dir, container);
+    EXPECT_EQ(MtoolsRead(dump, "DATA/NEW.BIN"), std::string(big.begin(), big.end()));
+    EXPECT_EQ(MtoolsRead(dump, "README.TXT"), "Read me first.\r\n");
+
+    ExpectSuccess(RunCli({"delete-file", container, "2", "GAME.BIN", "DATA/SAVE.DAT"}));
+    ExpectSuccess(RunCli({"rename-file", container, "2", "README.TXT", "LIESMICH.TXT"}));
+    dump = CheckedDump(dir, container);
+    const TRunResult listing = Tool("mdir", {"-b", "-i", dump, "::/"});
+    EXPECT_EQ(listing.Out.find("GAME.BIN"), std::string::npos) << listing.Out;
+    EXPECT_EQ(listing.Out.find("README"), std::string::npos) << listing.Out;
+    EXPECT_EQ(MtoolsRead(dump, "LIESMICH.TXT"), "Read me first.\r\n");
+    EXPECT_EQ(MtoolsRead(dump, "DATA/NEW.BIN"), std::string(big.begin(), big.end()));
+
+    // Refused: the container stays byte for byte as it was, and no backup is left.
+    testsupport::WriteFileBytes(dir.File("huge.bin"), Bytes(1300 * 1024, 1));
+    const Bytes before = ReadFileBytes(container);
+    const std::vector<std::string> files = testsupport::ListFolder(dir.Path());
+    const struct {
+        std::vector<std::string> Args;
+        std::string Err;
+    } refusals[] = {
+        {{"put", container, "2", dir.File("huge.bin"), "--backup"},
+         "The file \"HUGE.BIN\" (1331200 bytes) does not fit the free space of the disk"},
+        {{"put", container, "1", dir.File("readme.txt")},
+         "The program does not know the file system of the disk image 1."},
+        {{"rename-file", container, "2", "LIESMICH.TXT", "\xF0\x9F\x98\x80.TXT"},
+         "The program cannot accept the value."},
+        {{"delete-file", container, "2", "LIESMICH.TXT", "NONE.TXT"},
+         "The disk has no file \"NONE.TXT\"."},
+    };
+    for (const auto& refusal : refusals) {
+        const TRunResult result = RunCli(refusal.Args);
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(result.Err.rfind("trackwell-cli: " + refusal.Err, 0), 0u) << result.Err;
+        EXPECT_TRUE(ReadFileBytes(container) == before);
+    }
+    EXPECT_EQ(testsupport::ListFolder(dir.Path()), files);
+    ExpectSuccess(RunCli({"protect", container, "2", "yes"}));
+    const TRunResult protectedDisk = RunCli({"delete-file", container, "2", "LIESMICH.TXT"});
+    EXPECT_EQ(protectedDisk.Err, "trackwell-cli: The disk image 2 (\"fat\") is write-protected; "
+                                 "clear its write protection to change its files.\n");
+}
