@@ -526,6 +526,66 @@
         <source>Software lists...</source>
         <translation>ソフトウェアリスト...</translation>
     </message>
+    <message>
+        <source>&amp;Files</source>
+        <translation>ファイル(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Files of the disk image</source>
+        <translation>ディスクイメージ内のファイル</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>開く(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>フォルダーを開く</translation>
+    </message>
+    <message>
+        <source>&amp;Parent Folder</source>
+        <translation>親フォルダー(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Open parent folder</source>
+        <translation>親フォルダーを開く</translation>
+    </message>
+    <message>
+        <source>&amp;Extract Files...</source>
+        <translation>ファイルの取り出し(&amp;E)...</translation>
+    </message>
+    <message>
+        <source>Extract files...</source>
+        <translation>ファイルを取り出す...</translation>
+    </message>
+    <message>
+        <source>&amp;Add Files...</source>
+        <translation>ファイルの追加(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Add files...</source>
+        <translation>ファイルを追加...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Files</source>
+        <translation>ファイルの削除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Delete files</source>
+        <translation>ファイルの削除</translation>
+    </message>
+    <message>
+        <source>Re&amp;name File...</source>
+        <translation>ファイル名の変更(&amp;N)...</translation>
+    </message>
+    <message>
+        <source>Rename file...</source>
+        <translation>ファイル名を変更...</translation>
+    </message>
+    <message>
+        <source>F&amp;iles</source>
+        <translation>ファイル操作(&amp;I)</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -575,6 +635,25 @@
     <message>
         <source>Add Folder</source>
         <translation>フォルダーを追加</translation>
+    </message>
+</context>
+<context>
+    <name>TFilesPanelWidget</name>
+    <message>
+        <source>Name</source>
+        <translation>名前</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>サイズ</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>種類</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>詳細</translation>
     </message>
 </context>
 <context>
@@ -1345,6 +1424,253 @@ Save the document?</source>
     <message>
         <source>No selected disk image is in the software lists.</source>
         <translation>選択したディスクイメージはどれもソフトウェアリストにありません。</translation>
+    </message>
+    <message>
+        <source>the directory holds extent %d of &quot;%s&quot; twice</source>
+        <translation>ディレクトリにエクステント %d (&quot;%s&quot;) が 2 回あります</translation>
+    </message>
+    <message>
+        <source>the entry of &quot;%s&quot; points outside the disk</source>
+        <translation>&quot;%s&quot; のエントリーがディスクの外を指しています</translation>
+    </message>
+    <message>
+        <source>&quot;%s&quot; and the directory share block %d</source>
+        <translation>&quot;%s&quot; とディレクトリがブロック %d を共有しています</translation>
+    </message>
+    <message>
+        <source>&quot;%s&quot; and &quot;%s&quot; share block %d</source>
+        <translation>&quot;%s&quot; と &quot;%s&quot; がブロック %d を共有しています</translation>
+    </message>
+    <message>
+        <source>The program cannot read the file &quot;%s&quot;: some of its blocks are not on the disk.</source>
+        <translation>ファイル &quot;%s&quot; を読み込めません: ブロックの一部がディスク上にありません。</translation>
+    </message>
+    <message>
+        <source>The disk image %s is write-protected; clear its write protection to change its files.</source>
+        <translation>ディスクイメージ %s はライトプロテクトされています。ファイルを変更するにはライトプロテクトを解除してください。</translation>
+    </message>
+    <message>
+        <source>The program does not know the file system of the disk image %s.</source>
+        <translation>ディスクイメージ %s のファイルシステムは認識できません。</translation>
+    </message>
+    <message>
+        <source>Add file</source>
+        <translation>ファイルの追加</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>ファイルの追加</translation>
+    </message>
+    <message>
+        <source>Delete files</source>
+        <translation>ファイルの削除</translation>
+    </message>
+    <message>
+        <source>Rename file</source>
+        <translation>ファイル名の変更</translation>
+    </message>
+    <message>
+        <source>The file &quot;%s&quot; is larger than any disk.</source>
+        <translation>ファイル &quot;%s&quot; はどのディスクよりも大きすぎます。</translation>
+    </message>
+    <message>
+        <source>The program cannot create a files handler.</source>
+        <translation>ファイル一覧のハンドラーを作成できません。</translation>
+    </message>
+    <message>
+        <source>No known file system</source>
+        <translation>認識できるファイルシステムがありません</translation>
+    </message>
+    <message>
+        <source>%s, %s bytes free</source>
+        <translation>%s、空き %s バイト</translation>
+    </message>
+    <message>
+        <source> (damaged: %s)</source>
+        <translation> (破損: %s)</translation>
+    </message>
+    <message>
+        <source>Extract Files</source>
+        <translation>ファイルの取り出し</translation>
+    </message>
+    <message>
+        <source>The program cannot create the folder &quot;%s&quot;: %s.</source>
+        <translation>フォルダー &quot;%s&quot; を作成できません: %s。</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>ファイルの追加</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>すべてのファイル</translation>
+    </message>
+    <message>
+        <source>Rename File</source>
+        <translation>ファイル名の変更</translation>
+    </message>
+    <message>
+        <source>Specify the file&apos;s new name.</source>
+        <translation>ファイルの新しい名前を指定してください。</translation>
+    </message>
+    <message>
+        <source>the allocation chain of &quot;%s&quot; loops</source>
+        <translation>&quot;%s&quot; のアロケーションチェーンがループしています</translation>
+    </message>
+    <message>
+        <source>the allocation chain of &quot;%s&quot; leaves the disk</source>
+        <translation>&quot;%s&quot; のアロケーションチェーンがディスクの外に出ています</translation>
+    </message>
+    <message>
+        <source>&quot;%s&quot; and &quot;%s&quot; share cluster %d</source>
+        <translation>&quot;%s&quot; と &quot;%s&quot; がクラスタ %d を共有しています</translation>
+    </message>
+    <message>
+        <source>the size of &quot;%s&quot; is larger than its allocation chain holds</source>
+        <translation>&quot;%s&quot; のサイズがアロケーションチェーンに収まる大きさを超えています</translation>
+    </message>
+    <message>
+        <source>the folder &quot;%s&quot; loops back to a folder that holds it</source>
+        <translation>フォルダー &quot;%s&quot; が自分を含むフォルダーに戻っています</translation>
+    </message>
+    <message>
+        <source>the folders nest deeper than %d levels at &quot;%s&quot;</source>
+        <translation>フォルダーの階層が %d 段を超えています (&quot;%s&quot;)</translation>
+    </message>
+    <message>
+        <source>The program cannot read the file &quot;%s&quot;: its allocation chain is broken.</source>
+        <translation>ファイル &quot;%s&quot; を読み込めません: アロケーションチェーンが壊れています。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a FAT12 disk: a name cannot hold control characters.</source>
+        <translation>名前 &quot;%s&quot; は FAT12 のディスクに合いません: 名前に制御文字は使えません。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a FAT12 disk: a name cannot hold spaces.</source>
+        <translation>名前 &quot;%s&quot; は FAT12 のディスクに合いません: 名前に空白は使えません。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a FAT12 disk: a name cannot hold &quot;%s&quot;.</source>
+        <translation>名前 &quot;%s&quot; は FAT12 のディスクに合いません: 名前に &quot;%s&quot; は使えません。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a FAT12 disk: a name cannot hold the byte 0x%02X.</source>
+        <translation>名前 &quot;%s&quot; は FAT12 のディスクに合いません: 名前にバイト 0x%02X は使えません。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a FAT12 disk: a name has one dot at most.</source>
+        <translation>名前 &quot;%s&quot; は FAT12 のディスクに合いません: 名前に使えるドットは 1 つまでです。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a FAT12 disk: it needs a name before the dot.</source>
+        <translation>名前 &quot;%s&quot; は FAT12 のディスクに合いません: ドットの前に名前が必要です。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a FAT12 disk: at most %d bytes and 3 after the dot.</source>
+        <translation>名前 &quot;%s&quot; は FAT12 のディスクに合いません: %d バイトまで、ドットの後は 3 バイトまでです。</translation>
+    </message>
+    <message>
+        <source>The disk already has a folder &quot;%s&quot;.</source>
+        <translation>ディスクにはすでにフォルダー &quot;%s&quot; があります。</translation>
+    </message>
+    <message>
+        <source>The root folder of the disk is full: it holds at most %d entries.</source>
+        <translation>ディスクのルートフォルダーがいっぱいです: エントリーは %d 個までです。</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%s&quot; is not empty.</source>
+        <translation>フォルダー &quot;%s&quot; は空ではありません。</translation>
+    </message>
+    <message>
+        <source>The disk already has a file &quot;%s&quot;.</source>
+        <translation>ディスクにはすでにファイル &quot;%s&quot; があります。</translation>
+    </message>
+    <message>
+        <source>The disk has no file &quot;%s&quot;.</source>
+        <translation>ディスクにファイル &quot;%s&quot; はありません。</translation>
+    </message>
+    <message>
+        <source>The disk has no folder &quot;%s&quot;.</source>
+        <translation>ディスクにフォルダー &quot;%s&quot; はありません。</translation>
+    </message>
+    <message>
+        <source>The program cannot change the files of this disk: %s.</source>
+        <translation>このディスクのファイルは変更できません: %s。</translation>
+    </message>
+    <message>
+        <source>The program cannot change the files of a %s disk.</source>
+        <translation>%s のディスクのファイルは変更できません。</translation>
+    </message>
+    <message>
+        <source>The file &quot;%s&quot; (%s bytes) does not fit the free space of the disk (%s bytes).</source>
+        <translation>ファイル &quot;%s&quot; (%s バイト) はディスクの空き領域 (%s バイト) に収まりません。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a Hu-BASIC disk: it has a character the disk&apos;s names cannot hold.</source>
+        <translation>名前 &quot;%s&quot; は Hu-BASIC のディスクに合いません: ディスクの名前に使えない文字があります。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a Hu-BASIC disk: at most 13 bytes and 3 after the dot.</source>
+        <translation>名前 &quot;%s&quot; は Hu-BASIC のディスクに合いません: 13 バイトまで、ドットの後は 3 バイトまでです。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit a Hu-BASIC disk: it has nothing before the dot.</source>
+        <translation>名前 &quot;%s&quot; は Hu-BASIC のディスクに合いません: ドットの前に名前が必要です。</translation>
+    </message>
+    <message>
+        <source>the allocation chain of &quot;%s&quot; runs into free cluster %d</source>
+        <translation>&quot;%s&quot; のアロケーションチェーンが空きクラスタ %d に入り込んでいます</translation>
+    </message>
+    <message>
+        <source>&quot;%s&quot; and the disk&apos;s tables share cluster %d</source>
+        <translation>&quot;%s&quot; とディスクの管理領域がクラスタ %d を共有しています</translation>
+    </message>
+    <message>
+        <source>the size of &quot;%s&quot; runs past the end of its allocation chain</source>
+        <translation>&quot;%s&quot; のサイズがアロケーションチェーンの終わりを越えています</translation>
+    </message>
+    <message>
+        <source>The file &quot;%s&quot; (%s bytes) does not fit a Hu-BASIC disk: a file that is not text holds at most 65535 bytes.</source>
+        <translation>ファイル &quot;%s&quot; (%s バイト) は Hu-BASIC のディスクに収まりません: テキスト以外のファイルは 65535 バイトまでです。</translation>
+    </message>
+    <message>
+        <source>The directory of the disk has no room for the file &quot;%s&quot;.</source>
+        <translation>ディスクのディレクトリにファイル &quot;%s&quot; を入れる余地がありません。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit an N88-BASIC disk: it may hold no control bytes and no &apos;/&apos;, &apos;:&apos; or &apos;&quot;&apos;.</source>
+        <translation>名前 &quot;%s&quot; は N88-BASIC のディスクに合いません: 制御文字と &apos;/&apos;、&apos;:&apos;、&apos;&quot;&apos; は使えません。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit an N88-BASIC disk: at most 6 bytes and 3 after the dot.</source>
+        <translation>名前 &quot;%s&quot; は N88-BASIC のディスクに合いません: 6 バイトまで、ドットの後は 3 バイトまでです。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit an N88-BASIC disk: it needs a name before the dot.</source>
+        <translation>名前 &quot;%s&quot; は N88-BASIC のディスクに合いません: ドットの前に名前が必要です。</translation>
+    </message>
+    <message>
+        <source>the allocation chain of &quot;%s&quot; runs into reserved cluster %d</source>
+        <translation>&quot;%s&quot; のアロケーションチェーンが予約クラスタ %d に入り込んでいます</translation>
+    </message>
+    <message>
+        <source>the last cluster of &quot;%s&quot; counts more sectors than a cluster holds</source>
+        <translation>&quot;%s&quot; の最後のクラスタのセクタ数がクラスタの大きさを超えています</translation>
+    </message>
+    <message>
+        <source>the copies of the allocation table differ</source>
+        <translation>アロケーションテーブルの複製が一致しません</translation>
+    </message>
+    <message>
+        <source>The program cannot create a temporary folder for the files.</source>
+        <translation>ファイル用の一時フォルダーを作成できません。</translation>
+    </message>
+</context>
+<context>
+    <name>rtl::rtl</name>
+    <message>
+        <source>its folders are damaged</source>
+        <translation>フォルダーが壊れています</translation>
     </message>
 </context>
 </TS>

@@ -66,5 +66,5 @@ void TActionList::UpdateAll() {
             action->OnUpdate(*action);
 }
 
-TFileDropFilesAction::TFileDropFilesAction(QObject* parent)
-    : TAction("FileDropFilesAction", parent) {}
+TFileDropFilesAction::TFileDropFilesAction(QObject* parent, const QString& name)
+    : TAction(name, parent) {}

@@ -62,7 +62,8 @@ private:
 class TFileDropFilesAction : public TAction {
     Q_OBJECT
 public:
-    explicit TFileDropFilesAction(QObject* parent = nullptr);
+    explicit TFileDropFilesAction(QObject* parent = nullptr,
+                                  const QString& name = QStringLiteral("FileDropFilesAction"));
 
     std::vector<std::string> Files;
 };

@@ -1,5 +1,6 @@
 #include "App_mainform.h"
 
+#include "App_FilesPanel.h"
 #include "App_errors_qt.h"
 #include "App_translations_qt.h"
 #include "App_userinterface_qt.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -116,18 +118,6 @@ QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
-// Control bytes of a name as the symbols that stand for them (U+2400 to U+2421): a TAB or a line
-// break from a file must not reshape the row, nor be invisible.
-QString VisibleName(QString name) {
-    for (QChar& c : name) {
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F)
-            c = QChar(0x2421);
-    }
-    return name;
-}
-
 // One of the images drawn for the program (resources/icons), compiled into it. They are SVG
 // files so that they stay sharp at any scale; Qt draws them through its SVG icon engine.
 QIcon Image(const char* name) {
@@ -165,6 +155,15 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     bind(*FSystemHandler);
     FFileHandler = std::make_unique<TFileHandler>(FListViewShell.get(), *FUserInterface);
     bind(*FFileHandler);
+    FFilesHandler = std::make_unique<TDiskFilesHandler>(*FFileHandler, *FListViewShell,
+                                                        *FUserInterface, FilesPanel1);
+    bind(*FFilesHandler);
+    FilesPanel1->Bind(FFilesHandler.get(), FilesOpenAction, FilesDropFilesAction);
+    FilesPanel1->OnSelectionChange = [this] { Notify(); };
+    FilesPanel1->OnBeforeAction = [this] {
+        if (FUpdateNotifier)
+            FUpdateNotifier->Flush();
+    };
     FViewHandler = std::make_unique<TViewHandler>(FToolBarView.get(), FListViewView.get(),
                                                   FStatusBarView.get(), FWindowView.get());
     bind(*FViewHandler);
@@ -174,8 +173,8 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FSettingsHandler = std::make_unique<TSettingsHandler>(FOptions.SettingsFileName);
     bind(*FSettingsHandler);
     for (THandler* handler : std::initializer_list<THandler*>{
-             FSystemHandler.get(), FFileHandler.get(), FViewHandler.get(), FHelpHandler.get(),
-             FSettingsHandler.get()})
+             FSystemHandler.get(), FFileHandler.get(), FViewHandler.get(), FFilesHandler.get(),
+             FHelpHandler.get(), FSettingsHandler.get()})
         FSettingsHandler->Register(*handler);
 
     FFileDropWatcher = std::make_unique<TFileDropWatcher>(FileDropControl);
@@ -189,7 +188,11 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FUpdateNotifier->NotifyNow();
 }
 
-TAppMainForm::~TAppMainForm() = default;
+TAppMainForm::~TAppMainForm() {
+    // The panel goes with the window's widgets, after the handlers: nothing in it may reach them.
+    if (FilesPanel1 != nullptr)
+        FilesPanel1->Bind(nullptr, nullptr, nullptr);
+}
 
 // ---- layout ---------------------------------------------------------------------------------
 
@@ -212,7 +215,11 @@ void TAppMainForm::CreateLayout() {
     ListModel->OnData = [this](int row, int column, int role) {
         return ListView1Data(row, column, role);
     };
-    ListView1 = new TListTableView(this);
+    // The image list above the Files panel; the panel keeps its height when the window's changes.
+    Splitter1 = new QSplitter(Qt::Vertical, this);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    ListView1 = new TListTableView(Splitter1);
     ListView1->setObjectName("ListView1");
     ListView1->setModel(ListModel);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -247,7 +254,19 @@ void TAppMainForm::CreateLayout() {
     connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
     });
-    setCentralWidget(ListView1);
+    Splitter1->addWidget(ListView1);
+    FilesPanel1 = new TFilesPanelWidget(Splitter1);
+    Splitter1->addWidget(FilesPanel1);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    setCentralWidget(Splitter1);
+    // Tab goes from the images to their files and back.
+    setTabOrder(ListView1, &FilesPanel1->View());
+    QTableView& files = FilesPanel1->View();
+    files.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&files, &QWidget::customContextMenuRequested, this, [this, &files](const QPoint& at) {
+        PopupMenu3->popup(files.viewport()->mapToGlobal(at));
+    });
 
     StatusBar1 = statusBar();
     StatusBar1->setObjectName("StatusBar1");
@@ -255,6 +274,11 @@ void TAppMainForm::CreateLayout() {
     StatusPanel = new QLabel(StatusBar1);
     StatusPanel->setObjectName("StatusPanel");
     StatusBar1->addWidget(StatusPanel, 1);
+    FilesStatusPanel = new QLabel(StatusBar1);
+    FilesStatusPanel->setObjectName("FilesStatusPanel");
+    FilesStatusPanel->setTextFormat(Qt::PlainText);
+    StatusBar1->addPermanentWidget(FilesStatusPanel);
+    FilesStatusPanel->hide();
 
     FileDropControl = new TQtFileDropControl(*this);
 
@@ -351,6 +375,9 @@ void TAppMainForm::CreateActions() {
         ->setCheckable(true);
     NEW_ACTION(ViewRowSelectAction, tr("&Row Select"), tr("Row select"), noKey, none)
         ->setCheckable(true);
+    NEW_ACTION(ViewFilesAction, tr("&Files"), tr("Files of the disk image"),
+               QKeySequence(Qt::Key_F8), none)
+        ->setCheckable(true);
     NEW_ACTION(ViewSortByNameAction, tr("&Name"), tr("Sort by name"), noKey, none);
     NEW_ACTION(ViewSortByWriteProtectedAction, tr("&Write-Protected"),
                tr("Sort by write-protected"), noKey, none);
@@ -375,14 +402,40 @@ void TAppMainForm::CreateActions() {
                tr("Toggle write-protected property"), noKey, Image("write-protected-toggle"));
     NEW_ACTION(PropertiesSizeSumAction, tr("&Sum"), tr("Sum of size property"), noKey,
                Image("size-sum"));
+    NEW_ACTION(FilesOpenAction, tr("&Open"), tr("Open folder"), QKeySequence(Qt::Key_Return), none);
+    NEW_ACTION(FilesOpenParentAction, tr("&Parent Folder"), tr("Open parent folder"),
+               QKeySequence(Qt::Key_Backspace), none);
+    NEW_ACTION(FilesExtractAction, tr("&Extract Files..."), tr("Extract files..."),
+               QKeySequence(Qt::CTRL | Qt::Key_E), none);
+    NEW_ACTION(FilesAddAction, tr("&Add Files..."), tr("Add files..."),
+               QKeySequence(Qt::Key_Insert), none);
+    NEW_ACTION(FilesDeleteAction, tr("&Delete Files"), tr("Delete files"),
+               QKeySequence(Qt::Key_Delete), none);
+    NEW_ACTION(FilesRenameAction, tr("Re&name File..."), tr("Rename file..."),
+               QKeySequence(Qt::Key_F2), none);
     NEW_ACTION(HelpContentsAction, tr("&Contents..."), tr("Contents..."), QKeySequence(Qt::Key_F1),
                none);
     NEW_ACTION(HelpAboutAction, tr("&About"), tr("About"), noKey, none);
     NEW_ACTION(FormFormAction, ProductName, "", noKey, none);
     NEW_ACTION(FormStatusBar1Action, "", "", noKey, none);
+    NEW_ACTION(FormFilesStatusAction, "", "", noKey, none);
 #undef NEW_ACTION
     FileDropFilesAction = new TFileDropFilesAction;
     ActionList1->Add(FileDropFilesAction);
+    FilesDropFilesAction = new TFileDropFilesAction(nullptr, "FilesDropFilesAction");
+    ActionList1->Add(FilesDropFilesAction);
+    // The Files panel's keys are its own: Delete, F2 and Insert there act on the files, and
+    // on the images everywhere else. The menus show the keys; the panel takes them before the
+    // window's shortcuts see them and runs the action.
+    TFilesView& files = FilesPanel1->View();
+    for (TAction* action : {FilesOpenAction, FilesOpenParentAction, FilesExtractAction,
+                            FilesAddAction, FilesDeleteAction, FilesRenameAction}) {
+        removeAction(action);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        files.addAction(action);
+        files.SetKeyAction(action->shortcut(), action);
+    }
+    files.SetKeyAction(QKeySequence(Qt::Key_Enter), FilesOpenAction);
     BindActions();
 }
 
@@ -404,6 +457,12 @@ void TAppMainForm::BindActions() {
         return TBinding{action, [this, operation] { (*FViewHandler.*operation)(); },
                         [this, query] { return (*FViewHandler.*query)(); },
                         [this, checked] { return (*FViewHandler.*checked)(); }};
+    };
+    auto files = [this](TAction* action, void (TDiskFilesHandler::*operation)(),
+                        bool (TDiskFilesHandler::*query)() const) {
+        return TBinding{
+            action, [this, operation] { RunFilesCommand([&] { (*FFilesHandler.*operation)(); }); },
+            [this, query] { return FFilesHandler->Shown() && (*FFilesHandler.*query)(); }, nullptr};
     };
     auto help = [this](TAction* action, void (THelpHandler::*operation)(),
                        bool (THelpHandler::*query)() const) {
@@ -457,6 +516,9 @@ void TAppMainForm::BindActions() {
              &TViewHandler::ShowStatusBar),
         view(ViewRowSelectAction, &TViewHandler::ToggleRowSelect, &TViewHandler::CanToggleRowSelect,
              &TViewHandler::RowSelect),
+        {ViewFilesAction, [this] { FFilesHandler->ToggleShow(); },
+         [this] { return FFilesHandler->CanToggleShow(); },
+         [this] { return FFilesHandler->Shown(); }},
         file(ViewSortByNameAction, &TFileHandler::SortByName, &TFileHandler::CanSortByName),
         file(ViewSortByWriteProtectedAction, &TFileHandler::SortByWriteProtected,
              &TFileHandler::CanSortByWriteProtected),
@@ -476,6 +538,30 @@ void TAppMainForm::BindActions() {
         file(PropertiesWriteProtectedToggleAction, &TFileHandler::WriteProtectedToggle,
              &TFileHandler::CanWriteProtectedToggle),
         file(PropertiesSizeSumAction, &TFileHandler::SizeSum, &TFileHandler::CanSizeSum),
+        {FilesOpenAction,
+         [this] {
+             RunFilesCommand([this] {
+                 const int entry = FilesPanel1->CurrentEntry();
+                 if (entry == TFilesPanelWidget::ParentEntry)
+                     FFilesHandler->OpenParent();
+                 else
+                     FFilesHandler->OpenEntry(entry);
+             });
+         },
+         [this] {
+             const int entry = FilesPanel1->CurrentEntry();
+             return FFilesHandler->Shown() &&
+                    (entry == TFilesPanelWidget::ParentEntry ? FFilesHandler->CanOpenParent()
+                                                             : FFilesHandler->CanOpenEntry(entry));
+         },
+         nullptr},
+        files(FilesOpenParentAction, &TDiskFilesHandler::OpenParent,
+              &TDiskFilesHandler::CanOpenParent),
+        files(FilesExtractAction, &TDiskFilesHandler::Extract, &TDiskFilesHandler::CanExtract),
+        files(FilesAddAction, &TDiskFilesHandler::AddFiles, &TDiskFilesHandler::CanAddFiles),
+        files(FilesDeleteAction, &TDiskFilesHandler::DeleteFiles,
+              &TDiskFilesHandler::CanDeleteFiles),
+        files(FilesRenameAction, &TDiskFilesHandler::RenameFile, &TDiskFilesHandler::CanRenameFile),
         help(HelpContentsAction, &THelpHandler::Contents, &THelpHandler::CanContents),
         help(HelpAboutAction, &THelpHandler::About, &THelpHandler::CanAbout),
     };
@@ -529,6 +615,15 @@ void TAppMainForm::BindActions() {
         if (StatusPanel->text() != text)
             StatusPanel->setText(text);
     };
+    FormFilesStatusAction->OnUpdate = [this](TAction&) {
+        const bool shown = FFilesHandler->Shown();
+        const QString text = !shown                  ? QString()
+                             : FFilesError.isEmpty() ? Text(FFilesHandler->StatusText())
+                                                     : FFilesError;
+        if (FilesStatusPanel->text() != text)
+            FilesStatusPanel->setText(text);
+        FilesStatusPanel->setVisible(!text.isEmpty());
+    };
     FileDropFilesAction->OnExecute = [this](TAction&) {
         TFilesReset reset(*FileDropFilesAction);
         FFileHandler->DropFiles(FileDropFilesAction->Files);
@@ -537,6 +632,13 @@ void TAppMainForm::BindActions() {
         const bool accept = FFileHandler->CanDropFiles();
         if (acceptDrops() != accept)
             setAcceptDrops(accept);
+    };
+    FilesDropFilesAction->OnExecute = [this](TAction&) {
+        TFilesReset reset(*FilesDropFilesAction);
+        RunFilesCommand([this] { FFilesHandler->AddFilesFrom(FilesDropFilesAction->Files); });
+    };
+    FilesDropFilesAction->OnUpdate = [this](TAction& sender) {
+        sender.setEnabled(FFilesHandler->Shown() && FFilesHandler->CanAddFiles());
     };
 }
 
@@ -548,7 +650,44 @@ void TAppMainForm::Notify() {
 }
 
 void TAppMainForm::UpdateActions() {
+    RefreshFiles();
     ActionList1->UpdateAll();
+}
+
+// The Files panel follows the image list's focus and every change of the document before the
+// actions ask what it shows.
+void TAppMainForm::RefreshFiles() {
+    // A command holds the handler's entries across its dialog, in which a refresh that something
+    // else queued (a change of the clipboard) may run: they stay as the command found them.
+    if (FFilesCommands > 0)
+        return;
+    FFilesError.clear();
+    try {
+        FFilesHandler->Refresh();
+    } catch (const rtl::Exception& e) {
+        // Said in the status bar: a box at every refresh would never let the user go on.
+        FFilesError = Text(e.Message());
+    } catch (const std::exception& e) {
+        FFilesError = Text(e.what());
+    }
+    FilesPanel1->Reload();
+}
+
+void TAppMainForm::RunFilesCommand(const std::function<void()>& command) {
+    // First any change of the document that the refresh has not shown yet: a key can come
+    // before the refresh, and the panel's selection is of what it shows.
+    FUpdateNotifier->Flush();
+    ++FFilesCommands;
+    try {
+        command();
+    } catch (...) {
+        --FFilesCommands;
+        Notify();
+        throw;
+    }
+    --FFilesCommands;
+    // The refreshes it held back.
+    Notify();
 }
 
 QVariant TAppMainForm::ListView1Data(int row, int column, int role) const {
@@ -590,6 +729,10 @@ void TAppMainForm::ListView1ColumnClick(int column) {
 
 QString TAppMainForm::StatusText() const {
     return StatusPanel->text();
+}
+
+QString TAppMainForm::FilesStatusText() const {
+    return FilesStatusPanel->isHidden() ? QString() : FilesStatusPanel->text();
 }
 
 // ---- files from outside ---------------------------------------------------------------------
@@ -701,7 +844,8 @@ void TAppMainForm::CreateMenus() {
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     add(edit, editEntries);
     QMenu* view = menuBar()->addMenu(tr("&View"));
-    add(view, {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, nullptr});
+    add(view,
+        {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, ViewFilesAction, nullptr});
     add(view->addMenu(tr("Sort &By")), {ViewSortByNameAction, ViewSortByWriteProtectedAction,
                                         ViewSortByDiskTypeAction, ViewSortBySizeAction});
     add(view, {ViewReverseOrderAction, ViewMoveUpAction, ViewMoveDownAction});
@@ -713,6 +857,10 @@ void TAppMainForm::CreateMenus() {
         PropertiesWriteProtectedToggleAction};
     add(properties->addMenu(tr("&Write Protected")), writeProtectedEntries);
     add(properties->addMenu(tr("&Size")), {PropertiesSizeSumAction});
+    const std::initializer_list<TAction*> filesEntries = {
+        FilesOpenAction, FilesOpenParentAction, nullptr,          FilesExtractAction,
+        FilesAddAction,  FilesDeleteAction,     FilesRenameAction};
+    add(menuBar()->addMenu(tr("F&iles")), filesEntries);
     add(menuBar()->addMenu(tr("&Help")), {HelpContentsAction, nullptr, HelpAboutAction});
 
     // The pop-up menus show no keys: their entries stand in for the actions without one.
@@ -740,6 +888,9 @@ void TAppMainForm::CreateMenus() {
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
     popup(PopupMenu2, writeProtectedEntries);
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName("PopupMenu3");
+    popup(PopupMenu3, filesEntries);
 
     auto tools = [this](std::initializer_list<TAction*> actions) {
         for (TAction* action : actions)

@@ -1,10 +1,11 @@
-// The program's main window: a toolbar, the list of disk images and a status bar, with a main
-// menu and two pop-up menus. Every command is an action of one action list; the window holds no
-// document logic, it creates and wires the handlers and refreshes every command when one of
-// them reports a change.
+// The program's main window: a toolbar, the list of disk images with the Files panel below it and
+// a status bar, with a main menu and three pop-up menus. Every command is an action of one action
+// list; the window holds no document logic, it creates and wires the handlers and refreshes every
+// command when one of them reports a change.
 #pragma once
 
 #include "App_actions.h"
+#include "App_diskfiles.h"
 #include "App_filehandler.h"
 #include "App_helphandler.h"
 #include "App_presets.h"
@@ -18,15 +19,18 @@
 #include <QIcon>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class QLabel;
 class QMenu;
+class QSplitter;
 class QStatusBar;
 class QToolBar;
 class TQtFileDropControl;
+class TFilesPanelWidget;
 class TListTableView;
 class TQtListControl;
 class TQtMessageLoopWaker;
@@ -49,6 +53,8 @@ public:
     TFileHandler& FileHandler() const { return *FFileHandler; }
     TViewHandler& ViewHandler() const { return *FViewHandler; }
     THelpHandler& HelpHandler() const { return *FHelpHandler; }
+    TDiskFilesHandler& FilesHandler() const { return *FFilesHandler; }
+    TFilesPanelWidget& FilesPanel() const { return *FilesPanel1; }
     TActionList& ActionList() const { return *ActionList1; }
     // The action of that name (its object name), or nullptr: how tests find a command.
     TAction* Action(const QString& name) const;
@@ -56,8 +62,10 @@ public:
     TQtListControl& ListControl() const { return *FListControl; }
     TListViewShell& ListViewShell() const { return *FListViewShell; }
     QToolBar& ToolBar() const { return *ToolBar1; }
-    // The text of the status bar's one panel.
+    // The text of the status bar's first panel.
     QString StatusText() const;
+    // What the status bar says of the Files panel's disk; empty while the panel is hidden.
+    QString FilesStatusText() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -75,6 +83,9 @@ private:
     // Handlers' and the list's change reports; dropped while the notifier does not exist yet.
     void Notify();
     void UpdateActions();
+    void RefreshFiles();
+    // Runs a command of the Files panel with the panel's listing held as the command found it.
+    void RunFilesCommand(const std::function<void()>& command);
     QVariant ListView1Data(int row, int column, int role) const;
     void ListView1ColumnClick(int column);
     void FileDropWatcherDropFiles(TDroppedFiles& files, bool& handled);
@@ -85,11 +96,15 @@ private:
 
     // Controls, owned by Qt's parent chain.
     QToolBar* ToolBar1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
     TListTableView* ListView1 = nullptr;
+    TFilesPanelWidget* FilesPanel1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel = nullptr;
+    QLabel* FilesStatusPanel = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
+    QMenu* PopupMenu3 = nullptr;
     TVirtualListModel* ListModel = nullptr;
     TActionList* ActionList1 = nullptr;
     // The action table, one member per command, filled once by CreateActions in the order of
@@ -123,6 +138,7 @@ private:
     TAction* ViewToolbarAction = nullptr;
     TAction* ViewStatusBarAction = nullptr;
     TAction* ViewRowSelectAction = nullptr;
+    TAction* ViewFilesAction = nullptr;
     TAction* ViewSortByNameAction = nullptr;
     TAction* ViewSortByWriteProtectedAction = nullptr;
     TAction* ViewSortByDiskTypeAction = nullptr;
@@ -137,14 +153,27 @@ private:
     TAction* PropertiesWriteProtectedSetToNoAction = nullptr;
     TAction* PropertiesWriteProtectedToggleAction = nullptr;
     TAction* PropertiesSizeSumAction = nullptr;
+    TAction* FilesOpenAction = nullptr;
+    TAction* FilesOpenParentAction = nullptr;
+    TAction* FilesExtractAction = nullptr;
+    TAction* FilesAddAction = nullptr;
+    TAction* FilesDeleteAction = nullptr;
+    TAction* FilesRenameAction = nullptr;
     TAction* HelpContentsAction = nullptr;
     TAction* HelpAboutAction = nullptr;
     TAction* FormFormAction = nullptr;
     TAction* FormStatusBar1Action = nullptr;
+    TAction* FormFilesStatusAction = nullptr;
     TFileDropFilesAction* FileDropFilesAction = nullptr;
+    // Files dropped on the Files panel, added to the disk it shows.
+    TFileDropFilesAction* FilesDropFilesAction = nullptr;
     TQtFileDropControl* FileDropControl = nullptr;
     QIcon FDiskIcon;
     QIcon FWriteProtectedDiskIcon;
+    // Why the Files panel's disk could not be listed at the last refresh; empty when it could.
+    QString FFilesError;
+    // The commands of the Files panel running now, nested in their dialogs.
+    int FFilesCommands = 0;
 
     // Declared in the order of creation, so destruction runs in reverse: the notifier and the
     // drop watcher first, then the handlers from the settings handler back to the system handler,
@@ -159,6 +188,7 @@ private:
     std::unique_ptr<TListViewShell> FListViewShell;
     std::unique_ptr<TSystemHandler> FSystemHandler;
     std::unique_ptr<TFileHandler> FFileHandler;
+    std::unique_ptr<TDiskFilesHandler> FFilesHandler;
     std::unique_ptr<TViewHandler> FViewHandler;
     std::unique_ptr<THelpHandler> FHelpHandler;
     std::unique_ptr<TSettingsHandler> FSettingsHandler;

@@ -138,20 +138,21 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("untitled");
-        QTest::newRow("Japanese") << QLocale(QLocale::Japanese, QLocale::Japan) << "ja"
-                                  << "ファイル(&F)|編集(&E)|表示(&V)|プロパティ(&P)|ヘルプ(&H)"
-                                  << "新規(&N)"
-                                  << "2 個の項目を選択中"
-                                  << "元に戻す(&U) - 名前で並べ替え"
-                                  << "データは有効なディスクイメージではありません。"
-                                  << "348,848 バイト"
-                                  << "Trackwell - 無題.d88";
+        QTest::newRow("Japanese")
+            << QLocale(QLocale::Japanese, QLocale::Japan) << "ja"
+            << "ファイル(&F)|編集(&E)|表示(&V)|プロパティ(&P)|ファイル操作(&I)|ヘルプ(&H)"
+            << "新規(&N)"
+            << "2 個の項目を選択中"
+            << "元に戻す(&U) - 名前で並べ替え"
+            << "データは有効なディスクイメージではありません。"
+            << "348,848 バイト"
+            << "Trackwell - 無題.d88";
         // A language without a translation is English.
         for (const auto& [row, locale] :
              {std::pair{"English", QLocale(QLocale::English, QLocale::UnitedStates)},
               std::pair{"German", QLocale(QLocale::German, QLocale::Germany)}})
             QTest::newRow(row) << locale << "en"
-                               << "&File|&Edit|&View|&Properties|&Help"
+                               << "&File|&Edit|&View|&Properties|F&iles|&Help"
                                << "&New"
                                << "2 items are selected"
                                << "&Undo - Sort by name"
