@@ -602,12 +602,12 @@ std::optional<TFat12::TFound> TFat12::FindPath(std::string_view path) const {
         FindFolder(std::span<const std::string>(parts).first(parts.size() - 1));
     if (!folder)
         return {};
-    TFound found{ReadFolder(*folder), {}, JoinPath(parts)};
-    const TEntry* entry = FindEntry(found.Folder, parts.back());
+    TFolder contents = ReadFolder(*folder);
+    const TEntry* entry = FindEntry(contents, parts.back());
     if (entry == nullptr)
         return {};
-    found.Entry = *entry;
-    return found;
+    TEntry copy = *entry;
+    return TFound{std::move(contents), std::move(copy), JoinPath(parts)};
 }
 
 bool TFat12::NoteChain(const TChain& chain, const std::string& path) {
@@ -718,9 +718,9 @@ std::vector<TFileEntry> TFat12::List(std::string_view folder) const {
              {std::pair{ReadOnlyAttribute, "read-only"}, std::pair{HiddenAttribute, "hidden"},
               std::pair{SystemAttribute, "system"}, std::pair{ArchiveAttribute, "archive"}})
             if ((raw[11] & bit) != 0)
-                attributes += (attributes.empty() ? "" : ",") + std::string(word);
+                attributes.append(attributes.empty() ? "" : ",").append(word);
         if (!attributes.empty())
-            details += " " + attributes;
+            details.append(" ").append(attributes);
         entries.push_back({entry.Name, entry.Folder ? 0 : entry.Size, entry.Folder,
                            entry.Folder ? "folder" : "file", std::move(details)});
     }

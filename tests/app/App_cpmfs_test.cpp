@@ -111,8 +111,8 @@ TEST(App_cpmfs, BuiltDisksJoinExtents) {
     EXPECT_EQ(Lines(*fs), (std::vector<std::string>{"BIG.DAT|40064|file|user 0",
                                                     "SYS.COM|384|file|user 3 read-only",
                                                     "BIG.DAT (user 1)|128|file|user 1 system"}));
-    Bytes padded = big;
-    padded.resize(40064, 0xE5); // whole records, as the disk holds them
+    // Whole records, as the disk holds them.
+    const Bytes padded = testsupport::Concat({big, Bytes(40064 - big.size(), 0xE5)});
     EXPECT_EQ(fs->Read("BIG.DAT"), padded);
     EXPECT_EQ(fs->Read("SYS.COM"), Pattern(384, 2));
     EXPECT_EQ(fs->FreeBytes(), (152 - 1 - 22) * 2048);

@@ -71,10 +71,9 @@ TEST(DiskSectors, SingleSidedImagesAndOldHeadersNameTheirTracksAsReadersDo) {
 
     // A 672-byte header: its first track's bytes are not table entries.
     const Bytes old = FormattedImage(0x00, 1, 1, 1, 1);
-    Bytes image(old.begin(), old.begin() + 32);
-    image.resize(672, 0);
+    Bytes image = testsupport::Concat(
+        {Bytes(old.begin(), old.begin() + 32), Bytes(640, 0), Bytes(old.begin() + 688, old.end())});
     PutLe(image, 32, 672, 4);
-    image.insert(image.end(), old.begin() + 688, old.end());
     image[672 + 16] = 0x77;
     const TDiskSectors oldHeader(image);
     EXPECT_EQ(oldHeader.Cylinders(), 1);

@@ -194,8 +194,8 @@ TEST(App_hubasicfs, Refusals) {
     const std::vector<std::string> oneMissing{"CODE", "NONE"};
     Bytes full = Blank(true), crowded = Blank();
     for (int slot = 0; slot < 128; ++slot)
-        AddFile(full, slot, 0x01, ("F" + std::to_string(slot)).c_str(), Bytes(1), {3 + slot}, 1, 0,
-                true);
+        AddFile(full, slot, 0x01, std::string("F").append(std::to_string(slot)).c_str(), Bytes(1),
+                {3 + slot}, 1, 0, true);
     std::vector<int> most(77);
     std::iota(most.begin(), most.end(), 2);
     AddFile(crowded, 0, 0x01, "BIG", Bytes(77 * 4096), most, 0);
