@@ -23,13 +23,6 @@ std::string ImageLabel(const TDiskImage& image, int row) {
     return rtl::Format("%d (\"%s\")", row, rtl::Cp932ToUtf8(image.Name()).c_str());
 }
 
-std::string Thousands(int64_t value) {
-    std::string digits = std::to_string(value);
-    for (auto i = static_cast<int64_t>(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(static_cast<size_t>(i), ",");
-    return digits;
-}
-
 // Checks what every change checks and hands the image's file system to plan, whose bytes then
 // become the image's as one step named name.
 template <typename TPlan>
@@ -67,10 +60,10 @@ std::string EncodeFilePath(const std::string& text) {
 }
 
 std::string LocalFileName(const std::string& name) {
-    std::string text = rtl::Cp932ToUtf8(name);
-    if (text.empty() || text == "." || text == "..")
-        text.insert(0, "_");
+    const std::string text = rtl::Cp932ToUtf8(name);
     std::string escaped;
+    if (text.empty() || text == "." || text == "..")
+        escaped.push_back('_');
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\')
@@ -138,17 +131,24 @@ void TDiskFilesHandler::Refresh() {
     if (image != FImage)
         FFolder.clear();
     FIndex = image != nullptr ? index : -1;
-    FImage = image;
-    FFileSystem.reset();
     FEntries.clear();
     FStatusText.clear();
-    if (image == nullptr)
+    if (image == nullptr) {
+        FImage = nullptr;
+        FBytes.clear();
+        FFileSystem.reset();
         return;
-    // The panel's own copy: an undone change hands the image's bytes to the history, which may
-    // drop them while the panel still shows them.
+    }
+    // The window refreshes at every change of the selection: an image whose bytes are still
+    // the ones read last keeps its file system instead of being read again.
     const std::span<const uint8_t> bytes = image->Bytes();
-    FBytes.assign(bytes.begin(), bytes.end());
-    FFileSystem = OpenFileSystem(FBytes);
+    if (image != FImage || !std::ranges::equal(bytes, FBytes)) {
+        FImage = image;
+        // The panel's own copy: an undone change hands the image's bytes to the history,
+        // which may drop them while the panel still shows them.
+        FBytes.assign(bytes.begin(), bytes.end());
+        FFileSystem = OpenFileSystem(FBytes);
+    }
     if (!FFileSystem) {
         FStatusText = rtl::Tr("No known file system");
         FFolder.clear();
@@ -162,7 +162,7 @@ void TDiskFilesHandler::Refresh() {
         FEntries = FFileSystem->List(FFolder);
     }
     FStatusText = rtl::Format(rtl::Tr("%s, %s bytes free"), FFileSystem->Name().c_str(),
-                              Thousands(FFileSystem->FreeBytes()).c_str());
+                              GroupedNumber(FFileSystem->FreeBytes()).c_str());
     if (!FFileSystem->Damage().empty())
         FStatusText += rtl::Format(rtl::Tr(" (damaged: %s)"), FFileSystem->Damage().c_str());
 }

@@ -592,6 +592,10 @@ std::string DiskTypeColumnText(int32_t value) {
 }
 
 std::string SizeToText(int64_t value) {
+    return rtl::Format(rtl::Tr("%s bytes"), GroupedNumber(value).c_str());
+}
+
+std::string GroupedNumber(int64_t value) {
     const uint64_t magnitude =
         value < 0 ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     const std::string digits = std::to_string(magnitude);
@@ -603,7 +607,7 @@ std::string SizeToText(int64_t value) {
             text += ',';
         text += digits[i];
     }
-    return rtl::Format(rtl::Tr("%s bytes"), text.c_str());
+    return text;
 }
 
 int CompareNames(const std::string& name1, const std::string& name2) {

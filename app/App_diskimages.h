@@ -193,6 +193,8 @@ std::string NameToText(const std::string& name);
 std::string WriteProtectedToText(int32_t value);
 std::string DiskTypeToText(int32_t value);
 std::string SizeToText(int64_t value);
+// value's digits in groups of three parted by commas: "1,261,568".
+std::string GroupedNumber(int64_t value);
 // The texts of a listing, which must show every image a file can hold: a byte that has no text
 // (loading does not check these bytes) is shown as "0x" and two hex digits instead of raising.
 std::string WriteProtectedColumnText(int32_t value);

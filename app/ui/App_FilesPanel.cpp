@@ -3,6 +3,7 @@
 #include "App_actions.h"
 #include "Rtl_codepage.h"
 #include "Rtl_texts.h"
+#include "Vix_filedrop_qt.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,23 +26,6 @@ namespace {
 
 QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
-}
-
-QString Thousands(int64_t value) {
-    QString digits = QString::number(value);
-    for (auto i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, QLatin1Char(','));
-    return digits;
-}
-
-std::vector<std::string> LocalFiles(const QMimeData* data) {
-    std::vector<std::string> paths;
-    if (data == nullptr)
-        return paths;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            paths.push_back(url.toLocalFile().toStdString());
-    return paths;
 }
 
 // What keeps a row selected across a reload: its name, and ".." apart from any entry.
@@ -342,8 +326,8 @@ void TFilesPanelWidget::Reload() {
         const TFileEntry& entry = entries[i];
         rows.push_back(
             {static_cast<int>(i), entry.Name, VisibleName(Text(rtl::Cp932ToUtf8(entry.Name))),
-             entry.Folder ? QString() : Thousands(entry.Size), VisibleName(Text(entry.Kind)),
-             VisibleName(Text(entry.Details)), entry.Folder});
+             entry.Folder ? QString() : QString::fromStdString(GroupedNumber(entry.Size)),
+             VisibleName(Text(entry.Kind)), VisibleName(Text(entry.Details)), entry.Folder});
     }
     // The folder as the disk's software would write it; what the status bar says when there is
     // no file system to show.

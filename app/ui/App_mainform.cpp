@@ -662,6 +662,10 @@ void TAppMainForm::RefreshFiles() {
     if (FFilesCommands > 0)
         return;
     FFilesError.clear();
+    // Hidden, the panel offers nothing to act on, and a refresh at every change of the
+    // selection would read each focused disk for nobody; showing it refreshes it.
+    if (!FFilesHandler->Shown())
+        return;
     try {
         FFilesHandler->Refresh();
     } catch (const rtl::Exception& e) {

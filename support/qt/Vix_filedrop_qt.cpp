@@ -7,9 +7,6 @@
 
 #include <vector>
 
-namespace {
-
-// The local files among the dropped URLs; links to anything else are not files to open.
 std::vector<std::string> LocalFiles(const QMimeData* data) {
     std::vector<std::string> paths;
     if (data == nullptr)
@@ -19,6 +16,8 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
             paths.push_back(url.toLocalFile().toStdString());
     return paths;
 }
+
+namespace {
 
 class TQtDropHandle : public TDropHandle {
 public:

@@ -5,7 +5,14 @@
 
 #include <QObject>
 
+#include <string>
+#include <vector>
+
+class QMimeData;
 class QWidget;
+
+// The local files among the dropped URLs; links to anything else are not files to open.
+std::vector<std::string> LocalFiles(const QMimeData* data);
 
 class TQtFileDropControl : public QObject, public TFileDropControl {
     Q_OBJECT
