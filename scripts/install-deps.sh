@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the project needs, and only
 # when one of them is missing.
 TRACKWELL_PACKAGES=(
-    cmake make g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev bc time
+    cmake make ccache g++ clang libclang-rt-14-dev clang-format pkg-config dpkg-dev bc time
     libgtest-dev libgmock-dev libbenchmark-dev liblnk-dev libbfio-dev libicu-dev
     # The digests' rounds (rtl/Rtl_hashes.cpp) and the duplicate finder's hash.
     libssl-dev libdeflate-dev libxxhash-dev

@@ -59,7 +59,7 @@ std::vector<std::string> Lines(const TFileSystem& fs) {
 
 TEST(App_cpmfs, RealX1turboDisk) {
     const Bytes d = testsupport::SampleBytes("cpm-x1turbo-2d.d88");
-    const auto fs = OpenCpm(d);
+    const auto fs = OpenCpm(TDiskSectors(d));
     ASSERT_TRUE(fs);
     EXPECT_EQ(fs->Name(), "CP/M");
     EXPECT_FALSE(fs->CanWrite());
@@ -106,7 +106,7 @@ TEST(App_cpmfs, BuiltDisksJoinExtents) {
     Entry(d, 2, 3, "SYS     \xc3O\xcd", 0, 3, {21});
     Entry(d, 3, 1, "BIG     D\xc1T", 0, 1, {22});
     Fill(d, 21, Pattern(384, 2), 0);
-    const auto fs = OpenCpm(d);
+    const auto fs = OpenCpm(TDiskSectors(d));
     ASSERT_TRUE(fs);
     EXPECT_EQ(Lines(*fs), (std::vector<std::string>{"BIG.DAT|40064|file|user 0",
                                                     "SYS.COM|384|file|user 3 read-only",
@@ -123,7 +123,7 @@ TEST(App_cpmfs, BuiltDisksJoinExtents) {
     const Bytes data = Pattern(2560, 3);
     Fill(pc, 2, data, 0, 2);
     Fill(pc, 3, data, 2048, 2);
-    const auto pcfs = OpenCpm(pc);
+    const auto pcfs = OpenCpm(TDiskSectors(pc));
     ASSERT_TRUE(pcfs);
     EXPECT_EQ(pcfs->Read("PC88.BAS"), data);
 }
@@ -140,7 +140,7 @@ TEST(App_cpmfs, DamageAndOtherDisks) {
         Entry(d, 0, 0, "A       DAT", 0, 32, {5, 6});
         Entry(d, 1, 0, "C       DAT", 0, 16, {9, 10});
         Entry(d, 2, 0, name, 0, 16, {7, block});
-        const auto fs = OpenCpm(d);
+        const auto fs = OpenCpm(TDiskSectors(d));
         ASSERT_TRUE(fs) << clause;
         EXPECT_EQ(fs->Damage(), clause);
         EXPECT_EQ(fs->Read("C.DAT").size(), 2048u);
@@ -156,7 +156,7 @@ TEST(App_cpmfs, DamageAndOtherDisks) {
     for (const Bytes& d : {Blank(), testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0x00),
                            testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0xFF), records, user,
                            testsupport::SampleBytes("hubasic-2d-17-byte-name.d88")})
-        EXPECT_FALSE(OpenCpm(d));
+        EXPECT_FALSE(OpenCpm(TDiskSectors(d)));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "App_n88fs.h"
 
+#include "App_fstoolkit.h"
+
 #include "Rtl_codepage.h"
 #include "Rtl_texts.h"
 
@@ -82,25 +84,18 @@ struct TSystemTrack {
     int H = 0;
 };
 
-// A directory entry in use and its allocation chain, as far as it is sound.
+// A directory entry in use and its allocation chain, as far as it is sound; the chain's last use
+// is the sectors the file uses of its last cluster.
 struct TFile {
     int Slot = 0;
     std::array<uint8_t, StoredNameBytes> Stored{};
+    // As listings show it.
     std::string Name;
     uint8_t Attribute = 0;
     uint8_t First = 0;
-    enum class TChain { Sound, Outside, Leaves, Loops, Reserved, Free, Count } Chain{};
-    // The clusters the chain holds, the one with a bad count among them.
-    std::vector<int> Clusters;
-    int LastSectors = 0;
-    // The reserved or free cluster the chain runs into.
-    int Stop = 0;
+    TChain Chain;
     int64_t Size = 0;
 };
-
-std::string Quoted(std::string_view cp932) {
-    return rtl::Cp932ToUtf8(cp932);
-}
 
 std::string DisplayName(const std::array<uint8_t, StoredNameBytes>& stored) {
     const auto part = [&](int begin, int length) {
@@ -143,10 +138,15 @@ uint8_t AttributeOf(std::span<const uint8_t> data) {
     return IsText(data) ? 0 : MachineCodeAttribute;
 }
 
+// The end-of-file mark fills the rest of a text's last sector, as the BASIC leaves it.
+uint8_t FillOf(uint8_t attribute) {
+    return attribute == 0 ? 0x1A : 0x00;
+}
+
 // The name as the directory stores it, or a refusal that says what does not fit.
 std::array<uint8_t, StoredNameBytes> StoredNameOf(std::string_view name) {
     const auto refuse = [&](const char* why) {
-        throw EFileSystemError(rtl::Format(why, Quoted(name).c_str()));
+        throw EFileSystemError(rtl::Format(why, NameInMessage(name).c_str()));
     };
     for (const char c : name)
         if (IsControl(static_cast<uint8_t>(c)) || c == '/' || c == '"' || c == ':' ||
@@ -178,9 +178,10 @@ public:
     std::string Name() const override { return "N88-BASIC"; }
     int64_t FileCount() const override { return static_cast<int64_t>(FFiles.size()); }
     int64_t FreeBytes() const override;
-    std::string Damage() const override { return FDamage; }
+    std::string Damage() const override { return FDamage.Text(); }
     std::vector<TFileEntry> List(std::string_view folder) const override;
     std::vector<uint8_t> Read(std::string_view path) const override;
+    std::vector<uint8_t> ReadBackOf(std::span<const uint8_t> data) const override;
     bool CanWrite() const override { return true; }
     std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;
@@ -189,14 +190,13 @@ public:
 private:
     const TLayout& Layout() const { return *FSystem.Layout; }
     TPlace PlaceOf(int cluster, int sector) const;
+    TLink LinkOf(int cluster) const;
     int TrackOf(int cluster) const { return cluster / Layout().ClustersPerTrack(); }
     std::span<const uint8_t> SystemSector(int r) const {
         return FSectors.Read(FSystem.C, FSystem.H, r);
     }
     void ReadDirectory();
-    void Walk(TFile& file) const;
     void FindDamage();
-    const TFile* Find(std::string_view path) const;
     const TFile& FindOrRefuse(std::string_view path) const;
     // Present free clusters, nearest the system track first, as the BASIC allocates them.
     std::vector<int> FreeClusters(const std::vector<uint8_t>& table) const;
@@ -210,12 +210,13 @@ private:
     TSystemTrack FSystem;
     // The first copy's values, one a cluster.
     std::vector<uint8_t> FTable;
-    std::vector<bool> FPresent;
+    // The clusters whose sectors are all on the disk.
+    TClusterSpace FSpace;
     std::vector<TFile> FFiles;
     // Slots whose entry is free to take, in order.
     std::vector<int> FFreeSlots;
     bool FCopiesDiffer = false;
-    std::string FDamage;
+    TDamage FDamage;
 };
 
 TN88FileSystem::TN88FileSystem(TDiskSectors sectors, const TSystemTrack& system)
@@ -227,12 +228,11 @@ TN88FileSystem::TN88FileSystem(TDiskSectors sectors, const TSystemTrack& system)
         FCopiesDiffer =
             FCopiesDiffer || !std::equal(FTable.begin(), FTable.end(),
                                          SystemSector(layout.TableSector(copy)).begin());
-    FPresent.assign(static_cast<size_t>(layout.Clusters), true);
+    FSpace.Usable.assign(static_cast<size_t>(layout.Clusters), true);
     for (int cluster = 0; cluster < layout.Clusters; ++cluster)
-        for (int s = 0; s < layout.SectorsPerCluster && FPresent[static_cast<size_t>(cluster)];
-             ++s) {
+        for (int s = 0; s < layout.SectorsPerCluster && FSpace.Holds(cluster); ++s) {
             const TPlace place = PlaceOf(cluster, s);
-            FPresent[static_cast<size_t>(cluster)] =
+            FSpace.Usable[static_cast<size_t>(cluster)] =
                 FSectors.Read(place.C, place.H, place.R).size() == SectorSize;
         }
     ReadDirectory();
@@ -258,106 +258,42 @@ void TN88FileSystem::ReadDirectory() {
         TFile file;
         file.Slot = slot;
         std::copy_n(entry.begin(), StoredNameBytes, file.Stored.begin());
-        file.Name = DisplayName(file.Stored);
+        file.Name = ListedName(DisplayName(file.Stored));
         file.Attribute = entry[9];
         file.First = entry[10];
-        Walk(file);
+        file.Chain = WalkChain(FSpace, file.First, [&](int c) { return LinkOf(c); });
+        const auto whole = static_cast<int64_t>(file.Chain.Clusters.size());
+        const int64_t last = file.Chain.Sound() ? int64_t{file.Chain.LastUse} * SectorSize
+                             : file.Chain.Fault == TChainFault::Count ? 0
+                                                                      : Layout().ClusterBytes();
+        file.Size = whole == 0 ? 0 : (whole - 1) * Layout().ClusterBytes() + last;
         FFiles.push_back(std::move(file));
     }
 }
 
-void TN88FileSystem::Walk(TFile& file) const {
-    using TChain = TFile::TChain;
-    const TLayout& layout = Layout();
-    if (file.First >= layout.Clusters || !FPresent[file.First]) {
-        file.Chain = TChain::Outside;
-        return;
-    }
-    // Each cluster is visited once, so the walk ends within the table's length.
-    std::vector<bool> visited(static_cast<size_t>(layout.Clusters), false);
-    int cluster = file.First;
-    for (;;) {
-        if (visited[static_cast<size_t>(cluster)]) {
-            file.Chain = TChain::Loops;
-            break;
-        }
-        const uint8_t value = FTable[static_cast<size_t>(cluster)];
-        if (value == ReservedCluster || value == FreeCluster) {
-            file.Chain = value == ReservedCluster ? TChain::Reserved : TChain::Free;
-            file.Stop = cluster;
-            break;
-        }
-        visited[static_cast<size_t>(cluster)] = true;
-        file.Clusters.push_back(cluster);
-        if (value >= LastCluster) {
-            file.LastSectors = value - LastCluster;
-            file.Chain =
-                file.LastSectors <= layout.SectorsPerCluster ? TChain::Sound : TChain::Count;
-            break;
-        }
-        if (value >= layout.Clusters || !FPresent[value]) {
-            file.Chain = TChain::Leaves;
-            break;
-        }
-        cluster = value;
-    }
-    const auto whole = static_cast<int64_t>(file.Clusters.size());
-    file.Size = file.Chain == TChain::Sound
-                    ? (whole - 1) * layout.ClusterBytes() + int64_t{file.LastSectors} * SectorSize
-                : file.Chain == TChain::Count ? (whole - 1) * layout.ClusterBytes()
-                                              : whole * layout.ClusterBytes();
+TLink TN88FileSystem::LinkOf(int cluster) const {
+    const uint8_t value = FTable[static_cast<size_t>(cluster)];
+    if (value == ReservedCluster)
+        return TLink::Broken(TChainFault::Reserved);
+    if (value == FreeCluster)
+        return TLink::Broken(TChainFault::Free);
+    if (value >= LastCluster)
+        return value - LastCluster <= Layout().SectorsPerCluster
+                   ? TLink::End(value - LastCluster)
+                   : TLink::Broken(TChainFault::Count);
+    return TLink::Next(value);
 }
 
 void TN88FileSystem::FindDamage() {
-    using TChain = TFile::TChain;
-    std::vector<const TFile*> owners(static_cast<size_t>(Layout().Clusters), nullptr);
+    TClusterOwners owners(Layout().Clusters);
     for (const TFile& file : FFiles) {
-        const std::string name = Quoted(file.Name);
-        std::string clause;
-        switch (file.Chain) {
-        case TChain::Sound:
-            break;
-        case TChain::Outside:
-            clause =
-                rtl::Format(rtl::Tr("the entry of \"%s\" points outside the disk"), name.c_str());
-            break;
-        case TChain::Leaves:
-            clause = rtl::Format(rtl::Tr("the allocation chain of \"%s\" leaves the disk"),
-                                 name.c_str());
-            break;
-        case TChain::Loops:
-            clause = rtl::Format(rtl::Tr("the allocation chain of \"%s\" loops"), name.c_str());
-            break;
-        case TChain::Reserved:
-            clause =
-                rtl::Format(rtl::Tr("the allocation chain of \"%s\" runs into reserved cluster %d"),
-                            name.c_str(), file.Stop);
-            break;
-        case TChain::Free:
-            clause =
-                rtl::Format(rtl::Tr("the allocation chain of \"%s\" runs into free cluster %d"),
-                            name.c_str(), file.Stop);
-            break;
-        case TChain::Count:
-            clause = rtl::Format(
-                rtl::Tr("the last cluster of \"%s\" counts more sectors than a cluster holds"),
-                name.c_str());
-            break;
-        }
-        for (const int cluster : file.Clusters) {
-            const TFile*& owner = owners[static_cast<size_t>(cluster)];
-            if (owner != nullptr && clause.empty())
-                clause = rtl::Format(rtl::Tr("\"%s\" and \"%s\" share cluster %d"),
-                                     Quoted(owner->Name).c_str(), name.c_str(), cluster);
-            owner = owner != nullptr ? owner : &file;
-        }
-        if (FDamage.empty())
-            FDamage = clause;
+        FDamage.Note(ChainDamage(file.Chain, file.Name));
+        FDamage.Note(owners.Claim(file.Chain.Clusters, file.Name));
     }
     // The BASIC keeps the copies alike; when they are not, which one is right is unknown, and a
     // change would write one over the others.
-    if (FDamage.empty() && FCopiesDiffer)
-        FDamage = rtl::Tr("the copies of the allocation table differ");
+    if (FCopiesDiffer)
+        FDamage.Note(rtl::Tr("the copies of the allocation table differ"));
 }
 
 int64_t TN88FileSystem::FreeBytes() const {
@@ -367,8 +303,7 @@ int64_t TN88FileSystem::FreeBytes() const {
 std::vector<int> TN88FileSystem::FreeClusters(const std::vector<uint8_t>& table) const {
     std::vector<int> clusters;
     for (int cluster = 0; cluster < Layout().Clusters; ++cluster)
-        if (table[static_cast<size_t>(cluster)] == FreeCluster &&
-            FPresent[static_cast<size_t>(cluster)])
+        if (table[static_cast<size_t>(cluster)] == FreeCluster && FSpace.Holds(cluster))
             clusters.push_back(cluster);
     const int system = FSystem.C * 2 + FSystem.H;
     std::stable_sort(clusters.begin(), clusters.end(), [&](int a, int b) {
@@ -378,8 +313,7 @@ std::vector<int> TN88FileSystem::FreeClusters(const std::vector<uint8_t>& table)
 }
 
 std::vector<TFileEntry> TN88FileSystem::List(std::string_view folder) const {
-    if (!SplitFilePath(folder).empty())
-        throw EFileSystemError(rtl::Format(rtl::Tr(NoFolderMessage), Quoted(folder).c_str()));
+    CheckRootOnly(SplitFilePath(folder));
     std::vector<TFileEntry> entries;
     for (const TFile& file : FFiles) {
         TFileEntry entry;
@@ -398,42 +332,41 @@ std::vector<TFileEntry> TN88FileSystem::List(std::string_view folder) const {
     return entries;
 }
 
-const TFile* TN88FileSystem::Find(std::string_view path) const {
-    const std::vector<std::string> parts = SplitFilePath(path);
-    if (parts.size() != 1)
-        return nullptr;
-    for (const TFile& file : FFiles)
-        if (file.Name == parts[0])
-            return &file;
-    return nullptr;
-}
-
 const TFile& TN88FileSystem::FindOrRefuse(std::string_view path) const {
-    const TFile* file = Find(path);
+    const TPathParts parts = SplitPath(path);
+    CheckRootOnly(parts.Folders);
+    const TFile* file = FindEntry(std::span<const TFile>(FFiles), parts.Name, TNameCase::Exact,
+                                  [](const TFile& f) -> const std::string& { return f.Name; });
     if (file == nullptr)
-        throw EFileSystemError(rtl::Format(rtl::Tr(NoFileMessage), Quoted(path).c_str()));
+        RefuseMissingFile(path);
     return *file;
 }
 
 std::vector<uint8_t> TN88FileSystem::Read(std::string_view path) const {
     const TFile& file = FindOrRefuse(path);
-    if (file.Chain != TFile::TChain::Sound)
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr("The program cannot read the file \"%s\": its allocation chain "
-                                "is broken."),
-                        Quoted(file.Name).c_str()));
+    if (!file.Chain.Sound())
+        RefuseBrokenChain(file.Name);
+    const std::vector<int>& clusters = file.Chain.Clusters;
     std::vector<uint8_t> data;
     data.reserve(static_cast<size_t>(file.Size));
-    for (size_t i = 0; i < file.Clusters.size(); ++i) {
+    for (size_t i = 0; i < clusters.size(); ++i) {
         const int sectors =
-            i + 1 == file.Clusters.size() ? file.LastSectors : Layout().SectorsPerCluster;
+            i + 1 == clusters.size() ? file.Chain.LastUse : Layout().SectorsPerCluster;
         for (int s = 0; s < sectors; ++s) {
-            const TPlace place = PlaceOf(file.Clusters[i], s);
+            const TPlace place = PlaceOf(clusters[i], s);
             const std::span<const uint8_t> sector = FSectors.Read(place.C, place.H, place.R);
             data.insert(data.end(), sector.begin(), sector.end());
         }
     }
     return data;
+}
+
+std::vector<uint8_t> TN88FileSystem::ReadBackOf(std::span<const uint8_t> data) const {
+    // The directory keeps no length: a file is its sectors, the last one filled as Put fills it.
+    const size_t sectors = std::max<size_t>(1, (data.size() + SectorSize - 1) / SectorSize);
+    std::vector<uint8_t> bytes(data.begin(), data.end());
+    bytes.resize(sectors * SectorSize, FillOf(AttributeOf(data)));
+    return bytes;
 }
 
 uint8_t* TN88FileSystem::EntryOf(std::vector<uint8_t>& copy, int slot) const {
@@ -462,15 +395,9 @@ void TN88FileSystem::WriteTable(std::vector<uint8_t>& copy,
 std::vector<uint8_t> TN88FileSystem::Put(std::string_view path,
                                          std::span<const uint8_t> data) const {
     CheckChangeable(*this);
-    std::vector<std::string> parts = SplitFilePath(path);
-    if (parts.size() > 1) {
-        parts.pop_back();
-        std::string folder;
-        for (const std::string& part : parts)
-            folder += (folder.empty() ? "" : "/") + part;
-        throw EFileSystemError(rtl::Format(rtl::Tr(NoFolderMessage), Quoted(folder).c_str()));
-    }
-    const std::string name = parts.empty() ? std::string() : parts[0];
+    const TPathParts parts = SplitPath(path);
+    CheckRootOnly(parts.Folders);
+    const std::string& name = parts.Name;
     const std::array<uint8_t, StoredNameBytes> stored = StoredNameOf(name);
     const TLayout& layout = Layout();
 
@@ -480,7 +407,7 @@ std::vector<uint8_t> TN88FileSystem::Put(std::string_view path,
         if (file.Stored == stored)
             replaced = &file;
     if (replaced != nullptr)
-        for (const int cluster : replaced->Clusters)
+        for (const int cluster : replaced->Chain.Clusters)
             table[static_cast<size_t>(cluster)] = FreeCluster;
     const std::vector<int> free = FreeClusters(table);
     const auto bytes = static_cast<int64_t>(data.size());
@@ -488,20 +415,15 @@ std::vector<uint8_t> TN88FileSystem::Put(std::string_view path,
     const int64_t needed =
         std::max<int64_t>(1, (bytes + layout.ClusterBytes() - 1) / layout.ClusterBytes());
     if (needed > static_cast<int64_t>(free.size()))
-        throw EFileSystemError(rtl::Format(
-            rtl::Tr(DiskFullMessage), Quoted(name).c_str(), std::to_string(bytes).c_str(),
-            std::to_string(free.size() * size_t(layout.ClusterBytes())).c_str()));
+        RefuseDiskFull(name, bytes, static_cast<int64_t>(free.size()) * layout.ClusterBytes());
     const int slot = replaced != nullptr  ? replaced->Slot
                      : FFreeSlots.empty() ? -1
                                           : FFreeSlots.front();
     if (slot < 0)
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr("The directory of the disk has no room for the file \"%s\"."),
-                        Quoted(name).c_str()));
+        RefuseNoRoom(name);
 
     const uint8_t attribute = AttributeOf(data);
-    // The end-of-file mark fills the rest of a text's last sector, as the BASIC leaves it.
-    const uint8_t fill = attribute == 0 ? 0x1A : 0x00;
+    const uint8_t fill = FillOf(attribute);
     std::vector<uint8_t> copy(FSectors.Image().begin(), FSectors.Image().end());
     int64_t offset = 0;
     for (int64_t i = 0; i < needed; ++i) {
@@ -537,7 +459,7 @@ std::vector<uint8_t> TN88FileSystem::Delete(std::span<const std::string> paths) 
     std::vector<uint8_t> table = FTable;
     std::vector<uint8_t> copy(FSectors.Image().begin(), FSectors.Image().end());
     for (const TFile* file : files) {
-        for (const int cluster : file->Clusters)
+        for (const int cluster : file->Chain.Clusters)
             table[static_cast<size_t>(cluster)] = FreeCluster;
         *EntryOf(copy, file->Slot) = KilledEntry;
     }
@@ -551,8 +473,7 @@ std::vector<uint8_t> TN88FileSystem::Rename(std::string_view path, std::string_v
     const std::array<uint8_t, StoredNameBytes> stored = StoredNameOf(newName);
     for (const TFile& other : FFiles)
         if (&other != &file && other.Stored == stored)
-            throw EFileSystemError(rtl::Format(rtl::Tr("The disk already has a file \"%s\"."),
-                                               Quoted(DisplayName(stored)).c_str()));
+            RefuseExisting(DisplayName(stored));
     std::vector<uint8_t> copy(FSectors.Image().begin(), FSectors.Image().end());
     WriteEntry(copy, file.Slot, stored, file.Attribute, file.First);
     return copy;
@@ -614,10 +535,9 @@ std::optional<TSystemTrack> FindSystemTrack(const TDiskSectors& sectors) {
 
 } // namespace
 
-std::unique_ptr<TFileSystem> OpenN88Basic(std::span<const uint8_t> image) {
-    TDiskSectors sectors(image);
-    const std::optional<TSystemTrack> system = FindSystemTrack(sectors);
+std::unique_ptr<TFileSystem> OpenN88Basic(const TDiskSectors& disk) {
+    const std::optional<TSystemTrack> system = FindSystemTrack(disk);
     if (!system)
         return nullptr;
-    return std::make_unique<TN88FileSystem>(std::move(sectors), *system);
+    return std::make_unique<TN88FileSystem>(disk, *system);
 }

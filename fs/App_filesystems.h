@@ -4,7 +4,7 @@
 // document makes one undoable step of it and a refused change leaves nothing behind.
 #pragma once
 
-#include "App_disklayout.h"
+#include "App_disksectors.h"
 #include "Rtl_exceptions.h"
 
 #include <cstdint>
@@ -16,51 +16,6 @@
 
 // A change that cannot be made, or a file that is not there: the message says which.
 RTL_DECLARE_EXCEPTION(EFileSystemError, rtl::Exception);
-
-// Where a sector's data is in an image.
-struct TSectorPlace {
-    int64_t Offset = -1;
-    int32_t Size = 0;
-    explicit operator bool() const { return Offset >= 0; }
-};
-
-// The sectors of an image found by cylinder, head and record, as a disk's own software finds
-// them: the track of the cylinder and side, then the first sector of that record on it. The
-// index holds places, not bytes, so that the same index finds the sectors of a copy of the
-// image, which is how a change is written.
-class TDiskSectors {
-public:
-    // Indexes an image that may be damaged anywhere: tracks or sectors past the end are left
-    // out, and the walk of each track is bounded by the image's size.
-    explicit TDiskSectors(std::span<const uint8_t> image);
-
-    std::span<const uint8_t> Image() const { return FImage; }
-    // One more than the highest cylinder that has a track; 0 when none has.
-    int Cylinders() const { return FCylinders; }
-    // 2 when any track of side 1 is present, else 1.
-    int Heads() const { return FHeads; }
-
-    TSectorPlace Find(int c, int h, int r) const;
-    // The sector's data, or nothing when the disk has no such sector.
-    std::span<const uint8_t> Read(int c, int h, int r) const;
-    // The same sector of copy, a copy of the indexed image (same size); nothing when the disk
-    // has no such sector.
-    std::span<uint8_t> Write(std::vector<uint8_t>& copy, int c, int h, int r) const;
-
-    // The sectors of a track in the image's order: their headers and places.
-    struct TSector {
-        TSectorHeader Header;
-        TSectorPlace Place;
-    };
-    std::span<const TSector> Track(int c, int h) const;
-
-private:
-    std::span<const uint8_t> FImage;
-    int FCylinders = 0;
-    int FHeads = 1;
-    // Each track's sectors, at cylinder * 2 + head.
-    std::vector<std::vector<TSector>> FTracks;
-};
 
 // One entry of a folder as a listing shows it. Names are code page 932 bytes; Kind and Details
 // are ASCII texts of the file system's own terms.
@@ -93,6 +48,12 @@ public:
     virtual std::vector<TFileEntry> List(std::string_view folder) const = 0;
     // The file's bytes. EFileSystemError "The disk has no file "…"." when path names none.
     virtual std::vector<uint8_t> Read(std::string_view path) const = 0;
+
+    // The bytes Read gives of a file that Put wrote from data: data itself where the disk keeps
+    // a file's exact length. N88-BASIC keeps whole sectors and says so here.
+    virtual std::vector<uint8_t> ReadBackOf(std::span<const uint8_t> data) const {
+        return {data.begin(), data.end()};
+    }
 
     // Whether the file system can change its files at all (CP/M cannot, yet).
     virtual bool CanWrite() const { return false; }

@@ -1,5 +1,7 @@
 #include "App_hubasicfs.h"
 
+#include "App_fstoolkit.h"
+
 #include "Rtl_bytes.h"
 #include "Rtl_codepage.h"
 #include "Rtl_texts.h"
@@ -73,28 +75,18 @@ struct TLayout {
 constexpr TLayout Layout2D{16, 80, 14, 1, 16};
 constexpr TLayout Layout2HD{26, 250, 28, 2, 32};
 
-enum class TFault { None, Outside, Loop, Leaves, Free, Missing };
-
-struct TChain {
-    // The clusters walked, as far as the chain is sound.
-    std::vector<int> Clusters;
-    // The sectors the file uses in its last cluster.
-    int LastSectors = 0;
-    TFault Fault = TFault::None;
-    int FaultCluster = -1;
-
-    int64_t Sectors() const {
-        return Clusters.empty()
-                   ? 0
-                   : (static_cast<int64_t>(Clusters.size()) - 1) * ClusterSectors + LastSectors;
-    }
-};
+// The sectors a chain holds; its last use is the sectors the file uses of its last cluster.
+int64_t SectorsOf(const TChain& chain) {
+    return chain.Clusters.empty()
+               ? 0
+               : (static_cast<int64_t>(chain.Clusters.size()) - 1) * ClusterSectors + chain.LastUse;
+}
 
 struct TEntry {
     int Slot = 0;
     uint8_t Mode = 0;
     uint8_t Password = NoPassword;
-    // NAME.EXT without the padding spaces, code page 932.
+    // NAME.EXT without the padding spaces, as listings show it.
     std::string Name;
     uint16_t SizeField = 0;
     uint16_t Load = 0;
@@ -119,13 +111,9 @@ bool ValidMode(uint8_t mode) {
     return type == BinaryType || type == BasicType || type == AsciiType;
 }
 
-std::string Quoted(const std::string& name) {
-    return rtl::Cp932ToUtf8(name);
-}
-
 // Raises the message of format, marked for translation where it is written, with the name.
 [[noreturn]] void Refuse(const char* format, const std::string& name) {
-    throw EFileSystemError(rtl::Format(rtl::Tr(format), Quoted(name).c_str()));
+    throw EFileSystemError(rtl::Format(rtl::Tr(format), NameInMessage(name).c_str()));
 }
 
 std::string Trimmed(const uint8_t* bytes, int length) {
@@ -212,8 +200,8 @@ TName ParseName(const std::string& name) {
 
 class THuBasicFileSystem final : public TFileSystem {
 public:
-    THuBasicFileSystem(std::span<const uint8_t> image, const TLayout& layout)
-        : FSectors(image), FLayout(layout),
+    THuBasicFileSystem(const TDiskSectors& disk, const TLayout& layout)
+        : FSectors(disk), FLayout(layout),
           FSystemClusters((layout.DirectorySector + DirectorySectors + ClusterSectors - 1) /
                           ClusterSectors) {}
 
@@ -225,7 +213,7 @@ public:
     int64_t FreeBytes() const override {
         return static_cast<int64_t>(FreeClusters(FLow, FHigh).size()) * ClusterBytes;
     }
-    std::string Damage() const override { return FDamage; }
+    std::string Damage() const override { return FDamage.Text(); }
     bool CanWrite() const override { return true; }
     std::vector<TFileEntry> List(std::string_view folder) const override;
     std::vector<uint8_t> Read(std::string_view path) const override;
@@ -236,7 +224,7 @@ public:
 private:
     std::span<const uint8_t> Sector(int sector) const;
     std::span<uint8_t> WriteSector(std::vector<uint8_t>& copy, int sector) const;
-    bool ClusterPresent(int cluster, int sectors = ClusterSectors) const;
+    bool ClusterPresent(int cluster) const;
     TChain Walk(int first) const;
     std::vector<uint8_t> ChainBytes(const TChain& chain) const;
     void Check(TEntry& entry);
@@ -254,9 +242,11 @@ private:
     int FSystemClusters;
     std::vector<uint8_t> FLow;
     std::vector<uint8_t> FHigh;
+    // The clusters whose sectors are all on the disk.
+    TClusterSpace FSpace;
     std::array<uint8_t, DirectoryEntries> FModes{};
     std::vector<TEntry> FEntries;
-    std::string FDamage;
+    TDamage FDamage;
 };
 
 std::span<const uint8_t> THuBasicFileSystem::Sector(int sector) const {
@@ -273,19 +263,14 @@ std::span<uint8_t> THuBasicFileSystem::WriteSector(std::vector<uint8_t>& copy, i
     return data.size() == SectorSize ? data : std::span<uint8_t>();
 }
 
-bool THuBasicFileSystem::ClusterPresent(int cluster, int sectors) const {
-    for (int s = 0; s < sectors; ++s)
+bool THuBasicFileSystem::ClusterPresent(int cluster) const {
+    for (int s = 0; s < ClusterSectors; ++s)
         if (Sector(cluster * ClusterSectors + s).empty())
             return false;
     return true;
 }
 
 bool THuBasicFileSystem::Load() {
-    const std::span<const TDiskSectors::TSector> first = FSectors.Track(0, 0);
-    if (static_cast<int>(first.size()) != FLayout.SectorsPerTrack ||
-        std::any_of(first.begin(), first.end(),
-                    [](const TDiskSectors::TSector& s) { return s.Header.DataSize != SectorSize; }))
-        return false;
     FLow.assign(static_cast<size_t>(FLayout.Clusters), 0);
     FHigh.assign(static_cast<size_t>(FLayout.Clusters), 0);
     for (int t = 0; t < FLayout.TableSectors; ++t) {
@@ -298,10 +283,13 @@ bool THuBasicFileSystem::Load() {
                 table[static_cast<size_t>(TableClusters + i)];
         }
     }
+    FSpace.Usable.resize(static_cast<size_t>(FLayout.Clusters));
+    for (int c = 0; c < FLayout.Clusters; ++c)
+        FSpace.Usable[static_cast<size_t>(c)] = ClusterPresent(c);
     // The disk's own clusters make a sound chain from cluster 0, and none of them is free: the
     // mark of a Hu-BASIC disk that other disks' bytes, blank ones' among them, do not make.
     const TChain system = Walk(0);
-    if (system.Fault != TFault::None)
+    if (!system.Sound())
         return false;
     for (size_t i = 0; i < system.Clusters.size(); ++i)
         if (system.Clusters[i] != static_cast<int>(i) || system.Clusters[i] >= FSystemClusters)
@@ -326,7 +314,7 @@ bool THuBasicFileSystem::Load() {
         entry.Password = e[PasswordOffset];
         const std::string base = Trimmed(e + NameOffset, NameBytes);
         const std::string extension = Trimmed(e + ExtensionOffset, ExtensionBytes);
-        entry.Name = extension.empty() ? base : base + "." + extension;
+        entry.Name = ListedName(extension.empty() ? base : base + "." + extension);
         entry.SizeField = rtl::GetLe16(e + SizeOffset);
         entry.Load = rtl::GetLe16(e + LoadOffset);
         entry.Exec = rtl::GetLe16(e + ExecOffset);
@@ -336,70 +324,30 @@ bool THuBasicFileSystem::Load() {
     }
     for (TEntry& entry : FEntries)
         Check(entry);
-    // Clusters two files claim, the first pair found.
-    std::vector<int> owners(static_cast<size_t>(FLayout.Clusters), -1);
-    for (size_t i = 0; i < FEntries.size() && FDamage.empty(); ++i)
-        for (const int c : FEntries[i].Chain.Clusters) {
-            int& owner = owners[static_cast<size_t>(c)];
-            if (owner >= 0 && owner != static_cast<int>(i)) {
-                FDamage = rtl::Format(rtl::Tr("\"%s\" and \"%s\" share cluster %d"),
-                                      Quoted(FEntries[static_cast<size_t>(owner)].Name).c_str(),
-                                      Quoted(FEntries[i].Name).c_str(), c);
-                break;
-            }
-            owner = static_cast<int>(i);
-        }
+    TClusterOwners owners(FLayout.Clusters);
+    for (const TEntry& entry : FEntries)
+        FDamage.Note(owners.Claim(entry.Chain.Clusters, entry.Name));
     return true;
 }
 
 TChain THuBasicFileSystem::Walk(int first) const {
-    TChain chain;
-    if (first < 0 || first >= FLayout.Clusters) {
-        chain.Fault = TFault::Outside;
-        return chain;
-    }
-    std::vector<bool> seen(static_cast<size_t>(FLayout.Clusters));
-    int c = first;
-    // Each step visits a cluster not visited before: at most every cluster once.
-    for (;;) {
-        if (seen[static_cast<size_t>(c)]) {
-            chain.Fault = TFault::Loop;
-            chain.FaultCluster = c;
-            return chain;
-        }
-        seen[static_cast<size_t>(c)] = true;
-        chain.Clusters.push_back(c);
+    return WalkChain(FSpace, first, [&](int c) {
         const uint8_t low = FLow[static_cast<size_t>(c)];
         const uint8_t high = FHigh[static_cast<size_t>(c)];
-        if (low & EndMark) {
-            if (low > LastEndMark) {
-                chain.Fault = TFault::Leaves;
-                chain.FaultCluster = c;
-            } else {
-                chain.LastSectors = (low & 0x0F) + 1;
-            }
-            return chain;
-        }
-        if (low == 0 && high == 0) {
-            chain.Fault = TFault::Free;
-            chain.FaultCluster = c;
-            return chain;
-        }
-        const int next = low | high << 7;
-        if (next >= FLayout.Clusters) {
-            chain.Fault = TFault::Leaves;
-            chain.FaultCluster = c;
-            return chain;
-        }
-        c = next;
-    }
+        if (low & EndMark)
+            return low <= LastEndMark ? TLink::End((low & 0x0F) + 1)
+                                      : TLink::Broken(TChainFault::Leaves);
+        if (low == 0 && high == 0)
+            return TLink::Broken(TChainFault::Free);
+        return TLink::Next(low | high << 7);
+    });
 }
 
 std::vector<uint8_t> THuBasicFileSystem::ChainBytes(const TChain& chain) const {
     std::vector<uint8_t> bytes;
-    bytes.reserve(static_cast<size_t>(chain.Sectors() * SectorSize));
+    bytes.reserve(static_cast<size_t>(SectorsOf(chain) * SectorSize));
     for (size_t i = 0; i < chain.Clusters.size(); ++i) {
-        const int sectors = i + 1 == chain.Clusters.size() ? chain.LastSectors : ClusterSectors;
+        const int sectors = i + 1 == chain.Clusters.size() ? chain.LastUse : ClusterSectors;
         for (int s = 0; s < sectors; ++s) {
             const std::span<const uint8_t> data = Sector(chain.Clusters[i] * ClusterSectors + s);
             bytes.insert(bytes.end(), data.begin(), data.end());
@@ -411,39 +359,20 @@ std::vector<uint8_t> THuBasicFileSystem::ChainBytes(const TChain& chain) const {
 // Walks the entry's chain, sizes it and notes the first thing wrong with it.
 void THuBasicFileSystem::Check(TEntry& entry) {
     entry.Chain = Walk(entry.First);
-    TChain& chain = entry.Chain;
-    // The sectors the file uses must be on the disk.
-    for (size_t i = 0; i < chain.Clusters.size() && chain.Fault == TFault::None; ++i)
-        if (!ClusterPresent(chain.Clusters[i],
-                            i + 1 == chain.Clusters.size() ? chain.LastSectors : ClusterSectors)) {
-            chain.Fault = TFault::Missing;
-            chain.FaultCluster = chain.Clusters[i];
-        }
-    const std::string name = Quoted(entry.Name);
-    std::string damage;
+    const TChain& chain = entry.Chain;
+    std::string damage = ChainDamage(chain, entry.Name);
     const auto system = std::find_if(chain.Clusters.begin(), chain.Clusters.end(),
                                      [&](int c) { return c < FSystemClusters; });
-    if (chain.Fault == TFault::Outside)
-        damage = rtl::Format(rtl::Tr("the entry of \"%s\" points outside the disk"), name.c_str());
-    else if (chain.Fault == TFault::Loop)
-        damage = rtl::Format(rtl::Tr("the allocation chain of \"%s\" loops"), name.c_str());
-    else if (chain.Fault == TFault::Leaves || chain.Fault == TFault::Missing)
-        damage =
-            rtl::Format(rtl::Tr("the allocation chain of \"%s\" leaves the disk"), name.c_str());
-    else if (chain.Fault == TFault::Free)
-        damage = rtl::Format(rtl::Tr("the allocation chain of \"%s\" runs into free cluster %d"),
-                             name.c_str(), chain.FaultCluster);
-    else if (system != chain.Clusters.end())
-        damage = rtl::Format(rtl::Tr("\"%s\" and the disk's tables share cluster %d"), name.c_str(),
-                             *system);
+    if (damage.empty() && system != chain.Clusters.end())
+        damage = rtl::Format(rtl::Tr("\"%s\" and the disk's tables share cluster %d"),
+                             NameInMessage(entry.Name).c_str(), *system);
     if (entry.Type() == AsciiType) {
         // The sound part of the text, up to its end mark.
         int64_t size = 0;
         bool ended = false;
         for (size_t i = 0; i < chain.Clusters.size() && !ended; ++i) {
-            const int sectors = i + 1 == chain.Clusters.size() && chain.Fault == TFault::None
-                                    ? chain.LastSectors
-                                    : ClusterSectors;
+            const int sectors =
+                i + 1 == chain.Clusters.size() && chain.Sound() ? chain.LastUse : ClusterSectors;
             for (int s = 0; s < sectors && !ended; ++s) {
                 const std::span<const uint8_t> data =
                     Sector(chain.Clusters[i] * ClusterSectors + s);
@@ -455,13 +384,12 @@ void THuBasicFileSystem::Check(TEntry& entry) {
         entry.Size = size;
     } else {
         entry.Size = entry.SizeField;
-        if (damage.empty() && entry.SizeField > chain.Sectors() * SectorSize)
+        if (damage.empty() && entry.SizeField > SectorsOf(chain) * SectorSize)
             damage = rtl::Format(rtl::Tr("the size of \"%s\" runs past the end of its allocation "
                                          "chain"),
-                                 name.c_str());
+                                 NameInMessage(entry.Name).c_str());
     }
-    if (FDamage.empty())
-        FDamage = damage;
+    FDamage.Note(std::move(damage));
 }
 
 std::vector<int> THuBasicFileSystem::FreeClusters(const std::vector<uint8_t>& low,
@@ -469,31 +397,27 @@ std::vector<int> THuBasicFileSystem::FreeClusters(const std::vector<uint8_t>& lo
     std::vector<int> clusters;
     for (int c = FSystemClusters; c < FLayout.Clusters; ++c)
         if (low[static_cast<size_t>(c)] == 0 && high[static_cast<size_t>(c)] == 0 &&
-            ClusterPresent(c))
+            FSpace.Holds(c))
             clusters.push_back(c);
     return clusters;
 }
 
 const TEntry* THuBasicFileSystem::Find(const std::string& name) const {
-    for (const TEntry& entry : FEntries)
-        if (entry.Name == name)
-            return &entry;
-    return nullptr;
+    return FindEntry(std::span<const TEntry>(FEntries), name, TNameCase::Exact,
+                     [](const TEntry& e) -> const std::string& { return e.Name; });
 }
 
 const TEntry& THuBasicFileSystem::FindFile(std::string_view path) const {
-    const std::vector<std::string> parts = SplitFilePath(path);
-    if (parts.size() > 1)
-        Refuse(NoFolderMessage, std::string(path.substr(0, path.rfind('/'))));
-    const TEntry* entry = parts.empty() ? nullptr : Find(parts[0]);
+    const TPathParts parts = SplitPath(path);
+    CheckRootOnly(parts.Folders);
+    const TEntry* entry = Find(parts.Name);
     if (!entry)
-        Refuse(NoFileMessage, std::string(path));
+        RefuseMissingFile(path);
     return *entry;
 }
 
 std::vector<TFileEntry> THuBasicFileSystem::List(std::string_view folder) const {
-    if (!SplitFilePath(folder).empty())
-        Refuse(NoFolderMessage, std::string(folder));
+    CheckRootOnly(SplitFilePath(folder));
     std::vector<TFileEntry> files;
     for (const TEntry& entry : FEntries) {
         TFileEntry file;
@@ -522,12 +446,8 @@ std::vector<TFileEntry> THuBasicFileSystem::List(std::string_view folder) const 
 
 std::vector<uint8_t> THuBasicFileSystem::Read(std::string_view path) const {
     const TEntry& entry = FindFile(path);
-    const auto broken = [&] {
-        Refuse(
-            rtl::TrNoop("The program cannot read the file \"%s\": its allocation chain is broken."),
-            entry.Name);
-    };
-    if (entry.Chain.Fault != TFault::None)
+    const auto broken = [&] { RefuseBrokenChain(entry.Name); };
+    if (!entry.Chain.Sound())
         broken();
     std::vector<uint8_t> bytes = ChainBytes(entry.Chain);
     if (entry.Type() == AsciiType) {
@@ -558,10 +478,9 @@ void THuBasicFileSystem::WriteTable(std::vector<uint8_t>& copy, const std::vecto
 }
 
 std::string FileName(std::string_view path) {
-    const std::vector<std::string> parts = SplitFilePath(path);
-    if (parts.size() > 1)
-        Refuse(NoFolderMessage, std::string(path.substr(0, path.rfind('/'))));
-    return parts.empty() ? std::string() : parts[0];
+    TPathParts parts = SplitPath(path);
+    CheckRootOnly(parts.Folders);
+    return std::move(parts.Name);
 }
 
 std::vector<uint8_t> THuBasicFileSystem::Put(std::string_view path,
@@ -569,7 +488,7 @@ std::vector<uint8_t> THuBasicFileSystem::Put(std::string_view path,
     CheckChangeable(*this);
     const std::string given = FileName(path);
     const TName name = ParseName(given);
-    const TEntry* existing = Find(name.Shown);
+    const TEntry* existing = Find(ListedName(name.Shown));
     // BASIC's own form cannot be told from other bytes: a file becomes BASIC only by replacing
     // one that was.
     const uint8_t type = IsText(data)                                ? AsciiType
@@ -579,7 +498,7 @@ std::vector<uint8_t> THuBasicFileSystem::Put(std::string_view path,
         throw EFileSystemError(rtl::Format(rtl::Tr("The file \"%s\" (%s bytes) does not fit a "
                                                    "Hu-BASIC disk: a file that is not text holds "
                                                    "at most 65535 bytes."),
-                                           Quoted(name.Shown).c_str(),
+                                           NameInMessage(name.Shown).c_str(),
                                            std::to_string(data.size()).c_str()));
     std::vector<uint8_t> bytes(data.begin(), data.end());
     if (type == AsciiType)
@@ -595,18 +514,15 @@ std::vector<uint8_t> THuBasicFileSystem::Put(std::string_view path,
             low[static_cast<size_t>(c)] = high[static_cast<size_t>(c)] = 0;
     const std::vector<int> free = FreeClusters(low, high);
     if (static_cast<int64_t>(free.size()) < needed)
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr(DiskFullMessage), Quoted(name.Shown).c_str(),
-                        std::to_string(data.size()).c_str(),
-                        std::to_string(static_cast<int64_t>(free.size()) * ClusterBytes).c_str()));
+        RefuseDiskFull(name.Shown, static_cast<int64_t>(data.size()),
+                       static_cast<int64_t>(free.size()) * ClusterBytes);
     int slot = existing ? existing->Slot : -1;
     for (int s = 0; s < DirectoryEntries && slot < 0; ++s)
         if (FModes[static_cast<size_t>(s)] == DeletedEntry ||
             FModes[static_cast<size_t>(s)] == UnusedEntry)
             slot = s;
     if (slot < 0)
-        Refuse(rtl::TrNoop("The directory of the disk has no room for the file \"%s\"."),
-               name.Shown);
+        RefuseNoRoom(name.Shown);
 
     std::vector<uint8_t> copy(FSectors.Image().begin(), FSectors.Image().end());
     for (int64_t i = 0; i < needed; ++i) {
@@ -668,8 +584,8 @@ std::vector<uint8_t> THuBasicFileSystem::Rename(std::string_view path,
     CheckChangeable(*this);
     const TEntry& entry = FindFile(path);
     const TName name = ParseName(std::string(newName));
-    if (const TEntry* other = Find(name.Shown); other && other != &entry)
-        Refuse(rtl::TrNoop("The disk already has a file \"%s\"."), name.Shown);
+    if (const TEntry* other = Find(ListedName(name.Shown)); other && other != &entry)
+        RefuseExisting(name.Shown);
     std::vector<uint8_t> copy(FSectors.Image().begin(), FSectors.Image().end());
     const std::span<uint8_t> e = WriteEntry(copy, entry.Slot);
     std::copy(name.Name.begin(), name.Name.end(), e.begin() + NameOffset);
@@ -679,9 +595,16 @@ std::vector<uint8_t> THuBasicFileSystem::Rename(std::string_view path,
 
 } // namespace
 
-std::unique_ptr<TFileSystem> OpenHuBasic(std::span<const uint8_t> image) {
+std::unique_ptr<TFileSystem> OpenHuBasic(const TDiskSectors& disk) {
     for (const TLayout& layout : {Layout2D, Layout2HD}) {
-        auto fs = std::make_unique<THuBasicFileSystem>(image, layout);
+        // The first track holds the boot sector and the tables: whole, or no Hu-BASIC disk.
+        const std::span<const TDiskSectors::TSector> first = disk.Track(0, 0);
+        if (static_cast<int>(first.size()) != layout.SectorsPerTrack ||
+            std::any_of(first.begin(), first.end(), [](const TDiskSectors::TSector& s) {
+                return s.Header.DataSize != SectorSize;
+            }))
+            continue;
+        auto fs = std::make_unique<THuBasicFileSystem>(disk, layout);
         if (fs->Load())
             return fs;
     }

@@ -130,7 +130,7 @@ Bytes Sample() {
 
 TEST(App_hubasicfs, ListsAndReadsBuiltDisk) {
     const Bytes d = Sample();
-    const auto fs = OpenHuBasic(d);
+    const auto fs = OpenHuBasic(TDiskSectors(d));
     ASSERT_TRUE(fs);
     EXPECT_EQ(fs->Name(), "Hu-BASIC");
     EXPECT_EQ(fs->Damage(), "");
@@ -159,9 +159,9 @@ TEST(App_hubasicfs, ChangesReadBackIndependently) {
     };
     const auto before = today();
     const Bytes text{'l', 'i', 'n', 'e', '\r', '\n', 0x82, 0xA0, '\t'};
-    Bytes put = OpenHuBasic(Sample())->Put("NOTE.TXT", text);
-    put = OpenHuBasic(put)->Put("CODE", Pattern(9000, 7));
-    put = OpenHuBasic(put)->Put("GAME.Bas", Pattern(300, 8));
+    Bytes put = OpenHuBasic(TDiskSectors(Sample()))->Put("NOTE.TXT", text);
+    put = OpenHuBasic(TDiskSectors(put))->Put("CODE", Pattern(9000, 7));
+    put = OpenHuBasic(TDiskSectors(put))->Put("GAME.Bas", Pattern(300, 8));
     const auto after = today();
     auto files = ReadBack(put);
     ASSERT_EQ(files.size(), 4u);
@@ -177,20 +177,20 @@ TEST(App_hubasicfs, ChangesReadBackIndependently) {
     EXPECT_EQ(files["CODE"].Data, Pattern(9000, 7));
     EXPECT_EQ(files["GAME.Bas"].Data, Pattern(300, 8));
     EXPECT_EQ(FreeClusters(put), 80 - 2 - 1 - 3 - 1 - 1);
-    EXPECT_EQ(OpenHuBasic(put)->Read("NOTE.TXT"), text);
+    EXPECT_EQ(OpenHuBasic(TDiskSectors(put))->Read("NOTE.TXT"), text);
 
     const std::vector<std::string> gone{"CODE", "NOTE.TXT"};
-    const Bytes deleted = OpenHuBasic(put)->Delete(gone);
+    const Bytes deleted = OpenHuBasic(TDiskSectors(put))->Delete(gone);
     EXPECT_EQ(ReadBack(deleted).size(), 2u);
     EXPECT_EQ(FreeClusters(deleted), 80 - 2 - 1 - 1);
-    const Bytes renamed = OpenHuBasic(deleted)->Rename("GAME.Bas", "LONGERNAME123.B");
+    const Bytes renamed = OpenHuBasic(TDiskSectors(deleted))->Rename("GAME.Bas", "LONGERNAME123.B");
     EXPECT_EQ(ReadBack(renamed)["LONGERNAME123.B"].Data, Pattern(300, 8));
-    EXPECT_EQ(OpenHuBasic(renamed)->Damage(), "");
+    EXPECT_EQ(OpenHuBasic(TDiskSectors(renamed))->Damage(), "");
 }
 
 TEST(App_hubasicfs, Refusals) {
     const Bytes d = Sample();
-    const auto fs = OpenHuBasic(d);
+    const auto fs = OpenHuBasic(TDiskSectors(d));
     const std::vector<std::string> oneMissing{"CODE", "NONE"};
     Bytes full = Blank(true), crowded = Blank();
     for (int slot = 0; slot < 128; ++slot)
@@ -217,16 +217,17 @@ TEST(App_hubasicfs, Refusals) {
          "holds at most 65535 bytes.",
          [&] { fs->Put("X", Bytes(65536)); }},
         {"The file \"X\" (4097 bytes) does not fit the free space of the disk (4096 bytes).",
-         [&] { OpenHuBasic(crowded)->Put("X", Bytes(4097)); }},
+         [&] { OpenHuBasic(TDiskSectors(crowded))->Put("X", Bytes(4097)); }},
         {"The directory of the disk has no room for the file \"X\".",
-         [&] { OpenHuBasic(full)->Put("X", Bytes(1)); }},
+         [&] { OpenHuBasic(TDiskSectors(full))->Put("X", Bytes(1)); }},
     };
     for (const auto& [message, change] : cases)
         EXPECT_EQ(MessageOf<EFileSystemError>(change), message);
     EXPECT_EQ(d, Sample());
     // Replacing a file, its clusters count as free.
-    EXPECT_EQ(ReadBack(OpenHuBasic(crowded)->Put("BIG", Pattern(4097, 1)))["BIG"].Data,
-              Pattern(4097, 1));
+    EXPECT_EQ(
+        ReadBack(OpenHuBasic(TDiskSectors(crowded))->Put("BIG", Pattern(4097, 1)))["BIG"].Data,
+        Pattern(4097, 1));
 }
 
 TEST(App_hubasicfs, HostileStructuresListedAndRefused) {
@@ -250,7 +251,7 @@ TEST(App_hubasicfs, HostileStructuresListedAndRefused) {
     for (const auto& [spoil, clause, readable] : cases) {
         Bytes d = Sample();
         spoil(d);
-        const auto fs = OpenHuBasic(d);
+        const auto fs = OpenHuBasic(TDiskSectors(d));
         ASSERT_TRUE(fs) << clause;
         EXPECT_EQ(fs->Damage(), clause);
         EXPECT_EQ(fs->List("").size(), 3u);
@@ -276,23 +277,23 @@ TEST(App_hubasicfs, OtherDisksAndTwoHighDensity) {
     for (const Bytes& d : {testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0xE5),
                            testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0x00), n88, fat,
                            testsupport::SampleBytes("cpm-x1turbo-2d.d88")})
-        EXPECT_FALSE(OpenHuBasic(d));
+        EXPECT_FALSE(OpenHuBasic(TDiskSectors(d)));
     // 2HD: the table's second sector and high bits for clusters from 128.
     Bytes hd = Blank(true);
     AddFile(hd, 0, 0x01, "HD.BIN", Pattern(9000, 3), {3, 200, 130}, 9000, 0, true);
-    const auto fs = OpenHuBasic(hd);
+    const auto fs = OpenHuBasic(TDiskSectors(hd));
     ASSERT_TRUE(fs);
     EXPECT_EQ(fs->Read("HD.BIN"), Pattern(9000, 3));
     EXPECT_EQ(fs->FreeBytes(), (250 - 3 - 3) * 4096);
     const Bytes text(140 * 4096, 'A');
     const Bytes put = fs->Put("LONG.TXT", text);
-    EXPECT_EQ(OpenHuBasic(put)->Read("LONG.TXT"), text);
+    EXPECT_EQ(OpenHuBasic(TDiskSectors(put))->Read("LONG.TXT"), text);
     EXPECT_EQ(Sec(put, 28)[127] + Sec(put, 28)[255] * 128, 128); // 127 links to 128
 }
 
 TEST(App_hubasicfs, RealDisk) {
     const Bytes d = testsupport::SampleBytes("hubasic-2d-17-byte-name.d88");
-    const auto fs = OpenHuBasic(d);
+    const auto fs = OpenHuBasic(TDiskSectors(d));
     ASSERT_TRUE(fs);
     EXPECT_EQ(d[32] | d[33] << 8, 688); // its tracks lie as Sec finds them
     EXPECT_EQ(d[36] | d[37] << 8, 688 + 16 * 272);

@@ -183,7 +183,7 @@ TEST(App_fatfsRead, EachMediumListsAndReadsWhatMtoolsPutWithOrWithoutABootSector
             if (blankBoot)
                 std::fill(dump.begin(), dump.begin() + 512, 0);
             const Bytes image = ImageOf(medium, dump);
-            const std::unique_ptr<TFileSystem> fs = OpenFat12(image);
+            const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
             ASSERT_NE(fs, nullptr);
             EXPECT_EQ(fs->Name(), "FAT12");
             EXPECT_EQ(fs->Damage(), "");
@@ -209,7 +209,7 @@ TEST(App_fatfsRead, EachMediumListsAndReadsWhatMtoolsPutWithOrWithoutABootSector
          {FormattedImage(0x20, 77, 2, 8, 3), FormattedImage(0x10, 80, 2, 9, 2, 0xE5),
           ImageOf({"2D", {DiskType2D, 40, 2, 16, 1}, ""}, Pattern(327680, 3)),
           ImageOf(Pc98, noFat)})
-        EXPECT_EQ(OpenFat12(image), nullptr);
+        EXPECT_EQ(OpenFat12(TDiskSectors(image)), nullptr);
 }
 
 TEST(App_fatfsWrite, PutDeleteAndRenameLeaveADiskFsckAndMtoolsAccept) {
@@ -224,7 +224,7 @@ TEST(App_fatfsWrite, PutDeleteAndRenameLeaveADiskFsckAndMtoolsAccept) {
                                                 {"DATA/SAVE.DAT", Pattern(3000, 3)}}));
         // Each change leaves the bytes it was given as they were.
         const auto change = [&](const std::function<Bytes(const TFileSystem&)>& step) {
-            const std::unique_ptr<TFileSystem> fs = OpenFat12(image);
+            const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
             ASSERT_NE(fs, nullptr);
             const Bytes before = image;
             const Bytes after = step(*fs);
@@ -251,7 +251,7 @@ TEST(App_fatfsWrite, PutDeleteAndRenameLeaveADiskFsckAndMtoolsAccept) {
         change([](const TFileSystem& fs) { return fs.Rename("LONGNA~1.TXT", "short.txt"); });
         expected.push_back({"SHORT.TXT", Pattern(10, 2)});
 
-        const std::unique_ptr<TFileSystem> fs = OpenFat12(image);
+        const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
         ASSERT_NE(fs, nullptr);
         EXPECT_EQ(fs->FileCount(), static_cast<int64_t>(expected.size()));
         const TToolView tools = ToolView(dir, DumpOf(medium, image));
@@ -284,7 +284,7 @@ TEST(App_fatfsRefusals, NamesThatDoNotFitAFullDiskAndFullRootLeaveTheImageAlone)
     const Bytes image =
         ImageOf(Pc98, MakeDump(dir, Pc98, {"DATA"}, {{"A.TXT", {1}}, {"B.TXT", {2}}}));
     const Bytes before = image;
-    const std::unique_ptr<TFileSystem> fs = OpenFat12(image);
+    const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
     ASSERT_NE(fs, nullptr);
     const auto put = [&](const char* path) {
         return MessageOf<EFileSystemError>([&] { fs->Put(path, {}); });
@@ -319,8 +319,9 @@ TEST(App_fatfsRefusals, NamesThatDoNotFitAFullDiskAndFullRootLeaveTheImageAlone)
     for (int i = 0; i < 16; ++i)
         files.push_back({"F" + std::to_string(i), {}});
     const Bytes full = ImageOf(Media[2], MakeDump(dir, Media[2], {}, files, "-r 16"));
-    EXPECT_EQ(MessageOf<EFileSystemError>([&] { OpenFat12(full)->Put("ONE.MOR", {}); }),
-              "The root folder of the disk is full: it holds at most 16 entries.");
+    EXPECT_EQ(
+        MessageOf<EFileSystemError>([&] { OpenFat12(TDiskSectors(full))->Put("ONE.MOR", {}); }),
+        "The root folder of the disk is full: it holds at most 16 entries.");
 }
 
 TEST(App_fatfsHuman68k, ItsBootSectorAndNamesOf18BytesReadAndWrite) {
@@ -344,7 +345,7 @@ TEST(App_fatfsHuman68k, ItsBootSectorAndNamesOf18BytesReadAndWrite) {
     std::memcpy(&dump[EntryAt(dump, root, "LONGFILETXT") + 12], "NAME", 4);
 
     const Bytes image = ImageOf(Pc98, dump);
-    const std::unique_ptr<TFileSystem> fs = OpenFat12(image);
+    const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
     ASSERT_NE(fs, nullptr);
     EXPECT_EQ(Names(*fs), (std::vector<std::string>{"LONGFILENAME.TXT", "SHORT.X"}));
     EXPECT_EQ(fs->Read("longfilename.txt"), text);
@@ -353,7 +354,7 @@ TEST(App_fatfsHuman68k, ItsBootSectorAndNamesOf18BytesReadAndWrite) {
               "and 3 after the dot.");
     const Bytes data = Pattern(3000, 8);
     const Bytes put = fs->Put("AnotherLongName1.dat", data);
-    const std::unique_ptr<TFileSystem> after = OpenFat12(put);
+    const std::unique_ptr<TFileSystem> after = OpenFat12(TDiskSectors(put));
     ASSERT_NE(after, nullptr);
     EXPECT_EQ(Names(*after),
               (std::vector<std::string>{"LONGFILENAME.TXT", "SHORT.X", "ANOTHERLONGNAME1.DAT"}));
@@ -409,7 +410,7 @@ TEST(App_fatfsDamage, BrokenChainsAndEntriesAreNamedListedAsFarAsSoundAndNeverCh
         c.Break(dump);
         const Bytes image = ImageOf(Pc98, dump);
         const Bytes before = image;
-        const std::unique_ptr<TFileSystem> fs = OpenFat12(image);
+        const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
         ASSERT_NE(fs, nullptr);
         EXPECT_EQ(fs->Damage(), c.Damage);
         EXPECT_EQ(Names(*fs), (std::vector<std::string>{"DATA/", "A.TXT", "B.TXT"}));

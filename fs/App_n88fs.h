@@ -9,6 +9,6 @@
 #include <memory>
 #include <span>
 
-// The file system of the image when its structures are this one's, else null. The file system
-// reads image, which must outlive it.
-std::unique_ptr<TFileSystem> OpenN88Basic(std::span<const uint8_t> image);
+// The file system of the disk when its structures are this one's, else null. The file system
+// reads the disk's image, which must outlive it.
+std::unique_ptr<TFileSystem> OpenN88Basic(const TDiskSectors& disk);

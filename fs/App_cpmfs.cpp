@@ -1,5 +1,7 @@
 #include "App_cpmfs.h"
 
+#include "App_fstoolkit.h"
+
 #include "Rtl_codepage.h"
 #include "Rtl_texts.h"
 
@@ -86,13 +88,9 @@ struct TReading {
     std::string Damage;
 };
 
-std::string Quoted(const std::string& name) {
-    return rtl::Cp932ToUtf8(name);
-}
-
 class TCpmFileSystem final : public TFileSystem {
 public:
-    explicit TCpmFileSystem(std::span<const uint8_t> image) : FSectors(image) {}
+    explicit TCpmFileSystem(const TDiskSectors& disk) : FSectors(disk) {}
 
     // Tries the candidate layouts; true when one reads a consistent directory.
     bool Load();
@@ -188,7 +186,7 @@ TReading TCpmFileSystem::ReadDirectory() const {
             std::string base = key.substr(0, 8), type = key.substr(8);
             base.erase(base.find_last_not_of(' ') + 1);
             type.erase(type.find_last_not_of(' ') + 1);
-            file.Name = type.empty() ? base : base + "." + type;
+            file.Name = ListedName(type.empty() ? base : base + "." + type);
             file.ReadOnly = e[9] & 0x80;
             file.System = e[10] & 0x80;
             reading.Files.push_back(std::move(file));
@@ -197,7 +195,7 @@ TReading TCpmFileSystem::ReadDirectory() const {
         file.Records = std::max<int64_t>(file.Records, int64_t{extent} * RecordsPerExtent + e[15]);
         if (!extents.emplace(e[0], key, extent).second && duplicate.empty())
             duplicate = rtl::Format(rtl::Tr("the directory holds extent %d of \"%s\" twice"),
-                                    extent, Quoted(file.Name).c_str());
+                                    extent, NameInMessage(file.Name).c_str());
         file.Extents.push_back(std::move(entry));
     }
     reading.Consistent = true;
@@ -210,13 +208,14 @@ TReading TCpmFileSystem::ReadDirectory() const {
     for (TFile& file : reading.Files)
         if (file.User != lowest[file.Name])
             file.Name += rtl::Format(" (user %d)", file.User);
-    // Blocks inside the directory or past the disk, and blocks two files claim.
-    std::vector<int> owners(static_cast<size_t>(blocks), -1);
+    // Blocks inside the directory or past the disk, and blocks two files claim; each block is
+    // claimed on its own, so that a file naming one block twice is damaged too.
+    TClusterOwners owners(blocks, true);
     for (size_t f = 0; f < reading.Files.size(); ++f) {
         TFile& file = reading.Files[f];
         std::sort(file.Extents.begin(), file.Extents.end(),
                   [](const TExtent& a, const TExtent& b) { return a.Index < b.Index; });
-        const std::string name = Quoted(file.Name);
+        const std::string name = NameInMessage(file.Name);
         for (const TExtent& extent : file.Extents)
             for (const int b : extent.Blocks) {
                 std::string damage;
@@ -230,14 +229,9 @@ TReading TCpmFileSystem::ReadDirectory() const {
                     damage = rtl::Format(rtl::Tr("\"%s\" and the directory share block %d"),
                                          name.c_str(), b);
                     file.Outside = true;
-                } else if (int& owner = owners[static_cast<size_t>(b)]; owner >= 0) {
-                    damage =
-                        rtl::Format(rtl::Tr("\"%s\" and \"%s\" share block %d"),
-                                    Quoted(reading.Files[static_cast<size_t>(owner)].Name).c_str(),
-                                    name.c_str(), b);
                 } else {
-                    owner = static_cast<int>(f);
-                    ++reading.UsedBlocks;
+                    damage = owners.Claim(std::span<const int>(&b, 1), file.Name);
+                    reading.UsedBlocks += damage.empty() ? 1 : 0;
                 }
                 ++(damage.empty() ? reading.GoodBlocks : reading.BadBlocks);
                 if (reading.Damage.empty())
@@ -276,21 +270,18 @@ bool TCpmFileSystem::Load() {
 }
 
 const TFile& TCpmFileSystem::FindFile(std::string_view path) const {
-    const std::vector<std::string> parts = SplitFilePath(path);
-    if (parts.size() > 1)
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr(NoFolderMessage),
-                        Quoted(std::string(path.substr(0, path.rfind('/')))).c_str()));
-    for (const TFile& file : FReading.Files)
-        if (parts.size() == 1 && file.Name == parts[0])
-            return file;
-    throw EFileSystemError(rtl::Format(rtl::Tr(NoFileMessage), Quoted(std::string(path)).c_str()));
+    const TPathParts parts = SplitPath(path);
+    CheckRootOnly(parts.Folders);
+    const TFile* file =
+        FindEntry(std::span<const TFile>(FReading.Files), parts.Name, TNameCase::Exact,
+                  [](const TFile& f) -> const std::string& { return f.Name; });
+    if (file == nullptr)
+        RefuseMissingFile(path);
+    return *file;
 }
 
 std::vector<TFileEntry> TCpmFileSystem::List(std::string_view folder) const {
-    if (!SplitFilePath(folder).empty())
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr(NoFolderMessage), Quoted(std::string(folder)).c_str()));
+    CheckRootOnly(SplitFilePath(folder));
     std::vector<TFileEntry> files;
     for (const TFile& file : FReading.Files) {
         TFileEntry entry;
@@ -313,7 +304,7 @@ std::vector<uint8_t> TCpmFileSystem::Read(std::string_view path) const {
         throw EFileSystemError(rtl::Format(
             rtl::Tr("The program cannot read the file \"%s\": some of its blocks are not on the "
                     "disk."),
-            Quoted(file.Name).c_str()));
+            NameInMessage(file.Name).c_str()));
     };
     if (file.Outside)
         broken();
@@ -345,8 +336,11 @@ std::vector<uint8_t> TCpmFileSystem::Read(std::string_view path) const {
 
 } // namespace
 
-std::unique_ptr<TFileSystem> OpenCpm(std::span<const uint8_t> image) {
-    auto fs = std::make_unique<TCpmFileSystem>(image);
+std::unique_ptr<TFileSystem> OpenCpm(const TDiskSectors& disk) {
+    // The directory follows two tracks at the least, on 256-byte sectors.
+    if (disk.Read(1, 0, 1).size() != SectorSize && disk.Read(2, 0, 1).size() != SectorSize)
+        return nullptr;
+    auto fs = std::make_unique<TCpmFileSystem>(disk);
     if (!fs->Load())
         return nullptr;
     return fs;

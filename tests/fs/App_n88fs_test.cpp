@@ -162,7 +162,7 @@ TEST(App_n88fsTest, ListsAndReadsBuiltDisks) {
             {"README.TXT", {0x10, disk.Add(2, "READMETXT", 0x10, Bytes(300, 'A'), {10}, 0x1A)}},
             {"LOADER", {0x61, disk.Add(20, "LOADER   ", 0x61, Pattern(cb, 0x00, 2), {20})}}};
         disk.Entry(1, "\0KILLDBAS", 0x80, 30);
-        const auto fs = OpenN88Basic(disk.Image);
+        const auto fs = OpenN88Basic(TDiskSectors(disk.Image));
         ASSERT_TRUE(fs) << g.SystemC << g.SystemH;
         EXPECT_EQ("N88-BASIC ", fs->Name() + " " + fs->Damage());
         EXPECT_EQ(3, fs->FileCount());
@@ -188,7 +188,7 @@ TEST(App_n88fsTest, ChangesReadBackIndependently) {
         const Bytes blank = Disk(g).Image;
         Bytes image = blank;
         const auto change = [&](const std::function<Bytes(const TFileSystem&)>& f) {
-            const auto fs = OpenN88Basic(image);
+            const auto fs = OpenN88Basic(TDiskSectors(image));
             ASSERT_TRUE(fs);
             const Bytes before = image;
             Bytes next = f(*fs);
@@ -219,8 +219,9 @@ TEST(App_n88fsTest, ChangesReadBackIndependently) {
                                                 {"NOTE.TXT", {0x00, padded(text, 0x1A)}},
                                                 {"EMPTY", {0x00, padded({}, 0x1A)}}}),
                   ReadBack(image, g));
-        const auto fs = OpenN88Basic(image);
-        EXPECT_EQ(OpenN88Basic(blank)->FreeBytes() - 5 * g.ClusterBytes(), fs->FreeBytes());
+        const auto fs = OpenN88Basic(TDiskSectors(image));
+        EXPECT_EQ(OpenN88Basic(TDiskSectors(blank))->FreeBytes() - 5 * g.ClusterBytes(),
+                  fs->FreeBytes());
         EXPECT_EQ(padded(text, 0x1A), fs->Read("NOTE.TXT"));
     }
 }
@@ -230,7 +231,7 @@ TEST(App_n88fsTest, Refusals) {
     disk.Add(0, "GAME  BAS", 0x80, Pattern(100, 0xFF, 5), {3});
     disk.Add(1, "NOTE  TXT", 0x00, Bytes(10, 'x'), {4}, 0x1A);
     const Bytes original = disk.Image;
-    const auto fs = OpenN88Basic(disk.Image);
+    const auto fs = OpenN88Basic(TDiskSectors(disk.Image));
     ASSERT_TRUE(fs);
     const std::string fit = "\" does not fit an N88-BASIC disk: ";
     const std::string lengths = fit + "at most 6 bytes and 3 after the dot.";
@@ -257,7 +258,9 @@ TEST(App_n88fsTest, Refusals) {
         EXPECT_EQ(message, Refusal(f));
     // A replaced file's clusters are free for its new bytes.
     EXPECT_EQ(free + 2048,
-              OpenN88Basic(fs->Put("NOTE.TXT", Bytes(size_t(free) + 2048, 'A')))->List("")[1].Size);
+              OpenN88Basic(TDiskSectors(fs->Put("NOTE.TXT", Bytes(size_t(free) + 2048, 'A'))))
+                  ->List("")[1]
+                  .Size);
     EXPECT_EQ(original, disk.Image);
 }
 
@@ -283,7 +286,7 @@ TEST(App_n88fsTest, DamagedDisksAreListedAndNeverChanged) {
         const Bytes good = disk.Add(0, "GOOD     ", 0, Bytes(256, 'g'), {3});
         disk.Add(1, "BAD      ", 0, Bytes(256, 'b'), {10});
         damage(disk);
-        const auto fs = OpenN88Basic(disk.Image);
+        const auto fs = OpenN88Basic(TDiskSectors(disk.Image));
         ASSERT_TRUE(fs) << clause;
         EXPECT_EQ(clause, fs->Damage());
         ASSERT_EQ(2u, fs->List("").size());
@@ -314,5 +317,5 @@ TEST(App_n88fsTest, OtherDisksAreNotTakenForN88Basic) {
           FormattedImage(0x00, 40, 2, 16, 1, 0xE5), FormattedImage(0x00, 40, 2, 16, 1, 0xFE),
           FormattedImage(0x10, 80, 2, 16, 1, 0xFF), FormattedImage(0x20, 77, 2, 26, 1, 0xFF),
           SampleBytes("cpm-x1turbo-2d.d88"), SampleBytes("hubasic-2d-17-byte-name.d88")})
-        EXPECT_EQ(nullptr, OpenN88Basic(image));
+        EXPECT_EQ(nullptr, OpenN88Basic(TDiskSectors(image)));
 }

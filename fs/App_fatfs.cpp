@@ -1,5 +1,7 @@
 #include "App_fatfs.h"
 
+#include "App_fstoolkit.h"
+
 #include "Rtl_bytes.h"
 #include "Rtl_codepage.h"
 #include "Rtl_exceptions.h"
@@ -218,34 +220,10 @@ void SetFatEntry(std::vector<uint8_t>& fat, int c, uint16_t value) {
     }
 }
 
-// Code page 932 text with its ASCII letters in upper case; the bytes of two-byte characters,
-// whose second byte may be a letter's, are kept.
-std::string Folded(std::string_view text) {
-    std::string folded(text);
-    for (size_t i = 0; i < folded.size();) {
-        const size_t length = rtl::CharLength(folded, i);
-        if (length == 1 && folded[i] >= 'a' && folded[i] <= 'z')
-            folded[i] = static_cast<char>(folded[i] - 'a' + 'A');
-        i += length;
-    }
-    return folded;
-}
-
 std::string TrimmedRight(std::string text) {
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
-}
-
-std::string JoinPath(std::span<const std::string> parts) {
-    std::string path;
-    for (const std::string& part : parts)
-        path += (path.empty() ? "" : "/") + part;
-    return path;
-}
-
-std::string Shown(std::string_view path) {
-    return rtl::Cp932ToUtf8(path);
 }
 
 uint8_t LongNameChecksum(const uint8_t* shortName) {
@@ -279,7 +257,7 @@ public:
     std::string Name() const override { return "FAT12"; }
     int64_t FileCount() const override { return FFileCount; }
     int64_t FreeBytes() const override { return FreeClusters(FFat) * FLayout.ClusterBytes(); }
-    std::string Damage() const override { return FDamage; }
+    std::string Damage() const override { return FDamage.Text(); }
     std::vector<TFileEntry> List(std::string_view folder) const override;
     std::vector<uint8_t> Read(std::string_view path) const override;
     bool CanWrite() const override { return true; }
@@ -288,11 +266,6 @@ public:
     std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const override;
 
 private:
-    enum class TChainEnd { Sound, Loops, Leaves, Outside };
-    struct TChain {
-        std::vector<int> Clusters;
-        TChainEnd End = TChainEnd::Sound;
-    };
     // A folder's 32-byte slots in order, and its live entries up to the end mark.
     struct TSlot {
         int Sector = 0;
@@ -325,8 +298,9 @@ private:
         std::string Path;
     };
     struct TScan {
-        std::vector<int> Owners;
-        std::vector<std::string> OwnerNames;
+        explicit TScan(int clusters)
+            : Owners(clusters), FolderClusters(static_cast<size_t>(clusters)) {}
+        TClusterOwners Owners;
         // The clusters of the folders followed: no cluster's entries are read twice.
         std::vector<bool> FolderClusters;
         std::vector<int> Ancestors;
@@ -341,17 +315,13 @@ private:
     TFolder ReadFolder(int folder) const;
     // The folder the folder entry of listing leads to.
     int Into(const TFolder& listing, const TEntry& entry) const;
-    std::optional<int> FindFolder(std::span<const std::string> parts) const;
-    const TEntry* FindEntry(const TFolder& folder, std::string_view name) const;
-    std::optional<TFound> FindPath(std::string_view path) const;
+    // The folder the parts name; EFileSystemError when there is none.
+    int FolderOf(std::span<const std::string> parts) const;
+    const TEntry* Find(const TFolder& folder, std::string_view name) const;
+    // The entry path names; EFileSystemError when there is none.
+    TFound FindPath(std::string_view path) const;
     TEntryName EncodeName(std::string_view name) const;
 
-    void Note(std::string clause) {
-        if (FDamage.empty())
-            FDamage = std::move(clause);
-    }
-    bool NoteChain(const TChain& chain, const std::string& path);
-    void Claim(TScan& scan, const TChain& chain, const std::string& path);
     void ScanFolder(TScan& scan, const TFolder& listing, const std::string& path, int depth);
 
     TDiskSectors FDisk;
@@ -359,9 +329,9 @@ private:
     // The first FAT copy's bytes and entries, 0 to the last cluster.
     std::vector<uint8_t> FFatBytes;
     std::vector<uint16_t> FFat;
-    // Whether each cluster's sectors are all on the disk: those that are not hold nothing.
-    std::vector<bool> FUsable;
-    std::string FDamage;
+    // The clusters whose sectors are all on the disk, from 2: the others hold nothing.
+    TClusterSpace FSpace;
+    TDamage FDamage;
     int64_t FFileCount = 0;
     // The folders the scan followed, by first cluster, with the clusters it read of each, and
     // the places of the entries it followed them from: a folder is listed by one path only.
@@ -394,7 +364,7 @@ public:
         std::vector<int> clusters;
         for (int c = 2;
              c <= FFs.FLayout.LastCluster() && static_cast<int64_t>(clusters.size()) < count; ++c)
-            if (Fat[static_cast<size_t>(c)] == 0 && FFs.FUsable[static_cast<size_t>(c)])
+            if (Fat[static_cast<size_t>(c)] == 0 && FFs.FSpace.Holds(c))
                 clusters.push_back(c);
         for (size_t i = 0; i < clusters.size(); ++i)
             Fat[static_cast<size_t>(clusters[i])] =
@@ -464,17 +434,15 @@ TFat12::TFat12(TDiskSectors disk, const TLayout& layout) : FDisk(std::move(disk)
         FFatBytes.insert(FFatBytes.end(), data.begin(), data.end());
     }
     FFat.resize(static_cast<size_t>(last) + 1);
-    FUsable.resize(static_cast<size_t>(last) + 1);
+    FSpace.Usable.resize(static_cast<size_t>(last) + 1);
     for (int c = 0; c <= last; ++c) {
         FFat[static_cast<size_t>(c)] = static_cast<uint16_t>(FatEntry(FFatBytes, c));
         bool usable = c >= 2;
         for (int s = 0; usable && s < FLayout.Spc; ++s)
             usable = !Sector(ClusterSector(c) + s).empty();
-        FUsable[static_cast<size_t>(c)] = usable;
+        FSpace.Usable[static_cast<size_t>(c)] = usable;
     }
-    TScan scan;
-    scan.Owners.assign(static_cast<size_t>(last) + 1, -1);
-    scan.FolderClusters.resize(static_cast<size_t>(last) + 1);
+    TScan scan(last + 1);
     ScanFolder(scan, ReadFolder(RootFolder), "", 0);
     std::sort(FFollowed.begin(), FFollowed.end());
 }
@@ -482,37 +450,18 @@ TFat12::TFat12(TDiskSectors disk, const TLayout& layout) : FDisk(std::move(disk)
 int64_t TFat12::FreeClusters(const std::vector<uint16_t>& fat) const {
     int64_t count = 0;
     for (int c = 2; c <= FLayout.LastCluster(); ++c)
-        count += fat[static_cast<size_t>(c)] == 0 && FUsable[static_cast<size_t>(c)] ? 1 : 0;
+        count += fat[static_cast<size_t>(c)] == 0 && FSpace.Holds(c) ? 1 : 0;
     return count;
 }
 
-TFat12::TChain TFat12::Walk(int first) const {
-    TChain chain;
-    const int last = FLayout.LastCluster();
+TChain TFat12::Walk(int first) const {
+    // An entry without clusters: an empty file.
     if (first == 0)
-        return chain;
-    if (first < 2 || first > last || !FUsable[static_cast<size_t>(first)]) {
-        chain.End = TChainEnd::Outside;
-        return chain;
-    }
-    // Each cluster is passed once: the walk ends within the disk's clusters.
-    std::vector<bool> seen(static_cast<size_t>(last) + 1);
-    for (int c = first;;) {
-        if (seen[static_cast<size_t>(c)]) {
-            chain.End = TChainEnd::Loops;
-            return chain;
-        }
-        seen[static_cast<size_t>(c)] = true;
-        chain.Clusters.push_back(c);
+        return {};
+    return WalkChain(FSpace, first, [&](int c) {
         const int next = FFat[static_cast<size_t>(c)];
-        if (next >= FirstEndMark)
-            return chain;
-        if (next < 2 || next > last || !FUsable[static_cast<size_t>(next)]) {
-            chain.End = TChainEnd::Leaves;
-            return chain;
-        }
-        c = next;
-    }
+        return next >= FirstEndMark ? TLink::End(0) : TLink::Next(next);
+    });
 }
 
 std::string TFat12::NameOf(const uint8_t* raw) const {
@@ -525,7 +474,7 @@ std::string TFat12::NameOf(const uint8_t* raw) const {
     const std::string extension =
         TrimmedRight(std::string(reinterpret_cast<const char*>(raw) + 8, 3));
     base = TrimmedRight(std::move(base));
-    return extension.empty() ? base : base + "." + extension;
+    return ListedName(extension.empty() ? base : base + "." + extension);
 }
 
 TFat12::TFolder TFat12::ReadFolder(int folder) const {
@@ -556,9 +505,11 @@ TFat12::TFolder TFat12::ReadFolder(int folder) const {
         const uint8_t* raw = result.Slots[i].Raw.data();
         if (raw[0] == 0)
             break;
-        // "." and "..", which name the folder and its parent, are not its entries.
-        if (raw[0] == DeletedMark || raw[0] == '.' || (raw[11] & 0x3F) == LongNameAttributes ||
-            (raw[11] & LabelAttribute) != 0)
+        // "." and "..", which name the folder and its parent, are not its entries; other names
+        // that begin with a dot are.
+        const std::string_view name(reinterpret_cast<const char*>(raw), 11);
+        if (raw[0] == DeletedMark || name == ".          " || name == "..         " ||
+            (raw[11] & 0x3F) == LongNameAttributes || (raw[11] & LabelAttribute) != 0)
             continue;
         result.Entries.push_back({i, NameOf(raw), (raw[11] & FolderAttribute) != 0,
                                   rtl::GetLe16(raw + 26), rtl::GetLe32(raw + 28)});
@@ -566,12 +517,9 @@ TFat12::TFolder TFat12::ReadFolder(int folder) const {
     return result;
 }
 
-const TFat12::TEntry* TFat12::FindEntry(const TFolder& folder, std::string_view name) const {
-    const std::string wanted = Folded(name);
-    for (const TEntry& entry : folder.Entries)
-        if (Folded(entry.Name) == wanted)
-            return &entry;
-    return nullptr;
+const TFat12::TEntry* TFat12::Find(const TFolder& folder, std::string_view name) const {
+    return FindEntry(std::span<const TEntry>(folder.Entries), name, TNameCase::Folded,
+                     [](const TEntry& entry) -> const std::string& { return entry.Name; });
 }
 
 int TFat12::Into(const TFolder& listing, const TEntry& entry) const {
@@ -582,108 +530,67 @@ int TFat12::Into(const TFolder& listing, const TEntry& entry) const {
                : UnfollowedFolder;
 }
 
-std::optional<int> TFat12::FindFolder(std::span<const std::string> parts) const {
-    int folder = RootFolder;
-    for (const std::string& part : parts) {
+int TFat12::FolderOf(std::span<const std::string> parts) const {
+    return FindFolder(parts, RootFolder, [&](int folder, const std::string& name) {
         const TFolder listing = ReadFolder(folder);
-        const TEntry* entry = FindEntry(listing, part);
-        if (entry == nullptr || !entry->Folder)
-            return {};
-        folder = Into(listing, *entry);
-    }
-    return folder;
+        const TEntry* entry = Find(listing, name);
+        return entry != nullptr && entry->Folder ? std::optional<int>(Into(listing, *entry))
+                                                 : std::nullopt;
+    });
 }
 
-std::optional<TFat12::TFound> TFat12::FindPath(std::string_view path) const {
-    const std::vector<std::string> parts = SplitFilePath(path);
-    if (parts.empty())
-        return {};
-    const std::optional<int> folder =
-        FindFolder(std::span<const std::string>(parts).first(parts.size() - 1));
-    if (!folder)
-        return {};
-    TFolder contents = ReadFolder(*folder);
-    const TEntry* entry = FindEntry(contents, parts.back());
+TFat12::TFound TFat12::FindPath(std::string_view path) const {
+    const TPathParts parts = SplitPath(path);
+    TFolder contents = ReadFolder(FolderOf(parts.Folders));
+    const TEntry* entry = Find(contents, parts.Name);
     if (entry == nullptr)
-        return {};
+        RefuseMissingFile(path);
     TEntry copy = *entry;
-    return TFound{std::move(contents), std::move(copy), JoinPath(parts)};
-}
-
-bool TFat12::NoteChain(const TChain& chain, const std::string& path) {
-    const std::string shown = Shown(path);
-    switch (chain.End) {
-    case TChainEnd::Sound:
-        return true;
-    case TChainEnd::Loops:
-        Note(rtl::Format(rtl::Tr("the allocation chain of \"%s\" loops"), shown.c_str()));
-        break;
-    case TChainEnd::Leaves:
-        Note(rtl::Format(rtl::Tr("the allocation chain of \"%s\" leaves the disk"), shown.c_str()));
-        break;
-    case TChainEnd::Outside:
-        Note(rtl::Format(rtl::Tr("the entry of \"%s\" points outside the disk"), shown.c_str()));
-        break;
-    }
-    return false;
-}
-
-void TFat12::Claim(TScan& scan, const TChain& chain, const std::string& path) {
-    const auto owner = static_cast<int>(scan.OwnerNames.size());
-    scan.OwnerNames.push_back(path);
-    for (const int c : chain.Clusters) {
-        int& held = scan.Owners[static_cast<size_t>(c)];
-        if (held >= 0 && held != owner) {
-            Note(rtl::Format(rtl::Tr("\"%s\" and \"%s\" share cluster %d"),
-                             Shown(scan.OwnerNames[static_cast<size_t>(held)]).c_str(),
-                             Shown(path).c_str(), c));
-            return;
-        }
-        held = owner;
-    }
+    std::string found = JoinPath(parts.Folder(), entry->Name);
+    return TFound{std::move(contents), std::move(copy), std::move(found)};
 }
 
 void TFat12::ScanFolder(TScan& scan, const TFolder& listing, const std::string& path, int depth) {
     const int64_t clusterBytes = FLayout.ClusterBytes();
-    const int last = FLayout.LastCluster();
     for (const TEntry& entry : listing.Entries) {
         const std::string entryPath = path.empty() ? entry.Name : path + "/" + entry.Name;
         if (!entry.Folder) {
             ++FFileCount;
             // Once the disk is known damaged its files are only counted: every walk before that
             // claims clusters no other has, so the scan takes time in the disk's size.
-            if (!FDamage.empty())
+            if (FDamage.Found())
                 continue;
             const TChain chain = Walk(entry.First);
-            if (!NoteChain(chain, entryPath))
+            FDamage.Note(ChainDamage(chain, entryPath));
+            if (!chain.Sound())
                 continue;
             if (entry.Size > static_cast<int64_t>(chain.Clusters.size()) * clusterBytes)
-                Note(rtl::Format(rtl::Tr("the size of \"%s\" is larger than its allocation chain "
-                                         "holds"),
-                                 Shown(entryPath).c_str()));
-            Claim(scan, chain, entryPath);
+                FDamage.Note(rtl::Format(rtl::Tr("the size of \"%s\" is larger than its "
+                                                 "allocation chain holds"),
+                                         NameInMessage(entryPath).c_str()));
+            FDamage.Note(scan.Owners.Claim(chain.Clusters, entryPath));
             continue;
         }
         if (entry.First == 0 || std::find(scan.Ancestors.begin(), scan.Ancestors.end(),
                                           entry.First) != scan.Ancestors.end()) {
-            Note(rtl::Format(rtl::Tr("the folder \"%s\" loops back to a folder that holds it"),
-                             Shown(entryPath).c_str()));
+            FDamage.Note(
+                rtl::Format(rtl::Tr("the folder \"%s\" loops back to a folder that holds it"),
+                            NameInMessage(entryPath).c_str()));
             continue;
         }
         if (depth >= MaxDepth) {
-            Note(rtl::Format(rtl::Tr("the folders nest deeper than %d levels at \"%s\""), MaxDepth,
-                             Shown(entryPath).c_str()));
+            FDamage.Note(rtl::Format(rtl::Tr("the folders nest deeper than %d levels at \"%s\""),
+                                     MaxDepth, NameInMessage(entryPath).c_str()));
             continue;
         }
-        if (FDamage.empty()) {
+        if (!FDamage.Found()) {
             const TChain chain = Walk(entry.First);
-            if (NoteChain(chain, entryPath) || chain.End != TChainEnd::Outside)
-                Claim(scan, chain, entryPath);
+            FDamage.Note(ChainDamage(chain, entryPath));
+            FDamage.Note(scan.Owners.Claim(chain.Clusters, entryPath));
         }
         // The folder is followed through the clusters no folder followed before it.
         std::vector<int> clusters;
-        for (int c = entry.First; c >= 2 && c <= last && FUsable[static_cast<size_t>(c)] &&
-                                  !scan.FolderClusters[static_cast<size_t>(c)];
+        for (int c = entry.First; FSpace.Holds(c) && !scan.FolderClusters[static_cast<size_t>(c)];
              c = FFat[static_cast<size_t>(c)]) {
             scan.FolderClusters[static_cast<size_t>(c)] = true;
             clusters.push_back(c);
@@ -700,12 +607,7 @@ void TFat12::ScanFolder(TScan& scan, const TFolder& listing, const std::string& 
 }
 
 std::vector<TFileEntry> TFat12::List(std::string_view folder) const {
-    const std::vector<std::string> parts = SplitFilePath(folder);
-    const std::optional<int> first = FindFolder(parts);
-    if (!first)
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr(NoFolderMessage), Shown(JoinPath(parts)).c_str()));
-    const TFolder listing = ReadFolder(*first);
+    const TFolder listing = ReadFolder(FolderOf(SplitFilePath(folder)));
     std::vector<TFileEntry> entries;
     for (const TEntry& entry : listing.Entries) {
         const uint8_t* raw = listing.Slots[entry.Slot].Raw.data();
@@ -728,16 +630,14 @@ std::vector<TFileEntry> TFat12::List(std::string_view folder) const {
 }
 
 std::vector<uint8_t> TFat12::Read(std::string_view path) const {
-    const std::optional<TFound> found = FindPath(path);
-    if (!found || found->Entry.Folder)
-        throw EFileSystemError(rtl::Format(rtl::Tr(NoFileMessage), Shown(path).c_str()));
-    const TChain chain = Walk(found->Entry.First);
-    const int64_t size = found->Entry.Size;
-    if (chain.End != TChainEnd::Sound ||
+    const TFound found = FindPath(path);
+    if (found.Entry.Folder)
+        RefuseMissingFile(path);
+    const TChain chain = Walk(found.Entry.First);
+    const int64_t size = found.Entry.Size;
+    if (!chain.Sound() ||
         size > static_cast<int64_t>(chain.Clusters.size()) * FLayout.ClusterBytes())
-        throw EFileSystemError(rtl::Format(
-            rtl::Tr("The program cannot read the file \"%s\": its allocation chain is broken."),
-            Shown(found->Path).c_str()));
+        RefuseBrokenChain(found.Path);
     std::vector<uint8_t> bytes;
     bytes.reserve(static_cast<size_t>(size));
     for (const int c : chain.Clusters)
@@ -750,7 +650,7 @@ std::vector<uint8_t> TFat12::Read(std::string_view path) const {
 }
 
 TFat12::TEntryName TFat12::EncodeName(std::string_view name) const {
-    const std::string shown = Shown(name);
+    const std::string shown = NameInMessage(name);
     const auto refuse = [](const std::string& message) { throw EFileSystemError(message); };
     std::string upper;
     size_t dot = std::string::npos;
@@ -817,21 +717,14 @@ TFat12::TEntryName TFat12::EncodeName(std::string_view name) const {
 
 std::vector<uint8_t> TFat12::Put(std::string_view path, std::span<const uint8_t> data) const {
     CheckChangeable(*this);
-    std::vector<std::string> parts = SplitFilePath(path);
-    const TEntryName name = EncodeName(parts.empty() ? std::string() : parts.back());
-    if (!parts.empty())
-        parts.pop_back();
-    const std::optional<int> first = FindFolder(parts);
-    if (!first)
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr(NoFolderMessage), Shown(JoinPath(parts)).c_str()));
-    const TFolder folder = ReadFolder(*first);
-    parts.push_back(name.Text);
-    const std::string filePath = JoinPath(parts);
-    const TEntry* existing = FindEntry(folder, name.Text);
+    const TPathParts parts = SplitPath(path);
+    const TEntryName name = EncodeName(parts.Name);
+    const int first = FolderOf(parts.Folders);
+    const TFolder folder = ReadFolder(first);
+    const std::string filePath = JoinPath(parts.Folder(), name.Text);
+    const TEntry* existing = Find(folder, ListedName(name.Text));
     if (existing != nullptr && existing->Folder)
-        throw EFileSystemError(
-            rtl::Format(rtl::Tr("The disk already has a folder \"%s\"."), Shown(filePath).c_str()));
+        RefuseExisting(filePath, true);
 
     TPlan plan(*this);
     std::optional<size_t> slot;
@@ -846,7 +739,7 @@ std::vector<uint8_t> TFat12::Put(std::string_view path, std::span<const uint8_t>
             if (folder.Slots[i].Raw[0] == 0 || folder.Slots[i].Raw[0] == DeletedMark)
                 slot = i;
     }
-    if (!slot && *first == RootFolder)
+    if (!slot && first == RootFolder)
         throw EFileSystemError(rtl::Format(
             rtl::Tr("The root folder of the disk is full: it holds at most %d entries."),
             FLayout.RootEntries));
@@ -855,9 +748,7 @@ std::vector<uint8_t> TFat12::Put(std::string_view path, std::span<const uint8_t>
     const auto size = static_cast<int64_t>(data.size());
     const int64_t needed = (size + clusterBytes - 1) / clusterBytes + (slot ? 0 : 1);
     if (needed > available)
-        throw EFileSystemError(rtl::Format(rtl::Tr(DiskFullMessage), Shown(filePath).c_str(),
-                                           std::to_string(size).c_str(),
-                                           std::to_string(available * clusterBytes).c_str()));
+        RefuseDiskFull(filePath, size, available * clusterBytes);
 
     const std::vector<int> clusters = plan.Allocate((size + clusterBytes - 1) / clusterBytes);
     for (size_t i = 0; i < clusters.size(); ++i)
@@ -901,29 +792,27 @@ std::vector<uint8_t> TFat12::Delete(std::span<const std::string> paths) const {
     CheckChangeable(*this);
     std::vector<TFound> targets;
     for (const std::string& path : paths) {
-        std::optional<TFound> found = FindPath(path);
-        if (!found)
-            throw EFileSystemError(rtl::Format(rtl::Tr(NoFileMessage), Shown(path).c_str()));
-        const TSlot& slot = found->Folder.Slots[found->Entry.Slot];
+        TFound found = FindPath(path);
+        const TSlot& slot = found.Folder.Slots[found.Entry.Slot];
         const bool named = std::any_of(targets.begin(), targets.end(), [&](const TFound& t) {
             const TSlot& other = t.Folder.Slots[t.Entry.Slot];
             return other.Sector == slot.Sector && other.Offset == slot.Offset;
         });
         if (!named)
-            targets.push_back(std::move(*found));
+            targets.push_back(std::move(found));
     }
     // A folder goes when it is empty, or when everything in it goes with it.
     for (const TFound& target : targets) {
         if (!target.Entry.Folder)
             continue;
         for (const TEntry& inner : ReadFolder(Into(target.Folder, target.Entry)).Entries) {
-            const std::string innerPath = target.Path + "/" + inner.Name;
+            const std::string innerPath = JoinPath(target.Path, inner.Name);
             const bool going = std::any_of(targets.begin(), targets.end(), [&](const TFound& t) {
-                return Folded(t.Path) == Folded(innerPath);
+                return SameName(t.Path, innerPath, TNameCase::Folded);
             });
             if (!going)
                 throw EFileSystemError(rtl::Format(rtl::Tr("The folder \"%s\" is not empty."),
-                                                   Shown(target.Path).c_str()));
+                                                   NameInMessage(target.Path).c_str()));
         }
     }
     TPlan plan(*this);
@@ -936,22 +825,16 @@ std::vector<uint8_t> TFat12::Delete(std::span<const std::string> paths) const {
 
 std::vector<uint8_t> TFat12::Rename(std::string_view path, std::string_view newName) const {
     CheckChangeable(*this);
-    const std::optional<TFound> found = FindPath(path);
-    if (!found)
-        throw EFileSystemError(rtl::Format(rtl::Tr(NoFileMessage), Shown(path).c_str()));
+    const TFound found = FindPath(path);
     const TEntryName name = EncodeName(newName);
-    std::vector<std::string> parts = SplitFilePath(found->Path);
-    parts.back() = name.Text;
-    for (const TEntry& other : found->Folder.Entries)
-        if (other.Slot != found->Entry.Slot && Folded(other.Name) == Folded(name.Text))
-            throw EFileSystemError(
-                rtl::Format(other.Folder ? rtl::Tr("The disk already has a folder \"%s\".")
-                                         : rtl::Tr("The disk already has a file \"%s\"."),
-                            Shown(JoinPath(parts)).c_str()));
+    const std::string listed = ListedName(name.Text);
+    for (const TEntry& other : found.Folder.Entries)
+        if (other.Slot != found.Entry.Slot && SameName(other.Name, listed, TNameCase::Folded))
+            RefuseExisting(JoinPath(SplitPath(found.Path).Folder(), name.Text), other.Folder);
     TPlan plan(*this);
     // The long name goes: it would show instead of the new short one.
-    plan.DeleteEntry(found->Folder, found->Entry.Slot);
-    const TSlot& slot = found->Folder.Slots[found->Entry.Slot];
+    plan.DeleteEntry(found.Folder, found.Entry.Slot);
+    const TSlot& slot = found.Folder.Slots[found.Entry.Slot];
     uint8_t* entry = plan.Bytes(slot.Sector) + slot.Offset;
     std::memcpy(entry, name.Short.data(), name.Short.size());
     // Byte 12 is Human68k's name or, for Windows and mtools, which parts of the name show in
@@ -965,10 +848,9 @@ std::vector<uint8_t> TFat12::Rename(std::string_view path, std::string_view newN
 
 } // namespace
 
-std::unique_ptr<TFileSystem> OpenFat12(std::span<const uint8_t> image) {
-    TDiskSectors disk(image);
+std::unique_ptr<TFileSystem> OpenFat12(const TDiskSectors& disk) {
     const std::optional<TLayout> layout = FindLayout(disk);
     if (!layout)
         return nullptr;
-    return std::make_unique<TFat12>(std::move(disk), *layout);
+    return std::make_unique<TFat12>(disk, *layout);
 }

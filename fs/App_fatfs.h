@@ -11,6 +11,6 @@
 #include <memory>
 #include <span>
 
-// The file system of the image when its structures are this one's, else null. The file system
-// reads image, which must outlive it.
-std::unique_ptr<TFileSystem> OpenFat12(std::span<const uint8_t> image);
+// The file system of the disk when its structures are this one's, else null. The file system
+// reads the disk's image, which must outlive it.
+std::unique_ptr<TFileSystem> OpenFat12(const TDiskSectors& disk);
