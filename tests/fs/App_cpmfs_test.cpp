@@ -3,6 +3,7 @@
 // 16 one-byte block numbers) in the X1turbo's layout, whose files are read back byte for byte.
 #include "App_cpmfs.h"
 
+#include "FsTestDisks.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,36 +13,9 @@
 
 using testsupport::Bytes;
 using testsupport::MessageOf;
+using namespace fstest::cpm;
 
 namespace {
-
-// Logical sector s of a FormattedImage of 256-byte sectors: both sides of each cylinder in turn.
-uint8_t* Sec(Bytes& d, int s) {
-    return d.data() + 688 + s * 272 + 16;
-}
-
-Bytes Blank() {
-    return testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0xE5);
-}
-
-// The X1turbo's layout: the directory's 64 entries in block 0 after four tracks, 2 KiB blocks.
-void Entry(Bytes& d, int slot, uint8_t user, const char* name, int extent, uint8_t records,
-           std::vector<int> blocks, int reserved = 4) {
-    uint8_t* e = Sec(d, reserved * 16 + slot / 8) + slot % 8 * 32;
-    std::memset(e, 0, 32);
-    e[0] = user;
-    std::memcpy(e + 1, name, 11);
-    e[12] = static_cast<uint8_t>(extent & 31);
-    e[14] = static_cast<uint8_t>(extent >> 5);
-    e[15] = records;
-    for (size_t i = 0; i < blocks.size(); ++i)
-        e[16 + i] = static_cast<uint8_t>(blocks[i]);
-}
-
-void Fill(Bytes& d, int block, const Bytes& data, size_t from, int reserved = 4) {
-    for (size_t i = 0; i < 2048 && from + i < data.size(); ++i)
-        Sec(d, reserved * 16 + block * 8 + static_cast<int>(i / 256))[i % 256] = data[from + i];
-}
 
 Bytes Pattern(size_t n, int seed) {
     Bytes b(n);

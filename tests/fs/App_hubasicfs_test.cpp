@@ -4,6 +4,7 @@
 // from the same notes, and a real 2D disk.
 #include "App_hubasicfs.h"
 
+#include "FsTestDisks.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,56 +19,9 @@
 
 using testsupport::Bytes;
 using testsupport::MessageOf;
+using namespace fstest::hubasic;
 
 namespace {
-
-// Logical sector s of an image whose tracks of 256-byte sectors follow the header in order, each
-// one's sectors by number: as FormattedImage lays them out and the real disk has them.
-uint8_t* Sec(const Bytes& d, int s) {
-    return const_cast<uint8_t*>(d.data()) + 688 + s * 272 + 16;
-}
-
-// A formatted disk: the clusters of the boot sector, table and directory chained and taken.
-Bytes Blank(bool hd = false) {
-    Bytes d = testsupport::FormattedImage(hd ? 0x20 : 0x00, hd ? 77 : 40, 2, hd ? 26 : 16, 1, 0);
-    const uint8_t taken[] = {0x01, static_cast<uint8_t>(hd ? 0x02 : 0x8F), 0x8F};
-    std::memcpy(Sec(d, hd ? 28 : 14), taken, hd ? 3 : 2);
-    for (int s = 0; s < 16; ++s)
-        std::memset(Sec(d, (hd ? 32 : 16) + s), 0xFF, 256);
-    return d;
-}
-
-// A table value: its low seven bits in the sector's first half, the bits above in its second.
-void Raw(Bytes& d, int c, int low, int high, bool hd = false) {
-    Sec(d, (hd ? 28 : 14) + c / 128)[c % 128] = static_cast<uint8_t>(low);
-    Sec(d, (hd ? 28 : 14) + c / 128)[128 + c % 128] = static_cast<uint8_t>(high);
-}
-
-void Link(Bytes& d, int from, int next, bool hd = false) {
-    Raw(d, from, next & 0x7F, next >> 7, hd);
-}
-
-// Writes data over clusters, 0x80 | its last sector ending the chain, and the entry in slot.
-void AddFile(Bytes& d, int slot, uint8_t mode, const char* name, const Bytes& data,
-             std::vector<int> clusters, uint16_t size, uint16_t load = 0, bool hd = false) {
-    for (size_t i = 0; i < data.size(); ++i)
-        Sec(d, clusters[i / 4096] * 16 + static_cast<int>(i % 4096 / 256))[i % 256] = data[i];
-    for (size_t i = 0; i + 1 < clusters.size(); ++i)
-        Link(d, clusters[i], clusters[i + 1], hd);
-    Raw(d, clusters.back(), 0x80 | static_cast<int>((data.size() + 4095) % 4096 / 256), 0, hd);
-    uint8_t* e = Sec(d, (hd ? 32 : 16) + slot / 8) + slot % 8 * 32;
-    std::memset(e, ' ', 18);
-    e[0] = mode;
-    std::memcpy(e + 1, name, std::strcspn(name, "."));
-    if (const char* dot = std::strchr(name, '.'))
-        std::memcpy(e + 14, dot + 1, std::strlen(dot + 1));
-    const uint8_t date[] = {0x86, 0x72, 0x15, 0x10, 0x30, 0x00};
-    std::memcpy(e + 24, date, 6);
-    for (const auto& [at, value] : {std::pair{18, size}, {20, load}, {22, load}})
-        testsupport::PutLe(d, static_cast<size_t>(e - d.data() + at), value, 2);
-    testsupport::PutLe(d, static_cast<size_t>(e - d.data() + 30),
-                       static_cast<uint32_t>(clusters[0]), 2);
-}
 
 struct Seen {
     Bytes Data;

@@ -3,6 +3,7 @@
 // free), read back by a reader of the same notes written here, and damaged on purpose.
 #include "App_n88fs.h"
 
+#include "FsTestDisks.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,97 +13,9 @@
 #include <map>
 
 using namespace testsupport;
+using namespace fstest::n88;
 
 namespace {
-
-struct Geometry {
-    uint8_t DiskType;
-    int Cylinders, Sectors, PerCluster, Clusters, SystemC, SystemH;
-    bool FmTrack0;
-    int ClusterBytes() const { return PerCluster * 256; }
-};
-const Geometry G2D{0x00, 40, 16, 8, 160, 18, 1, false};
-const Geometry G2DSide0{0x00, 40, 16, 8, 160, 18, 0, false};
-const Geometry G2DD{0x10, 80, 16, 16, 160, 40, 0, false};
-const Geometry G2HD{0x20, 77, 26, 26, 154, 35, 0, true};
-
-// Where a sector's data is, found as any D88 reader finds it: track table, then headers.
-size_t Locate(const Bytes& image, int c, int h, int r) {
-    const size_t entry = 32 + 4 * static_cast<size_t>(c * 2 + h);
-    size_t at = image[entry] | image[entry + 1] << 8 | image[entry + 2] << 16;
-    for (int i = 0; i < (image[at + 4] | image[at + 5] << 8); ++i) {
-        if (image[at + 2] == r)
-            return at + 16;
-        at += 16 + (image[at + 14] | image[at + 15] << 8);
-    }
-    ADD_FAILURE() << "no sector " << c << " " << h << " " << r;
-    return 0;
-}
-
-struct Disk {
-    Geometry G;
-    Bytes Image;
-
-    explicit Disk(const Geometry& g) : G(g) {
-        Image.assign(688, 0);
-        Image[27] = g.DiskType;
-        for (int t = 0; t < g.Cylinders * 2; ++t) {
-            PutLe(Image, 32 + 4 * static_cast<size_t>(t), static_cast<uint32_t>(Image.size()), 4);
-            const bool fm = g.FmTrack0 && t == 0;
-            for (int r = 1; r <= g.Sectors; ++r) {
-                Bytes header(16, 0);
-                header[0] = uint8_t(t / 2);
-                header[1] = uint8_t(t % 2);
-                header[2] = uint8_t(r);
-                header[3] = fm ? 0 : 1;
-                header[4] = uint8_t(g.Sectors);
-                header[6] = fm ? 0x40 : 0;
-                PutLe(header, 14, fm ? 128 : 256, 2);
-                Image.insert(Image.end(), header.begin(), header.end());
-                Image.insert(Image.end(), fm ? 128 : 256, 0xFF);
-            }
-        }
-        PutLe(Image, 28, static_cast<uint32_t>(Image.size()), 4);
-        const int perTrack = g.Sectors / g.PerCluster;
-        for (int k = 0; k < perTrack; ++k)
-            SetFat((g.SystemC * 2 + g.SystemH) * perTrack + k, 0xFE);
-        if (g.FmTrack0)
-            SetFat(0, 0xFE);
-    }
-    uint8_t* At(int c, int h, int r) { return Image.data() + Locate(Image, c, h, r); }
-    uint8_t* Fat(int copy) { return At(G.SystemC, G.SystemH, G.Sectors - 2 + copy); }
-    void SetFat(int cluster, uint8_t value) {
-        for (int copy = 0; copy < 3; ++copy)
-            Fat(copy)[cluster] = value;
-    }
-    uint8_t* ClusterSector(int cluster, int s) {
-        const int perTrack = G.Sectors / G.PerCluster, track = cluster / perTrack;
-        return At(track / 2, track % 2, (cluster % perTrack) * G.PerCluster + 1 + s);
-    }
-    void Entry(int slot, const char* name9, uint8_t attribute, uint8_t first) {
-        uint8_t* entry = At(G.SystemC, G.SystemH, slot / 16 + 1) + (slot % 16) * 16;
-        std::memcpy(entry, name9, 9);
-        entry[9] = attribute;
-        entry[10] = first;
-        std::memset(entry + 11, 0xFF, 5);
-    }
-    // Lays data into clusters in that order; returns it as read back, padded to whole sectors.
-    Bytes Add(int slot, const char* name9, uint8_t attribute, Bytes data,
-              const std::vector<int>& clusters, uint8_t pad = 0x00) {
-        data.resize((data.size() + 255) / 256 * 256, pad);
-        const size_t sectors = data.size() / 256;
-        for (size_t i = 0; i < clusters.size(); ++i) {
-            const size_t used = std::min<size_t>(G.PerCluster, sectors - i * G.PerCluster);
-            for (size_t s = 0; s < used; ++s)
-                std::memcpy(ClusterSector(clusters[i], int(s)), &data[(i * G.PerCluster + s) * 256],
-                            256);
-            SetFat(clusters[i],
-                   i + 1 < clusters.size() ? uint8_t(clusters[i + 1]) : uint8_t(0xC0 + used));
-        }
-        Entry(slot, name9, attribute, uint8_t(clusters[0]));
-        return data;
-    }
-};
 
 // A file's attribute and bytes.
 using Found = std::pair<uint8_t, Bytes>;

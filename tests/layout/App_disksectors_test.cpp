@@ -1,5 +1,6 @@
 // The sectors the file systems read, found by cylinder, head and record in images laid out by
 // hand, damaged ones among them, and the paths they are named by.
+#include "App_disksectors.h"
 #include "App_filesystems.h"
 #include "TestSupport.h"
 
@@ -56,6 +57,17 @@ TEST(DiskSectors, FindSectorsWhereTheLayoutPutsThemAndNothingOutsideTheImage) {
     EXPECT_TRUE(damaged.Track(2, 1).empty());
     EXPECT_EQ(OpenFileSystem(cut), nullptr);
     EXPECT_EQ(OpenFileSystem(image), nullptr);
+
+    // Entries at the edges of the image: its last byte, which holds no sector header, and places
+    // inside the header, which hold none either; the other tracks keep their sectors.
+    for (const uint32_t edge : {static_cast<uint32_t>(image.size() - 1), 600u, 32u, 0u}) {
+        Bytes edged = image;
+        PutLe(edged, 32 + 4 * 3, edge, 4);
+        const TDiskSectors sectors(edged);
+        EXPECT_TRUE(sectors.Track(1, 1).empty()) << edge;
+        EXPECT_EQ(sectors.Track(1, 0).size(), 16u) << edge;
+        EXPECT_EQ(sectors.Read(39, 1, 16).size(), 256u) << edge;
+    }
 }
 
 TEST(DiskSectors, SingleSidedImagesAndOldHeadersNameTheirTracksAsReadersDo) {
@@ -78,12 +90,4 @@ TEST(DiskSectors, SingleSidedImagesAndOldHeadersNameTheirTracksAsReadersDo) {
     const TDiskSectors oldHeader(image);
     EXPECT_EQ(oldHeader.Cylinders(), 1);
     EXPECT_EQ(oldHeader.Read(0, 0, 1)[0], 0x77);
-}
-
-TEST(FilePaths, SplitAtSlashesLeavingOutEmptyParts) {
-    EXPECT_EQ(SplitFilePath("DATA/SAVE.DAT"), (std::vector<std::string>{"DATA", "SAVE.DAT"}));
-    EXPECT_EQ(SplitFilePath("/A//B/"), (std::vector<std::string>{"A", "B"}));
-    EXPECT_TRUE(SplitFilePath("").empty());
-    // A trail byte of code page 932 is never a slash.
-    EXPECT_EQ(SplitFilePath("\x83\x5C/X"), (std::vector<std::string>{"\x83\x5C", "X"}));
 }
