@@ -303,7 +303,6 @@ TEST(App_fatfsRefusals, NamesThatDoNotFitAFullDiskAndFullRootLeaveTheImageAlone)
     EXPECT_EQ(rename("DIR/B"), "The name \"DIR/B" + fit + "a name cannot hold \"/\".");
     EXPECT_EQ(rename("b.txt"), "The disk already has a file \"B.TXT\".");
     EXPECT_EQ(put("data"), "The disk already has a folder \"DATA\".");
-    EXPECT_EQ(put("NONE/A.TXT"), "The disk has no folder \"NONE\".");
     EXPECT_EQ(MessageOf<EFileSystemError>([&] {
                   fs->Delete(std::vector<std::string>{"A.TXT", "C.TXT"});
               }),

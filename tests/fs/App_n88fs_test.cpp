@@ -156,13 +156,6 @@ TEST(App_n88fsTest, Refusals) {
         {[&] { fs->Put(".BAS", {}); }, "The name \".BAS" + fit + "it needs a name before the dot."},
         {[&] { fs->Put("A:B", {}); }, "The name \"A:B" + bytes},
         {[&] { fs->Rename("GAME.BAS", "A\tB"); }, "The name \"A\tB" + bytes},
-        {[&] { fs->Put("DIR/A", {}); }, "The disk has no folder \"DIR\"."},
-        {[&] { fs->Rename("GAME.BAS", "NOTE.TXT"); }, "The disk already has a file \"NOTE.TXT\"."},
-        {[&] { fs->Rename("NONE", "X"); }, "The disk has no file \"NONE\"."},
-        {[&] {
-             fs->Delete(std::vector<std::string>{"GAME.BAS", "NONE"});
-         },
-         "The disk has no file \"NONE\"."},
         {[&] { fs->Put("BIG", Bytes(size_t(free) + 1, 'A')); },
          "The file \"BIG\" (" + std::to_string(free + 1) +
              " bytes) does not fit the free space of the disk (" + std::to_string(free) +
