@@ -1,5 +1,7 @@
 #include "App_diskfiles.h"
 
+#include "App_fstoolkit.h"
+
 #include "Rtl_codepage.h"
 #include "Rtl_paths.h"
 #include "Rtl_streams.h"
@@ -218,15 +220,30 @@ void TDiskFilesHandler::Extract() {
 std::vector<std::string> TDiskFilesHandler::ExtractTo(const std::string& folder) {
     if (!CanExtract())
         RaiseUnavailable();
-    // Everything is read first, so that a file that cannot be read writes nothing.
+    // Everything is read and every name checked first, so that a file that cannot be read, two
+    // entries that would land on one name, or a name already taken write nothing at all.
     struct TOut {
         std::string Path;
         bool Folder = false;
         std::vector<uint8_t> Data;
     };
     std::vector<TOut> outs;
+    // Entries whose local names differ in case alone would be one file where the user's disk
+    // folds case, and the second of two entries of one name is one no path reaches.
+    const auto checkNames = [](const std::vector<const TFileEntry*>& entries) {
+        for (size_t i = 0; i < entries.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                if (SameName(LocalFileName(entries[j]->Name), LocalFileName(entries[i]->Name),
+                             TNameCase::Folded))
+                    throw EFileSystemError(rtl::Format(
+                        rtl::Tr("The program cannot extract the files: two of them would be "
+                                "written as \"%s\"."),
+                        LocalFileName(entries[i]->Name).c_str()));
+    };
     const auto gather = [&](const auto& self, const std::string& path, const std::string& local,
                             const TFileEntry& entry, int depth) -> void {
+        if (std::filesystem::symlink_status(local).type() != std::filesystem::file_type::not_found)
+            throw EFileSystemError(rtl::Format(rtl::Tr("The file \"%s\" exists."), local.c_str()));
         if (!entry.Folder) {
             outs.push_back({local, false, FFileSystem->Read(path)});
             return;
@@ -235,32 +252,50 @@ std::vector<std::string> TDiskFilesHandler::ExtractTo(const std::string& folder)
         // A folder tree deeper than this is a loop the file system let through.
         if (depth > 32)
             return;
-        for (const TFileEntry& inner : FFileSystem->List(path))
-            self(self, path + '/' + inner.Name, local + '/' + LocalFileName(inner.Name), inner,
+        const std::vector<TFileEntry> inner = FFileSystem->List(path);
+        std::vector<const TFileEntry*> entries;
+        for (const TFileEntry& each : inner)
+            entries.push_back(&each);
+        checkNames(entries);
+        for (const TFileEntry& each : inner)
+            self(self, path + '/' + each.Name, local + '/' + LocalFileName(each.Name), each,
                  depth + 1);
     };
-    for (const TFileEntry* entry : Selected())
+    const std::vector<const TFileEntry*> selected = Selected();
+    checkNames(selected);
+    for (const TFileEntry* entry : selected)
         gather(gather, PathOf(*entry),
                rtl::IncludeTrailingPathDelimiter(folder) + LocalFileName(entry->Name), *entry, 0);
     std::vector<std::string> written;
-    rtl::TFileBatch batch;
-    for (TOut& out : outs) {
-        if (out.Folder) {
-            std::error_code error;
-            std::filesystem::create_directory(out.Path, error);
-            if (error)
-                throw EFileSystemError(rtl::Format(rtl::Tr("The program cannot create the folder "
-                                                           "\"%s\": %s."),
-                                                   out.Path.c_str(), error.message().c_str()));
-        } else {
-            auto file = std::make_unique<rtl::TNewFileStream>(out.Path, rtl::TNaming::NoReplace);
-            file->WriteBuffer(out.Data.data(), static_cast<int64_t>(out.Data.size()));
-            file->CommitLater(out.Path);
-            batch.Add(std::move(file));
+    try {
+        rtl::TFileBatch batch;
+        for (TOut& out : outs) {
+            if (out.Folder) {
+                std::error_code error;
+                if (!std::filesystem::create_directory(out.Path, error))
+                    throw EFileSystemError(
+                        rtl::Format(rtl::Tr("The program cannot create the folder \"%s\": %s."),
+                                    out.Path.c_str(),
+                                    (error ? error : std::make_error_code(std::errc::file_exists))
+                                        .message()
+                                        .c_str()));
+            } else {
+                auto file =
+                    std::make_unique<rtl::TNewFileStream>(out.Path, rtl::TNaming::NoReplace);
+                file->WriteBuffer(out.Data.data(), static_cast<int64_t>(out.Data.size()));
+                file->CommitLater(out.Path);
+                batch.Add(std::move(file));
+            }
+            written.push_back(out.Path);
         }
-        written.push_back(out.Path);
+        batch.Flush();
+    } catch (...) {
+        // None of these names was taken before: what was made of them goes, folders last.
+        std::error_code ignored;
+        for (auto at = written.rbegin(); at != written.rend(); ++at)
+            std::filesystem::remove(*at, ignored);
+        throw;
     }
-    batch.Flush();
     return written;
 }
 

@@ -61,7 +61,8 @@ int RunFiles(const TCommandLine& line, std::istream&, std::ostream& out) {
     std::string text;
     WithFileSystem(line, [&](const TFileSystem& fs) {
         for (const TFileEntry& entry : fs.List(folder))
-            text += EscapeName(rtl::Cp932ToUtf8(entry.Name)) + '\t' + std::to_string(entry.Size) +
+            // A listed name holds no control character: its escapes are the ones get takes.
+            text += rtl::Cp932ToUtf8(entry.Name) + '\t' + std::to_string(entry.Size) +
                     '\t' + entry.Kind + '\t' + entry.Details + '\n';
     });
     WriteOutput(out, text);

@@ -57,9 +57,10 @@ struct TLink {
 };
 
 // The clusters a table numbers, 0 up to Usable's size, and whether each is one a file can have:
-// on the disk, and not below the first cluster files start at.
+// on the disk, and not below the first cluster files start at. Bytes, not bits, so that a read
+// one past the end is one the sanitizers see.
 struct TClusterSpace {
-    std::vector<bool> Usable;
+    std::vector<uint8_t> Usable;
 
     int Count() const { return static_cast<int>(Usable.size()); }
     bool Holds(int cluster) const {

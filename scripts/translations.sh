@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 lupdate=${LUPDATE:-$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)}
-sources=(rtl support app)
+sources=(rtl support layout fs app)
 
 run_lupdate() { # TS_FILE...
     "$lupdate" -silent -no-obsolete -locations none -tr-function-alias tr+=Tr,QT_TR_NOOP+=TrNoop \

@@ -1665,6 +1665,10 @@ Save the document?</source>
         <source>The program cannot create a temporary folder for the files.</source>
         <translation>ファイル用の一時フォルダーを作成できません。</translation>
     </message>
+    <message>
+        <source>The program cannot extract the files: two of them would be written as &quot;%s&quot;.</source>
+        <translation>2 つのファイルが同じ名前「%s」で書き出されるため、ファイルを取り出せません。</translation>
+    </message>
 </context>
 <context>
     <name>rtl::rtl</name>

@@ -4,10 +4,13 @@
 #include "App_diskfiles.h"
 #include "Rtl_inifiles.h"
 #include "TestSupport.h"
+#include "fs/FsTestDisks.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -210,6 +213,43 @@ TEST_F(DiskFilesTest, ThePanelFollowsTheFocusAndItsOperationsGoThroughTheHistory
     again.LoadSettings(settings);
     EXPECT_TRUE(other.Visible());
     EXPECT_EQ(other.Extent(), 321);
+}
+
+TEST_F(DiskFilesTest, ExtractingWritesEverythingOrNothing) {
+    // Two entries of one name: the second is one no path reaches, and both would be one file.
+    Bytes disk = fstest::hubasic::Blank();
+    fstest::hubasic::AddFile(disk, 0, 0x01, "SAME", Bytes(5, 'a'), {2}, 5);
+    fstest::hubasic::AddFile(disk, 1, 0x01, "SAME", Bytes(5, 'b'), {3}, 5);
+    fstest::hubasic::AddFile(disk, 2, 0x01, "OTHER", Bytes(5, 'c'), {4}, 5);
+    testsupport::WriteFileBytes(dir.File("hu.d88"), disk);
+    document.OpenFile(dir.File("hu.d88"));
+    shell.SetFocused(0, true);
+    files.Refresh();
+    ASSERT_EQ(Names(), (std::vector<std::string>{"SAME", "SAME", "OTHER"}));
+    const std::string out = dir.File("out");
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(out))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+
+    panel.Selection = {2, 0, 1};
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] { files.ExtractTo(out); }),
+              "The program cannot extract the files: two of them would be written as \"SAME\".");
+    EXPECT_EQ(listing(), std::vector<std::string>{});
+    // A name already taken, after one that is free: neither is written.
+    testsupport::WriteFileText(out + "/SAME", "kept");
+    panel.Selection = {2, 0};
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] { files.ExtractTo(out); }),
+              "The file \"" + out + "/SAME\" exists.");
+    EXPECT_EQ(listing(), std::vector<std::string>{"SAME"});
+    EXPECT_EQ(testsupport::ReadFileText(out + "/SAME"), "kept");
+    std::filesystem::remove(out + "/SAME");
+    EXPECT_EQ(files.ExtractTo(out), (std::vector<std::string>{out + "/OTHER", out + "/SAME"}));
+    EXPECT_EQ(testsupport::ReadFileText(out + "/SAME"), "aaaaa");
 }
 
 TEST(DiskFiles, LocalFileNamesHoldNoPathOrControlCharacters) {
