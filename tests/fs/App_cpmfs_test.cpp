@@ -14,6 +14,7 @@
 using testsupport::Bytes;
 using testsupport::MessageOf;
 using namespace fstest::cpm;
+using fstest::Lines;
 
 namespace {
 
@@ -22,13 +23,6 @@ Bytes Pattern(size_t n, int seed) {
     for (size_t i = 0; i < n; ++i)
         b[i] = static_cast<uint8_t>(i * 13 + seed + i / 509);
     return b;
-}
-
-std::vector<std::string> Lines(const TFileSystem& fs) {
-    std::vector<std::string> lines;
-    for (const TFileEntry& f : fs.List(""))
-        lines.push_back(f.Name + "|" + std::to_string(f.Size) + "|" + f.Kind + "|" + f.Details);
-    return lines;
 }
 
 TEST(App_cpmfs, RealX1turboDisk) {

@@ -58,6 +58,14 @@ void SetFatEntry(Bytes& image, const fat::Medium& m, int cluster, int value) {
     }
 }
 
+void LoopFirstN88File(Bytes& image, const n88::Geometry& g) {
+    n88::Disk disk(g);
+    disk.Image = image;
+    const uint8_t first = disk.At(g.SystemC, g.SystemH, 1)[10];
+    disk.SetFat(first, first);
+    image = disk.Image;
+}
+
 // A file system to hold to the suite: its blank disk, and how to make the chain of the file in
 // the directory's first slot name its own first cluster as the next.
 struct Kind {
@@ -72,21 +80,9 @@ const Kind Kinds[] = {
     {"FAT12_MSX_2DD", [] { return fat::Blank(fat::Msx); },
      [](Bytes& image) { SetFatEntry(image, fat::Msx, 2, 2); }},
     {"N88_2D", [] { return n88::Disk(n88::G2D).Image; },
-     [](Bytes& image) {
-         n88::Disk disk(n88::G2D);
-         disk.Image = image;
-         const uint8_t first = disk.At(n88::G2D.SystemC, n88::G2D.SystemH, 1)[10];
-         disk.SetFat(first, first);
-         image = disk.Image;
-     }},
+     [](Bytes& image) { LoopFirstN88File(image, n88::G2D); }},
     {"N88_2HD", [] { return n88::Disk(n88::G2HD).Image; },
-     [](Bytes& image) {
-         n88::Disk disk(n88::G2HD);
-         disk.Image = image;
-         const uint8_t first = disk.At(n88::G2HD.SystemC, n88::G2HD.SystemH, 1)[10];
-         disk.SetFat(first, first);
-         image = disk.Image;
-     }},
+     [](Bytes& image) { LoopFirstN88File(image, n88::G2HD); }},
     {"HuBasic_2D", [] { return hubasic::Blank(); },
      [](Bytes& image) {
          const int first = hubasic::Sec(image, 16)[30];

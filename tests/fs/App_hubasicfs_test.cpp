@@ -20,6 +20,7 @@
 using testsupport::Bytes;
 using testsupport::MessageOf;
 using namespace fstest::hubasic;
+using fstest::Lines;
 
 namespace {
 
@@ -64,13 +65,6 @@ Bytes Pattern(size_t n, int seed) {
     for (size_t i = 0; i < n; ++i)
         b[i] = static_cast<uint8_t>(i * 31 + seed + i / 251);
     return b;
-}
-
-std::vector<std::string> Lines(const TFileSystem& fs) {
-    std::vector<std::string> lines;
-    for (const TFileEntry& f : fs.List(""))
-        lines.push_back(f.Name + "|" + std::to_string(f.Size) + "|" + f.Kind + "|" + f.Details);
-    return lines;
 }
 
 // A BASIC program, a binary file in two clusters out of order, and a hidden read-only text.

@@ -3,17 +3,27 @@
 #pragma once
 
 #include "App_diskimages.h"
+#include "App_filesystems.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace fstest {
 
 using testsupport::Bytes;
 using testsupport::PutLe;
+
+// The root folder's entries, one line each: name, size, type and details.
+inline std::vector<std::string> Lines(const TFileSystem& fs) {
+    std::vector<std::string> lines;
+    for (const TFileEntry& f : fs.List(""))
+        lines.push_back(f.Name + "|" + std::to_string(f.Size) + "|" + f.Kind + "|" + f.Details);
+    return lines;
+}
 
 // N88-BASIC: a system track with the directory, the ID and three copies of an 8-bit table (next
 // cluster, 0xC0 + sectors used, 0xFE reserved, 0xFF free).
