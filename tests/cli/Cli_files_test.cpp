@@ -3,6 +3,7 @@
 // mtools, independent of the program, read.
 #include "CliRunner.h"
 #include "TestSupport.h"
+#include "fs/FsTestDisks.h"
 
 #include <gtest/gtest.h>
 
@@ -173,4 +174,30 @@ TEST(CliFiles, PutDeleteAndRenameLeaveADiskThatFsckAndMtoolsRead) {
     const TRunResult protectedDisk = RunCli({"delete-file", container, "2", "LIESMICH.TXT"});
     EXPECT_EQ(protectedDisk.Err, "trackwell-cli: The disk image 2 (\"fat\") is write-protected; "
                                  "clear its write protection to change its files.\n");
+}
+
+TEST(CliFiles, NamesAPathCannotHoldAreListedWithTheEscapesGetDeleteAndRenameTake) {
+    const TempDir dir;
+    Bytes disk = fstest::hubasic::Blank();
+    fstest::hubasic::AddFile(disk, 0, 0x01, "A/B.TXT", Bytes(3, 'a'), {2}, 3);
+    fstest::hubasic::AddFile(disk, 1, 0x01, "", Bytes(4, 'b'), {3}, 4);
+    fstest::hubasic::AddFile(disk, 2, 0x01, "C\tD", Bytes(5, 'c'), {4}, 5);
+    const std::string container = dir.File("names.d88");
+    testsupport::WriteFileBytes(container, disk);
+
+    const TRunResult listed = RunCli({"files", container, "1"});
+    ExpectSuccess(listed);
+    EXPECT_EQ(listed.Out, "A\\x2FB.TXT\t3\tbinary\tload 0x0000 exec 0x0000 1986-07-15 10:30\n"
+                          "\\x20\t4\tbinary\tload 0x0000 exec 0x0000 1986-07-15 10:30\n"
+                          "C\\x09D\t5\tbinary\tload 0x0000 exec 0x0000 1986-07-15 10:30\n");
+    const TRunResult got = RunCli({"get", container, "1", "A\\x2FB.TXT", "-"});
+    ExpectSuccess(got);
+    EXPECT_EQ(got.Out, "aaa");
+    ExpectSuccess(RunCli({"rename-file", container, "1", "C\\x09D", "CD"}));
+    ExpectSuccess(RunCli({"delete-file", container, "1", "\\x20"}));
+    const TRunResult after = RunCli({"files", container, "1"});
+    ExpectSuccess(after);
+    EXPECT_NE(after.Out.find("A\\x2FB.TXT\t3"), std::string::npos) << after.Out;
+    EXPECT_NE(after.Out.find("\nCD\t5"), std::string::npos) << after.Out;
+    EXPECT_EQ(after.Out.find("\\x20"), std::string::npos) << after.Out;
 }
