@@ -30,7 +30,11 @@ if [ "$(id -u)" -eq 0 ]; then
     # Root may write every file, so the refusals of files the user may not replace are never
     # taken as root; the same programs again as nobody, with a temporary folder of its own.
     unprivileged=(setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all)
-    if ! "${unprivileged[@]}" test -x build/tests/trackwell_core_tests -a -r tests/data/samples; then
+    # The tests read the samples and the programs by absolute path, which nobody reaches only when
+    # every folder above the clone lets it through: a relative path from inside the clone would
+    # pass where the tests then fail.
+    if ! "${unprivileged[@]}" test -x "$PWD/build/tests/trackwell_core_tests" -a \
+        -x "$PWD/build/trackwell-cli" -a -r "$PWD/tests/data/samples/fm77av-demo.d77"; then
         # The refusal itself is also checked by a test that drops its privileges in a child.
         echo "skipped: nobody cannot reach $PWD (clone the project where any user may read it)"
     else
