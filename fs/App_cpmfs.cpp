@@ -290,9 +290,9 @@ std::vector<TFileEntry> TCpmFileSystem::List(std::string_view folder) const {
         entry.Kind = "file";
         entry.Details = rtl::Format("user %d", file.User);
         if (file.ReadOnly)
-            entry.Details += " read-only";
+            AppendDetail(entry.Details, "read-only");
         if (file.System)
-            entry.Details += " system";
+            AppendDetail(entry.Details, "system");
         files.push_back(std::move(entry));
     }
     return files;

@@ -615,14 +615,11 @@ std::vector<TFileEntry> TFat12::List(std::string_view folder) const {
         const uint16_t date = rtl::GetLe16(raw + 24);
         std::string details = rtl::Format("%04d-%02d-%02d %02d:%02d", 1980 + (date >> 9),
                                           date >> 5 & 15, date & 31, time >> 11, time >> 5 & 63);
-        std::string attributes;
         for (const auto& [bit, word] :
              {std::pair{ReadOnlyAttribute, "read-only"}, std::pair{HiddenAttribute, "hidden"},
               std::pair{SystemAttribute, "system"}, std::pair{ArchiveAttribute, "archive"}})
             if ((raw[11] & bit) != 0)
-                attributes.append(attributes.empty() ? "" : ",").append(word);
-        if (!attributes.empty())
-            details.append(" ").append(attributes);
+                AppendDetail(details, word);
         entries.push_back({entry.Name, entry.Folder ? 0 : entry.Size, entry.Folder,
                            entry.Folder ? "folder" : "file", std::move(details)});
     }

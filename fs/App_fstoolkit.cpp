@@ -128,6 +128,12 @@ bool SameName(std::string_view a, std::string_view b, TNameCase rule) {
     return true;
 }
 
+void AppendDetail(std::string& details, std::string_view word) {
+    if (!details.empty())
+        details += ' ';
+    details += word;
+}
+
 std::string TPathParts::Folder() const {
     std::string folder;
     for (const std::string& part : Folders)

@@ -171,6 +171,9 @@ enum class TNameCase { Exact, Folded };
 
 bool SameName(std::string_view a, std::string_view b, TNameCase rule);
 
+// Adds word to a listing's details: every file system parts its details by one space.
+void AppendDetail(std::string& details, std::string_view word);
+
 // A path split into its folders and its last name.
 struct TPathParts {
     std::vector<std::string> Folders;

@@ -438,7 +438,7 @@ std::vector<TFileEntry> THuBasicFileSystem::List(std::string_view folder) const 
         if (entry.Mode & OtherBits)
             words.push_back(rtl::Format("mode 0x%02X", entry.Mode));
         for (const std::string& word : words)
-            file.Details += (file.Details.empty() ? "" : " ") + word;
+            AppendDetail(file.Details, word);
         files.push_back(std::move(file));
     }
     return files;

@@ -326,7 +326,7 @@ std::vector<TFileEntry> TN88FileSystem::List(std::string_view folder) const {
              {std::pair{WriteProtectedAttribute, "write-protected"},
               std::pair{EncryptedAttribute, "encrypted"}, std::pair{VerifyAttribute, "verify"}})
             if ((file.Attribute & bit) != 0)
-                entry.Details += (entry.Details.empty() ? "" : ", ") + std::string(word);
+                AppendDetail(entry.Details, word);
         entries.push_back(std::move(entry));
     }
     return entries;

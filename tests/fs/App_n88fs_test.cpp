@@ -83,11 +83,11 @@ TEST(App_n88fsTest, ListsAndReadsBuiltDisks) {
         std::vector<std::string> lines;
         for (const TFileEntry& e : fs->List(""))
             lines.push_back(e.Name + " " + std::to_string(e.Size) + " " + e.Kind + " " + e.Details);
-        EXPECT_EQ((std::vector<std::string>{"GAME.BAS " + std::to_string(2 * cb + 768) + " BASIC ",
-                                            "README.TXT 512 ASCII write-protected",
-                                            "LOADER " + std::to_string(cb) +
-                                                " binary encrypted, verify"}),
-                  lines);
+        EXPECT_EQ(
+            (std::vector<std::string>{"GAME.BAS " + std::to_string(2 * cb + 768) + " BASIC ",
+                                      "README.TXT 512 ASCII write-protected",
+                                      "LOADER " + std::to_string(cb) + " binary encrypted verify"}),
+            lines);
         for (const auto& [name, file] : files)
             EXPECT_EQ(file.second, fs->Read(name)) << name;
         EXPECT_EQ(files, ReadBack(disk.Image, g));
