@@ -4,6 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
+# ccache (where CMake finds it) serves a clone in another folder what an earlier run compiled:
+# paths below the clone count relative to it, and the folder a compiler ran in not at all.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 echo "== format check"
 git ls-files '*.h' '*.cpp' | xargs -r clang-format --dry-run --Werror
