@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -317,14 +318,19 @@ TEST(FileSystemEdges, EachBoundaryOfAChainABlockAnEntryAndAFolderIsHeldExactly) 
              const Bytes image = Open(fat::Blank(fat::Msx))->Put(name, Text(700, 8));
              const auto fs = Open(image);
              testsupport::WriteFileBytes(dir.File("e5.img"), DumpOf(fat::Msx, image));
-             const std::string img = "'" + dir.File("e5.img") + "'";
+             std::string img("'");
+             img.append(dir.File("e5.img")).append("'");
+             std::string copy("mcopy -n -i ");
+             copy.append(img).append(" '::*.TXT' '").append(dir.File("e5.out")).append("'");
              const bool tools =
-                 RunTool("fsck.fat -n " + img + " | grep -q '1 files'") &&
-                 RunTool("mcopy -n -i " + img + " '::*.TXT' '" + dir.File("e5.out") + "'");
-             return fs->List("").at(0).Name + "|" + std::to_string(fs->Read(name).size()) + "|" +
-                    (tools && testsupport::ReadFileBytes(dir.File("e5.out")) == Text(700, 8)
-                         ? "fsck and mcopy agree"
-                         : "the tools disagree");
+                 RunTool(std::string("fsck.fat -n ").append(img).append(" | grep -q '1 files'")) &&
+                 RunTool(copy);
+             std::string seen = fs->List("").at(0).Name;
+             seen.append("|").append(std::to_string(fs->Read(name).size())).append("|");
+             return seen.append(tools && testsupport::ReadFileBytes(dir.File("e5.out")) ==
+                                             Text(700, 8)
+                                    ? "fsck and mcopy agree"
+                                    : "the tools disagree");
          },
          "\xE5\x40\x96\x83.TXT|700|fsck and mcopy agree"},
         {"a full sub-folder on a disk with no cluster for it to grow by",
@@ -338,16 +344,18 @@ TEST(FileSystemEdges, EachBoundaryOfAChainABlockAnEntryAndAFolderIsHeldExactly) 
                  dump[fat + 3] = 0xFF, dump[fat + 4] = 0x0F;
              std::memcpy(&dump[data], ".          \x10", 12);
              std::memcpy(&dump[data + 32], "..         \x10", 12);
-             for (int i = 2; i < 32; ++i)
-                 std::memcpy(&dump[data + 32 * static_cast<size_t>(i)],
-                             ("F" + std::to_string(100 + i) + "       ").c_str(), 11);
+             for (int i = 2; i < 32; ++i) {
+                 char name[12];
+                 std::snprintf(name, sizeof name, "F%-10d", 100 + i);
+                 std::memcpy(&dump[data + 32 * static_cast<size_t>(i)], name, 11);
+             }
              const TDiskImage made(fat::Msx.Format, dump);
              const Bytes image(made.Bytes().begin(), made.Bytes().end());
              const auto fs = Open(image);
              const int64_t free = fs->FreeBytes();
-             return std::to_string(fs->List("SUB").size()) + "|" + Refusal([&] {
-                        fs->Put("SUB/FULL.BIN", Bytes(static_cast<size_t>(free), 'f'));
-                    });
+             std::string seen = std::to_string(fs->List("SUB").size());
+             return seen.append("|").append(
+                 Refusal([&] { fs->Put("SUB/FULL.BIN", Bytes(static_cast<size_t>(free), 'f')); }));
          },
          "30|The file \"SUB/FULL.BIN\" (729088 bytes) does not fit the free space of the disk "
          "(729088 bytes)."},
