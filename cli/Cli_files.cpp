@@ -2,7 +2,6 @@
 
 #include "App_diskfiles.h"
 #include "Cli_commands.h"
-#include "Cli_names.h"
 #include "Cli_rows.h"
 #include "Rtl_codepage.h"
 #include "Rtl_filewriter.h"
@@ -62,8 +61,8 @@ int RunFiles(const TCommandLine& line, std::istream&, std::ostream& out) {
     WithFileSystem(line, [&](const TFileSystem& fs) {
         for (const TFileEntry& entry : fs.List(folder))
             // A listed name holds no control character: its escapes are the ones get takes.
-            text += rtl::Cp932ToUtf8(entry.Name) + '\t' + std::to_string(entry.Size) +
-                    '\t' + entry.Kind + '\t' + entry.Details + '\n';
+            text += rtl::Cp932ToUtf8(entry.Name) + '\t' + std::to_string(entry.Size) + '\t' +
+                    entry.Kind + '\t' + entry.Details + '\n';
     });
     WriteOutput(out, text);
     return ExitSuccess;
