@@ -128,6 +128,14 @@ bool SameName(std::string_view a, std::string_view b, TNameCase rule) {
     return true;
 }
 
+bool IsPlainText(std::span<const uint8_t> data) {
+    if (data.empty())
+        return false;
+    return std::all_of(data.begin(), data.end(), [](uint8_t b) {
+        return b >= 0x20 ? b != 0x7F : b == '\t' || b == '\r' || b == '\n';
+    });
+}
+
 void AppendDetail(std::string& details, std::string_view word) {
     if (!details.empty())
         details += ' ';

@@ -171,6 +171,10 @@ enum class TNameCase { Exact, Folded };
 
 bool SameName(std::string_view a, std::string_view b, TNameCase rule);
 
+// Whether data is text as the BASICs that end a text with 0x1A keep it: not empty, printable
+// bytes (Shift-JIS's among them), tabs and line ends, and nothing that would end it early.
+bool IsPlainText(std::span<const uint8_t> data);
+
 // Adds word to a listing's details: every file system parts its details by one space.
 void AppendDetail(std::string& details, std::string_view word);
 

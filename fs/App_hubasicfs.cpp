@@ -155,15 +155,6 @@ std::array<uint8_t, DateBytes> Today() {
         ToBcd(local.tm_min),        0};
 }
 
-// Text: Shift-JIS and printable bytes, tabs and line ends, nothing that would end it early.
-bool IsText(std::span<const uint8_t> data) {
-    if (data.empty())
-        return false;
-    return std::all_of(data.begin(), data.end(), [](uint8_t b) {
-        return b >= 0x20 ? b != 0x7F : b == '\t' || b == '\r' || b == '\n';
-    });
-}
-
 TName ParseName(const std::string& name) {
     const size_t dot = name.rfind('.');
     std::string base = name.substr(0, dot);
@@ -491,7 +482,7 @@ std::vector<uint8_t> THuBasicFileSystem::Put(std::string_view path,
     const TEntry* existing = Find(ListedName(name.Shown));
     // BASIC's own form cannot be told from other bytes: a file becomes BASIC only by replacing
     // one that was.
-    const uint8_t type = IsText(data)                                ? AsciiType
+    const uint8_t type = IsPlainText(data)                           ? AsciiType
                          : existing && existing->Type() == BasicType ? BasicType
                                                                      : BinaryType;
     if (type != AsciiType && data.size() > MaxSizeField)

@@ -1667,7 +1667,11 @@ Save the document?</source>
     </message>
     <message>
         <source>The program cannot extract the files: two of them would be written as &quot;%s&quot;.</source>
-        <translation>2 つのファイルが同じ名前「%s」で書き出されるため、ファイルを取り出せません。</translation>
+        <translation>ファイルを取り出せません: 2 つのファイルが同じ名前 &quot;%s&quot; で書き出されます。</translation>
+    </message>
+    <message>
+        <source>The name &quot;%s&quot; does not fit an F-BASIC disk: 1 to 8 characters of ASCII or half-width katakana, without &apos;&quot;&apos;, &apos;:&apos; or &apos;/&apos;.</source>
+        <translation>名前 &quot;%s&quot; は F-BASIC のディスクに合いません: ASCII または半角カタカナで 1 〜 8 文字、&apos;&quot;&apos;、&apos;:&apos;、&apos;/&apos; は使えません。</translation>
     </message>
 </context>
 <context>

@@ -84,6 +84,11 @@ const Kind Kinds[] = {
      [](Bytes& image) { LoopFirstN88File(image, n88::G2D); }},
     {"N88_2HD", [] { return n88::Disk(n88::G2HD).Image; },
      [](Bytes& image) { LoopFirstN88File(image, n88::G2HD); }},
+    {"FBasic_2D", [] { return fbasic::Blank(); },
+     [](Bytes& image) {
+         const uint8_t first = fbasic::Entry(image, 0)[14];
+         fbasic::Table(image)[first] = first;
+     }},
     {"HuBasic_2D", [] { return hubasic::Blank(); },
      [](Bytes& image) {
          const int first = hubasic::Sec(image, 16)[30];
@@ -137,13 +142,13 @@ TEST_P(Conformance, FilesPutReadBackRenameAndDeleteGivingTheBlankDisksFreeSpaceB
               }),
               "The disk has no file \"NONE.TXT\".");
 
-    image = written->Rename("DATA.BIN", "MOVED.BIN");
+    image = written->Rename("DATA.BIN", "MOVE.BIN");
     const auto renamed = Open(image);
     ASSERT_TRUE(renamed);
-    EXPECT_EQ(renamed->Read("MOVED.BIN"), renamed->ReadBackOf(big));
+    EXPECT_EQ(renamed->Read("MOVE.BIN"), renamed->ReadBackOf(big));
     EXPECT_EQ(Refusal([&] { renamed->Read("DATA.BIN"); }), "The disk has no file \"DATA.BIN\".");
 
-    image = renamed->Delete(std::vector<std::string>{"MOVED.BIN", "TEXT.TXT"});
+    image = renamed->Delete(std::vector<std::string>{"MOVE.BIN", "TEXT.TXT"});
     const auto emptied = Open(image);
     ASSERT_TRUE(emptied);
     EXPECT_TRUE(emptied->List("").empty());

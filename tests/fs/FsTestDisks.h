@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -207,6 +208,60 @@ inline void Fill(Bytes& d, int block, const Bytes& data, size_t from, int reserv
 }
 
 } // namespace cpm
+
+// F-BASIC on a 2D disk of the FM-7: the table on cylinder 1 side 0 sector 1 (0x00, four 0xFF,
+// then a byte a cluster: next cluster, 0xC0 + sectors used less one, 0xFF free), 32-byte entries
+// from sector 4 (name, type at 11, ASCII flag at 12, first cluster at 14); cluster n is half of
+// logical track 4 + n / 2.
+namespace fbasic {
+
+inline uint8_t* Sector(Bytes& d, int c, int h, int r) {
+    return d.data() + 688 + ((c * 2 + h) * 16 + r - 1) * 272 + 16;
+}
+inline uint8_t* Table(Bytes& d) {
+    return Sector(d, 1, 0, 1) + 5;
+}
+inline uint8_t* ClusterSector(Bytes& d, int cluster, int s) {
+    const int track = 4 + cluster / 2;
+    return Sector(d, track / 2, track % 2, cluster % 2 * 8 + 1 + s);
+}
+inline uint8_t* Entry(Bytes& d, int slot) {
+    return Sector(d, 1, 0, 4 + slot / 8) + slot % 8 * 32;
+}
+
+inline Bytes Blank() {
+    Bytes d = testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0xFF);
+    Sector(d, 1, 0, 1)[0] = 0x00;
+    return d;
+}
+
+// Lays data over clusters in that order, and its entry in slot.
+inline void AddFile(Bytes& d, int slot, const char* name, uint8_t type, uint8_t ascii,
+                    const Bytes& data, const std::vector<int>& clusters) {
+    const size_t sectors = std::max<size_t>(1, (data.size() + 255) / 256);
+    for (size_t s = 0; s < sectors; ++s) {
+        uint8_t* sector = ClusterSector(d, clusters[s / 8], static_cast<int>(s % 8));
+        std::memset(sector, 0, 256);
+        std::memcpy(sector, data.data() + s * 256,
+                    std::min<size_t>(256, data.size() - std::min(data.size(), s * 256)));
+    }
+    for (size_t i = 0; i < clusters.size(); ++i)
+        Table(d)[clusters[i]] = i + 1 < clusters.size()
+                                    ? static_cast<uint8_t>(clusters[i + 1])
+                                    : static_cast<uint8_t>(0xC0 + (sectors - 1) % 8);
+    uint8_t* e = Entry(d, slot);
+    std::memset(e, 0xFF, 32);
+    std::memset(e, ' ', 8);
+    std::memcpy(e, name, std::strlen(name));
+    std::memset(e + 8, 0, 3);
+    e[11] = type;
+    e[12] = ascii;
+    e[13] = 0;
+    e[14] = static_cast<uint8_t>(clusters[0]);
+    e[15] = 0;
+}
+
+} // namespace fbasic
 
 // FAT12 as DOS formats it: a boot sector with its parameters, two FATs beginning with the media
 // byte and 0xFF 0xFF, an empty root folder.
