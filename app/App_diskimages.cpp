@@ -86,8 +86,11 @@ void PutHeaderFields(uint8_t* bytes, const std::string& name, int32_t writeProte
 } // namespace
 
 int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n) {
-    const int64_t trackBytes = int64_t{sectors} * SectorBytes(n);
-    if (trackBytes >= 7680)
+    return DiskTypeOfTrackBytes(cylinders, int64_t{sectors} * SectorBytes(n));
+}
+
+int32_t DiskTypeOfTrackBytes(int32_t cylinders, int64_t trackBytes) {
+    if (trackBytes >= 26 * 256)
         return DiskType2HD;
     return cylinders > 42 ? DiskType2DD : DiskType2D;
 }

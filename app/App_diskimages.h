@@ -38,9 +38,12 @@ constexpr int32_t DiskType2HD = 0x20;
 constexpr int32_t WriteProtectedOff = 0x00;
 constexpr int32_t WriteProtectedOn = 0x10;
 
-// The disk type a two-sided disk of this geometry is: high density where a track holds 7,680
-// bytes or more (15 sectors of 512), double-density double-track beyond 42 cylinders, else 2D.
+// The disk type a two-sided disk of this geometry is: high density where a track holds 6,656
+// bytes or more (26 sectors of 256, as N88-BASIC's and the X1turbo's 2HD disks have them; no
+// double-density track holds as much), double-density double-track beyond 42 cylinders, else 2D.
 int32_t DiskTypeOfGeometry(int32_t cylinders, int32_t sectors, int32_t n);
+// The same from the bytes of a disk's fullest track.
+int32_t DiskTypeOfTrackBytes(int32_t cylinders, int64_t trackBytes);
 
 class TDiskImage {
 public:

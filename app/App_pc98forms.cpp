@@ -46,8 +46,7 @@ std::optional<int32_t> DiskTypeOfDevice(uint8_t device) {
     }
 }
 
-// For a file that does not say: high density when a track holds 26 sectors of 256 bytes or
-// more, as the 2HD disks of N88-BASIC do, double-track beyond 42 cylinders.
+// For a file that does not say: as the geometry of its fullest track and its cylinders make it.
 int32_t DiskTypeOfTracks(const TLaidTracks& tracks) {
     int64_t largest = 0;
     size_t last = 0;
@@ -58,9 +57,7 @@ int32_t DiskTypeOfTracks(const TLaidTracks& tracks) {
         largest = std::max(largest, bytes);
         last = tracks[t].empty() ? last : t;
     }
-    if (largest >= 26 * 256)
-        return DiskType2HD;
-    return last / 2 + 1 > 42 ? DiskType2DD : DiskType2D;
+    return DiskTypeOfTrackBytes(static_cast<int32_t>(last / 2 + 1), largest);
 }
 
 void TrimAbsentTracks(TLaidTracks& tracks) {

@@ -457,3 +457,22 @@ TEST(DiskFormatsTest, TheLikeliestOfFormatsAlikeIsTheFirstInListOrder) {
     EXPECT_EQ(LikeliestFormat(mixed, "a.dd"), 1u);
     EXPECT_EQ(LikeliestFormat(mixed, "a.2D"), 0u);
 }
+
+TEST(DiskFormatsTest, TheTypeByteOfEveryDiskTypeSurvivesFdiAndNfdFilesAndTheCheck) {
+    // 26 sectors of 256 bytes are N88-BASIC's and the X1turbo's 2HD: no double-density track
+    // holds as much.
+    const TempDir dir;
+    for (const TDiskFormat& f :
+         {TDiskFormat{DiskType2HD, 77, 2, 26, 1}, TDiskFormat{DiskType2HD, 77, 2, 8, 3},
+          TDiskFormat{DiskType2DD, 80, 2, 16, 1}, TDiskFormat{DiskType2D, 40, 2, 16, 1}}) {
+        SCOPED_TRACE(DiskTypeToText(f.DiskType) + " " + std::to_string(f.R));
+        EXPECT_EQ(DiskTypeOfGeometry(f.C, f.R, f.N), f.DiskType);
+        const TDiskImage image(f, Pattern(int64_t{f.C} * f.H * f.R * (128 << f.N)));
+        EXPECT_TRUE(CheckDiskImage(image.Bytes()).empty());
+        for (const auto& [name, form] :
+             {std::pair{"back.fdi", TImageForm::Fdi}, std::pair{"back.nfd", TImageForm::Nfd}}) {
+            WriteFileBytes(dir.File(name), SavedIn(image, form));
+            EXPECT_EQ((*Load(dir.File(name)))[0]->DiskType(), f.DiskType) << name;
+        }
+    }
+}
