@@ -238,6 +238,28 @@ std::unique_ptr<TDiskImage> ReadDim(rtl::TStream& stream, int64_t fileSize,
     return std::make_unique<TDiskImage>(format, data.Span(), present);
 }
 
+// Of the formats a dump's size fits, those its DOS boot sector names, where it has one whose
+// sector size, sectors a track, sides and sector count agree with some of them: an MSX 1DD
+// disk and a PC/AT 2D one are both 368,640 bytes, and only the boot sector tells them apart.
+std::vector<TNamedFormat> ByBootSector(std::vector<TNamedFormat> candidates, rtl::TStream& stream) {
+    if (candidates.size() < 2 || stream.Size() < 32)
+        return candidates;
+    uint8_t boot[32];
+    stream.SetPosition(0);
+    stream.ReadBuffer(boot, sizeof boot);
+    const int bps = rtl::GetLe16(boot + 0x0B);
+    const int total = rtl::GetLe16(boot + 0x13);
+    const int spt = rtl::GetLe16(boot + 0x18);
+    const int heads = rtl::GetLe16(boot + 0x1A);
+    std::vector<TNamedFormat> named;
+    for (const TNamedFormat& candidate : candidates) {
+        const TDiskFormat& f = candidate.Format;
+        if (bps == SectorBytes(f.N) && spt == f.R && heads == f.H && total == f.C * f.H * f.R)
+            named.push_back(candidate);
+    }
+    return named.empty() ? candidates : named;
+}
+
 std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, const std::string& path,
                                     const TFormatSource& source) {
     if (source.Named) {
@@ -257,7 +279,8 @@ std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, cons
         const TDumpBytes data = ReadRange(stream, 0, fileSize);
         return std::make_unique<TDiskImage>(named->Format, data.Span());
     }
-    const std::vector<TNamedFormat> candidates = FormatsOfSize(source.Table, fileSize);
+    const std::vector<TNamedFormat> candidates =
+        ByBootSector(FormatsOfSize(source.Table, fileSize), stream);
     if (candidates.empty())
         throw EDiskImageError(
             rtl::Format(rtl::Tr("The program does not support disk images of %s."),

@@ -476,3 +476,38 @@ TEST(DiskFormatsTest, TheTypeByteOfEveryDiskTypeSurvivesFdiAndNfdFilesAndTheChec
         }
     }
 }
+
+TEST(DiskFormatsTest, A360KbDumpIsAnMsxOneSidedOrAPcAtTwoSidedDiskAsItsBootSectorSays) {
+    const TempDir dir;
+    const std::vector<TNamedFormat> table = ShippedTable();
+    const std::string path = dir.File("disk.dsk");
+    // A boot sector's parameters: 512-byte sectors, sectors a track, sides, sectors in all.
+    const auto dump = [](int heads) {
+        Bytes bytes = Pattern(368640);
+        PutLe(bytes, 0x0B, 512, 2);
+        PutLe(bytes, 0x13, 720, 2);
+        PutLe(bytes, 0x18, 9, 2);
+        PutLe(bytes, 0x1A, static_cast<uint32_t>(heads), 2);
+        return bytes;
+    };
+    std::vector<std::string> offered;
+    const TFormatSource source{
+        table, [&](const std::string&, const std::vector<TNamedFormat>& options, size_t) {
+            for (const TNamedFormat& option : options)
+                offered.push_back(option.Name);
+            return options.size() - 1;
+        }};
+    for (const auto& [heads, geometry] : {std::pair{1, TDiskFormat{DiskType2DD, 80, 1, 9, 2}},
+                                          std::pair{2, TDiskFormat{DiskType2D, 40, 2, 9, 2}}}) {
+        WriteFileBytes(path, dump(heads));
+        const auto images = Load(path, source);
+        EXPECT_EQ(PlainGeometry(*(*images)[0], 1), geometry) << heads;
+        EXPECT_EQ((*images)[0]->DiskType(), geometry.DiskType) << heads;
+        EXPECT_EQ(SavedIn(*(*images)[0], TImageForm::Raw), dump(heads)) << heads;
+    }
+    EXPECT_EQ(offered, std::vector<std::string>{});
+    // Without a boot sector that says, the user is asked.
+    WriteFileBytes(path, Pattern(368640));
+    Load(path, source);
+    EXPECT_EQ(offered, (std::vector<std::string>{"PC/AT 2D 360 KB", "MSX 1DD 360 KB"}));
+}

@@ -201,3 +201,26 @@ TEST(CliFiles, NamesAPathCannotHoldAreListedWithTheEscapesGetDeleteAndRenameTake
     EXPECT_NE(after.Out.find("\nCD\t5"), std::string::npos) << after.Out;
     EXPECT_EQ(after.Out.find("\\x20"), std::string::npos) << after.Out;
 }
+
+TEST(CliFiles, AnMsxOneSidedDumpIsTakenByItsBootSectorAndExportedForMtools) {
+    const TempDir dir;
+    const std::string dump = dir.File("msx.dsk");
+    if (Tool("mkfs.fat", {"-C", "-S", "512", "-g", "1/9", "-f", "2", "-r", "112", "-s", "2", "-R",
+                          "1", "-M", "0xF8", dump, "360"})
+            .ExitCode != 0)
+        GTEST_SKIP() << "mkfs.fat (dosfstools) and mtools are needed";
+    testsupport::WriteFileText(dir.File("game.bas"), "10 PRINT\r\n");
+    ASSERT_EQ(Tool("mcopy", {"-i", dump, dir.File("game.bas"), "::GAME.BAS"}).ExitCode, 0);
+
+    // No --format: the dump's boot sector says one side of 80 cylinders, not the PC/AT's two
+    // sides of 40, though both are 368,640 bytes.
+    const std::string container = dir.File("msx.d88");
+    ExpectSuccess(RunCli({"merge", container, dump}));
+    const TRunResult fs = RunCli({"fs", container});
+    ExpectSuccess(fs);
+    EXPECT_EQ(fs.Out.substr(0, fs.Out.rfind('\t')), "1\tFAT12\t1");
+    const std::string back = dir.File("back.dsk");
+    ExpectSuccess(RunCli({"export", container, "1", back, "--as", "raw"}));
+    EXPECT_TRUE(ReadFileBytes(back) == ReadFileBytes(dump));
+    EXPECT_EQ(MtoolsRead(back, "GAME.BAS"), "10 PRINT\r\n");
+}
