@@ -42,14 +42,6 @@ void SaveOutput(const TDiskImageList& images, const std::string& path, bool forc
     }
 }
 
-// The presets, read once for all the inputs of a command, and the --format that settles them.
-TFormatSource FormatSourceFor(const std::optional<std::string>& format) {
-    const TPresetList presets = ReadPresets(PresetsFileName());
-    TFormatSource source{NamedFormats(presets), FormatChooser(), format, PresetFormats(presets)};
-    source.Note = WriteNote;
-    return source;
-}
-
 std::unique_ptr<TDiskImageList> LoadImages(const std::string& path, const TFormatSource& source) {
     auto images = std::make_unique<TDiskImageList>();
     LoadImagesOfAnyForm(path, *images, source);
@@ -616,6 +608,13 @@ constexpr TCommand CommandTable[] = {
 
 std::span<const TCommand> Commands() {
     return CommandTable;
+}
+
+TFormatSource FormatSourceFor(const std::optional<std::string>& format) {
+    const TPresetList presets = ReadPresets(PresetsFileName());
+    TFormatSource source{NamedFormats(presets), FormatChooser(), format, PresetFormats(presets)};
+    source.Note = WriteNote;
+    return source;
 }
 
 TFormatChooser FormatChooser() {

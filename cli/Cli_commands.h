@@ -29,6 +29,8 @@ TDiskFormat ParseDiskFormat(const std::string& type, const std::string& c, const
 // Refuses an ambiguous plain dump that no --format settled: rtl::Exception naming the file and
 // every candidate.
 TFormatChooser FormatChooser();
+// The presets, read once for all the inputs of a command, and the --format that settles them.
+TFormatSource FormatSourceFor(const std::optional<std::string>& format);
 
 // The image of path when it is a file of another form, read as merge reads it; null for a
 // container, or a file in no form, which the editing commands open as a document.

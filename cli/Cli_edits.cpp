@@ -2,16 +2,19 @@
 
 #include "App_diskfiles.h"
 #include "App_filehandler.h"
+#include "App_filenames.h"
 #include "Cli_commands.h"
 #include "Cli_names.h"
 #include "Cli_rows.h"
 #include "Rtl_codepage.h"
 #include "Rtl_locks.h"
 #include "Rtl_paths.h"
+#include "Rtl_streams.h"
 #include "Vix_clipboard.h"
 #include "Vix_files.h"
 #include "Vix_listviews.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
@@ -44,6 +47,9 @@ struct TEdit {
     std::optional<std::vector<TRowSpan>> Rows;
     std::function<void(TDocument&)> Operation;
     bool Saves = true;
+    // Changes the files of one disk, which a plain dump or another form may hold as well as a
+    // container.
+    bool OnDisk = false;
 };
 
 using TOperation = void (TFileHandler::*)();
@@ -149,6 +155,80 @@ std::string LockTarget(const std::string& file) {
     }
 }
 
+// How a refusal names a form's files.
+const char* FileOfForm(TImageForm form) {
+    switch (form) {
+    case TImageForm::Raw:
+        return "a plain dump";
+    case TImageForm::Fdi:
+        return "an FDI file";
+    case TImageForm::Dim:
+        return "a DIM file";
+    case TImageForm::Nfd:
+        return "an NFD file";
+    case TImageForm::Fdd:
+        return "an FDD file";
+    case TImageForm::Dcp:
+        return "a DCP or DCU file";
+    case TImageForm::Dip:
+        return "a DIP file";
+    case TImageForm::D88:
+        break;
+    }
+    return "a container";
+}
+
+// The files of a disk that a file of another form holds: the disk is read as the image it holds,
+// changed through the document as any edit is, and written back in its form. A change of files
+// never changes the geometry, so the form holds the changed disk exactly when it gives back the
+// file as it was from the disk as it was; a form that would lose something (an NFD file's repeated
+// readings, a header of its own) or that the program cannot write is refused before anything
+// changes.
+int ApplyInForm(const TCommandLine& line, const TEdit& edit, const std::string& file,
+                TImageForm form) {
+    const TFormatSource source = FormatSourceFor(line.Format);
+    TDiskImageList before;
+    LoadImagesOfAnyForm(file, before, source);
+    bool same = false;
+    try {
+        rtl::TFileStream original(file, rtl::TFileMode::OpenRead);
+        rtl::TMemoryStream again;
+        SaveImageInForm(*before[0], 1, form, again);
+        std::vector<uint8_t> bytes(static_cast<size_t>(original.Size()));
+        original.ReadBuffer(bytes.data(), original.Size());
+        same = again.Size() == original.Size() &&
+               std::equal(bytes.begin(), bytes.end(), again.Memory());
+    } catch (const EDiskImageError&) {
+    }
+    if (!same)
+        throw rtl::Exception(rtl::Format(
+            "The program cannot change the files of \"%s\" in place: written again, %s would "
+            "not be the same file. Make a container of it with merge and change the files there.",
+            rtl::ExtractFileName(file).c_str(), FileOfForm(form)));
+    TDocument document;
+    document.Handler.SetFormatChooser(FormatChooser());
+    document.Handler.SetNamedFormat(line.Format);
+    document.Handler.AddExistentFiles({file});
+    if (edit.Rows)
+        document.Select(SelectRows(*edit.Rows, document.Handler.DiskImageCount()));
+    edit.Operation(document);
+    std::string backup;
+    if (line.Backup)
+        backup = BackUpFile(file);
+    try {
+        SaveImageInFormToNewFile(document.Handler.DiskImages(0), 1, form, file,
+                                 rtl::TNaming::Replace, [](rtl::TNewFileStream& written) {
+                                     written.Flush();
+                                     written.Commit();
+                                 });
+    } catch (...) {
+        if (!backup.empty())
+            std::remove(backup.c_str());
+        throw;
+    }
+    return ExitSuccess;
+}
+
 // The edit arrives prepared: everything that can be checked without the file has been, so that
 // a usage error or a refused value never follows a half-done edit.
 int Apply(const TCommandLine& line, const TEdit& edit) {
@@ -159,6 +239,11 @@ int Apply(const TCommandLine& line, const TEdit& edit) {
     std::optional<rtl::TFileLock> lock;
     if (edit.Saves)
         lock.emplace(LockTarget(file));
+    if (edit.OnDisk) {
+        const TImageForm form = TImageFile(file, FormatSourceFor(line.Format).Table).Form();
+        if (form != TImageForm::D88)
+            return ApplyInForm(line, edit, file, form);
+    }
     TDocument document;
     document.Handler.SetFormatChooser(FormatChooser());
     document.Handler.SetNamedFormat(line.Format);
@@ -305,6 +390,7 @@ int SelectedIndex(const TDocument& document) {
 
 int RunPut(const TCommandLine& line, std::istream&, std::ostream&) {
     TEdit edit;
+    edit.OnDisk = true;
     edit.Rows = ParseSingleRow(line.Arguments[1]);
     // Read before the document opens, which makes another folder the current one.
     const std::string source = line.Arguments[2];
@@ -322,6 +408,7 @@ int RunDeleteFile(const TCommandLine& line, std::istream&, std::ostream&) {
     for (size_t i = 2; i < line.Arguments.size(); ++i)
         paths.push_back(EncodeFilePath(line.Arguments[i]));
     TEdit edit;
+    edit.OnDisk = true;
     edit.Rows = ParseSingleRow(line.Arguments[1]);
     edit.Operation = [&paths](TDocument& document) {
         DeleteFiles(document.Handler, SelectedIndex(document), paths);
@@ -333,6 +420,7 @@ int RunRenameFile(const TCommandLine& line, std::istream&, std::ostream&) {
     const std::string path = EncodeFilePath(line.Arguments[2]);
     const std::string name = EncodeFilePath(line.Arguments[3]);
     TEdit edit;
+    edit.OnDisk = true;
     edit.Rows = ParseSingleRow(line.Arguments[1]);
     edit.Operation = [&path, &name](TDocument& document) {
         RenameFile(document.Handler, SelectedIndex(document), path, name);

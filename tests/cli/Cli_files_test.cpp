@@ -224,3 +224,36 @@ TEST(CliFiles, AnMsxOneSidedDumpIsTakenByItsBootSectorAndExportedForMtools) {
     EXPECT_TRUE(ReadFileBytes(back) == ReadFileBytes(dump));
     EXPECT_EQ(MtoolsRead(back, "GAME.BAS"), "10 PRINT\r\n");
 }
+
+TEST(CliFiles, TheFilesOfADumpOrAnFdiFileAreChangedInTheirFormOrRefusedLeavingTheFile) {
+    const TempDir dir;
+    const std::string dump = dir.File("msx.dsk");
+    if (Tool("mkfs.fat", {"-C", "-S", "512", "-g", "2/9", "-f", "2", "-r", "112", "-s", "2", "-R",
+                          "1", "-M", "0xF9", dump, "720"})
+            .ExitCode != 0)
+        GTEST_SKIP() << "mkfs.fat (dosfstools) and mtools are needed";
+    testsupport::WriteFileText(dir.File("note.txt"), "a note\r\n");
+    ExpectSuccess(RunCli({"put", dump, "1", dir.File("note.txt"), "NOTE.TXT"}));
+    ExpectSuccess(RunCli({"rename-file", dump, "1", "NOTE.TXT", "MEMO.TXT", "--backup"}));
+    EXPECT_EQ(ReadFileBytes(dump).size(), 737280u);
+    EXPECT_EQ(Tool("fsck.fat", {"-n", dump}).ExitCode, 0);
+    EXPECT_EQ(MtoolsRead(dump, "MEMO.TXT"), "a note\r\n");
+    // The backup is the dump as it was before the rename.
+    EXPECT_EQ(MtoolsRead(dir.File("[Backup] msx.dsk"), "NOTE.TXT"), "a note\r\n");
+
+    // An FDI file stays one; one whose header holds more than the program writes is refused.
+    const std::string fdi = dir.File("disk.fdi");
+    ExpectSuccess(RunCli({"export", dump, "1", fdi, "--as", "fdi"}));
+    ExpectSuccess(RunCli({"delete-file", fdi, "1", "MEMO.TXT"}));
+    EXPECT_EQ(RunCli({"files", fdi, "1"}).Out, "");
+    Bytes marked = ReadFileBytes(fdi);
+    ASSERT_GT(marked.size(), 4096u);
+    marked[100] = 0x55;
+    testsupport::WriteFileBytes(fdi, marked);
+    const TRunResult refused = RunCli({"put", fdi, "1", dir.File("note.txt")});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_EQ(refused.Err, "trackwell-cli: The program cannot change the files of \"disk.fdi\" in "
+                           "place: written again, an FDI file would not be the same file. Make a "
+                           "container of it with merge and change the files there.\n");
+    EXPECT_TRUE(ReadFileBytes(fdi) == marked);
+}
