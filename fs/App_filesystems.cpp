@@ -4,6 +4,7 @@
 #include "App_fatfs.h"
 #include "App_fbasicfs.h"
 #include "App_hubasicfs.h"
+#include "App_mzfs.h"
 #include "App_n88fs.h"
 
 #include "Rtl_codepage.h"
@@ -66,7 +67,7 @@ std::unique_ptr<TFileSystem> OpenFileSystem(std::span<const uint8_t> image) {
     // The file systems whose structures say most about themselves first: a FAT boot sector and
     // the BASICs' tables are checked field by field, CP/M's directory only for consistency.
     const TDiskSectors disk(image);
-    for (const auto open : {OpenFat12, OpenN88Basic, OpenHuBasic, OpenFBasic, OpenCpm})
+    for (const auto open : {OpenFat12, OpenN88Basic, OpenHuBasic, OpenFBasic, OpenMzBasic, OpenCpm})
         if (std::unique_ptr<TFileSystem> fs = open(disk))
             return fs;
     return nullptr;

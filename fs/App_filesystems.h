@@ -33,7 +33,7 @@ class TFileSystem {
 public:
     virtual ~TFileSystem() = default;
 
-    // "FAT12", "N88-BASIC", "Hu-BASIC", "F-BASIC" or "CP/M".
+    // "FAT12", "N88-BASIC", "Hu-BASIC", "F-BASIC", "MZ-BASIC" or "CP/M".
     virtual std::string Name() const = 0;
     // The files of the whole disk, sub-folders' included, and the bytes a new file can take.
     virtual int64_t FileCount() const = 0;

@@ -1673,6 +1673,14 @@ Save the document?</source>
         <source>The name &quot;%s&quot; does not fit an F-BASIC disk: 1 to 8 characters of ASCII or half-width katakana, without &apos;&quot;&apos;, &apos;:&apos; or &apos;/&apos;.</source>
         <translation>名前 &quot;%s&quot; は F-BASIC のディスクに合いません: ASCII または半角カタカナで 1 〜 8 文字、&apos;&quot;&apos;、&apos;:&apos;、&apos;/&apos; は使えません。</translation>
     </message>
+    <message>
+        <source>the entry of &quot;%s&quot; starts in the system area</source>
+        <translation>&quot;%s&quot; のエントリーがシステム領域から始まっています</translation>
+    </message>
+    <message>
+        <source>The program cannot read the file &quot;%s&quot;: its records are not the file&apos;s.</source>
+        <translation>ファイル &quot;%s&quot; を読み込めません: そのレコードはこのファイルのものではありません。</translation>
+    </message>
 </context>
 <context>
     <name>rtl::rtl</name>

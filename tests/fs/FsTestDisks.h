@@ -263,6 +263,73 @@ inline void AddFile(Bytes& d, int slot, const char* name, uint8_t type, uint8_t 
 
 } // namespace fbasic
 
+// MZ disk BASIC: every byte stored inverted, and record n on logical track n / 16, whose side the
+// sector IDs (and the image's tracks here) number 1 - (n / 16) % 2. Record 0 the IPL, 15 the
+// bitmap (used and total blocks, a bit a block from record 48, the block size less one at 0xFF),
+// 16 to 23 the directory, the volume entry first; files are runs of records.
+namespace mz {
+
+inline uint8_t* Record(Bytes& d, int n) {
+    const int c = n / 32, h = 1 - n / 16 % 2, r = n % 16 + 1;
+    return d.data() + 688 + ((c * 2 + h) * 16 + r - 1) * 272 + 16;
+}
+// Changes record n as the disk's own software sees it.
+template <typename F> void Edit(Bytes& d, int n, F&& change) {
+    uint8_t* stored = Record(d, n);
+    Bytes logical(256);
+    for (int i = 0; i < 256; ++i)
+        logical[static_cast<size_t>(i)] = static_cast<uint8_t>(~stored[i]);
+    change(logical);
+    for (int i = 0; i < 256; ++i)
+        stored[i] = static_cast<uint8_t>(~logical[static_cast<size_t>(i)]);
+}
+
+inline Bytes Blank(int cylinders = 35, int recordsPerBlock = 1) {
+    Bytes d = testsupport::FormattedImage(cylinders > 42 ? 0x10 : 0x00, cylinders, 2, 16, 1, 0xFF);
+    Edit(d, 0, [](Bytes& ipl) { std::memcpy(ipl.data(), "\x01IPLPRO", 7); });
+    Edit(d, 15, [&](Bytes& bitmap) {
+        PutLe(bitmap, 4, static_cast<uint32_t>((cylinders * 32 - 48) / recordsPerBlock), 2);
+        bitmap[0xFF] = static_cast<uint8_t>(recordsPerBlock - 1);
+    });
+    Edit(d, 16, [](Bytes& directory) { directory[0] = 0x80; });
+    return d;
+}
+
+// The file's entry in slot, its records from first and their blocks marked used.
+inline void AddFile(Bytes& d, int slot, uint8_t mode, const std::string& name, const Bytes& data,
+                    int first, uint16_t load = 0, uint16_t exec = 0, int recordsPerBlock = 1) {
+    Edit(d, 16 + slot / 8, [&](Bytes& record) {
+        uint8_t* e = record.data() + slot % 8 * 32;
+        e[0] = mode;
+        std::memset(e + 1, ' ', 17);
+        std::memcpy(e + 1, name.data(), name.size());
+        e[1 + name.size()] = 0x0D;
+        const size_t at = static_cast<size_t>(e - record.data());
+        PutLe(record, at + 0x14, static_cast<uint32_t>(data.size()), 2);
+        PutLe(record, at + 0x16, load, 2);
+        PutLe(record, at + 0x18, exec, 2);
+        PutLe(record, at + 0x1E, static_cast<uint32_t>(first), 2);
+    });
+    const int records = static_cast<int>((data.size() + 255) / 256);
+    for (int i = 0; i < records; ++i)
+        Edit(d, first + i, [&](Bytes& record) {
+            std::fill(record.begin(), record.end(), 0);
+            std::memcpy(record.data(), data.data() + 256 * static_cast<size_t>(i),
+                        std::min<size_t>(256, data.size() - 256 * static_cast<size_t>(i)));
+        });
+    Edit(d, 15, [&](Bytes& bitmap) {
+        for (int r = first; first >= 48 && r < first + records; ++r) {
+            const int block = (r - 48) / recordsPerBlock;
+            if ((bitmap[static_cast<size_t>(6 + block / 8)] >> (block % 8) & 1) == 0) {
+                bitmap[static_cast<size_t>(6 + block / 8)] |= static_cast<uint8_t>(1 << block % 8);
+                PutLe(bitmap, 2, static_cast<uint32_t>(bitmap[2] | bitmap[3] << 8) + 1, 2);
+            }
+        }
+    });
+}
+
+} // namespace mz
+
 // FAT12 as DOS formats it: a boot sector with its parameters, two FATs beginning with the media
 // byte and 0xFF 0xFF, an empty root folder.
 namespace fat {
