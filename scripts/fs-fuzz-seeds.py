@@ -237,6 +237,46 @@ def fat(geometry, spc, root_entries, spf, media, free_track):
     return disk
 
 
+# F-BASIC of the FM-7: on cylinder 1 side 0, the table in sector 1 (0x00 and four 0xFF, then a
+# byte for each of 152 clusters: the next cluster, 0xC0 + the sectors used less one in the last,
+# 0xFF free) and 32-byte entries from sector 4 (8-byte name, type, ASCII flag, random flag, first
+# cluster; 0xFF first for a slot never used). A cluster is half a logical track from track 4.
+# The blank's zeros would read as chains to cluster 0 and as killed entries: a formatted disk's
+# free clusters and unused slots are 0xFF.
+def fbasic():
+    # Cylinder 2 holds clusters 0 to 3: the files and one cluster free for the fuzzer's.
+    disk = Disk(G2D, 3)
+
+    def sector(cluster, s):
+        track = 4 + cluster // 2
+        return disk.at(track // 2, track % 2, cluster % 2 * 8 + 1 + s)
+
+    table = bytearray([0xFF] * 152)
+    directory = bytearray([0xFF] * (13 * 256))
+    # Machine code that runs into its second cluster; its pattern holds 0x1A bytes, which do not
+    # end it as they end text.
+    code = pattern(300, 7) + bytes(1900)
+    files = [("HELLO", 0, 0xFF, [0], b'10 PRINT "HELLO"\r\n\x1A'),
+             ("GAME", 2, 0x00, [1, 2],
+              b"\x00" + len(code).to_bytes(2, "big") + b"\x60\x00" + code +
+              b"\xFF\x00\x00\x60\x00\x1A")]
+    for slot, (name, kind, ascii, chain, data) in enumerate(files):
+        sectors = (len(data) + 255) // 256
+        for i, cluster in enumerate(chain):
+            used = min(8, sectors - i * 8)
+            for s in range(used):
+                at = (i * 8 + s) * 256
+                disk.put(sector(cluster, s), data[at:at + 256])
+            table[cluster] = chain[i + 1] if i + 1 < len(chain) else 0xC0 + used - 1
+        entry = (name.ljust(8).encode("ascii") + bytes(3) + bytes([kind, ascii, 0, chain[0], 0]) +
+                 b"\xFF" * 16)
+        assert len(entry) == 32
+        directory[slot * 32:slot * 32 + 32] = entry
+    disk.put(disk.at(1, 0, 1), b"\x00\xFF\xFF\xFF\xFF" + table)
+    disk.put(disk.at(1, 0, 4), directory)
+    return disk
+
+
 # Each seed with the file system it must open as and the files on it. Each input of them must be
 # cheap: the BASICs' system tracks and the FAT disks' last cylinders are reached on sparse disks
 # of a few tracks, which keep a track or two free for the files the fuzzer writes; the other disks
@@ -250,6 +290,7 @@ SEEDS = {
                          reserved=[0]), "N88-BASIC", 2),
     "hubasic-2d.seed": (hubasic(G2D, 3, False), "Hu-BASIC", 2),
     "hubasic-2hd.seed": (hubasic(G2HD, 3, True), "Hu-BASIC", 2),
+    "fbasic-2d.seed": (fbasic(), "F-BASIC", 2),
     "cpm-x1turbo-2d.seed": (cpm(), "CP/M", 2),
     "fat-pc98-2hd.seed": (fat(G2HD_PC98, 1, 192, 2, 0xFE, 2), "FAT12", 3),
     "fat-msx-2dd.seed": (fat(G2DD_MSX, 2, 112, 3, 0xF9, 3), "FAT12", 3),
