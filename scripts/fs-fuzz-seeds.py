@@ -277,6 +277,50 @@ def fbasic():
     return disk
 
 
+# MZ disk BASIC: every byte stored inverted, and record n on logical track n/16, sector n%16 + 1,
+# in the sector whose ID names side 1 - the logical side: on the blank, whose IDs follow the
+# table, the other side of the cylinder. Record 0 the IPL, 15 the bitmap (used and total blocks,
+# then a bit a block from record 48, the records a block less one at 0xFF), 16 to 23 the
+# directory's 32-byte entries behind the volume entry; files are runs of records from 48.
+# The blank's zeros read as 0xFF, a mode no entry has and a bitmap all used: each system record
+# is written whole.
+def mz():
+    # The last cylinder keeps all 35, which the bitmap's blocks fill.
+    cylinders = 35
+    disk = Disk(G2D, cylinders, sparse=True)
+    disk.touch(cylinders - 1, 0)
+
+    def put_record(n, data):
+        assert len(data) <= 256
+        logical = bytes(data) + bytes(256 - len(data))
+        disk.put(disk.at(n // 32, 1 - n // 16 % 2, n % 16 + 1), bytes(b ^ 0xFF for b in logical))
+
+    blocks = cylinders * 32 - 48
+    directory = bytearray(8 * 256)
+    directory[0] = 0x80
+    used = []
+    code = b"\xC3\x00\x80" + pattern(397, 13)
+    files = [(0x01, "GAME", code, 48, 0x8000, 0x8000),
+             (0x02, "HELLO", b'10 PRINT "HELLO"\r', 50, 0, 0)]
+    for slot, (mode, name, data, first, load, execute) in enumerate(files, 1):
+        entry = (bytes([mode]) + (name.encode("ascii") + b"\x0D").ljust(0x13, b" ") +
+                 le(len(data), 2) + le(load, 2) + le(execute, 2) + bytes(4) + le(first, 2))
+        assert len(entry) == 32
+        directory[slot * 32:slot * 32 + 32] = entry
+        for i in range(0, len(data), 256):
+            put_record(first + i // 256, data[i:i + 256])
+            used.append(first + i // 256 - 48)
+    bitmap = bytearray(256)
+    bitmap[2:6] = le(len(used), 2) + le(blocks, 2)
+    for block in used:
+        bitmap[6 + block // 8] |= 1 << block % 8
+    put_record(0, b"\x01IPLPRO")
+    put_record(15, bitmap)
+    for i in range(8):
+        put_record(16 + i, directory[i * 256:(i + 1) * 256])
+    return disk
+
+
 # Each seed with the file system it must open as and the files on it. Each input of them must be
 # cheap: the BASICs' system tracks and the FAT disks' last cylinders are reached on sparse disks
 # of a few tracks, which keep a track or two free for the files the fuzzer writes; the other disks
@@ -292,9 +336,13 @@ SEEDS = {
     "hubasic-2hd.seed": (hubasic(G2HD, 3, True), "Hu-BASIC", 2),
     "fbasic-2d.seed": (fbasic(), "F-BASIC", 2),
     "cpm-x1turbo-2d.seed": (cpm(), "CP/M", 2),
+    "mz-2d.seed": (mz(), "MZ-BASIC", 2),
     "fat-pc98-2hd.seed": (fat(G2HD_PC98, 1, 192, 2, 0xFE, 2), "FAT12", 3),
     "fat-msx-2dd.seed": (fat(G2DD_MSX, 2, 112, 3, 0xF9, 3), "FAT12", 3),
 }
+
+# What only reads its disks.
+READ_ONLY = {"CP/M", "MZ-BASIC"}
 
 
 def check(binary, path, name, files, writable):
@@ -319,8 +367,7 @@ def main():
     args = parser.parse_args()
     os.makedirs(CORPUS, exist_ok=True)
     for file, (disk, name, files) in SEEDS.items():
-        # CP/M's disks are read only.
-        writable = name != "CP/M"
+        writable = name not in READ_ONLY
         path = os.path.join(CORPUS, file)
         data = disk.seed()
         assert len(data) <= 32768, file
