@@ -57,20 +57,14 @@ constexpr uint8_t FreeCluster = 0xFF;
 // An ASCII file, and the tail of a machine-code one, end at this byte.
 constexpr uint8_t EndMark = 0x1A;
 
-struct TPlace {
-    int C = 0;
-    int H = 0;
-    int R = 0;
-};
-
-TPlace SlotSector(int slot) {
+TSectorAddress SlotSector(int slot) {
     const int sector = slot / EntriesPerSector;
     const int side0 = SectorsPerTrack - FirstDirectorySector + 1;
-    return sector < side0 ? TPlace{SystemCylinder, 0, FirstDirectorySector + sector}
-                          : TPlace{SystemCylinder, 1, sector - side0 + 1};
+    return sector < side0 ? TSectorAddress{SystemCylinder, 0, FirstDirectorySector + sector}
+                          : TSectorAddress{SystemCylinder, 1, sector - side0 + 1};
 }
 
-TPlace ClusterSector(int cluster, int sector) {
+TSectorAddress ClusterSector(int cluster, int sector) {
     const int track = FirstDataTrack + cluster / 2;
     return {track / 2, track % 2, (cluster % 2) * ClusterSectors + 1 + sector};
 }
@@ -170,9 +164,9 @@ public:
     std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const override;
 
 private:
-    std::span<const uint8_t> SectorAt(const TPlace& p) const { return FDisk.Read(p.C, p.H, p.R); }
-    std::span<uint8_t> SectorIn(std::vector<uint8_t>& copy, const TPlace& p) const {
-        return FDisk.Write(copy, p.C, p.H, p.R);
+    std::span<const uint8_t> SectorAt(const TSectorAddress& a) const { return FDisk.Read(a); }
+    std::span<uint8_t> SectorIn(std::vector<uint8_t>& copy, const TSectorAddress& a) const {
+        return FDisk.Write(copy, a);
     }
     std::vector<uint8_t> ChainBytes(const TChain& chain) const;
     // The bytes of a file of a sound chain, as Read gives them.
@@ -374,7 +368,7 @@ std::vector<uint8_t> TFBasicFileSystem::Put(std::string_view path,
             i + 1 < needed ? static_cast<uint8_t>(free[static_cast<size_t>(i + 1)])
                            : static_cast<uint8_t>(LastMark + (sectors - 1) % ClusterSectors);
     WriteTable(copy, table);
-    const TPlace place = SlotSector(slot);
+    const TSectorAddress place = SlotSector(slot);
     uint8_t* entry = SectorIn(copy, place).data() + (slot % EntriesPerSector) * EntrySize;
     std::fill(entry, entry + EntrySize, uint8_t{0xFF});
     std::copy(stored.begin(), stored.end(), entry);
@@ -437,8 +431,7 @@ bool IsFBasic(const TDiskSectors& disk) {
                      ValidTableValue))
         return false;
     for (int slot = 0; slot < Side0Slots; ++slot) {
-        const std::span<const uint8_t> sector =
-            disk.Read(SlotSector(slot).C, SlotSector(slot).H, SlotSector(slot).R);
+        const std::span<const uint8_t> sector = disk.Read(SlotSector(slot));
         if (sector.size() != SectorSize)
             return false;
         const uint8_t* entry = sector.data() + (slot % EntriesPerSector) * EntrySize;

@@ -72,12 +72,6 @@ constexpr std::array<TLayout, 3> Layouts{{
     {26, 26, 154, 36, 86, 35, 0},
 }};
 
-struct TPlace {
-    int C = 0;
-    int H = 0;
-    int R = 0;
-};
-
 struct TSystemTrack {
     const TLayout* Layout = nullptr;
     int C = 0;
@@ -189,7 +183,7 @@ public:
 
 private:
     const TLayout& Layout() const { return *FSystem.Layout; }
-    TPlace PlaceOf(int cluster, int sector) const;
+    TSectorAddress PlaceOf(int cluster, int sector) const;
     TLink LinkOf(int cluster) const;
     int TrackOf(int cluster) const { return cluster / Layout().ClustersPerTrack(); }
     std::span<const uint8_t> SystemSector(int r) const {
@@ -231,15 +225,14 @@ TN88FileSystem::TN88FileSystem(TDiskSectors sectors, const TSystemTrack& system)
     FSpace.Usable.assign(static_cast<size_t>(layout.Clusters), true);
     for (int cluster = 0; cluster < layout.Clusters; ++cluster)
         for (int s = 0; s < layout.SectorsPerCluster && FSpace.Holds(cluster); ++s) {
-            const TPlace place = PlaceOf(cluster, s);
-            FSpace.Usable[static_cast<size_t>(cluster)] =
-                FSectors.Read(place.C, place.H, place.R).size() == SectorSize;
+            const TSectorAddress place = PlaceOf(cluster, s);
+            FSpace.Usable[static_cast<size_t>(cluster)] = FSectors.Read(place).size() == SectorSize;
         }
     ReadDirectory();
     FindDamage();
 }
 
-TPlace TN88FileSystem::PlaceOf(int cluster, int sector) const {
+TSectorAddress TN88FileSystem::PlaceOf(int cluster, int sector) const {
     const int track = TrackOf(cluster);
     const int r = (cluster % Layout().ClustersPerTrack()) * Layout().SectorsPerCluster + 1 + sector;
     return {track / 2, track % 2, r};
@@ -353,8 +346,8 @@ std::vector<uint8_t> TN88FileSystem::Read(std::string_view path) const {
         const int sectors =
             i + 1 == clusters.size() ? file.Chain.LastUse : Layout().SectorsPerCluster;
         for (int s = 0; s < sectors; ++s) {
-            const TPlace place = PlaceOf(clusters[i], s);
-            const std::span<const uint8_t> sector = FSectors.Read(place.C, place.H, place.R);
+            const TSectorAddress place = PlaceOf(clusters[i], s);
+            const std::span<const uint8_t> sector = FSectors.Read(place);
             data.insert(data.end(), sector.begin(), sector.end());
         }
     }
@@ -434,8 +427,8 @@ std::vector<uint8_t> TN88FileSystem::Put(std::string_view path,
                 ? layout.SectorsPerCluster
                 : static_cast<int>(std::max<int64_t>(1, (left + SectorSize - 1) / SectorSize));
         for (int s = 0; s < sectors; ++s) {
-            const TPlace place = PlaceOf(cluster, s);
-            const std::span<uint8_t> sector = FSectors.Write(copy, place.C, place.H, place.R);
+            const TSectorAddress place = PlaceOf(cluster, s);
+            const std::span<uint8_t> sector = FSectors.Write(copy, place);
             const auto take =
                 static_cast<size_t>(std::clamp<int64_t>(bytes - offset, 0, SectorSize));
             std::copy_n(data.begin() + offset, take, sector.begin());

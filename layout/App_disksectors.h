@@ -15,6 +15,13 @@ struct TSectorPlace {
     explicit operator bool() const { return Offset >= 0; }
 };
 
+// A sector as a disk's software names it: cylinder, head (side) and record.
+struct TSectorAddress {
+    int C = 0;
+    int H = 0;
+    int R = 0;
+};
+
 // The sectors of an image found by cylinder, head and record, as a disk's own software finds
 // them: the track of the cylinder and side, then the first sector of that record on it. The
 // index holds places, not bytes, so that the same index finds the sectors of a copy of the
@@ -37,6 +44,10 @@ public:
     // The same sector of copy, a copy of the indexed image (same size); nothing when the disk
     // has no such sector.
     std::span<uint8_t> Write(std::vector<uint8_t>& copy, int c, int h, int r) const;
+    std::span<const uint8_t> Read(const TSectorAddress& a) const { return Read(a.C, a.H, a.R); }
+    std::span<uint8_t> Write(std::vector<uint8_t>& copy, const TSectorAddress& a) const {
+        return Write(copy, a.C, a.H, a.R);
+    }
 
     // The sectors of a track in the image's order: their headers and places.
     struct TSector {
