@@ -111,28 +111,6 @@ bool IsDamagedFdiHeader(const TFdiFields& fields, int64_t fileSize) {
                                                              fields.Surfaces * fields.Cylinders;
 }
 
-// The PC-98 forms as the forms this unit reads, stated once for both ways.
-constexpr std::pair<TPc98Form, TImageForm> Pc98Forms[] = {
-    {TPc98Form::Nfd, TImageForm::Nfd},
-    {TPc98Form::Fdd, TImageForm::Fdd},
-    {TPc98Form::Dcp, TImageForm::Dcp},
-    {TPc98Form::Dip, TImageForm::Dip},
-};
-
-TImageForm Pc98ImageForm(TPc98Form form) {
-    for (const auto& [pc98, image] : Pc98Forms)
-        if (pc98 == form)
-            return image;
-    return TImageForm::Raw;
-}
-
-std::optional<TPc98Form> Pc98FormOf(TImageForm form) {
-    for (const auto& [pc98, image] : Pc98Forms)
-        if (image == form)
-            return pc98;
-    return std::nullopt;
-}
-
 bool IsDimHeader(const uint8_t* bytes) {
     return std::memcmp(bytes + DimSignatureOffset, DimSignature, sizeof DimSignature - 1) == 0;
 }
@@ -299,15 +277,9 @@ std::unique_ptr<TDiskImage> ReadRaw(rtl::TStream& stream, int64_t fileSize, cons
 
 // ---- plain geometry ---------------------------------------------------------------------------
 
-// A DIM file is refused as one; a plain dump's and an FDI file's refusals speak of plain
-// sectors, as they always have.
-std::string FormText(TImageForm form) {
-    return form == TImageForm::Dim ? rtl::Tr("a DIM file") : rtl::Tr("plain sectors");
-}
-
 [[noreturn]] void RefusePlain(const TDiskImage& image, int row, TImageForm form,
                               const std::string& detail) {
-    RefuseImageForm(image, row, FormText(form), detail);
+    RefuseImageForm(image, row, rtl::Tr(FormTraits(form).AsText), detail);
 }
 
 struct TPlainLayout {
@@ -317,7 +289,7 @@ struct TPlainLayout {
     std::vector<std::vector<TSectorRecord>> Tracks;
 };
 
-TPlainLayout PlainLayout(const TDiskImage& image, int row, TImageForm form = TImageForm::Raw) {
+TPlainLayout PlainLayout(const TDiskImage& image, int row, TImageForm form) {
     const std::span<const uint8_t> bytes = image.Bytes();
     const auto size = static_cast<int64_t>(bytes.size());
     TTrackTable table = ReadTrackTable(bytes);
@@ -433,33 +405,24 @@ uint8_t DimMediaOf(const TDiskImage& image, int row, const TPlainLayout& layout)
         if (known.Format.C == format.C && known.Format.H == format.H &&
             known.Format.R == format.R && known.Format.N == format.N)
             return known.Media;
-    RefuseImageForm(image, row, FormText(TImageForm::Dim),
-                    rtl::Format(rtl::Tr("no DIM media byte names its geometry of %d cylinders, "
-                                        "%d sides and %d sectors of %d bytes"),
-                                format.C, format.H, format.R, SectorBytes(format.N)));
+    RefusePlain(image, row, TImageForm::Dim,
+                rtl::Format(rtl::Tr("no DIM media byte names its geometry of %d cylinders, "
+                                    "%d sides and %d sectors of %d bytes"),
+                            format.C, format.H, format.R, SectorBytes(format.N)));
 }
 
-// The bytes of a plain dump, an FDI, DIM or NFD file of the image; the other forms are only
-// read.
-std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form) {
-    if (form == TImageForm::Nfd)
-        return NfdBytes(image, row);
-    if (form != TImageForm::Raw && form != TImageForm::Fdi && form != TImageForm::Dim)
-        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
-    const TPlainLayout layout = PlainLayout(image, row, form);
-    const uint8_t media = form == TImageForm::Dim ? DimMediaOf(image, row, layout) : 0;
-    std::vector<uint8_t> sectors = PlainSectors(image, layout);
-    if (form == TImageForm::Raw)
-        return sectors;
+std::vector<uint8_t> RawBytes(const TDiskImage& image, int row) {
+    return PlainSectors(image, PlainLayout(image, row, TImageForm::Raw));
+}
+
+void CheckRaw(const TDiskImage& image, int row) {
+    PlainLayout(image, row, TImageForm::Raw);
+}
+
+std::vector<uint8_t> FdiBytes(const TDiskImage& image, int row) {
+    const TPlainLayout layout = PlainLayout(image, row, TImageForm::Fdi);
+    const std::vector<uint8_t> sectors = PlainSectors(image, layout);
     const TDiskFormat& format = layout.Format;
-    if (form == TImageForm::Dim) {
-        std::vector<uint8_t> out(static_cast<size_t>(DimHeaderSize));
-        out[0] = media;
-        std::memset(out.data() + 1, 1, static_cast<size_t>(format.C * format.H));
-        std::memcpy(out.data() + DimSignatureOffset, DimSignature, sizeof DimSignature - 1);
-        out.insert(out.end(), sectors.begin(), sectors.end());
-        return out;
-    }
     std::vector<uint8_t> out(static_cast<size_t>(FdiHeaderSize));
     rtl::PutLe32(out.data() + 4, Pc98DeviceType(format.DiskType, format.R, format.N));
     rtl::PutLe32(out.data() + 8, static_cast<uint32_t>(FdiHeaderSize));
@@ -472,17 +435,216 @@ std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form
     return out;
 }
 
+void CheckFdi(const TDiskImage& image, int row) {
+    PlainLayout(image, row, TImageForm::Fdi);
+}
+
+std::vector<uint8_t> DimBytes(const TDiskImage& image, int row) {
+    const TPlainLayout layout = PlainLayout(image, row, TImageForm::Dim);
+    const uint8_t media = DimMediaOf(image, row, layout);
+    const std::vector<uint8_t> sectors = PlainSectors(image, layout);
+    std::vector<uint8_t> out(static_cast<size_t>(DimHeaderSize));
+    out[0] = media;
+    std::memset(out.data() + 1, 1, static_cast<size_t>(layout.Format.C * layout.Format.H));
+    std::memcpy(out.data() + DimSignatureOffset, DimSignature, sizeof DimSignature - 1);
+    out.insert(out.end(), sectors.begin(), sectors.end());
+    return out;
+}
+
+void CheckDim(const TDiskImage& image, int row) {
+    DimMediaOf(image, row, PlainLayout(image, row, TImageForm::Dim));
+}
+
+void CheckNfd(const TDiskImage& image, int row) {
+    NfdBytes(image, row);
+}
+
+// ---- detection and reading --------------------------------------------------------------------
+
+static_assert(Pc98HeadSize >= DimHeaderSize && Pc98HeadSize >= FdiFieldsSize,
+              "the head a file is detected by holds every header looked at");
+
+bool IsContainer(const TFormFile& file, const std::vector<TNamedFormat>&) {
+    try {
+        ScanDiskImages(file.Stream, [](const TScannedImage&) {});
+        return true;
+    } catch (const rtl::EFileReadError&) {
+        throw;
+    } catch (const rtl::Exception&) {
+        // Not a container, or a damaged one: the other forms decide.
+        return false;
+    }
+}
+
+template <TPc98Form Pc98> bool IsPc98Form(const TFormFile& file, const std::vector<TNamedFormat>&) {
+    return DetectPc98Form(file.Head, file.Size) == Pc98;
+}
+
+// A DCP/DCU file has no signature; one whose size disagrees with its header is known by its
+// name.
+bool IsDcp(const TFormFile& file, const std::vector<TNamedFormat>& table) {
+    const auto& extensions = FormTraits(TImageForm::Dcp).Extensions;
+    return IsPc98Form<TPc98Form::Dcp>(file, table) ||
+           (std::find(extensions.begin(), extensions.end(), LowerExtension(file.Path)) !=
+                extensions.end() &&
+            HasDcpHeader(file.Head));
+}
+
+bool IsFdi(const TFormFile& file, const std::vector<TNamedFormat>&) {
+    if (file.Size < FdiFieldsSize)
+        return false;
+    const TFdiFields fields = ReadFdiFields(file.Head.data());
+    // A damaged one is named an FDI file too, for the reader to refuse as one; never a damaged
+    // container.
+    return IsFdiHeader(fields, file.Size) ||
+           (IsDamagedFdiHeader(fields, file.Size) && !HasContainerExtension(file.Path) &&
+            !LooksLikeContainer(file.Stream, file.Size));
+}
+
+bool IsDim(const TFormFile& file, const std::vector<TNamedFormat>&) {
+    return file.Size >= DimHeaderSize && IsDimHeader(file.Head.data());
+}
+
+bool IsRaw(const TFormFile& file, const std::vector<TNamedFormat>& table) {
+    return !HasContainerExtension(file.Path) && !LooksLikeContainer(file.Stream, file.Size) &&
+           !FormatsOfSize(table, file.Size).empty();
+}
+
+template <TPc98Form Pc98> TFormRead ReadPc98(const TFormFile& file, const TFormatSource&) {
+    if (file.Size > MaxPc98FileSize)
+        throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
+    const TDumpBytes bytes = ReadRange(file.Stream, 0, file.Size);
+    TPc98Read read = ReadPc98Form(Pc98, bytes.Span(), rtl::ExtractFileName(file.Path));
+    return {std::move(read.Image), std::move(read.Notes)};
+}
+
+TFormRead ReadFdiFile(const TFormFile& file, const TFormatSource& source) {
+    return {ReadFdi(file.Stream, file.Size, source.Table), {}};
+}
+
+TFormRead ReadDimFile(const TFormFile& file, const TFormatSource& source) {
+    return {ReadDim(file.Stream, file.Size, source.Table), {}};
+}
+
+TFormRead ReadRawFile(const TFormFile& file, const TFormatSource& source) {
+    return {ReadRaw(file.Stream, file.Size, file.Path, source), {}};
+}
+
+// ---- the forms --------------------------------------------------------------------------------
+
+constexpr const char* ContainerExtensionList[] = {".d88", ".d77", ".d68", ".d98", ".88d"};
+constexpr const char* RawExtensions[] = {".img", ".ima", ".hdm", ".xdf", ".2hd", ".dup",
+                                         ".tfd", ".2d",  ".2dd", ".dd",  ".dsk"};
+constexpr const char* FdiExtensions[] = {".fdi"};
+constexpr const char* NfdExtensions[] = {".nfd"};
+constexpr const char* DimExtensions[] = {".dim"};
+constexpr const char* FddExtensions[] = {".fdd"};
+constexpr const char* DcpExtensions[] = {".dcp", ".dcu"};
+constexpr const char* DipExtensions[] = {".dip"};
+
+constexpr TImageFormTraits Forms[] = {
+    {TImageForm::D88, "D88/D77", "d88", rtl::TrNoop("a container"), rtl::TrNoop("a container"), "",
+     "", ContainerExtensionList,
+     rtl::TrNoop("Any number of disks, each track's sectors with their IDs, densities, marks and "
+                 "statuses as they are."),
+     IsContainer, nullptr, nullptr, nullptr},
+    {TImageForm::Raw, rtl::TrNoop("Plain sectors"), "raw", rtl::TrNoop("a plain dump"),
+     rtl::TrNoop("plain sectors"), rtl::TrNoop("Multiple &Plain Sector Files..."),
+     rtl::TrNoop("Save to multiple plain sector files..."), RawExtensions,
+     rtl::TrNoop("One disk whose tracks are all present with sectors 1 to R of one size, "
+                 "without deleted data or error statuses; its size tells its geometry."),
+     IsRaw, ReadRawFile, RawBytes, CheckRaw},
+    {TImageForm::Fdi, "FDI", "fdi", rtl::TrNoop("an FDI file"), rtl::TrNoop("plain sectors"),
+     rtl::TrNoop("Multiple &FDI Files..."), rtl::TrNoop("Save to multiple FDI files..."),
+     FdiExtensions,
+     rtl::TrNoop("What plain sectors hold, after a header that gives the geometry and the disk "
+                 "type."),
+     IsFdi, ReadFdiFile, FdiBytes, CheckFdi},
+    {TImageForm::Nfd, "NFD", "nfd", rtl::TrNoop("an NFD file"), rtl::TrNoop("an NFD file"),
+     rtl::TrNoop("Multiple &NFD Files..."), rtl::TrNoop("Save to multiple NFD files..."),
+     NfdExtensions,
+     rtl::TrNoop("One disk, every sector with its ID, size, density, marks and status; written "
+                 "as r0, of up to 163 tracks of up to 26 sectors."),
+     IsPc98Form<TPc98Form::Nfd>, ReadPc98<TPc98Form::Nfd>, NfdBytes, CheckNfd},
+    {TImageForm::Dim, "DIM", "dim", rtl::TrNoop("a DIM file"), rtl::TrNoop("a DIM file"),
+     rtl::TrNoop("Multiple &DIM Files..."), rtl::TrNoop("Save to multiple DIM files..."),
+     DimExtensions,
+     rtl::TrNoop("What plain sectors hold, of the 2HD geometries its media byte names (77×2×8 "
+                 "of 1,024 bytes, 80×2×9 of 1,024, 80×2×15 of 512, 80×2×18 of 512); tracks may "
+                 "be left out."),
+     IsDim, ReadDimFile, DimBytes, CheckDim},
+    {TImageForm::Fdd, "FDD", "", rtl::TrNoop("an FDD file"), rtl::TrNoop("an FDD file"), "", "",
+     FddExtensions,
+     rtl::TrNoop("One disk, every sector with its ID, size, density and status; read only."),
+     IsPc98Form<TPc98Form::Fdd>, ReadPc98<TPc98Form::Fdd>, nullptr, nullptr},
+    {TImageForm::Dcp, "DCP/DCU", "", rtl::TrNoop("a DCP or DCU file"),
+     rtl::TrNoop("a DCP or DCU file"), "", "", DcpExtensions,
+     rtl::TrNoop("One disk of a geometry its media byte names, tracks left out where its map "
+                 "says; read only."),
+     IsDcp, ReadPc98<TPc98Form::Dcp>, nullptr, nullptr},
+    {TImageForm::Dip, "DIP", "", rtl::TrNoop("a DIP file"), rtl::TrNoop("a DIP file"), "", "",
+     DipExtensions, rtl::TrNoop("One 2HD disk of 77×2×8 sectors of 1,024 bytes; read only."),
+     IsPc98Form<TPc98Form::Dip>, ReadPc98<TPc98Form::Dip>, nullptr, nullptr},
+};
+
+// The order a file is tested in: a sound container first; then the signatures, which cannot
+// match by chance; then the FDI header, whose sizes must agree with the file's, and the DIM one,
+// a text at one place; a plain dump, which has nothing but its size, last.
+constexpr TImageForm DetectionOrder[] = {TImageForm::D88, TImageForm::Nfd, TImageForm::Fdd,
+                                         TImageForm::Dip, TImageForm::Dcp, TImageForm::Fdi,
+                                         TImageForm::Dim, TImageForm::Raw};
+static_assert(std::size(DetectionOrder) == std::size(Forms), "every form is looked for");
+
+// The bytes of a file of form holding the image; a form only read is refused.
+std::vector<uint8_t> FormBytes(const TDiskImage& image, int row, TImageForm form) {
+    const TImageFormTraits& traits = FormTraits(form);
+    if (traits.Bytes == nullptr)
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
+    return traits.Bytes(image, row);
+}
+
 } // namespace
 
+std::span<const TImageFormTraits> ImageForms() {
+    return Forms;
+}
+
+const TImageFormTraits& FormTraits(TImageForm form) {
+    for (const TImageFormTraits& traits : Forms)
+        if (traits.Form == form)
+            return traits;
+    return Forms[0];
+}
+
+std::optional<TImageForm> FormOfCliName(std::string_view name) {
+    for (const TImageFormTraits& traits : Forms)
+        if (traits.Writes() && name == traits.CliName)
+            return traits.Form;
+    return std::nullopt;
+}
+
+std::string CliFormNames(const char* separator) {
+    std::string names;
+    for (const TImageFormTraits& traits : Forms)
+        if (traits.Writes())
+            names += (names.empty() ? "" : separator) + std::string(traits.CliName);
+    return names;
+}
+
 const std::vector<std::string>& ContainerExtensions() {
-    static const std::vector<std::string> extensions = {".d88", ".d77", ".d68", ".d98", ".88d"};
+    static const std::vector<std::string> extensions(std::begin(ContainerExtensionList),
+                                                     std::end(ContainerExtensionList));
     return extensions;
 }
 
 const std::vector<std::string>& OtherFormExtensions() {
-    static const std::vector<std::string> extensions = {
-        ".hdm", ".xdf", ".2hd", ".dup", ".tfd", ".2d",  ".2dd", ".dd",  ".dsk",
-        ".img", ".ima", ".fdi", ".dim", ".nfd", ".fdd", ".dcp", ".dcu", ".dip"};
+    static const std::vector<std::string> extensions = [] {
+        std::vector<std::string> all;
+        for (const TImageFormTraits& traits : Forms)
+            if (traits.Form != TImageForm::D88)
+                all.insert(all.end(), traits.Extensions.begin(), traits.Extensions.end());
+        return all;
+    }();
     return extensions;
 }
 
@@ -539,46 +701,14 @@ int32_t DiskTypeOf(const std::vector<TNamedFormat>& table, int32_t c, int32_t h,
 std::optional<TImageForm> DetectImageForm(rtl::TStream& stream, const std::string& path,
                                           const std::vector<TNamedFormat>& table) {
     const int64_t size = stream.Size();
-    try {
-        ScanDiskImages(stream, [](const TScannedImage&) {});
-        return TImageForm::D88;
-    } catch (const rtl::EFileReadError&) {
-        throw;
-    } catch (const rtl::Exception&) {
-        // Not a container, or a damaged one: the other forms decide.
-    }
     uint8_t head[Pc98HeadSize];
     const auto headSize = static_cast<size_t>(std::min<int64_t>(size, Pc98HeadSize));
     stream.SetPosition(0);
     stream.ReadBuffer(head, static_cast<int64_t>(headSize));
-    if (const std::optional<TPc98Form> form = DetectPc98Form({head, headSize}, size))
-        return Pc98ImageForm(*form);
-    if (size >= FdiFieldsSize) {
-        uint8_t bytes[FdiFieldsSize];
-        stream.SetPosition(0);
-        stream.ReadBuffer(bytes, sizeof bytes);
-        const TFdiFields fields = ReadFdiFields(bytes);
-        // A damaged one is named an FDI file too, for the reader to refuse as one; never a
-        // damaged container.
-        if (IsFdiHeader(fields, size) ||
-            (IsDamagedFdiHeader(fields, size) && !HasContainerExtension(path) &&
-             !LooksLikeContainer(stream, size)))
-            return TImageForm::Fdi;
-    }
-    if (size >= DimHeaderSize) {
-        uint8_t header[DimHeaderSize];
-        stream.SetPosition(0);
-        stream.ReadBuffer(header, sizeof header);
-        if (IsDimHeader(header))
-            return TImageForm::Dim;
-    }
-    // A DCP/DCU file has no signature; one whose size disagrees with its header is known by its
-    // name.
-    if (HasExtensionOf(path, {".dcp", ".dcu"}) && HasDcpHeader({head, headSize}))
-        return TImageForm::Dcp;
-    if (!HasContainerExtension(path) && !LooksLikeContainer(stream, size) &&
-        !FormatsOfSize(table, size).empty())
-        return TImageForm::Raw;
+    const TFormFile file{stream, size, path, {head, headSize}};
+    for (const TImageForm form : DetectionOrder)
+        if (FormTraits(form).Detect(file, table))
+            return form;
     return std::nullopt;
 }
 
@@ -617,20 +747,14 @@ void TImageFile::LoadInto(TDiskImageList& images, const TFormatSource& source) {
     TDiskImageList loaded(true);
     std::vector<std::string> notes;
     try {
-        if (const std::optional<TPc98Form> form = Pc98FormOf(FForm)) {
-            if (FSize > MaxPc98FileSize)
-                throw EInvalidDiskImage(rtl::Tr(InvalidImageMessage));
-            const TDumpBytes file = ReadRange(*FFile, 0, FSize);
-            TPc98Read read = ReadPc98Form(*form, file.Span(), rtl::ExtractFileName(FPath));
-            loaded.Add(std::move(read.Image));
-            notes = std::move(read.Notes);
-        } else if (FForm == TImageForm::Fdi) {
-            loaded.Add(ReadFdi(*FFile, FSize, source.Table));
-        } else if (FForm == TImageForm::Dim) {
-            loaded.Add(ReadDim(*FFile, FSize, source.Table));
-        } else {
-            loaded.Add(ReadRaw(*FFile, FSize, FPath, source));
-        }
+        uint8_t head[Pc98HeadSize];
+        const auto headSize = static_cast<size_t>(std::min<int64_t>(FSize, Pc98HeadSize));
+        FFile->SetPosition(0);
+        FFile->ReadBuffer(head, static_cast<int64_t>(headSize));
+        TFormRead read =
+            FormTraits(FForm).Read(TFormFile{*FFile, FSize, FPath, {head, headSize}}, source);
+        loaded.Add(std::move(read.Image));
+        notes = std::move(read.Notes);
     } catch (rtl::EStreamError& e) {
         e.SetMessage(rtl::Tr(LoadImagesMessage));
         throw;
@@ -653,16 +777,16 @@ std::string ImageNameOfFile(const std::string& path) {
 }
 
 void CheckImageInForm(const TDiskImage& image, int row, TImageForm form) {
-    if (form == TImageForm::Nfd)
-        NfdBytes(image, row);
-    else if (form == TImageForm::Dim)
-        DimMediaOf(image, row, PlainLayout(image, row, form));
-    else if (form != TImageForm::D88)
-        PlainLayout(image, row);
+    const TImageFormTraits& traits = FormTraits(form);
+    if (form == TImageForm::D88)
+        return;
+    if (traits.Check == nullptr)
+        throw EDiskImageError(rtl::Tr(DiskFormatMessage));
+    traits.Check(image, row);
 }
 
 TDiskFormat PlainGeometry(const TDiskImage& image, int row) {
-    return PlainLayout(image, row).Format;
+    return PlainLayout(image, row, TImageForm::Raw).Format;
 }
 
 void SaveImageInForm(const TDiskImage& image, int row, TImageForm form, rtl::TStream& stream) {
@@ -699,16 +823,7 @@ SaveImageInFormToNewFile(const TDiskImage& image, int row, TImageForm form, cons
 }
 
 std::string NameInForm(const std::string& fileName, TImageForm form) {
-    switch (form) {
-    case TImageForm::Raw:
-        return rtl::RemoveFileExt(fileName) + ".img";
-    case TImageForm::Fdi:
-        return rtl::RemoveFileExt(fileName) + ".fdi";
-    case TImageForm::Dim:
-        return rtl::RemoveFileExt(fileName) + ".dim";
-    case TImageForm::Nfd:
-        return rtl::RemoveFileExt(fileName) + ".nfd";
-    default:
+    if (form == TImageForm::D88)
         return fileName;
-    }
+    return rtl::RemoveFileExt(fileName) + FormTraits(form).Extensions.front();
 }

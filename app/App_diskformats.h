@@ -10,11 +10,74 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 enum class TImageForm { D88, Raw, Fdi, Dim, Nfd, Fdd, Dcp, Dip };
+
+struct TFormatSource;
+struct TNamedFormat;
+
+// A file looked at to learn its form: its size, its name and its first bytes (up to
+// Pc98HeadSize), with the stream for a form that needs to look further.
+struct TFormFile {
+    rtl::TStream& Stream;
+    int64_t Size;
+    const std::string& Path;
+    std::span<const uint8_t> Head;
+};
+
+// An image read from a file of another form, and what the file held that an image cannot, in
+// sentences for the user.
+struct TFormRead {
+    std::unique_ptr<TDiskImage> Image;
+    std::vector<std::string> Notes;
+};
+
+// What the program knows of one form of disk file, stated once: the command line, the window's
+// Save To menu, the Add dialog's filter, the drop and open paths and the help's table of forms
+// are made from these. The container is the document's own form: it is read and written by the
+// container's code, so its entry has no Read, Bytes or Check.
+struct TImageFormTraits {
+    TImageForm Form;
+    // How the help and `forms` name it: its makers' name ("DIM"), or words to translate.
+    const char* Name;
+    // The command line's name (--as dim), also the middle of its Save To action's name; empty
+    // for a form the program only reads.
+    const char* CliName;
+    // How a message names one of its files: "a DIM file".
+    const char* FileText;
+    // How a refusal to write an image in it names it: "… as a DIM file: …".
+    const char* AsText;
+    // The Save To menu's entry and its hint; empty for a form the menu does not offer.
+    const char* SaveCaption;
+    const char* SaveHint;
+    // Lower case with their dot; a file written in the form gets the first.
+    std::span<const char* const> Extensions;
+    // What one file of the form can hold, a sentence for the help and `forms`.
+    const char* Holds;
+    // Whether a file is one of the form, damaged ones included for Read to refuse; asked in
+    // the table's order, the first yes deciding.
+    bool (*Detect)(const TFormFile& file, const std::vector<TNamedFormat>& table);
+    TFormRead (*Read)(const TFormFile& file, const TFormatSource& source);
+    // The bytes of a file of the form holding the image, refused (naming the image by row)
+    // when it cannot; Check refuses alike without building them. Null for a form only read.
+    std::vector<uint8_t> (*Bytes)(const TDiskImage& image, int row);
+    void (*Check)(const TDiskImage& image, int row);
+
+    bool Writes() const { return CliName[0] != '\0'; }
+};
+
+// Every form, in the order menus and the help list them: the container first.
+std::span<const TImageFormTraits> ImageForms();
+const TImageFormTraits& FormTraits(TImageForm form);
+// The form the command line names name; empty for a name no written form has.
+std::optional<TImageForm> FormOfCliName(std::string_view name);
+// The command line's names of the written forms, joined by separator: "d88|raw|…".
+std::string CliFormNames(const char* separator);
 
 // A geometry a plain dump may have, under the name a user knows it by.
 struct TNamedFormat {
@@ -23,7 +86,7 @@ struct TNamedFormat {
 };
 
 // The extensions, lower case with their dot, of the files read here: containers, and the dumps
-// and other forms other programs keep disks in.
+// and other forms other programs keep disks in; the forms' own, in their order.
 const std::vector<std::string>& ContainerExtensions();
 const std::vector<std::string>& OtherFormExtensions();
 

@@ -1,5 +1,7 @@
 #include "Cli_arguments.h"
 
+#include "App_diskformats.h"
+
 namespace cli {
 
 namespace {
@@ -18,12 +20,15 @@ struct TOptionRule {
     std::vector<std::string> TCommandLine::*Texts = nullptr;
 };
 
+// The forms --as names, as the forms' table has them.
+const std::string AsValues = CliFormNames("|");
+
 // In the order of TOption, which is the usage lines' order.
-constexpr TOptionRule OptionRules[] = {
+const TOptionRule OptionRules[] = {
     {OptionName, "--name", "NAME", false, nullptr, &TCommandLine::Name},
     {OptionWriteProtected, "--write-protected", "", false, &TCommandLine::WriteProtected, nullptr},
     {OptionFormat, "--format", "NAME", false, nullptr, &TCommandLine::Format},
-    {OptionAs, "--as", "raw|fdi|nfd|dim|d88", true, nullptr, &TCommandLine::As},
+    {OptionAs, "--as", AsValues, true, nullptr, &TCommandLine::As},
     {OptionAlgorithm, "--algorithm", "crc32|md5|sha1", false, nullptr, &TCommandLine::Algorithm},
     {OptionForce, "--force", "", false, &TCommandLine::Force, nullptr},
     {OptionBackup, "--backup", "", false, &TCommandLine::Backup, nullptr},

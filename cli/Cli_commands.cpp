@@ -74,16 +74,8 @@ void WriteNumberedFiles(size_t count,
 }
 
 TImageForm ParseForm(const std::string& text) {
-    if (text == "raw")
-        return TImageForm::Raw;
-    if (text == "fdi")
-        return TImageForm::Fdi;
-    if (text == "nfd")
-        return TImageForm::Nfd;
-    if (text == "dim")
-        return TImageForm::Dim;
-    if (text == "d88")
-        return TImageForm::D88;
+    if (const std::optional<TImageForm> form = FormOfCliName(text))
+        return *form;
     throw EUsageError("unknown form");
 }
 
@@ -258,6 +250,19 @@ int RunSplit(const TCommandLine& line, std::istream&, std::ostream& out) {
 // One row goes to OUT itself; several go into the folder OUT under split's numbered names. Every
 // image is checked against the form before anything is written, and a failed run removes what it
 // wrote, as split does.
+int RunForms(const TCommandLine&, std::istream&, std::ostream& out) {
+    std::string text;
+    for (const TImageFormTraits& form : ImageForms()) {
+        std::string extensions;
+        for (const char* extension : form.Extensions)
+            extensions += (extensions.empty() ? "" : " ") + std::string(extension);
+        text.append(rtl::Tr(form.Name)).append("\t").append(form.Writes() ? form.CliName : "-");
+        text.append("\t").append(extensions).append("\t").append(rtl::Tr(form.Holds)) += '\n';
+    }
+    WriteOutput(out, text);
+    return ExitSuccess;
+}
+
 int RunExport(const TCommandLine& line, std::istream&, std::ostream& out) {
     const TImageForm form = ParseForm(*line.As);
     const std::vector<TRowSpan> spans = ParseRows(line.Arguments[1]);
@@ -474,10 +479,15 @@ constexpr TCommand CommandTable[] = {
     {.Name = "export",
      .Arguments = "IN ROWS OUT",
      .Options = OptionAs | OptionForce,
-     .Help = "Write the given images as plain sector dumps, FDI, NFD (r0) or DIM files or\n"
-             "containers: one row to the file OUT, several to numbered files in the folder OUT\n"
+     .Help = "Write the given images in the form --as names (the forms `forms` lists as\n"
+             "written): one row to the file OUT, several to numbered files in the folder OUT\n"
              "(printed).",
      .Handler = RunExport},
+    {.Name = "forms",
+     .Arguments = "",
+     .Help = "One line per form of disk file read: name, the --as name of a form also written\n"
+             "(- for one only read), extensions, what one file holds (tab-separated).",
+     .Handler = RunForms},
     // A failure exits with 2, since 1 says that an image has a fault: a script tells them apart.
     {.Name = "check",
      .Arguments = "FILE [ROWS]",

@@ -155,29 +155,6 @@ std::string LockTarget(const std::string& file) {
     }
 }
 
-// How a refusal names a form's files.
-const char* FileOfForm(TImageForm form) {
-    switch (form) {
-    case TImageForm::Raw:
-        return "a plain dump";
-    case TImageForm::Fdi:
-        return "an FDI file";
-    case TImageForm::Dim:
-        return "a DIM file";
-    case TImageForm::Nfd:
-        return "an NFD file";
-    case TImageForm::Fdd:
-        return "an FDD file";
-    case TImageForm::Dcp:
-        return "a DCP or DCU file";
-    case TImageForm::Dip:
-        return "a DIP file";
-    case TImageForm::D88:
-        break;
-    }
-    return "a container";
-}
-
 // The files of a disk that a file of another form holds: the disk is read as the image it holds,
 // changed through the document as any edit is, and written back in its form. A change of files
 // never changes the geometry, so the form holds the changed disk exactly when it gives back the
@@ -204,7 +181,7 @@ int ApplyInForm(const TCommandLine& line, const TEdit& edit, const std::string& 
         throw rtl::Exception(rtl::Format(
             "The program cannot change the files of \"%s\" in place: written again, %s would "
             "not be the same file. Make a container of it with merge and change the files there.",
-            rtl::ExtractFileName(file).c_str(), FileOfForm(form)));
+            rtl::ExtractFileName(file).c_str(), rtl::Tr(FormTraits(form).FileText)));
     TDocument document;
     document.Handler.SetFormatChooser(FormatChooser());
     document.Handler.SetNamedFormat(line.Format);

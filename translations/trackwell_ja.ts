@@ -187,22 +187,6 @@
         <translation>複数ファイルに保存...</translation>
     </message>
     <message>
-        <source>Multiple &amp;Plain Sector Files...</source>
-        <translation>複数のベタイメージ(&amp;P)...</translation>
-    </message>
-    <message>
-        <source>Save to multiple plain sector files...</source>
-        <translation>複数のベタイメージに保存...</translation>
-    </message>
-    <message>
-        <source>Multiple &amp;FDI Files...</source>
-        <translation>複数の FDI ファイル(&amp;F)...</translation>
-    </message>
-    <message>
-        <source>Save to multiple FDI files...</source>
-        <translation>複数の FDI ファイルに保存...</translation>
-    </message>
-    <message>
         <source>E&amp;xit</source>
         <translation>終了(&amp;X)</translation>
     </message>
@@ -485,22 +469,6 @@
     <message>
         <source>Untitled.d88</source>
         <translation>無題.d88</translation>
-    </message>
-    <message>
-        <source>Multiple &amp;NFD Files...</source>
-        <translation>複数の NFD ファイル(&amp;N)...</translation>
-    </message>
-    <message>
-        <source>Save to multiple NFD files...</source>
-        <translation>複数の NFD ファイルに保存...</translation>
-    </message>
-    <message>
-        <source>Multiple &amp;DIM Files...</source>
-        <translation>複数の DIM ファイル(&amp;D)...</translation>
-    </message>
-    <message>
-        <source>Save to multiple DIM files...</source>
-        <translation>複数の DIM ファイルに保存...</translation>
     </message>
     <message>
         <source>&amp;Identify...</source>
@@ -1680,6 +1648,98 @@ Save the document?</source>
     <message>
         <source>The program cannot read the file &quot;%s&quot;: its records are not the file&apos;s.</source>
         <translation>ファイル &quot;%s&quot; を読み込めません: そのレコードはこのファイルのものではありません。</translation>
+    </message>
+    <message>
+        <source>a container</source>
+        <translation>コンテナー</translation>
+    </message>
+    <message>
+        <source>Any number of disks, each track&apos;s sectors with their IDs, densities, marks and statuses as they are.</source>
+        <translation>何枚でものディスク。各トラックのセクタを ID、記録密度、マーク、ステータスとともにそのまま保持します。</translation>
+    </message>
+    <message>
+        <source>Plain sectors</source>
+        <translation>ベタイメージ</translation>
+    </message>
+    <message>
+        <source>a plain dump</source>
+        <translation>ベタイメージ</translation>
+    </message>
+    <message>
+        <source>Multiple &amp;Plain Sector Files...</source>
+        <translation>複数のベタイメージ(&amp;P)...</translation>
+    </message>
+    <message>
+        <source>Save to multiple plain sector files...</source>
+        <translation>複数のベタイメージに保存...</translation>
+    </message>
+    <message>
+        <source>One disk whose tracks are all present with sectors 1 to R of one size, without deleted data or error statuses; its size tells its geometry.</source>
+        <translation>すべてのトラックがそろい、各トラックにセクタ 1 から R までが同じサイズで並び、削除データもエラーステータスもない 1 枚のディスク。ジオメトリはファイルサイズで判断します。</translation>
+    </message>
+    <message>
+        <source>an FDI file</source>
+        <translation>FDI ファイル</translation>
+    </message>
+    <message>
+        <source>Multiple &amp;FDI Files...</source>
+        <translation>複数の FDI ファイル(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>Save to multiple FDI files...</source>
+        <translation>複数の FDI ファイルに保存...</translation>
+    </message>
+    <message>
+        <source>What plain sectors hold, after a header that gives the geometry and the disk type.</source>
+        <translation>ベタイメージと同じ内容を、ジオメトリとディスクの種類を記したヘッダーの後に保持します。</translation>
+    </message>
+    <message>
+        <source>Multiple &amp;NFD Files...</source>
+        <translation>複数の NFD ファイル(&amp;N)...</translation>
+    </message>
+    <message>
+        <source>Save to multiple NFD files...</source>
+        <translation>複数の NFD ファイルに保存...</translation>
+    </message>
+    <message>
+        <source>One disk, every sector with its ID, size, density, marks and status; written as r0, of up to 163 tracks of up to 26 sectors.</source>
+        <translation>1 枚のディスク。各セクタを ID、サイズ、記録密度、マーク、ステータスとともに保持します。書き出しは r0 で、163 トラックまで、各トラック 26 セクタまで。</translation>
+    </message>
+    <message>
+        <source>Multiple &amp;DIM Files...</source>
+        <translation>複数の DIM ファイル(&amp;D)...</translation>
+    </message>
+    <message>
+        <source>Save to multiple DIM files...</source>
+        <translation>複数の DIM ファイルに保存...</translation>
+    </message>
+    <message>
+        <source>What plain sectors hold, of the 2HD geometries its media byte names (77×2×8 of 1,024 bytes, 80×2×9 of 1,024, 80×2×15 of 512, 80×2×18 of 512); tracks may be left out.</source>
+        <translation>ベタイメージと同じ内容で、メディアバイトが示す 2HD のジオメトリ (77×2×8 で 1,024 バイト、80×2×9 で 1,024、80×2×15 で 512、80×2×18 で 512) のもの。トラックを省くことができます。</translation>
+    </message>
+    <message>
+        <source>an FDD file</source>
+        <translation>FDD ファイル</translation>
+    </message>
+    <message>
+        <source>One disk, every sector with its ID, size, density and status; read only.</source>
+        <translation>1 枚のディスク。各セクタを ID、サイズ、記録密度、ステータスとともに保持します。読み込みのみ。</translation>
+    </message>
+    <message>
+        <source>a DCP or DCU file</source>
+        <translation>DCP または DCU ファイル</translation>
+    </message>
+    <message>
+        <source>One disk of a geometry its media byte names, tracks left out where its map says; read only.</source>
+        <translation>メディアバイトが示すジオメトリの 1 枚のディスク。トラックマップが示すトラックは省かれます。読み込みのみ。</translation>
+    </message>
+    <message>
+        <source>a DIP file</source>
+        <translation>DIP ファイル</translation>
+    </message>
+    <message>
+        <source>One 2HD disk of 77×2×8 sectors of 1,024 bytes; read only.</source>
+        <translation>77×2×8 セクタ、1,024 バイトの 2HD ディスク 1 枚。読み込みのみ。</translation>
     </message>
 </context>
 <context>

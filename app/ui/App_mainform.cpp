@@ -11,6 +11,8 @@
 #include "Vix_strings.h"
 #include "Vix_windows_qt.h"
 
+#include <cctype>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -340,14 +342,16 @@ void TAppMainForm::CreateActions() {
                noKey, Image("save-to-single-file"));
     NEW_ACTION(FileSaveToMultipleFilesAction, tr("&Multiple Files..."),
                tr("Save to multiple files..."), noKey, Image("save-to-multiple-files"));
-    NEW_ACTION(FileSaveToMultipleRawFilesAction, tr("Multiple &Plain Sector Files..."),
-               tr("Save to multiple plain sector files..."), noKey, none);
-    NEW_ACTION(FileSaveToMultipleFdiFilesAction, tr("Multiple &FDI Files..."),
-               tr("Save to multiple FDI files..."), noKey, none);
-    NEW_ACTION(FileSaveToMultipleNfdFilesAction, tr("Multiple &NFD Files..."),
-               tr("Save to multiple NFD files..."), noKey, none);
-    NEW_ACTION(FileSaveToMultipleDimFilesAction, tr("Multiple &DIM Files..."),
-               tr("Save to multiple DIM files..."), noKey, none);
+    for (const TImageFormTraits& form : ImageForms())
+        if (form.Writes() && form.SaveCaption[0] != '\0') {
+            // Named as the other actions are: FileSaveToMultipleDimFilesAction.
+            std::string name = form.CliName;
+            name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+            name = "FileSaveToMultiple" + name + "FilesAction";
+            FileSaveToMultipleFormActions.emplace_back(
+                form.Form, NewAction(name.c_str(), Text(rtl::Tr(form.SaveCaption)),
+                                     Text(rtl::Tr(form.SaveHint)), noKey, none));
+        }
     NEW_ACTION(FileExitAction, tr("E&xit"), tr("Exit"), noKey, none);
     NEW_ACTION(EditUndoAction, tr("&Undo"), tr("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
                Image("undo"));
@@ -469,7 +473,7 @@ void TAppMainForm::BindActions() {
         return TBinding{action, [this, operation] { (*FHelpHandler.*operation)(); },
                         [this, query] { return (*FHelpHandler.*query)(); }, nullptr};
     };
-    TBinding bindings[] = {
+    std::vector<TBinding> bindings = {
         file(FileNewAction, &TFileHandler::New, &TFileHandler::CanNew),
         file(FileOpenAction, &TFileHandler::Open, &TFileHandler::CanOpen),
         file(FileSaveAction, &TFileHandler::Save, &TFileHandler::CanSave),
@@ -484,18 +488,6 @@ void TAppMainForm::BindActions() {
              &TFileHandler::CanSaveToSingleFile),
         file(FileSaveToMultipleFilesAction, &TFileHandler::SaveToMultipleFiles,
              &TFileHandler::CanSaveToMultipleFiles),
-        {FileSaveToMultipleRawFilesAction,
-         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Raw); },
-         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
-        {FileSaveToMultipleFdiFilesAction,
-         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Fdi); },
-         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
-        {FileSaveToMultipleNfdFilesAction,
-         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Nfd); },
-         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
-        {FileSaveToMultipleDimFilesAction,
-         [this] { FFileHandler->SaveToMultipleFilesAs(TImageForm::Dim); },
-         [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr},
         {FileExitAction, [this] { close(); }, [] { return true; }, nullptr},
         file(EditDeleteAction, &TFileHandler::Delete, &TFileHandler::CanDelete),
         file(EditSelectAllAction, &TFileHandler::SelectAll, &TFileHandler::CanSelectAll),
@@ -565,6 +557,9 @@ void TAppMainForm::BindActions() {
         help(HelpContentsAction, &THelpHandler::Contents, &THelpHandler::CanContents),
         help(HelpAboutAction, &THelpHandler::About, &THelpHandler::CanAbout),
     };
+    for (const auto& [form, action] : FileSaveToMultipleFormActions)
+        bindings.push_back({action, [this, form] { FFileHandler->SaveToMultipleFilesAs(form); },
+                            [this] { return FFileHandler->CanSaveToMultipleFiles(); }, nullptr});
     for (TBinding& binding : bindings) {
         TAction& action = *binding.Action;
         action.OnExecute = [execute = std::move(binding.Execute)](TAction&) { execute(); };
@@ -824,10 +819,10 @@ void TAppMainForm::CreateMenus() {
     add(file, {FileNewAction, FileOpenAction, FileSaveAction, FileSaveAsAction, nullptr,
                FileBackUpAction, FileBackUpOnSaveAction, nullptr});
     add(file->addMenu(tr("A&dd")), {FileAddNewAction, FileAddExistentAction});
-    add(file->addMenu(tr("Save &To")),
-        {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction, nullptr,
-         FileSaveToMultipleRawFilesAction, FileSaveToMultipleFdiFilesAction,
-         FileSaveToMultipleNfdFilesAction, FileSaveToMultipleDimFilesAction});
+    QMenu* saveTo = file->addMenu(tr("Save &To"));
+    add(saveTo, {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction, nullptr});
+    for (const auto& entry : FileSaveToMultipleFormActions)
+        saveTo->addAction(entry.second);
     add(file, {nullptr, FileExitAction});
     const std::initializer_list<TAction*> editEntries = {EditUndoAction,
                                                          EditRedoAction,

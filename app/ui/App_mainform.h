@@ -119,10 +119,8 @@ private:
     TAction* FileAddExistentAction = nullptr;
     TAction* FileSaveToSingleFileAction = nullptr;
     TAction* FileSaveToMultipleFilesAction = nullptr;
-    TAction* FileSaveToMultipleRawFilesAction = nullptr;
-    TAction* FileSaveToMultipleFdiFilesAction = nullptr;
-    TAction* FileSaveToMultipleNfdFilesAction = nullptr;
-    TAction* FileSaveToMultipleDimFilesAction = nullptr;
+    // Save To's entry for each form written besides the container, in the forms' order.
+    std::vector<std::pair<TImageForm, TAction*>> FileSaveToMultipleFormActions;
     TAction* FileExitAction = nullptr;
     TAction* EditUndoAction = nullptr;
     TAction* EditRedoAction = nullptr;

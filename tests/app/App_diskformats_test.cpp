@@ -458,7 +458,7 @@ TEST(DiskFormatsTest, TheLikeliestOfFormatsAlikeIsTheFirstInListOrder) {
     EXPECT_EQ(LikeliestFormat(mixed, "a.2D"), 0u);
 }
 
-TEST(DiskFormatsTest, TheTypeByteOfEveryDiskTypeSurvivesFdiAndNfdFilesAndTheCheck) {
+TEST(DiskFormatsTest, TheTypeByteOfEveryDiskTypeSurvivesEveryFormWrittenAndTheCheck) {
     // 26 sectors of 256 bytes are N88-BASIC's and the X1turbo's 2HD: no double-density track
     // holds as much.
     const TempDir dir;
@@ -469,10 +469,33 @@ TEST(DiskFormatsTest, TheTypeByteOfEveryDiskTypeSurvivesFdiAndNfdFilesAndTheChec
         EXPECT_EQ(DiskTypeOfGeometry(f.C, f.R, f.N), f.DiskType);
         const TDiskImage image(f, Pattern(int64_t{f.C} * f.H * f.R * (128 << f.N)));
         EXPECT_TRUE(CheckDiskImage(image.Bytes()).empty());
-        for (const auto& [name, form] :
-             {std::pair{"back.fdi", TImageForm::Fdi}, std::pair{"back.nfd", TImageForm::Nfd}}) {
-            WriteFileBytes(dir.File(name), SavedIn(image, form));
-            EXPECT_EQ((*Load(dir.File(name)))[0]->DiskType(), f.DiskType) << name;
+        // A dump of a size two presets share is read with the geometry it was written from.
+        const TFormatSource source{
+            ShippedTable(),
+            [&](const std::string&, const std::vector<TNamedFormat>& options, size_t) {
+                for (size_t k = 0; k < options.size(); ++k)
+                    if (options[k].Format.R == f.R && options[k].Format.N == f.N)
+                        return k;
+                return options.size();
+            }};
+        for (const TImageFormTraits& form : ImageForms()) {
+            // A plain dump keeps no type: it is read as the preset of its size has it, and no
+            // preset has the size of 77×2×26×256.
+            if (!form.Writes() ||
+                (form.Form == TImageForm::Raw &&
+                 FormatsOfSize(source.Table, int64_t{f.C} * f.H * f.R * (128 << f.N)).empty()))
+                continue;
+            const std::string name = std::string("back") + form.Extensions.front();
+            try {
+                CheckImageInForm(image, 1, form.Form);
+            } catch (const EDiskImageError& e) {
+                // Only DIM refuses, and only the geometries no media byte names.
+                EXPECT_EQ(form.Form, TImageForm::Dim) << e.what();
+                EXPECT_NE(std::string(e.what()).find("no DIM media byte names"), std::string::npos);
+                continue;
+            }
+            WriteFileBytes(dir.File(name), SavedIn(image, form.Form));
+            EXPECT_EQ((*Load(dir.File(name), source))[0]->DiskType(), f.DiskType) << name;
         }
     }
 }

@@ -248,7 +248,8 @@ TEST(CliTable, TheUsageTextListsCommandsOfBothKinds) {
     std::set<bool> kinds;
     for (const TCommandUse& command : commands) {
         kinds.insert(command.Editing);
-        EXPECT_FALSE(command.Arguments.empty()) << command.Synopsis;
+        // Only a command of no arguments, whose line is its name, parses to none.
+        EXPECT_EQ(command.Arguments.empty(), command.Synopsis == command.Name) << command.Synopsis;
     }
     EXPECT_EQ(kinds.size(), 2u);
 }
@@ -467,6 +468,110 @@ TEST(CliTable, EachCommandTakesTheOptionsItsUsageLineShowsAndNoOthers) {
             const TRunResult result = RunCli(args);
             EXPECT_EQ(result.ExitCode, Takes(command, name) ? 0 : 2) << command.Name << " " << name;
         }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The forms of disk file, as `forms` lists them, against what the completion and both help
+// pages say of them.
+
+struct TFormUse {
+    std::string Name;
+    std::string As;
+    std::string Extensions;
+    std::string Holds;
+};
+
+std::vector<TFormUse> ListedForms() {
+    const TRunResult result = clitest::RunCli({"forms"});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err;
+    std::vector<TFormUse> forms;
+    for (const std::string& line : Split(result.Out, '\n')) {
+        const std::vector<std::string> fields = Split(line, '\t');
+        if (line.empty())
+            continue;
+        if (fields.size() == 4)
+            forms.push_back({fields[0], fields[1], fields[2], fields[3]});
+        else
+            ADD_FAILURE() << line;
+    }
+    return forms;
+}
+
+std::string WithoutDots(std::string extensions, char separator) {
+    std::string out;
+    for (const std::string& extension : Split(extensions, ' '))
+        out += (out.empty() ? "" : std::string(1, separator)) + extension.substr(1);
+    return out;
+}
+
+TEST(CliTable, CompletionOffersTheFilesOfEveryFormAndContainersWhereOnlyTheyAreEdited) {
+    const std::vector<TFormUse> forms = ListedForms();
+    ASSERT_GE(forms.size(), 2u);
+    std::string images;
+    for (const TFormUse& form : forms)
+        images += (images.empty() ? "" : "|") + WithoutDots(form.Extensions, '|');
+    // The container is listed first; `rename` changes only containers.
+    const std::vector<TWords> offers = Complete({{"list", ""}, {"rename", ""}});
+    EXPECT_EQ(offers[0], TWords{"(files " + images + ")"});
+    EXPECT_EQ(offers[1], TWords{"(files " + WithoutDots(forms[0].Extensions, '|') + ")"});
+}
+
+// The cells of each row of the table whose id is given, tags left out.
+std::vector<std::vector<std::string>> HtmlTableRows(const std::string& page,
+                                                    const std::string& id) {
+    std::vector<std::vector<std::string>> rows;
+    const size_t start = page.find("<table id=\"" + id + "\">");
+    const size_t end = page.find("</table>", start);
+    if (start == std::string::npos || end == std::string::npos)
+        return rows;
+    const std::string table = page.substr(start, end - start);
+    for (size_t row = table.find("<tr>"); row != std::string::npos;
+         row = table.find("<tr>", row + 1)) {
+        const std::string line = table.substr(row, table.find("</tr>", row) - row);
+        if (line.find("<td>") == std::string::npos)
+            continue;
+        std::vector<std::string> cells;
+        for (size_t cell = line.find("<td>"); cell != std::string::npos;
+             cell = line.find("<td>", cell + 1)) {
+            const size_t close = line.find("</td>", cell);
+            std::string text;
+            bool inTag = false;
+            for (const char c : line.substr(cell + 4, close - cell - 4)) {
+                if (c == '<')
+                    inTag = true;
+                else if (c == '>')
+                    inTag = false;
+                else if (!inTag)
+                    text += c;
+            }
+            cells.push_back(text);
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// Each form in the list's order with its --as name and its extensions; the English page says
+// what one file holds in the list's words.
+TEST(CliTable, BothHelpPagesTableTheFormsAsTheProgramListsThem) {
+    const std::vector<TFormUse> forms = ListedForms();
+    for (const char* page : {"/Help/index.html", "/Help/ja/index.html"}) {
+        const bool english = std::string_view(page) == "/Help/index.html";
+        const std::vector<std::vector<std::string>> rows = HtmlTableRows(
+            testsupport::ReadFileText(std::string(TRACKWELL_RESOURCES_DIR) + page), "form-table");
+        ASSERT_EQ(rows.size(), forms.size()) << page;
+        for (size_t i = 0; i < forms.size(); ++i) {
+            ASSERT_EQ(rows[i].size(), 4u) << page << " row " << i;
+            if (english) {
+                EXPECT_EQ(rows[i][0], forms[i].Name);
+            }
+            EXPECT_EQ(rows[i][1], forms[i].Extensions) << page;
+            EXPECT_EQ(rows[i][2], forms[i].As) << page;
+            if (english) {
+                EXPECT_EQ(rows[i][3], forms[i].Holds);
+            }
+        }
+    }
 }
 
 } // namespace
