@@ -423,7 +423,9 @@ std::vector<uint8_t> FdiBytes(const TDiskImage& image, int row) {
     const TPlainLayout layout = PlainLayout(image, row, TImageForm::Fdi);
     const std::vector<uint8_t> sectors = PlainSectors(image, layout);
     const TDiskFormat& format = layout.Format;
-    std::vector<uint8_t> out(static_cast<size_t>(FdiHeaderSize));
+    // Sized whole before the header is filled in: growing a vector of a known size makes GCC
+    // see a copy past its end that is not there.
+    std::vector<uint8_t> out(static_cast<size_t>(FdiHeaderSize) + sectors.size());
     rtl::PutLe32(out.data() + 4, Pc98DeviceType(format.DiskType, format.R, format.N));
     rtl::PutLe32(out.data() + 8, static_cast<uint32_t>(FdiHeaderSize));
     rtl::PutLe32(out.data() + 12, static_cast<uint32_t>(sectors.size()));
@@ -431,7 +433,7 @@ std::vector<uint8_t> FdiBytes(const TDiskImage& image, int row) {
     rtl::PutLe32(out.data() + 20, static_cast<uint32_t>(format.R));
     rtl::PutLe32(out.data() + 24, static_cast<uint32_t>(format.H));
     rtl::PutLe32(out.data() + 28, static_cast<uint32_t>(format.C));
-    out.insert(out.end(), sectors.begin(), sectors.end());
+    std::copy(sectors.begin(), sectors.end(), out.begin() + FdiHeaderSize);
     return out;
 }
 
@@ -443,11 +445,11 @@ std::vector<uint8_t> DimBytes(const TDiskImage& image, int row) {
     const TPlainLayout layout = PlainLayout(image, row, TImageForm::Dim);
     const uint8_t media = DimMediaOf(image, row, layout);
     const std::vector<uint8_t> sectors = PlainSectors(image, layout);
-    std::vector<uint8_t> out(static_cast<size_t>(DimHeaderSize));
+    std::vector<uint8_t> out(static_cast<size_t>(DimHeaderSize) + sectors.size());
     out[0] = media;
     std::memset(out.data() + 1, 1, static_cast<size_t>(layout.Format.C * layout.Format.H));
     std::memcpy(out.data() + DimSignatureOffset, DimSignature, sizeof DimSignature - 1);
-    out.insert(out.end(), sectors.begin(), sectors.end());
+    std::copy(sectors.begin(), sectors.end(), out.begin() + DimHeaderSize);
     return out;
 }
 
@@ -627,7 +629,7 @@ std::string CliFormNames(const char* separator) {
     std::string names;
     for (const TImageFormTraits& traits : Forms)
         if (traits.Writes())
-            names += (names.empty() ? "" : separator) + std::string(traits.CliName);
+            names.append(names.empty() ? "" : separator).append(traits.CliName);
     return names;
 }
 

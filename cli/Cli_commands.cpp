@@ -255,7 +255,7 @@ int RunForms(const TCommandLine&, std::istream&, std::ostream& out) {
     for (const TImageFormTraits& form : ImageForms()) {
         std::string extensions;
         for (const char* extension : form.Extensions)
-            extensions += (extensions.empty() ? "" : " ") + std::string(extension);
+            extensions.append(extensions.empty() ? "" : " ").append(extension);
         text.append(rtl::Tr(form.Name)).append("\t").append(form.Writes() ? form.CliName : "-");
         text.append("\t").append(extensions).append("\t").append(rtl::Tr(form.Holds)) += '\n';
     }

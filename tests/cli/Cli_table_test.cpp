@@ -500,7 +500,7 @@ std::vector<TFormUse> ListedForms() {
 std::string WithoutDots(std::string extensions, char separator) {
     std::string out;
     for (const std::string& extension : Split(extensions, ' '))
-        out += (out.empty() ? "" : std::string(1, separator)) + extension.substr(1);
+        out.append(out.empty() ? "" : std::string(1, separator)).append(extension.substr(1));
     return out;
 }
 
@@ -509,7 +509,7 @@ TEST(CliTable, CompletionOffersTheFilesOfEveryFormAndContainersWhereOnlyTheyAreE
     ASSERT_GE(forms.size(), 2u);
     std::string images;
     for (const TFormUse& form : forms)
-        images += (images.empty() ? "" : "|") + WithoutDots(form.Extensions, '|');
+        images.append(images.empty() ? "" : "|").append(WithoutDots(form.Extensions, '|'));
     // The container is listed first; `rename` changes only containers.
     const std::vector<TWords> offers = Complete({{"list", ""}, {"rename", ""}});
     EXPECT_EQ(offers[0], TWords{"(files " + images + ")"});
