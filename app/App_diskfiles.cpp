@@ -76,7 +76,8 @@ std::string LocalFileName(const std::string& name) {
     return escaped;
 }
 
-void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files) {
+void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files,
+              TExistingFile existing) {
     ChangeImage(document, index,
                 files.size() == 1 ? rtl::TrNoop("Add file") : rtl::TrNoop("Add files"),
                 [&](const TFileSystem& fs) {
@@ -85,10 +86,15 @@ void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& 
                     std::unique_ptr<TFileSystem> next;
                     const TFileSystem* current = &fs;
                     for (const TFileToPut& file : files) {
+                        const int64_t count = current->FileCount();
                         bytes = current->Put(file.Path, file.Data);
                         next = OpenFileSystem(bytes);
                         if (!next)
                             throw EFileSystemError(rtl::Tr(InvalidImageMessage));
+                        // Each file system knows which names are one: a file that replaced
+                        // another left the count as it was.
+                        if (existing == TExistingFile::Refuse && next->FileCount() == count)
+                            RefuseExisting(file.Path);
                         current = next.get();
                     }
                     return bytes;

@@ -33,7 +33,11 @@ struct TFileToPut {
 // Each change runs on the image at index (from 0) of the document as one undoable step, named as
 // the Edit menu's Undo shows it, and refuses before anything changes: a write-protected image, a
 // disk without a known file system, and everything the file system refuses.
-void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files);
+// PutFiles replaces a file of the same name unless told to refuse: "The disk already has a file
+// "…".".
+enum class TExistingFile { Replace, Refuse };
+void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files,
+              TExistingFile existing = TExistingFile::Replace);
 void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths);
 void RenameFile(TFileHandler& document, int index, const std::string& path,
                 const std::string& newName);

@@ -595,9 +595,9 @@ constexpr TCommand CommandTable[] = {
      .Handler = RunMove},
     {.Name = "put",
      .Arguments = "FILE ROW IN [PATH]",
-     .Options = OptionBackup,
+     .Options = OptionForce | OptionBackup,
      .Help = "Write the file IN onto the disk of ROW as PATH (default: IN's name in the root\n"
-             "folder), replacing a file of that name.",
+             "folder); a file of that name is replaced only with --force.",
      .Editing = true,
      .Handler = RunPut},
     {.Name = "delete-file",

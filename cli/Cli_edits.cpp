@@ -374,8 +374,9 @@ int RunPut(const TCommandLine& line, std::istream&, std::ostream&) {
     TFileToPut file{EncodeFilePath(line.Arguments.size() > 3 ? line.Arguments[3]
                                                              : rtl::ExtractFileName(source)),
                     ReadLocalFile(source)};
-    edit.Operation = [&file](TDocument& document) {
-        PutFiles(document.Handler, SelectedIndex(document), {file});
+    const TExistingFile existing = line.Force ? TExistingFile::Replace : TExistingFile::Refuse;
+    edit.Operation = [&file, existing](TDocument& document) {
+        PutFiles(document.Handler, SelectedIndex(document), {file}, existing);
     };
     return Apply(line, edit);
 }

@@ -132,7 +132,8 @@ TEST(CliFiles, PutDeleteAndRenameLeaveADiskThatFsckAndMtoolsRead) {
     testsupport::WriteFileBytes(dir.File("new.bin"), big);
 
     ExpectSuccess(RunCli({"put", container, "2", dir.File("new.bin"), "DATA/NEW.BIN"}));
-    ExpectSuccess(RunCli({"put", container, "2", dir.File("readme.txt")}));
+    // Replacing README.TXT takes --force; the refusal without it is tested below.
+    ExpectSuccess(RunCli({"put", container, "2", dir.File("readme.txt"), "--force"}));
     std::string dump = CheckedDump(dir, container);
     EXPECT_EQ(MtoolsRead(dump, "DATA/NEW.BIN"), std::string(big.begin(), big.end()));
     EXPECT_EQ(MtoolsRead(dump, "README.TXT"), "Read me first.\r\n");
@@ -158,6 +159,9 @@ TEST(CliFiles, PutDeleteAndRenameLeaveADiskThatFsckAndMtoolsRead) {
          "The file \"HUGE.BIN\" (1331200 bytes) does not fit the free space of the disk"},
         {{"put", container, "1", dir.File("readme.txt")},
          "The program does not know the file system of the disk image 1."},
+        // FAT names are one whatever their case.
+        {{"put", container, "2", dir.File("readme.txt"), "liesmich.txt"},
+         "The disk already has a file \"liesmich.txt\"."},
         {{"rename-file", container, "2", "LIESMICH.TXT", "\xF0\x9F\x98\x80.TXT"},
          "The program cannot accept the value."},
         {{"delete-file", container, "2", "LIESMICH.TXT", "NONE.TXT"},
