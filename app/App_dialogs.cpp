@@ -139,3 +139,9 @@ bool TScriptedUserInterface::OpenDocument(const std::string& path) {
     Shown.push_back({"open", "", path});
     return TakeAnswer(OpenDocumentAnswers);
 }
+
+TConflictAnswer TScriptedUserInterface::AskConflict(const std::string&, const std::string& text,
+                                                    bool more) {
+    Shown.push_back({"conflict", more ? "more" : "", text});
+    return TakeAnswer(ConflictAnswers);
+}

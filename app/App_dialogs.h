@@ -74,6 +74,15 @@ enum class TMessageButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class TMessageIcon { None, Warning, Error };
 enum TMessageResult { idOK = 1, idCancel = 2, idYes = 6, idNo = 7 };
 
+// What the user chose for a file whose name is taken: Cancel (Escape) leaves the remaining files
+// alone.
+enum class TConflictChoice { Replace, Skip, KeepBoth, Cancel };
+struct TConflictAnswer {
+    TConflictChoice Choice = TConflictChoice::Cancel;
+    // The same for every remaining name that is taken.
+    bool ForAll = false;
+};
+
 class TUserInterface {
 public:
     TUserInterface() = default;
@@ -113,6 +122,10 @@ public:
     virtual std::string ApplicationTitle() const = 0;
     // Opens a local file with the desktop's program for its type; false when that failed.
     virtual bool OpenDocument(const std::string& path) = 0;
+    // Asks what to do with a file whose name is taken (text says which, UTF-8); offers the
+    // choice for all the remaining ones when more may follow.
+    virtual TConflictAnswer AskConflict(const std::string& caption, const std::string& text,
+                                        bool more) = 0;
 };
 
 // Raised by TScriptedUserInterface when an operation asks for something no answer was
@@ -127,7 +140,7 @@ public:
     };
     struct TShown {
         // "file dialog", "folder", "message", "add new", "enter", "open", "format", "findings",
-        // "identification", "lists"
+        // "identification", "lists", "conflict" (its Title "more" when it offered all the rest)
         std::string What;
         std::string Title;
         std::string Text;
@@ -140,6 +153,7 @@ public:
     std::deque<std::optional<std::string>> EnterAnswers;
     std::deque<bool> OpenDocumentAnswers;
     std::deque<std::optional<int>> FormatAnswers;
+    std::deque<TConflictAnswer> ConflictAnswers;
     // Rows chosen in the findings, in order, each one passed to select as shown.
     std::vector<int> FindingChoices;
     // The findings shown last.
@@ -179,6 +193,8 @@ public:
     TClipboard& Clipboard() override { return MemoryClipboard; }
     std::string ApplicationTitle() const override { return "Trackwell"; }
     bool OpenDocument(const std::string& path) override;
+    TConflictAnswer AskConflict(const std::string& caption, const std::string& text,
+                                bool more) override;
 
     // The message of EUnansweredError.
     static const char* const UnansweredMessage;

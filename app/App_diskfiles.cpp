@@ -213,6 +213,59 @@ bool TDiskFilesHandler::CanExtract() const {
     return FFileSystem && !FPanel.SelectedEntries().empty();
 }
 
+namespace {
+
+bool LocalExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::symlink_status(path, error).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+// The next name beside local in folder that nothing has: "GAME (2).BAS", "GAME (3).BAS", ….
+std::string FreeLocalName(const std::string& folder, const std::string& local) {
+    const size_t dot = local.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string stem = hasExtension ? local.substr(0, dot) : local;
+    const std::string extension = hasExtension ? local.substr(dot) : std::string();
+    for (int k = 2; k < 10000; ++k) {
+        std::string name = stem;
+        name.append(" (").append(std::to_string(k)).append(")").append(extension);
+        if (!LocalExists(folder + name))
+            return name;
+    }
+    throw EFileSystemError(
+        rtl::Format(rtl::Tr("The file \"%s\" exists."), (folder + local).c_str()));
+}
+
+// Settles, one taken name at a time, what becomes of each: asked until the user chooses one way
+// for all the remaining; after Cancel every remaining one is left alone.
+class TConflicts {
+public:
+    TConflicts(TUserInterface& userInterface, std::string caption, size_t taken)
+        : FUserInterface(userInterface), FCaption(std::move(caption)), FTaken(taken) {}
+
+    TConflictChoice Ask(const std::string& text) {
+        if (FTaken > 0)
+            --FTaken;
+        if (!FAlways) {
+            const TConflictAnswer answer = FUserInterface.AskConflict(FCaption, text, FTaken > 0);
+            if (answer.ForAll || answer.Choice == TConflictChoice::Cancel)
+                FAlways = answer.Choice;
+            return answer.Choice;
+        }
+        return *FAlways;
+    }
+    bool Cancelled() const { return FAlways == TConflictChoice::Cancel; }
+
+private:
+    TUserInterface& FUserInterface;
+    std::string FCaption;
+    size_t FTaken;
+    std::optional<TConflictChoice> FAlways;
+};
+
+} // namespace
+
 void TDiskFilesHandler::Extract() {
     if (!CanExtract())
         RaiseUnavailable();
@@ -220,11 +273,45 @@ void TDiskFilesHandler::Extract() {
     if (!FUserInterface.BrowseForFolder(rtl::Tr("Extract Files"), FExtractFolder, folder))
         return;
     FExtractFolder = folder;
-    ExtractTo(folder);
+    const std::string base = rtl::IncludeTrailingPathDelimiter(folder);
+    const std::vector<const TFileEntry*> selected = Selected();
+    size_t taken = 0;
+    for (const TFileEntry* entry : selected)
+        taken += LocalExists(base + LocalFileName(entry->Name)) ? 1 : 0;
+    TConflicts conflicts(FUserInterface, rtl::Tr("Extract Files"), taken);
+    std::vector<std::optional<TExtractName>> names;
+    for (const TFileEntry* entry : selected) {
+        const std::string local = LocalFileName(entry->Name);
+        if (conflicts.Cancelled()) {
+            names.emplace_back();
+        } else if (!LocalExists(base + local)) {
+            names.push_back(TExtractName{local});
+        } else {
+            switch (conflicts.Ask(
+                rtl::Format(rtl::Tr("The file \"%s\" exists."), (base + local).c_str()))) {
+            case TConflictChoice::Replace:
+                names.push_back(TExtractName{local, true});
+                break;
+            case TConflictChoice::KeepBoth:
+                names.push_back(TExtractName{FreeLocalName(base, local)});
+                break;
+            case TConflictChoice::Skip:
+            case TConflictChoice::Cancel:
+                names.emplace_back();
+                break;
+            }
+        }
+    }
+    ExtractTo(folder, names);
 }
 
-std::vector<std::string> TDiskFilesHandler::ExtractTo(const std::string& folder) {
+std::vector<std::string>
+TDiskFilesHandler::ExtractTo(const std::string& folder,
+                             const std::vector<std::optional<TExtractName>>& names) {
     if (!CanExtract())
+        RaiseUnavailable();
+    const std::vector<const TFileEntry*> selected = Selected();
+    if (!names.empty() && names.size() != selected.size())
         RaiseUnavailable();
     // Everything is read and every name checked first, so that a file that cannot be read, two
     // entries that would land on one name, or a name already taken write nothing at all.
@@ -232,51 +319,63 @@ std::vector<std::string> TDiskFilesHandler::ExtractTo(const std::string& folder)
         std::string Path;
         bool Folder = false;
         std::vector<uint8_t> Data;
+        // Was there before: replaced (a folder written into), never removed on failure.
+        bool Existed = false;
     };
     std::vector<TOut> outs;
-    // Entries whose local names differ in case alone would be one file where the user's disk
-    // folds case, and the second of two entries of one name is one no path reaches.
-    const auto checkNames = [](const std::vector<const TFileEntry*>& entries) {
-        for (size_t i = 0; i < entries.size(); ++i)
+    // Names that differ in case alone would be one file where the user's disk folds case, and
+    // the second of two entries of one name is one no path reaches.
+    const auto checkNames = [](const std::vector<std::string>& locals) {
+        for (size_t i = 0; i < locals.size(); ++i)
             for (size_t j = 0; j < i; ++j)
-                if (SameName(LocalFileName(entries[j]->Name), LocalFileName(entries[i]->Name),
-                             TNameCase::Folded))
+                if (SameName(locals[j], locals[i], TNameCase::Folded))
                     throw EFileSystemError(rtl::Format(
                         rtl::Tr("The program cannot extract the files: two of them would be "
                                 "written as \"%s\"."),
-                        LocalFileName(entries[i]->Name).c_str()));
+                        locals[i].c_str()));
     };
     const auto gather = [&](const auto& self, const std::string& path, const std::string& local,
-                            const TFileEntry& entry, int depth) -> void {
-        if (std::filesystem::symlink_status(local).type() != std::filesystem::file_type::not_found)
+                            const TFileEntry& entry, bool replace, int depth) -> void {
+        const bool exists = LocalExists(local);
+        const bool isFolder = exists && std::filesystem::is_directory(local);
+        // A file is replaced by a file and a folder written into by a folder, nothing else.
+        if (exists && !(replace && isFolder == entry.Folder))
             throw EFileSystemError(rtl::Format(rtl::Tr("The file \"%s\" exists."), local.c_str()));
         if (!entry.Folder) {
-            outs.push_back({local, false, FFileSystem->Read(path)});
+            outs.push_back({local, false, FFileSystem->Read(path), exists});
             return;
         }
-        outs.push_back({local, true, {}});
+        outs.push_back({local, true, {}, exists});
         // A folder tree deeper than this is a loop the file system let through.
         if (depth > 32)
             return;
         const std::vector<TFileEntry> inner = FFileSystem->List(path);
-        std::vector<const TFileEntry*> entries;
+        std::vector<std::string> locals;
         for (const TFileEntry& each : inner)
-            entries.push_back(&each);
-        checkNames(entries);
+            locals.push_back(LocalFileName(each.Name));
+        checkNames(locals);
         for (const TFileEntry& each : inner)
             self(self, path + '/' + each.Name, local + '/' + LocalFileName(each.Name), each,
-                 depth + 1);
+                 replace, depth + 1);
     };
-    const std::vector<const TFileEntry*> selected = Selected();
-    checkNames(selected);
-    for (const TFileEntry* entry : selected)
-        gather(gather, PathOf(*entry),
-               rtl::IncludeTrailingPathDelimiter(folder) + LocalFileName(entry->Name), *entry, 0);
-    std::vector<std::string> written;
+    std::vector<std::string> locals;
+    for (size_t i = 0; i < selected.size(); ++i)
+        if (names.empty() || names[i])
+            locals.push_back(names.empty() ? LocalFileName(selected[i]->Name) : names[i]->Local);
+    checkNames(locals);
+    for (size_t i = 0; i < selected.size(); ++i) {
+        if (!names.empty() && !names[i])
+            continue;
+        const std::string local =
+            names.empty() ? LocalFileName(selected[i]->Name) : names[i]->Local;
+        gather(gather, PathOf(*selected[i]), rtl::IncludeTrailingPathDelimiter(folder) + local,
+               *selected[i], !names.empty() && names[i]->Replace, 0);
+    }
+    std::vector<std::string> written, made;
     try {
         rtl::TFileBatch batch;
         for (TOut& out : outs) {
-            if (out.Folder) {
+            if (out.Folder && !out.Existed) {
                 std::error_code error;
                 if (!std::filesystem::create_directory(out.Path, error))
                     throw EFileSystemError(
@@ -285,20 +384,23 @@ std::vector<std::string> TDiskFilesHandler::ExtractTo(const std::string& folder)
                                     (error ? error : std::make_error_code(std::errc::file_exists))
                                         .message()
                                         .c_str()));
-            } else {
-                auto file =
-                    std::make_unique<rtl::TNewFileStream>(out.Path, rtl::TNaming::NoReplace);
+            } else if (!out.Folder) {
+                auto file = std::make_unique<rtl::TNewFileStream>(
+                    out.Path, out.Existed ? rtl::TNaming::Replace : rtl::TNaming::NoReplace);
                 file->WriteBuffer(out.Data.data(), static_cast<int64_t>(out.Data.size()));
                 file->CommitLater(out.Path);
                 batch.Add(std::move(file));
             }
             written.push_back(out.Path);
+            if (!out.Existed)
+                made.push_back(out.Path);
         }
         batch.Flush();
     } catch (...) {
-        // None of these names was taken before: what was made of them goes, folders last.
+        // What was made goes, folders last; what was there before is replaced only when every
+        // file is written.
         std::error_code ignored;
-        for (auto at = written.rbegin(); at != written.rend(); ++at)
+        for (auto at = made.rbegin(); at != made.rend(); ++at)
             std::filesystem::remove(*at, ignored);
         throw;
     }
@@ -330,16 +432,104 @@ void TDiskFilesHandler::AddFiles() {
         AddFilesFrom(FAddFilesDialog->Files);
 }
 
+namespace {
+
+// A disk as a file put on it leaves it: the file system reads the bytes held beside it.
+struct TDiskAfter {
+    std::vector<uint8_t> Bytes;
+    std::unique_ptr<TFileSystem> FileSystem;
+};
+
+TDiskAfter PutOn(const TFileSystem& fs, const std::string& path, std::span<const uint8_t> data) {
+    TDiskAfter after{fs.Put(path, data), nullptr};
+    after.FileSystem = OpenFileSystem(after.Bytes);
+    if (!after.FileSystem)
+        throw EFileSystemError(rtl::Tr(InvalidImageMessage));
+    return after;
+}
+
+// text without its last character (code page 932).
+std::string WithoutLastCharacter(const std::string& text) {
+    size_t last = 0;
+    for (size_t i = 0; i < text.size(); i += rtl::CharLength(text, i))
+        last = i;
+    return text.substr(0, last);
+}
+
+// The file put beside the one of its name: "GAME2.BAS", "GAME3.BAS", …, the name cut short
+// before the number where the file system allows no longer one. Whichever name is tried, the
+// file system decides whether it takes it; what it refuses of every try is refused.
+std::pair<std::string, TDiskAfter> PutBeside(const TFileSystem& fs, const TFileToPut& file) {
+    const size_t slash = file.Path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : file.Path.substr(0, slash + 1);
+    const std::string name = file.Path.substr(folder.size());
+    const size_t dot = name.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string stem = hasExtension ? name.substr(0, dot) : name;
+    const std::string extension = hasExtension ? name.substr(dot) : std::string();
+    std::string cut = stem;
+    std::exception_ptr refusal;
+    for (int k = 2; k < 100; ++k) {
+        // Numbers only grow, so a stem cut short for one is cut at least as short for the next.
+        for (;;) {
+            const std::string path = folder + cut + std::to_string(k) + extension;
+            try {
+                TDiskAfter after = PutOn(fs, path, file.Data);
+                if (after.FileSystem->FileCount() > fs.FileCount())
+                    return {path, std::move(after)};
+                break;
+            } catch (const EFileSystemError&) {
+                refusal = std::current_exception();
+                if (cut.empty())
+                    std::rethrow_exception(refusal);
+                cut = WithoutLastCharacter(cut);
+            }
+        }
+    }
+    RefuseExisting(file.Path);
+}
+
+} // namespace
+
 void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     if (!CanAddFiles() || paths.empty())
         RaiseUnavailable();
     THandlerChange change(*this);
     std::vector<TFileToPut> files;
+    std::vector<std::string> shownNames;
     for (const std::string& path : paths) {
         const std::string name = EncodeFilePath(rtl::ExtractFileName(path));
         files.push_back({FFolder.empty() ? name : FFolder + '/' + name, ReadLocalFile(path)});
+        shownNames.push_back(rtl::ExtractFileName(path));
     }
-    PutFiles(FDocument, FIndex, files);
+    // Which names the disk has, by its own rule: a file put in the place of one leaves the count
+    // of files as it was. Each file goes onto the disk the ones before it left.
+    std::vector<bool> isTaken;
+    for (const TFileToPut& file : files)
+        isTaken.push_back(PutOn(*FFileSystem, file.Path, file.Data).FileSystem->FileCount() ==
+                          FFileSystem->FileCount());
+    TConflicts conflicts(FUserInterface, rtl::Tr("Add Files"),
+                         static_cast<size_t>(std::count(isTaken.begin(), isTaken.end(), true)));
+    std::vector<TFileToPut> settled;
+    TDiskAfter disk;
+    const TFileSystem* current = FFileSystem.get();
+    for (size_t i = 0; i < files.size() && !conflicts.Cancelled(); ++i) {
+        TFileToPut& file = files[i];
+        TDiskAfter after = PutOn(*current, file.Path, file.Data);
+        if (after.FileSystem->FileCount() == current->FileCount()) {
+            const TConflictChoice choice = conflicts.Ask(
+                rtl::Format(rtl::Tr("The disk already has a file \"%s\"."), shownNames[i].c_str()));
+            if (choice == TConflictChoice::Skip || choice == TConflictChoice::Cancel)
+                continue;
+            if (choice == TConflictChoice::KeepBoth)
+                std::tie(file.Path, after) = PutBeside(*current, file);
+        }
+        settled.push_back(std::move(file));
+        disk = std::move(after);
+        current = disk.FileSystem.get();
+    }
+    if (!settled.empty())
+        PutFiles(FDocument, FIndex, settled);
     Refresh();
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -89,14 +90,26 @@ public:
     virtual bool CanOpenEntry(int entry) const;
     virtual void OpenParent();
     virtual bool CanOpenParent() const { return !FFolder.empty(); }
-    // Writes the selected files (and folders, with what they hold) into a folder the user chooses.
+    // Writes the selected files (and folders, with what they hold) into a folder the user
+    // chooses; a name taken there is asked about: replaced, skipped or kept beside as "NAME (2)".
     virtual void Extract();
     virtual bool CanExtract() const;
-    // The same into folder, asking nothing; returns the paths written. Used by dragging out.
-    std::vector<std::string> ExtractTo(const std::string& folder);
+    // How ExtractTo writes one selected entry: its local name, and whether what has that name
+    // is replaced (a folder's files written into it).
+    struct TExtractName {
+        std::string Local;
+        bool Replace = false;
+    };
+    // The selected entries into folder, asking nothing; returns the paths written. names, when
+    // given, holds one for each selected entry, none to leave it out; without it every entry
+    // keeps its own name and a taken one refuses them all. Used by dragging out.
+    std::vector<std::string> ExtractTo(const std::string& folder,
+                                       const std::vector<std::optional<TExtractName>>& names = {});
     virtual void AddFiles();
     virtual bool CanAddFiles() const;
-    // The files at paths (on the user's disk) into the folder shown, as one step.
+    // The files at paths (on the user's disk) into the folder shown, as one step; a name the
+    // disk has is asked about: replaced, skipped, or the file kept beside it under the next free
+    // name the file system allows. Cancelling keeps the files settled before it.
     virtual void AddFilesFrom(const std::vector<std::string>& paths);
     virtual void DeleteFiles();
     virtual bool CanDeleteFiles() const;

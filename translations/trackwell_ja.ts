@@ -625,6 +625,25 @@
     </message>
 </context>
 <context>
+    <name>TQtUserInterface</name>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>置き換える(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Skip</source>
+        <translation>スキップ(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Both</source>
+        <translation>両方残す(&amp;K)</translation>
+    </message>
+    <message>
+        <source>Do this for &amp;all the remaining</source>
+        <translation>残りすべてに同じ操作を行う(&amp;A)</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Trackwell edits the list of disk images inside D88/D77 containers. Every FILE is opened, or added when there are several.</source>

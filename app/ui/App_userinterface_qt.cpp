@@ -8,11 +8,14 @@
 #include "App_actions.h"
 #include "App_errors_qt.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -242,4 +245,34 @@ bool TQtUserInterface::OpenDocument(const std::string& path) {
     if (!QFileInfo(FromUtf8(path)).isFile())
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(FromUtf8(path)));
+}
+
+TConflictAnswer TQtUserInterface::AskConflict(const std::string& caption, const std::string& text,
+                                              bool more) {
+    QMessageBox box(QMessageBox::Question, FromUtf8(caption), FromUtf8(text), QMessageBox::NoButton,
+                    FParent);
+    QPushButton* replace = box.addButton(
+        QCoreApplication::translate("TQtUserInterface", "&Replace"), QMessageBox::AcceptRole);
+    QPushButton* skip = box.addButton(QCoreApplication::translate("TQtUserInterface", "&Skip"),
+                                      QMessageBox::RejectRole);
+    QPushButton* keepBoth = box.addButton(
+        QCoreApplication::translate("TQtUserInterface", "&Keep Both"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(keepBoth);
+    box.setEscapeButton(cancel);
+    if (more)
+        box.setCheckBox(new QCheckBox(
+            QCoreApplication::translate("TQtUserInterface", "Do this for &all the remaining"),
+            &box));
+    TOverrideCursor cursor(Qt::ArrowCursor);
+    box.exec();
+    TConflictAnswer answer;
+    answer.ForAll = box.checkBox() != nullptr && box.checkBox()->isChecked();
+    if (box.clickedButton() == replace)
+        answer.Choice = TConflictChoice::Replace;
+    else if (box.clickedButton() == skip)
+        answer.Choice = TConflictChoice::Skip;
+    else if (box.clickedButton() == keepBoth)
+        answer.Choice = TConflictChoice::KeepBoth;
+    return answer;
 }

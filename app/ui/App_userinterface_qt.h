@@ -41,6 +41,8 @@ public:
     TClipboard& Clipboard() override { return FClipboard; }
     std::string ApplicationTitle() const override;
     bool OpenDocument(const std::string& path) override;
+    TConflictAnswer AskConflict(const std::string& caption, const std::string& text,
+                                bool more) override;
 
 private:
     QWidget* FParent;

@@ -252,6 +252,92 @@ TEST_F(DiskFilesTest, ExtractingWritesEverythingOrNothing) {
     EXPECT_EQ(testsupport::ReadFileText(out + "/SAME"), "aaaaa");
 }
 
+TEST_F(DiskFilesTest, ATakenNameIsAskedAboutWhenAddingOrExtractingAndCancelKeepsWhatWasSettled) {
+    testsupport::WriteFileBytes(dir.File("hu.d88"), fstest::hubasic::Blank());
+    document.OpenFile(dir.File("hu.d88"));
+    PutFiles(document, 0,
+             {{"ONE.TXT", Bytes{'o', '1'}},
+              {"TWO.TXT", Bytes{'o', '2'}},
+              {"ABCDEFGHIJKLM.TXT", Bytes{'o', '3'}}});
+    shell.SetFocused(0, true);
+    files.Refresh();
+    const std::string in = dir.File("in");
+    ASSERT_EQ(::mkdir(in.c_str(), 0755), 0);
+    for (const char* name : {"ONE.TXT", "TWO.TXT", "ABCDEFGHIJKLM.TXT", "FOUR.TXT"})
+        testsupport::WriteFileText(in + "/" + name, std::string("new ") + name);
+    const auto local = [&](const char* name) { return in + "/" + name; };
+    const auto text = [&](const std::string& name) {
+        const std::vector<uint8_t> data = files.FileSystem()->Read(name);
+        return std::string(data.begin(), data.end());
+    };
+    const Bytes before = ImageBytes(0);
+    const size_t shownBefore = ui.Shown.size();
+
+    // Three taken names, each asked about (the first two offering the rest); a free one put.
+    ui.ConflictAnswers = {
+        {TConflictChoice::Replace}, {TConflictChoice::Skip}, {TConflictChoice::KeepBoth}};
+    files.AddFilesFrom(
+        {local("ONE.TXT"), local("TWO.TXT"), local("ABCDEFGHIJKLM.TXT"), local("FOUR.TXT")});
+    ASSERT_EQ(ui.Shown.size(), shownBefore + 3);
+    EXPECT_EQ(ui.Shown[shownBefore].Text, "The disk already has a file \"ONE.TXT\".");
+    EXPECT_EQ(ui.Shown[shownBefore].Title, "more");
+    EXPECT_EQ(ui.Shown[shownBefore + 2].Title, "");
+    EXPECT_EQ(text("ONE.TXT"), "new ONE.TXT");
+    EXPECT_EQ(text("TWO.TXT"), "o2");
+    EXPECT_EQ(text("ABCDEFGHIJKLM.TXT"), "o3");
+    // The next free name the file system allows: thirteen characters, so one goes for the number.
+    EXPECT_EQ(text("ABCDEFGHIJKL2.TXT"), "new ABCDEFGHIJKLM.TXT");
+    EXPECT_EQ(text("FOUR.TXT"), "new FOUR.TXT");
+    EXPECT_EQ(document.UndoName(), "Add files");
+    document.Undo();
+    EXPECT_EQ(ImageBytes(0), before);
+    files.Refresh();
+
+    // One way for all: asked once. Cancel at the first leaves the disk and the history alone.
+    ui.ConflictAnswers = {{TConflictChoice::Skip, true}};
+    files.AddFilesFrom({local("ONE.TXT"), local("TWO.TXT"), local("FOUR.TXT")});
+    EXPECT_EQ(text("ONE.TXT"), "o1");
+    EXPECT_EQ(text("FOUR.TXT"), "new FOUR.TXT");
+    document.Undo();
+    files.Refresh();
+    ui.ConflictAnswers = {{TConflictChoice::Cancel}};
+    files.AddFilesFrom({local("ONE.TXT"), local("FOUR.TXT")});
+    EXPECT_EQ(ImageBytes(0), before);
+    // No step was made: the one undone can still be redone.
+    EXPECT_TRUE(document.CanRedo());
+    // Cancel later keeps the files settled before it, as one step.
+    ui.ConflictAnswers = {{TConflictChoice::Replace}, {TConflictChoice::Cancel}};
+    files.AddFilesFrom({local("FOUR.TXT"), local("ONE.TXT"), local("TWO.TXT")});
+    EXPECT_EQ(text("FOUR.TXT"), "new FOUR.TXT");
+    EXPECT_EQ(text("ONE.TXT"), "new ONE.TXT");
+    EXPECT_EQ(text("TWO.TXT"), "o2");
+    document.Undo();
+    EXPECT_EQ(ImageBytes(0), before);
+    files.Refresh();
+
+    // Extracting: the taken name kept beside as "NAME (2)", a free one written unasked.
+    const std::string out = dir.File("out");
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    testsupport::WriteFileText(out + "/ONE.TXT", "mine");
+    panel.Selection = {0, 1};
+    ui.FolderAnswers = {out};
+    ui.ConflictAnswers = {{TConflictChoice::KeepBoth}};
+    files.Extract();
+    EXPECT_EQ(testsupport::ReadFileText(out + "/ONE.TXT"), "mine");
+    EXPECT_EQ(testsupport::ReadFileText(out + "/ONE (2).TXT"), "o1");
+    EXPECT_EQ(testsupport::ReadFileText(out + "/TWO.TXT"), "o2");
+    EXPECT_EQ(ui.Shown.back().Text, "The file \"" + out + "/ONE.TXT\" exists.");
+    // Both taken now: Replace for all asks once and writes both over.
+    testsupport::WriteFileText(out + "/TWO.TXT", "mine too");
+    ui.FolderAnswers = {out};
+    ui.ConflictAnswers = {{TConflictChoice::Replace, true}};
+    const size_t asked = ui.Shown.size();
+    files.Extract();
+    EXPECT_EQ(ui.Shown.size(), asked + 2); // the folder, then one question
+    EXPECT_EQ(testsupport::ReadFileText(out + "/ONE.TXT"), "o1");
+    EXPECT_EQ(testsupport::ReadFileText(out + "/TWO.TXT"), "o2");
+}
+
 TEST(DiskFiles, LocalFileNamesHoldNoPathOrControlCharacters) {
     EXPECT_EQ(LocalFileName("GAME.BAS"), "GAME.BAS");
     EXPECT_EQ(LocalFileName("A/B\\C\x01"), "A\\x2FB\\x5CC\\x01");
