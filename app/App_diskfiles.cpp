@@ -87,7 +87,7 @@ void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& 
                     const TFileSystem* current = &fs;
                     for (const TFileToPut& file : files) {
                         const int64_t count = current->FileCount();
-                        bytes = current->Put(file.Path, file.Data);
+                        bytes = current->Put(file.Path, file.Data, file.Date);
                         next = OpenFileSystem(bytes);
                         if (!next)
                             throw EFileSystemError(rtl::Tr(InvalidImageMessage));
@@ -110,6 +110,23 @@ void RenameFile(TFileHandler& document, int index, const std::string& path,
                 const std::string& newName) {
     ChangeImage(document, index, rtl::TrNoop("Rename file"),
                 [&](const TFileSystem& fs) { return fs.Rename(path, newName); });
+}
+
+TFileToPut LocalFileToPut(const std::string& local, const std::string& path) {
+    return {path, ReadLocalFile(local), rtl::FileModifiedTime(local)};
+}
+
+std::optional<rtl::TLocalTime> DiskFileDate(const TFileSystem& fs, const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::vector<TFileEntry> entries =
+        fs.List(slash == std::string::npos ? std::string() : path.substr(0, slash));
+    // The name as typed, else as the file system folds it (FAT's names are one in any case).
+    for (const TNameCase rule : {TNameCase::Exact, TNameCase::Folded})
+        for (const TFileEntry& entry : entries)
+            if (!entry.Folder && SameName(entry.Name, name, rule))
+                return entry.Date;
+    return std::nullopt;
 }
 
 std::vector<uint8_t> ReadLocalFile(const std::string& path) {
@@ -321,6 +338,7 @@ TDiskFilesHandler::ExtractTo(const std::string& folder,
         std::vector<uint8_t> Data;
         // Was there before: replaced (a folder written into), never removed on failure.
         bool Existed = false;
+        std::optional<rtl::TLocalTime> Date;
     };
     std::vector<TOut> outs;
     // Names that differ in case alone would be one file where the user's disk folds case, and
@@ -342,10 +360,10 @@ TDiskFilesHandler::ExtractTo(const std::string& folder,
         if (exists && !(replace && isFolder == entry.Folder))
             throw EFileSystemError(rtl::Format(rtl::Tr("The file \"%s\" exists."), local.c_str()));
         if (!entry.Folder) {
-            outs.push_back({local, false, FFileSystem->Read(path), exists});
+            outs.push_back({local, false, FFileSystem->Read(path), exists, entry.Date});
             return;
         }
-        outs.push_back({local, true, {}, exists});
+        outs.push_back({local, true, {}, exists, std::nullopt});
         // A folder tree deeper than this is a loop the file system let through.
         if (depth > 32)
             return;
@@ -404,6 +422,11 @@ TDiskFilesHandler::ExtractTo(const std::string& folder,
             std::filesystem::remove(*at, ignored);
         throw;
     }
+    // A file taken off a disk that keeps dates gets the date the disk holds; one the calendar
+    // does not have leaves the file dated now.
+    for (const TOut& out : outs)
+        if (!out.Folder && out.Date)
+            rtl::SetFileModifiedTime(out.Path, *out.Date);
     return written;
 }
 
@@ -440,8 +463,9 @@ struct TDiskAfter {
     std::unique_ptr<TFileSystem> FileSystem;
 };
 
-TDiskAfter PutOn(const TFileSystem& fs, const std::string& path, std::span<const uint8_t> data) {
-    TDiskAfter after{fs.Put(path, data), nullptr};
+TDiskAfter PutOn(const TFileSystem& fs, const std::string& path, std::span<const uint8_t> data,
+                 const std::optional<rtl::TLocalTime>& date) {
+    TDiskAfter after{fs.Put(path, data, date), nullptr};
     after.FileSystem = OpenFileSystem(after.Bytes);
     if (!after.FileSystem)
         throw EFileSystemError(rtl::Tr(InvalidImageMessage));
@@ -474,7 +498,7 @@ std::pair<std::string, TDiskAfter> PutBeside(const TFileSystem& fs, const TFileT
         for (;;) {
             const std::string path = folder + cut + std::to_string(k) + extension;
             try {
-                TDiskAfter after = PutOn(fs, path, file.Data);
+                TDiskAfter after = PutOn(fs, path, file.Data, file.Date);
                 if (after.FileSystem->FileCount() > fs.FileCount())
                     return {path, std::move(after)};
                 break;
@@ -499,15 +523,16 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     std::vector<std::string> shownNames;
     for (const std::string& path : paths) {
         const std::string name = EncodeFilePath(rtl::ExtractFileName(path));
-        files.push_back({FFolder.empty() ? name : FFolder + '/' + name, ReadLocalFile(path)});
+        files.push_back(LocalFileToPut(path, FFolder.empty() ? name : FFolder + '/' + name));
         shownNames.push_back(rtl::ExtractFileName(path));
     }
     // Which names the disk has, by its own rule: a file put in the place of one leaves the count
     // of files as it was. Each file goes onto the disk the ones before it left.
     std::vector<bool> isTaken;
     for (const TFileToPut& file : files)
-        isTaken.push_back(PutOn(*FFileSystem, file.Path, file.Data).FileSystem->FileCount() ==
-                          FFileSystem->FileCount());
+        isTaken.push_back(
+            PutOn(*FFileSystem, file.Path, file.Data, file.Date).FileSystem->FileCount() ==
+            FFileSystem->FileCount());
     TConflicts conflicts(FUserInterface, rtl::Tr("Add Files"),
                          static_cast<size_t>(std::count(isTaken.begin(), isTaken.end(), true)));
     std::vector<TFileToPut> settled;
@@ -515,7 +540,7 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     const TFileSystem* current = FFileSystem.get();
     for (size_t i = 0; i < files.size() && !conflicts.Cancelled(); ++i) {
         TFileToPut& file = files[i];
-        TDiskAfter after = PutOn(*current, file.Path, file.Data);
+        TDiskAfter after = PutOn(*current, file.Path, file.Data, file.Date);
         if (after.FileSystem->FileCount() == current->FileCount()) {
             const TConflictChoice choice = conflicts.Ask(
                 rtl::Format(rtl::Tr("The disk already has a file \"%s\"."), shownNames[i].c_str()));

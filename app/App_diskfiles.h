@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The file system of image, row counting from 1 for the message; EFileSystemError "The program
@@ -25,10 +26,16 @@ std::string EncodeFilePath(const std::string& text);
 // cannot hold, and the backslash that escapes, as \xNN; never "." or "..".
 std::string LocalFileName(const std::string& name);
 
-// A file to write to a disk: its path there (code page 932) and its bytes.
+// A file to write to a disk: its path there (code page 932), its bytes, and the date a disk
+// that keeps dates gives it (the time it is put without one).
 struct TFileToPut {
+    TFileToPut(std::string path, std::vector<uint8_t> data,
+               std::optional<rtl::TLocalTime> date = std::nullopt)
+        : Path(std::move(path)), Data(std::move(data)), Date(date) {}
+
     std::string Path;
     std::vector<uint8_t> Data;
+    std::optional<rtl::TLocalTime> Date;
 };
 
 // Each change runs on the image at index (from 0) of the document as one undoable step, named as
@@ -44,6 +51,10 @@ void RenameFile(TFileHandler& document, int index, const std::string& path,
                 const std::string& newName);
 // The bytes of a file on the user's disk, refused before it is read when no disk could hold it.
 std::vector<uint8_t> ReadLocalFile(const std::string& path);
+// A file of the user's disk to put on a disk as path, with its bytes and its modification time.
+TFileToPut LocalFileToPut(const std::string& local, const std::string& path);
+// The date the disk keeps for the file at path, where it keeps one.
+std::optional<rtl::TLocalTime> DiskFileDate(const TFileSystem& fs, const std::string& path);
 
 // ---------------------------------------------------------------------------------------------
 // The Files panel as far as its handler goes; the window implements it over its widgets.

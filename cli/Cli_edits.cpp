@@ -371,9 +371,9 @@ int RunPut(const TCommandLine& line, std::istream&, std::ostream&) {
     edit.Rows = ParseSingleRow(line.Arguments[1]);
     // Read before the document opens, which makes another folder the current one.
     const std::string source = line.Arguments[2];
-    TFileToPut file{EncodeFilePath(line.Arguments.size() > 3 ? line.Arguments[3]
-                                                             : rtl::ExtractFileName(source)),
-                    ReadLocalFile(source)};
+    TFileToPut file = LocalFileToPut(source, EncodeFilePath(line.Arguments.size() > 3
+                                                                ? line.Arguments[3]
+                                                                : rtl::ExtractFileName(source)));
     const TExistingFile existing = line.Force ? TExistingFile::Replace : TExistingFile::Refuse;
     edit.Operation = [&file, existing](TDocument& document) {
         PutFiles(document.Handler, SelectedIndex(document), {file}, existing);

@@ -77,7 +77,11 @@ int RunGet(const TCommandLine& line, std::istream&, std::ostream& out) {
     else if (!parts.empty())
         target = LocalFileName(parts.back());
     std::vector<uint8_t> data;
-    WithFileSystem(line, [&](const TFileSystem& fs) { data = fs.Read(path); });
+    std::optional<rtl::TLocalTime> date;
+    WithFileSystem(line, [&](const TFileSystem& fs) {
+        data = fs.Read(path);
+        date = DiskFileDate(fs, path);
+    });
     if (target != "-")
         CheckOverwrite(target, line.Force);
     if (target == "-") {
@@ -92,6 +96,9 @@ int RunGet(const TCommandLine& line, std::istream&, std::ostream& out) {
         CheckOverwrite(target, false);
         throw;
     }
+    // The date the disk keeps for the file, where it keeps one.
+    if (date)
+        rtl::SetFileModifiedTime(target, *date);
     return ExitSuccess;
 }
 

@@ -11,7 +11,6 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <optional>
 #include <string>
@@ -233,21 +232,23 @@ uint8_t LongNameChecksum(const uint8_t* shortName) {
     return sum;
 }
 
-// The entry's date and time of now, as DOS keeps them.
-std::pair<uint16_t, uint16_t> DosNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    const int year = std::clamp(local.tm_year + 1900, 1980, 2107);
-    const auto date =
-        static_cast<uint16_t>((year - 1980) << 9 | (local.tm_mon + 1) << 5 | local.tm_mday);
-    const auto time =
-        static_cast<uint16_t>(local.tm_hour << 11 | local.tm_min << 5 | local.tm_sec / 2);
+// A date and time as DOS keeps them, the year held to the 1980–2107 the entry can say.
+std::pair<uint16_t, uint16_t> DosStamp(const rtl::TLocalTime& at) {
+    const int year = std::clamp(at.Year, 1980, 2107);
+    const auto date = static_cast<uint16_t>((year - 1980) << 9 | at.Month << 5 | at.Day);
+    const auto time = static_cast<uint16_t>(at.Hour << 11 | at.Minute << 5 | at.Second / 2);
     return {date, time};
+}
+
+// The entry's date, where its fields name one.
+std::optional<rtl::TLocalTime> DosDate(uint16_t date, uint16_t time) {
+    const int month = date >> 5 & 15;
+    const int day = date & 31;
+    if (month < 1 || month > 12 || day < 1 || (time >> 11) > 23 || (time >> 5 & 63) > 59 ||
+        (time & 31) > 29)
+        return std::nullopt;
+    return rtl::TLocalTime{1980 + (date >> 9), month,          day,
+                           time >> 11,         time >> 5 & 63, (time & 31) * 2};
 }
 
 class TFat12 final : public TFileSystem {
@@ -261,7 +262,8 @@ public:
     std::vector<TFileEntry> List(std::string_view folder) const override;
     std::vector<uint8_t> Read(std::string_view path) const override;
     bool CanWrite() const override { return true; }
-    std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data) const override;
+    std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
+                                 const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;
     std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const override;
 
@@ -621,7 +623,8 @@ std::vector<TFileEntry> TFat12::List(std::string_view folder) const {
             if ((raw[11] & bit) != 0)
                 AppendDetail(details, word);
         entries.push_back({entry.Name, entry.Folder ? 0 : entry.Size, entry.Folder,
-                           entry.Folder ? "folder" : "file", std::move(details)});
+                           entry.Folder ? "folder" : "file", std::move(details),
+                           DosDate(date, time)});
     }
     return entries;
 }
@@ -712,7 +715,8 @@ TFat12::TEntryName TFat12::EncodeName(std::string_view name) const {
     return result;
 }
 
-std::vector<uint8_t> TFat12::Put(std::string_view path, std::span<const uint8_t> data) const {
+std::vector<uint8_t> TFat12::PutFile(std::string_view path, std::span<const uint8_t> data,
+                                     const std::optional<rtl::TLocalTime>& when) const {
     CheckChangeable(*this);
     const TPathParts parts = SplitPath(path);
     const TEntryName name = EncodeName(parts.Name);
@@ -777,9 +781,9 @@ std::vector<uint8_t> TFat12::Put(std::string_view path, std::span<const uint8_t>
     entry[11] = ArchiveAttribute;
     if (FLayout.Human68k)
         std::memcpy(entry + 12, name.More.data(), name.More.size());
-    const auto [date, time] = DosNow();
-    rtl::PutLe16(entry + 22, time);
-    rtl::PutLe16(entry + 24, date);
+    const auto [dosDate, dosTime] = DosStamp(when ? *when : rtl::LocalNow());
+    rtl::PutLe16(entry + 22, dosTime);
+    rtl::PutLe16(entry + 24, dosDate);
     rtl::PutLe16(entry + 26, static_cast<uint16_t>(clusters.empty() ? 0 : clusters.front()));
     rtl::PutLe32(entry + 28, static_cast<uint32_t>(size));
     return plan.Commit();

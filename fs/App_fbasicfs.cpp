@@ -159,7 +159,8 @@ public:
     std::vector<uint8_t> Read(std::string_view path) const override;
     std::vector<uint8_t> ReadBackOf(std::span<const uint8_t> data) const override;
     bool CanWrite() const override { return true; }
-    std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data) const override;
+    std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
+                                 const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;
     std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const override;
 
@@ -322,8 +323,10 @@ void TFBasicFileSystem::WriteTable(std::vector<uint8_t>& copy,
     std::copy(table.begin(), table.end(), sector.begin() + TableFirst);
 }
 
-std::vector<uint8_t> TFBasicFileSystem::Put(std::string_view path,
-                                            std::span<const uint8_t> data) const {
+// The disk keeps no dates.
+std::vector<uint8_t> TFBasicFileSystem::PutFile(std::string_view path,
+                                                std::span<const uint8_t> data,
+                                                const std::optional<rtl::TLocalTime>&) const {
     CheckChangeable(*this);
     const TPathParts parts = SplitPath(path);
     CheckRootOnly(parts.Folders);

@@ -29,7 +29,8 @@ namespace {
 
 } // namespace
 
-std::vector<uint8_t> TFileSystem::Put(std::string_view, std::span<const uint8_t>) const {
+std::vector<uint8_t> TFileSystem::PutFile(std::string_view, std::span<const uint8_t>,
+                                          const std::optional<rtl::TLocalTime>&) const {
     RefuseReadOnly(*this);
 }
 

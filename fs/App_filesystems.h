@@ -6,9 +6,11 @@
 
 #include "App_disksectors.h"
 #include "Rtl_exceptions.h"
+#include "Rtl_paths.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +29,8 @@ struct TFileEntry {
     std::string Kind;
     // Its attributes, date or load and run addresses.
     std::string Details;
+    // The date the disk keeps for it, where it keeps one.
+    std::optional<rtl::TLocalTime> Date;
 };
 
 class TFileSystem {
@@ -60,12 +64,20 @@ public:
     // Each change returns the bytes of the whole image after it and leaves this file system and
     // its image as they were; EFileSystemError when the change cannot be made, with a sentence
     // that says why.
-    // Writes data as the file path, replacing a file of that name.
-    virtual std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data) const;
+    // Writes data as the file path, replacing a file of that name; a file system that keeps
+    // dates gives it date, or the time it is now without one.
+    std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data,
+                             const std::optional<rtl::TLocalTime>& date = std::nullopt) const {
+        return PutFile(path, data, date);
+    }
     // Deletes the files paths names, all or none.
     virtual std::vector<uint8_t> Delete(std::span<const std::string> paths) const;
     // Gives the file path the name newName in its folder.
     virtual std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const;
+
+protected:
+    virtual std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
+                                         const std::optional<rtl::TLocalTime>& date) const;
 };
 
 // The file system of the image, tried in turn, or null when none is recognised. The image may be

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 namespace {
@@ -145,14 +145,29 @@ std::string DateText(const std::array<uint8_t, DateBytes>& date) {
                        day, hour, minute);
 }
 
-std::array<uint8_t, DateBytes> Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {
-        ToBcd(local.tm_year % 100), static_cast<uint8_t>((local.tm_mon + 1) << 4 | local.tm_wday),
-        ToBcd(local.tm_mday),       ToBcd(local.tm_hour),
-        ToBcd(local.tm_min),        0};
+// Year, month with the day of the week, day, hour and minute in BCD, as DateText reads them.
+std::array<uint8_t, DateBytes> Stamp(const rtl::TLocalTime& at) {
+    const std::chrono::year_month_day day{std::chrono::year(at.Year),
+                                          std::chrono::month(static_cast<unsigned>(at.Month)),
+                                          std::chrono::day(static_cast<unsigned>(at.Day))};
+    const unsigned weekday =
+        day.ok() ? std::chrono::weekday(std::chrono::sys_days(day)).c_encoding() : 0;
+    return {ToBcd(at.Year % 100), static_cast<uint8_t>(at.Month << 4 | weekday),
+            ToBcd(at.Day),        ToBcd(at.Hour),
+            ToBcd(at.Minute),     0};
+}
+
+// The date DateText shows, where the fields make one.
+std::optional<rtl::TLocalTime> DateOf(const std::array<uint8_t, DateBytes>& date) {
+    if (DateText(date).empty())
+        return std::nullopt;
+    const int year = Bcd(date[0]);
+    return rtl::TLocalTime{year < 80 ? 2000 + year : 1900 + year,
+                           date[1] >> 4,
+                           Bcd(date[2]),
+                           Bcd(date[3]),
+                           Bcd(date[4]),
+                           0};
 }
 
 TName ParseName(const std::string& name) {
@@ -208,7 +223,8 @@ public:
     bool CanWrite() const override { return true; }
     std::vector<TFileEntry> List(std::string_view folder) const override;
     std::vector<uint8_t> Read(std::string_view path) const override;
-    std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data) const override;
+    std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
+                                 const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;
     std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const override;
 
@@ -422,6 +438,7 @@ std::vector<TFileEntry> THuBasicFileSystem::List(std::string_view folder) const 
             words.push_back(rtl::Format("load 0x%04X exec 0x%04X", entry.Load, entry.Exec));
         if (const std::string date = DateText(entry.Date); !date.empty())
             words.push_back(date);
+        file.Date = DateOf(entry.Date);
         if (entry.Mode & ReadOnlyBit)
             words.push_back("read-only");
         if (entry.Mode & HiddenBit)
@@ -474,8 +491,9 @@ std::string FileName(std::string_view path) {
     return std::move(parts.Name);
 }
 
-std::vector<uint8_t> THuBasicFileSystem::Put(std::string_view path,
-                                             std::span<const uint8_t> data) const {
+std::vector<uint8_t> THuBasicFileSystem::PutFile(std::string_view path,
+                                                 std::span<const uint8_t> data,
+                                                 const std::optional<rtl::TLocalTime>& date) const {
     CheckChangeable(*this);
     const std::string given = FileName(path);
     const TName name = ParseName(given);
@@ -547,8 +565,8 @@ std::vector<uint8_t> THuBasicFileSystem::Put(std::string_view path,
     rtl::PutLe16(e.data() + SizeOffset, type == AsciiType ? 0 : static_cast<uint16_t>(data.size()));
     rtl::PutLe16(e.data() + LoadOffset, existing ? existing->Load : 0);
     rtl::PutLe16(e.data() + ExecOffset, existing ? existing->Exec : 0);
-    const std::array<uint8_t, DateBytes> today = Today();
-    std::copy(today.begin(), today.end(), e.begin() + DateOffset);
+    const std::array<uint8_t, DateBytes> stamp = Stamp(date ? *date : rtl::LocalNow());
+    std::copy(stamp.begin(), stamp.end(), e.begin() + DateOffset);
     rtl::PutLe16(e.data() + ClusterOffset, static_cast<uint16_t>(free[0]));
     return copy;
 }

@@ -177,7 +177,8 @@ public:
     std::vector<uint8_t> Read(std::string_view path) const override;
     std::vector<uint8_t> ReadBackOf(std::span<const uint8_t> data) const override;
     bool CanWrite() const override { return true; }
-    std::vector<uint8_t> Put(std::string_view path, std::span<const uint8_t> data) const override;
+    std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
+                                 const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;
     std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const override;
 
@@ -385,8 +386,9 @@ void TN88FileSystem::WriteTable(std::vector<uint8_t>& copy,
                   FSectors.Write(copy, FSystem.C, FSystem.H, Layout().TableSector(c)).begin());
 }
 
-std::vector<uint8_t> TN88FileSystem::Put(std::string_view path,
-                                         std::span<const uint8_t> data) const {
+// The disk keeps no dates.
+std::vector<uint8_t> TN88FileSystem::PutFile(std::string_view path, std::span<const uint8_t> data,
+                                             const std::optional<rtl::TLocalTime>&) const {
     CheckChangeable(*this);
     const TPathParts parts = SplitPath(path);
     CheckRootOnly(parts.Folders);

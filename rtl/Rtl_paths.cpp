@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -77,6 +78,50 @@ std::string AbsoluteFileName(const std::string& path) {
 bool FileOrFolderExists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
+}
+
+namespace {
+
+TLocalTime LocalTimeOf(const std::tm& local) {
+    return TLocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                      local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+} // namespace
+
+TLocalTime LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return LocalTimeOf(local);
+}
+
+std::optional<TLocalTime> FileModifiedTime(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    std::tm local{};
+    if (::localtime_r(&info.st_mtime, &local) == nullptr)
+        return std::nullopt;
+    return LocalTimeOf(local);
+}
+
+bool SetFileModifiedTime(const std::string& path, const TLocalTime& time) {
+    std::tm local{};
+    local.tm_year = time.Year - 1900;
+    local.tm_mon = time.Month - 1;
+    local.tm_mday = time.Day;
+    local.tm_hour = time.Hour;
+    local.tm_min = time.Minute;
+    local.tm_sec = time.Second;
+    local.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&local);
+    // mktime carries a 31st of April into May; such a date is none the disk meant.
+    if (seconds == static_cast<std::time_t>(-1) || local.tm_mday != time.Day ||
+        local.tm_mon != time.Month - 1)
+        return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 std::string GetCurrentDir() {

@@ -32,6 +32,24 @@ std::string AbsoluteFileName(const std::string& path);
 // The attribute query as an existence test: true when anything is at path, a dangling
 // symbolic link included; any failure counts as nothing there.
 bool FileOrFolderExists(const std::string& path);
+
+// A calendar date and time in the machine's local time zone, as disks keep their files' dates.
+struct TLocalTime {
+    int Year = 0;
+    int Month = 0;
+    int Day = 0;
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+    friend bool operator==(const TLocalTime&, const TLocalTime&) = default;
+};
+// The time it is now.
+TLocalTime LocalNow();
+// When the file at path was last modified; empty when that cannot be read.
+std::optional<TLocalTime> FileModifiedTime(const std::string& path);
+// Gives the file at path that modification time; false when it is not a date the calendar has
+// or the file system refuses.
+bool SetFileModifiedTime(const std::string& path, const TLocalTime& time);
 std::string GetCurrentDir();
 // Makes folder the process's current folder; false when it cannot.
 bool SetCurrentDir(const std::string& folder);

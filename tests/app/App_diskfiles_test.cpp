@@ -255,8 +255,9 @@ TEST_F(DiskFilesTest, ExtractingWritesEverythingOrNothing) {
 TEST_F(DiskFilesTest, ATakenNameIsAskedAboutWhenAddingOrExtractingAndCancelKeepsWhatWasSettled) {
     testsupport::WriteFileBytes(dir.File("hu.d88"), fstest::hubasic::Blank());
     document.OpenFile(dir.File("hu.d88"));
+    const rtl::TLocalTime oneDate{1999, 12, 31, 23, 59, 0};
     PutFiles(document, 0,
-             {{"ONE.TXT", Bytes{'o', '1'}},
+             {{"ONE.TXT", Bytes{'o', '1'}, oneDate},
               {"TWO.TXT", Bytes{'o', '2'}},
               {"ABCDEFGHIJKLM.TXT", Bytes{'o', '3'}}});
     shell.SetFocused(0, true);
@@ -265,6 +266,8 @@ TEST_F(DiskFilesTest, ATakenNameIsAskedAboutWhenAddingOrExtractingAndCancelKeeps
     ASSERT_EQ(::mkdir(in.c_str(), 0755), 0);
     for (const char* name : {"ONE.TXT", "TWO.TXT", "ABCDEFGHIJKLM.TXT", "FOUR.TXT"})
         testsupport::WriteFileText(in + "/" + name, std::string("new ") + name);
+    const rtl::TLocalTime fourDate{2010, 6, 7, 8, 9, 0};
+    ASSERT_TRUE(rtl::SetFileModifiedTime(in + "/FOUR.TXT", fourDate));
     const auto local = [&](const char* name) { return in + "/" + name; };
     const auto text = [&](const std::string& name) {
         const std::vector<uint8_t> data = files.FileSystem()->Read(name);
@@ -288,6 +291,8 @@ TEST_F(DiskFilesTest, ATakenNameIsAskedAboutWhenAddingOrExtractingAndCancelKeeps
     // The next free name the file system allows: thirteen characters, so one goes for the number.
     EXPECT_EQ(text("ABCDEFGHIJKL2.TXT"), "new ABCDEFGHIJKLM.TXT");
     EXPECT_EQ(text("FOUR.TXT"), "new FOUR.TXT");
+    // Dated as the local file was last changed (Hu-BASIC keeps the minute).
+    EXPECT_EQ(DiskFileDate(*files.FileSystem(), "FOUR.TXT"), fourDate);
     EXPECT_EQ(document.UndoName(), "Add files");
     document.Undo();
     EXPECT_EQ(ImageBytes(0), before);
@@ -325,6 +330,7 @@ TEST_F(DiskFilesTest, ATakenNameIsAskedAboutWhenAddingOrExtractingAndCancelKeeps
     files.Extract();
     EXPECT_EQ(testsupport::ReadFileText(out + "/ONE.TXT"), "mine");
     EXPECT_EQ(testsupport::ReadFileText(out + "/ONE (2).TXT"), "o1");
+    EXPECT_EQ(rtl::FileModifiedTime(out + "/ONE (2).TXT"), oneDate);
     EXPECT_EQ(testsupport::ReadFileText(out + "/TWO.TXT"), "o2");
     EXPECT_EQ(ui.Shown.back().Text, "The file \"" + out + "/ONE.TXT\" exists.");
     // Both taken now: Replace for all asks once and writes both over.

@@ -2,6 +2,7 @@
 // read file for file, and what fs, put, delete-file and rename-file leave is what fsck.fat and
 // mtools, independent of the program, read.
 #include "CliRunner.h"
+#include "Rtl_paths.h"
 #include "TestSupport.h"
 #include "fs/FsTestDisks.h"
 
@@ -178,6 +179,29 @@ TEST(CliFiles, PutDeleteAndRenameLeaveADiskThatFsckAndMtoolsRead) {
     const TRunResult protectedDisk = RunCli({"delete-file", container, "2", "LIESMICH.TXT"});
     EXPECT_EQ(protectedDisk.Err, "trackwell-cli: The disk image 2 (\"fat\") is write-protected; "
                                  "clear its write protection to change its files.\n");
+}
+
+// A file put on a FAT disk is dated as the local file was last changed, which mtools reads; one
+// taken off gets the date the disk holds.
+TEST(CliFiles, DatesGoOntoTheDiskWithAFileAndComeBackWithIt) {
+    const TempDir dir;
+    const std::string container = dir.File("disks.d88");
+    if (!MakeContainer(dir, container))
+        GTEST_SKIP() << "mkfs.fat (dosfstools) and mtools are needed";
+    const std::string local = dir.File("dated.txt");
+    testsupport::WriteFileText(local, "from 2001\r\n");
+    ASSERT_TRUE(rtl::SetFileModifiedTime(local, {2001, 2, 3, 4, 5, 6}));
+    ExpectSuccess(RunCli({"put", container, "2", local}));
+    const std::string dump = CheckedDump(dir, container);
+    const TRunResult listing = Tool("mdir", {"-i", dump, "::/DATED.TXT"});
+    EXPECT_NE(listing.Out.find("2001-02-03"), std::string::npos) << listing.Out;
+    const TRunResult files = RunCli({"files", container, "2"});
+    EXPECT_NE(files.Out.find("DATED.TXT\t11\tfile\t2001-02-03 04:05 archive"), std::string::npos)
+        << files.Out;
+
+    const std::string out = dir.File("out.txt");
+    ExpectSuccess(RunCli({"get", container, "2", "DATED.TXT", out}));
+    EXPECT_EQ(rtl::FileModifiedTime(out), (rtl::TLocalTime{2001, 2, 3, 4, 5, 6}));
 }
 
 TEST(CliFiles, NamesAPathCannotHoldAreListedWithTheEscapesGetDeleteAndRenameTake) {

@@ -73,33 +73,39 @@ struct Kind {
     const char* Name;
     std::function<Bytes()> Blank;
     std::function<void(Bytes&)> LoopFirstFile;
+    // The seconds of a file's date the disk keeps: 2 (FAT's two-second steps), 60 (the minute,
+    // Hu-BASIC), 0 for no date at all.
+    int DateSeconds;
 };
 
 const Kind Kinds[] = {
     {"FAT12_PC98_2HD", [] { return fat::Blank(fat::Pc98); },
-     [](Bytes& image) { SetFatEntry(image, fat::Pc98, 2, 2); }},
+     [](Bytes& image) { SetFatEntry(image, fat::Pc98, 2, 2); }, 2},
     {"FAT12_MSX_2DD", [] { return fat::Blank(fat::Msx); },
-     [](Bytes& image) { SetFatEntry(image, fat::Msx, 2, 2); }},
+     [](Bytes& image) { SetFatEntry(image, fat::Msx, 2, 2); }, 2},
     {"N88_2D", [] { return n88::Disk(n88::G2D).Image; },
-     [](Bytes& image) { LoopFirstN88File(image, n88::G2D); }},
+     [](Bytes& image) { LoopFirstN88File(image, n88::G2D); }, 0},
     {"N88_2HD", [] { return n88::Disk(n88::G2HD).Image; },
-     [](Bytes& image) { LoopFirstN88File(image, n88::G2HD); }},
+     [](Bytes& image) { LoopFirstN88File(image, n88::G2HD); }, 0},
     {"FBasic_2D", [] { return fbasic::Blank(); },
      [](Bytes& image) {
          const uint8_t first = fbasic::Entry(image, 0)[14];
          fbasic::Table(image)[first] = first;
-     }},
+     },
+     0},
     {"HuBasic_2D", [] { return hubasic::Blank(); },
      [](Bytes& image) {
          const int first = hubasic::Sec(image, 16)[30];
          hubasic::Link(image, first, first);
-     }},
+     },
+     60},
     {"HuBasic_2HD", [] { return hubasic::Blank(true); },
      [](Bytes& image) {
          const uint8_t* entry = hubasic::Sec(image, 32);
          const int first = entry[30] | entry[31] << 8;
          hubasic::Link(image, first, first, true);
-     }},
+     },
+     60},
 };
 
 // Text every file system takes as text, CR LF a line.
@@ -154,6 +160,32 @@ TEST_P(Conformance, FilesPutReadBackRenameAndDeleteGivingTheBlankDisksFreeSpaceB
     EXPECT_TRUE(emptied->List("").empty());
     EXPECT_EQ(emptied->FreeBytes(), free);
     EXPECT_EQ(emptied->Damage(), "");
+}
+
+TEST_P(Conformance, AFilesDateIsKeptToTheSecondsTheDiskHoldsAndNowWithoutOne) {
+    const rtl::TLocalTime given{2001, 2, 3, 4, 5, 7};
+    const Bytes blank = GetParam().Blank();
+    const auto fs = Open(blank);
+    const rtl::TLocalTime before = rtl::LocalNow();
+    // A file system reads the bytes it was opened on: each image is kept while it is read.
+    const Bytes first = fs->Put("OLD.TXT", Text(10, 4), given);
+    const Bytes second = Open(first)->Put("NEW.TXT", Text(10, 5));
+    const auto dated = Open(second);
+    ASSERT_TRUE(dated);
+    const std::vector<TFileEntry> entries = dated->List("");
+    ASSERT_EQ(entries.size(), 2u);
+    if (GetParam().DateSeconds == 0) {
+        EXPECT_FALSE(entries[0].Date || entries[1].Date);
+        return;
+    }
+    rtl::TLocalTime kept = given;
+    kept.Second -= given.Second % GetParam().DateSeconds;
+    ASSERT_TRUE(entries[0].Date);
+    EXPECT_EQ(*entries[0].Date, kept);
+    // Without a date the file is dated now, to the day at least.
+    ASSERT_TRUE(entries[1].Date);
+    EXPECT_EQ(entries[1].Date->Year, before.Year);
+    EXPECT_EQ(entries[1].Date->Month, before.Month);
 }
 
 TEST_P(Conformance, AMissingFolderOrFileIsRefusedAlikeByEveryOperation) {
