@@ -76,6 +76,27 @@ std::string LocalFileName(const std::string& name) {
     return escaped;
 }
 
+std::string LastName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string NearestNameOf(const TFileSystem& fs, const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string name = fs.FittingName(LastName(path));
+    return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
+}
+
+template <typename TChange>
+auto WithNearestName(const TFileSystem& fs, const std::string& path, TChange&& change) {
+    try {
+        return change();
+    } catch (const ENameError& e) {
+        throw ENameError(rtl::Format(rtl::Tr("%s The nearest name that fits is \"%s\"."), e.what(),
+                                     NameInMessage(fs.FittingName(LastName(path))).c_str()));
+    }
+}
+
 void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files,
               TExistingFile existing) {
     ChangeImage(document, index,
@@ -87,7 +108,9 @@ void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& 
                     const TFileSystem* current = &fs;
                     for (const TFileToPut& file : files) {
                         const int64_t count = current->FileCount();
-                        bytes = current->Put(file.Path, file.Data, file.Date);
+                        bytes = WithNearestName(*current, file.Path, [&] {
+                            return current->Put(file.Path, file.Data, file.Date);
+                        });
                         next = OpenFileSystem(bytes);
                         if (!next)
                             throw EFileSystemError(rtl::Tr(InvalidImageMessage));
@@ -108,8 +131,9 @@ void DeleteFiles(TFileHandler& document, int index, const std::vector<std::strin
 
 void RenameFile(TFileHandler& document, int index, const std::string& path,
                 const std::string& newName) {
-    ChangeImage(document, index, rtl::TrNoop("Rename file"),
-                [&](const TFileSystem& fs) { return fs.Rename(path, newName); });
+    ChangeImage(document, index, rtl::TrNoop("Rename file"), [&](const TFileSystem& fs) {
+        return WithNearestName(fs, newName, [&] { return fs.Rename(path, newName); });
+    });
 }
 
 TFileToPut LocalFileToPut(const std::string& local, const std::string& path) {
@@ -529,18 +553,48 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     // Which names the disk has, by its own rule: a file put in the place of one leaves the count
     // of files as it was. Each file goes onto the disk the ones before it left.
     std::vector<bool> isTaken;
-    for (const TFileToPut& file : files)
-        isTaken.push_back(
-            PutOn(*FFileSystem, file.Path, file.Data, file.Date).FileSystem->FileCount() ==
-            FFileSystem->FileCount());
+    for (const TFileToPut& file : files) {
+        try {
+            isTaken.push_back(
+                PutOn(*FFileSystem, file.Path, file.Data, file.Date).FileSystem->FileCount() ==
+                FFileSystem->FileCount());
+        } catch (const EFileSystemError&) {
+            // Refused for now: its name is asked for below, or the refusal comes then.
+            isTaken.push_back(false);
+        }
+    }
     TConflicts conflicts(FUserInterface, rtl::Tr("Add Files"),
                          static_cast<size_t>(std::count(isTaken.begin(), isTaken.end(), true)));
     std::vector<TFileToPut> settled;
     TDiskAfter disk;
     const TFileSystem* current = FFileSystem.get();
-    for (size_t i = 0; i < files.size() && !conflicts.Cancelled(); ++i) {
+    bool stopped = false;
+    for (size_t i = 0; i < files.size() && !conflicts.Cancelled() && !stopped; ++i) {
         TFileToPut& file = files[i];
-        TDiskAfter after = PutOn(*current, file.Path, file.Data, file.Date);
+        std::optional<TDiskAfter> tried;
+        while (!tried && !stopped) {
+            try {
+                tried = PutOn(*current, file.Path, file.Data, file.Date);
+            } catch (const ENameError& e) {
+                // The nearest name that fits, offered to edit; Cancel leaves this file and the
+                // rest alone.
+                std::string value = NameInMessage(current->FittingName(LastName(file.Path)));
+                std::string message = rtl::Format(
+                    rtl::Tr("%s The nearest name that fits is \"%s\"."), e.what(), value.c_str());
+                message.append("\n").append(rtl::Tr("Specify the file's name on the disk."));
+                if (!FUserInterface.ExecuteEnterDialog(rtl::Tr("Add Files"), message, value)) {
+                    stopped = true;
+                    continue;
+                }
+                const size_t slash = file.Path.rfind('/');
+                file.Path = (slash == std::string::npos ? "" : file.Path.substr(0, slash + 1)) +
+                            EncodeFilePath(value);
+                shownNames[i] = value;
+            }
+        }
+        if (stopped)
+            break;
+        TDiskAfter after = std::move(*tried);
         if (after.FileSystem->FileCount() == current->FileCount()) {
             const TConflictChoice choice = conflicts.Ask(
                 rtl::Format(rtl::Tr("The disk already has a file \"%s\"."), shownNames[i].c_str()));
@@ -583,12 +637,22 @@ void TDiskFilesHandler::RenameFile() {
     // A copy: the dialog may let the panel refresh, which replaces the entries.
     const TFileEntry entry = *Selected().front();
     std::string value = rtl::Cp932ToUtf8(entry.Name);
-    if (!FUserInterface.ExecuteEnterDialog(rtl::Tr("Rename File"),
-                                           rtl::Tr("Specify the file's new name."), value))
-        return;
-    THandlerChange change(*this);
-    ::RenameFile(FDocument, FIndex, PathOf(entry), EncodeFilePath(value));
-    Refresh();
+    std::string message = rtl::Tr("Specify the file's new name.");
+    // A refused name brings the dialog back with the reason and the text, or the nearest name
+    // that fits, to edit.
+    while (FUserInterface.ExecuteEnterDialog(rtl::Tr("Rename File"), message, value)) {
+        try {
+            THandlerChange change(*this);
+            ::RenameFile(FDocument, FIndex, PathOf(entry), EncodeFilePath(value));
+            Refresh();
+            return;
+        } catch (const ENameError& e) {
+            value = NameInMessage(FFileSystem->FittingName(EncodeFilePath(value)));
+            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the file's new name.");
+        } catch (const rtl::Exception& e) {
+            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the file's new name.");
+        }
+    }
 }
 
 void TDiskFilesHandler::ToggleShow() {

@@ -49,6 +49,11 @@ void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& 
 void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths);
 void RenameFile(TFileHandler& document, int index, const std::string& path,
                 const std::string& newName);
+// path (code page 932) with its last name the nearest one the file system's files can have.
+std::string NearestNameOf(const TFileSystem& fs, const std::string& path);
+// PutFiles and RenameFile refuse a name that does not fit with ENameError, its message ending
+// "The nearest name that fits is "…"."
+
 // The bytes of a file on the user's disk, refused before it is read when no disk could hold it.
 std::vector<uint8_t> ReadLocalFile(const std::string& path);
 // A file of the user's disk to put on a disk as path, with its bytes and its modification time.

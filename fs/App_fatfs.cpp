@@ -251,6 +251,12 @@ std::optional<rtl::TLocalTime> DosDate(uint16_t date, uint16_t time) {
                            time >> 11,         time >> 5 & 63, (time & 31) * 2};
 }
 
+// The one-byte characters a FAT name may hold.
+bool FatAllows(uint8_t byte) {
+    return byte != ' ' && byte != 0x80 && byte != 0xA0 && byte < 0xFD &&
+           std::strchr("\"*+,/:;<=>?[\\]|", byte) == nullptr;
+}
+
 class TFat12 final : public TFileSystem {
 public:
     TFat12(TDiskSectors disk, const TLayout& layout);
@@ -262,6 +268,10 @@ public:
     std::vector<TFileEntry> List(std::string_view folder) const override;
     std::vector<uint8_t> Read(std::string_view path) const override;
     bool CanWrite() const override { return true; }
+    std::string FittingName(std::string_view name) const override {
+        const TNameRule rule{FLayout.Human68k ? 18u : 8u, 3, &FatAllows, true, true};
+        return FitName(name, rule);
+    }
     std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
                                  const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;
@@ -651,7 +661,7 @@ std::vector<uint8_t> TFat12::Read(std::string_view path) const {
 
 TFat12::TEntryName TFat12::EncodeName(std::string_view name) const {
     const std::string shown = NameInMessage(name);
-    const auto refuse = [](const std::string& message) { throw EFileSystemError(message); };
+    const auto refuse = [](const std::string& message) { throw ENameError(message); };
     std::string upper;
     size_t dot = std::string::npos;
     for (size_t i = 0; i < name.size();) {

@@ -117,7 +117,7 @@ std::array<uint8_t, NameBytes> StoredNameOf(std::string_view name) {
                                  c != '"' && c != ':' && c != '/';
                       });
     if (!fits)
-        throw EFileSystemError(rtl::Format(
+        throw ENameError(rtl::Format(
             rtl::Tr("The name \"%s\" does not fit an F-BASIC disk: 1 to 8 characters of ASCII or "
                     "half-width katakana, without '\"', ':' or '/'."),
             NameInMessage(name).c_str()));
@@ -159,6 +159,14 @@ public:
     std::vector<uint8_t> Read(std::string_view path) const override;
     std::vector<uint8_t> ReadBackOf(std::span<const uint8_t> data) const override;
     bool CanWrite() const override { return true; }
+    std::string FittingName(std::string_view name) const override {
+        return FitName(name, {NameBytes, 0,
+                              [](uint8_t b) {
+                                  return ((b >= 0x20 && b < 0x7F) || (b >= 0xA1 && b <= 0xDF)) &&
+                                         b != '"' && b != ':' && b != '/';
+                              },
+                              false, false});
+    }
     std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
                                  const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;

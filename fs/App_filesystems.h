@@ -18,6 +18,8 @@
 
 // A change that cannot be made, or a file that is not there: the message says which.
 RTL_DECLARE_EXCEPTION(EFileSystemError, rtl::Exception);
+// A name the file system's names cannot be: the message says which rule it breaks.
+RTL_DECLARE_EXCEPTION(ENameError, EFileSystemError);
 
 // One entry of a folder as a listing shows it. Names are code page 932 bytes; Kind and Details
 // are ASCII texts of the file system's own terms.
@@ -61,6 +63,10 @@ public:
 
     // Whether the file system can change its files at all (CP/M cannot, yet).
     virtual bool CanWrite() const { return false; }
+    // The name nearest to name (code page 932) that its files can have: characters it cannot
+    // hold replaced by '_', the name cut to its lengths at a character boundary, in upper case
+    // where it keeps names so. name itself where it fits, and for a file system only read.
+    virtual std::string FittingName(std::string_view name) const { return std::string(name); }
     // Each change returns the bytes of the whole image after it and leaves this file system and
     // its image as they were; EFileSystemError when the change cannot be made, with a sentence
     // that says why.

@@ -105,6 +105,49 @@ std::string NameInMessage(std::string_view cp932) {
     return rtl::Cp932ToUtf8(cp932);
 }
 
+namespace {
+
+// The part's characters as the rule allows them, cut to bytes at a character boundary.
+std::string FitPart(std::string_view part, size_t bytes, const TNameRule& rule, bool dotAllowed) {
+    std::string fitted;
+    for (size_t i = 0; i < part.size();) {
+        const size_t length = rtl::CharLength(part, i);
+        std::string character(part.substr(i, length));
+        i += length;
+        const auto byte = static_cast<uint8_t>(character[0]);
+        const bool allowed = length == 2
+                                 ? rule.DoubleByte
+                                 : byte >= 0x20 && byte != 0x7F && !rtl::IsDBCSLeadByte(byte) &&
+                                       (byte != '.' || dotAllowed) && rule.Allowed(byte);
+        if (!allowed)
+            character = "_";
+        else if (rule.Upper && byte >= 'a' && byte <= 'z')
+            character[0] = static_cast<char>(byte - 'a' + 'A');
+        if (fitted.size() + character.size() > bytes)
+            break;
+        fitted += character;
+    }
+    return fitted;
+}
+
+} // namespace
+
+std::string FitName(std::string_view name, const TNameRule& rule) {
+    const size_t dot = rule.ExtensionBytes == 0 ? std::string_view::npos : name.rfind('.');
+    // A leading dot starts no extension: it is a name with nothing before it.
+    const bool split = dot != std::string_view::npos && dot > 0;
+    std::string base = FitPart(name.substr(0, split ? dot : name.size()), rule.NameBytes, rule,
+                               rule.ExtensionBytes == 0);
+    const std::string extension =
+        split ? FitPart(name.substr(dot + 1), rule.ExtensionBytes, rule, false) : std::string();
+    // A name of nothing but spaces is none, and one starting with a space is read as padded.
+    if (base.find_first_not_of(' ') == std::string::npos)
+        base = "_";
+    else if (base.front() == ' ')
+        base.front() = '_';
+    return extension.empty() ? base : base + "." + extension;
+}
+
 bool SameName(std::string_view a, std::string_view b, TNameCase rule) {
     if (a.size() != b.size())
         return false;

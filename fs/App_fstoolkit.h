@@ -171,6 +171,24 @@ enum class TNameCase { Exact, Folded };
 
 bool SameName(std::string_view a, std::string_view b, TNameCase rule);
 
+// What a file system's names may be, for the nearest name that fits one that does not.
+struct TNameRule {
+    // Bytes before the dot and after it; no extension at all takes the dot as a character.
+    size_t NameBytes;
+    size_t ExtensionBytes;
+    // Whether a one-byte character may stand in a name (never a control character).
+    bool (*Allowed)(uint8_t byte);
+    // Whether two-byte characters of code page 932 may.
+    bool DoubleByte;
+    // ASCII letters kept in upper case, as DOS keeps them.
+    bool Upper;
+};
+
+// The name nearest to name that the rule allows: every character it does not allow, and every
+// dot but the extension's, replaced by '_'; each part cut to its bytes at a character boundary;
+// an empty name part made "_".
+std::string FitName(std::string_view name, const TNameRule& rule);
+
 // Whether data is text as the BASICs that end a text with 0x1A keep it: not empty, printable
 // bytes (Shift-JIS's among them), tabs and line ends, and nothing that would end it early.
 bool IsPlainText(std::span<const uint8_t> data);

@@ -113,7 +113,7 @@ bool ValidMode(uint8_t mode) {
 
 // Raises the message of format, marked for translation where it is written, with the name.
 [[noreturn]] void Refuse(const char* format, const std::string& name) {
-    throw EFileSystemError(rtl::Format(rtl::Tr(format), NameInMessage(name).c_str()));
+    throw ENameError(rtl::Format(rtl::Tr(format), NameInMessage(name).c_str()));
 }
 
 std::string Trimmed(const uint8_t* bytes, int length) {
@@ -221,6 +221,11 @@ public:
     }
     std::string Damage() const override { return FDamage.Text(); }
     bool CanWrite() const override { return true; }
+    std::string FittingName(std::string_view name) const override {
+        return FitName(name,
+                       {NameBytes, ExtensionBytes,
+                        [](uint8_t b) { return b != '"' && b != ':' && b != '/'; }, true, false});
+    }
     std::vector<TFileEntry> List(std::string_view folder) const override;
     std::vector<uint8_t> Read(std::string_view path) const override;
     std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,

@@ -140,7 +140,7 @@ uint8_t FillOf(uint8_t attribute) {
 // The name as the directory stores it, or a refusal that says what does not fit.
 std::array<uint8_t, StoredNameBytes> StoredNameOf(std::string_view name) {
     const auto refuse = [&](const char* why) {
-        throw EFileSystemError(rtl::Format(why, NameInMessage(name).c_str()));
+        throw ENameError(rtl::Format(why, NameInMessage(name).c_str()));
     };
     for (const char c : name)
         if (IsControl(static_cast<uint8_t>(c)) || c == '/' || c == '"' || c == ':' ||
@@ -177,6 +177,12 @@ public:
     std::vector<uint8_t> Read(std::string_view path) const override;
     std::vector<uint8_t> ReadBackOf(std::span<const uint8_t> data) const override;
     bool CanWrite() const override { return true; }
+    std::string FittingName(std::string_view name) const override {
+        return FitName(name,
+                       {NameBytes, ExtensionBytes,
+                        [](uint8_t b) { return b != '/' && b != ':' && b != '"' && b != 0xFF; },
+                        true, false});
+    }
     std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
                                  const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;

@@ -1760,6 +1760,14 @@ Save the document?</source>
         <source>One 2HD disk of 77×2×8 sectors of 1,024 bytes; read only.</source>
         <translation>77×2×8 セクタ、1,024 バイトの 2HD ディスク 1 枚。読み込みのみ。</translation>
     </message>
+    <message>
+        <source>%s The nearest name that fits is &quot;%s&quot;.</source>
+        <translation>%s 合う最も近い名前は &quot;%s&quot; です。</translation>
+    </message>
+    <message>
+        <source>Specify the file&apos;s name on the disk.</source>
+        <translation>ディスク上のファイル名を指定してください。</translation>
+    </message>
 </context>
 <context>
     <name>rtl::rtl</name>

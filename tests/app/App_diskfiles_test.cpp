@@ -344,6 +344,48 @@ TEST_F(DiskFilesTest, ATakenNameIsAskedAboutWhenAddingOrExtractingAndCancelKeeps
     EXPECT_EQ(testsupport::ReadFileText(out + "/TWO.TXT"), "o2");
 }
 
+TEST_F(DiskFilesTest, ANameThatDoesNotFitIsOfferedTheNearestOneToEditAndARefusedRenameAsksAgain) {
+    testsupport::WriteFileBytes(dir.File("hu.d88"), fstest::hubasic::Blank());
+    document.OpenFile(dir.File("hu.d88"));
+    shell.SetFocused(0, true);
+    files.Refresh();
+    const std::string local = dir.File("ABCDEFGHIJKLMNOPQ.TXT");
+    testsupport::WriteFileText(local, "long");
+    const std::string rule =
+        "The name \"ABCDEFGHIJKLMNOPQ.TXT\" does not fit a Hu-BASIC disk: at most 13 bytes and 3 "
+        "after the dot. The nearest name that fits is \"ABCDEFGHIJKLM.TXT\".";
+
+    // Cancelled: nothing is added and no step made.
+    ui.EnterAnswers = {std::nullopt};
+    files.AddFilesFrom({local});
+    EXPECT_TRUE(Names().empty());
+    EXPECT_FALSE(document.CanUndo());
+    EXPECT_EQ(ui.Shown.back().Text,
+              rule + "\nSpecify the file's name on the disk.\nABCDEFGHIJKLM.TXT");
+    // The offer edited.
+    ui.EnterAnswers = {std::string("LONG.TXT")};
+    files.AddFilesFrom({local});
+    EXPECT_EQ(Names(), std::vector<std::string>{"LONG.TXT"});
+
+    // A name refused on rename: the dialog comes back with why and the nearest name, then a
+    // name taken: back with that reason and the text as typed.
+    panel.Selection = {0};
+    ui.EnterAnswers = {std::string("ABCDEFGHIJKLMNOPQ.TXT"), std::string("X.TXT")};
+    PutFiles(document, 0, {{"X.TXT", Bytes{'x'}}});
+    files.Refresh();
+    panel.Selection = {0};
+    ui.EnterAnswers.push_back(std::string("SHORT.TXT"));
+    files.RenameFile();
+    ASSERT_GE(ui.Shown.size(), 3u);
+    const auto shown = [&](size_t back) { return ui.Shown[ui.Shown.size() - back].Text; };
+    EXPECT_EQ(shown(2), "The name \"ABCDEFGHIJKLMNOPQ.TXT\" does not fit a Hu-BASIC disk: at most "
+                        "13 bytes and 3 after the dot. The nearest name that fits is "
+                        "\"ABCDEFGHIJKLM.TXT\".\nSpecify the file's new name.\nABCDEFGHIJKLM.TXT");
+    EXPECT_EQ(shown(1),
+              "The disk already has a file \"X.TXT\".\nSpecify the file's new name.\nX.TXT");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"SHORT.TXT", "X.TXT"}));
+}
+
 TEST(DiskFiles, LocalFileNamesHoldNoPathOrControlCharacters) {
     EXPECT_EQ(LocalFileName("GAME.BAS"), "GAME.BAS");
     EXPECT_EQ(LocalFileName("A/B\\C\x01"), "A\\x2FB\\x5CC\\x01");

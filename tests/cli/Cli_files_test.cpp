@@ -160,6 +160,9 @@ TEST(CliFiles, PutDeleteAndRenameLeaveADiskThatFsckAndMtoolsRead) {
          "The file \"HUGE.BIN\" (1331200 bytes) does not fit the free space of the disk"},
         {{"put", container, "1", dir.File("readme.txt")},
          "The program does not know the file system of the disk image 1."},
+        {{"put", container, "2", dir.File("readme.txt"), "toolongname.text"},
+         "The name \"toolongname.text\" does not fit a FAT12 disk: at most 8 bytes and 3 after "
+         "the dot. The nearest name that fits is \"TOOLONGN.TEX\"."},
         // FAT names are one whatever their case.
         {{"put", container, "2", dir.File("readme.txt"), "liesmich.txt"},
          "The disk already has a file \"liesmich.txt\"."},

@@ -188,6 +188,31 @@ TEST_P(Conformance, AFilesDateIsKeptToTheSecondsTheDiskHoldsAndNowWithoutOne) {
     EXPECT_EQ(entries[1].Date->Month, before.Month);
 }
 
+// Whatever a user types, the nearest name that fits is one the file system then takes; a name
+// it refuses is refused as a name, and one that fits is kept.
+TEST_P(Conformance, TheNearestNameThatFitsIsOneTheFileSystemTakes) {
+    const Bytes blank = GetParam().Blank();
+    const auto fs = Open(blank);
+    const std::string hostile[] = {
+        "toolongfilename.text", "a b:c*d?.t\"x", "two.dots.txt", ".hidden", "   ",
+        std::string("ctl\x01\x7F.bin"),
+        // 日本語のファイル名.txt in code page 932
+        "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B"
+        "\x96\xBC.txt",
+        std::string("\xB6\xC0\xB6\xC5.bin"), "name.longextension"};
+    for (const std::string& name : hostile) {
+        SCOPED_TRACE(ListedName(name));
+        try {
+            fs->Put(name, Text(10, 1));
+        } catch (const ENameError&) {
+        }
+        const std::string fitted = fs->FittingName(name);
+        EXPECT_NO_THROW(fs->Put(fitted, Text(10, 1))) << ListedName(fitted);
+        EXPECT_EQ(fs->FittingName(fitted), fitted);
+    }
+    EXPECT_EQ(fs->FittingName("GOOD.TXT"), "GOOD.TXT");
+}
+
 TEST_P(Conformance, AMissingFolderOrFileIsRefusedAlikeByEveryOperation) {
     const Bytes image = Open(GetParam().Blank())->Put("TEXT.TXT", Text(10, 3));
     const auto fs = Open(image);
