@@ -111,21 +111,23 @@ namespace {
 std::string FitPart(std::string_view part, size_t bytes, const TNameRule& rule, bool dotAllowed) {
     std::string fitted;
     for (size_t i = 0; i < part.size();) {
-        const size_t length = rtl::CharLength(part, i);
-        std::string character(part.substr(i, length));
+        size_t length = rtl::CharLength(part, i);
+        char character[2] = {part[i], length == 2 ? part[i + 1] : '\0'};
         i += length;
         const auto byte = static_cast<uint8_t>(character[0]);
         const bool allowed = length == 2
                                  ? rule.DoubleByte
                                  : byte >= 0x20 && byte != 0x7F && !rtl::IsDBCSLeadByte(byte) &&
                                        (byte != '.' || dotAllowed) && rule.Allowed(byte);
-        if (!allowed)
-            character = "_";
-        else if (rule.Upper && byte >= 'a' && byte <= 'z')
+        if (!allowed) {
+            character[0] = '_';
+            length = 1;
+        } else if (rule.Upper && byte >= 'a' && byte <= 'z') {
             character[0] = static_cast<char>(byte - 'a' + 'A');
-        if (fitted.size() + character.size() > bytes)
+        }
+        if (fitted.size() + length > bytes)
             break;
-        fitted += character;
+        fitted.append(character, length);
     }
     return fitted;
 }
@@ -145,7 +147,9 @@ std::string FitName(std::string_view name, const TNameRule& rule) {
         base = "_";
     else if (base.front() == ' ')
         base.front() = '_';
-    return extension.empty() ? base : base + "." + extension;
+    if (!extension.empty())
+        base.append(".").append(extension);
+    return base;
 }
 
 bool SameName(std::string_view a, std::string_view b, TNameCase rule) {
