@@ -144,7 +144,7 @@ std::string FitName(std::string_view name, const TNameRule& rule) {
         split ? FitPart(name.substr(dot + 1), rule.ExtensionBytes, rule, false) : std::string();
     // A name of nothing but spaces is none, and one starting with a space is read as padded.
     if (base.find_first_not_of(' ') == std::string::npos)
-        base = "_";
+        base.assign(1, '_');
     else if (base.front() == ' ')
         base.front() = '_';
     if (!extension.empty())
