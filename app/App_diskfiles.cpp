@@ -27,16 +27,20 @@ std::string ImageLabel(const TDiskImage& image, int row) {
 
 // Checks what every change checks and hands the image's file system to plan, whose bytes then
 // become the image's as one step named name.
+[[noreturn]] void RefuseWriteProtected(const TDiskImage& image, int row) {
+    throw EFileSystemError(
+        rtl::Format(rtl::Tr("The disk image %s is write-protected; clear its write protection to "
+                            "change its files."),
+                    ImageLabel(image, row).c_str()));
+}
+
 template <typename TPlan>
 void ChangeImage(TFileHandler& document, int index, const char* name, TPlan&& plan) {
     if (index < 0 || index >= document.DiskImageCount())
         document.RaiseUnavailable();
     const TDiskImage& image = document.DiskImages(index);
     if (image.WriteProtected() != WriteProtectedOff)
-        throw EFileSystemError(rtl::Format(
-            rtl::Tr("The disk image %s is write-protected; clear its write protection to "
-                    "change its files."),
-            ImageLabel(image, index + 1).c_str()));
+        RefuseWriteProtected(image, index + 1);
     const std::unique_ptr<TFileSystem> fs = OpenImageFileSystem(image, index + 1);
     CheckChangeable(*fs);
     const std::vector<uint8_t> bytes = plan(*fs);
@@ -214,6 +218,10 @@ void TDiskFilesHandler::Refresh() {
                               GroupedNumber(FFileSystem->FreeBytes()).c_str());
     if (!FFileSystem->Damage().empty())
         FStatusText += rtl::Format(rtl::Tr(" (damaged: %s)"), FFileSystem->Damage().c_str());
+    else if (!FFileSystem->CanWrite())
+        FStatusText += rtl::Tr(" (read-only file system)");
+    else if (FImage->WriteProtected() != WriteProtectedOff)
+        FStatusText += rtl::Tr(" (write-protected image)");
 }
 
 std::string TDiskFilesHandler::PathOf(const TFileEntry& entry) const {
@@ -460,6 +468,14 @@ bool TDiskFilesHandler::CanChange() const {
         FIndex >= FDocument.DiskImageCount() || &FDocument.DiskImages(FIndex) != FImage)
         return false;
     return FImage->WriteProtected() == WriteProtectedOff;
+}
+
+void TDiskFilesHandler::RaiseChangeRefusal() const {
+    if (!FFileSystem || CanChange())
+        return;
+    if (FImage != nullptr && FImage->WriteProtected() != WriteProtectedOff)
+        RefuseWriteProtected(*FImage, FIndex + 1);
+    CheckChangeable(*FFileSystem);
 }
 
 bool TDiskFilesHandler::CanAddFiles() const {

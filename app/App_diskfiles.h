@@ -131,6 +131,10 @@ public:
     virtual bool CanDeleteFiles() const;
     virtual void RenameFile();
     virtual bool CanRenameFile() const;
+    // Raises why the files of the disk shown cannot be changed (a write-protected image, a file
+    // system only read, a damaged disk), as a change would; nothing when they can, or when the
+    // image shows no file system.
+    void RaiseChangeRefusal() const;
     virtual void ToggleShow();
     virtual bool CanToggleShow() const { return true; }
     bool Shown() const { return FPanel.Visible(); }

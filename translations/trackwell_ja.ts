@@ -1768,6 +1768,14 @@ Save the document?</source>
         <source>Specify the file&apos;s name on the disk.</source>
         <translation>ディスク上のファイル名を指定してください。</translation>
     </message>
+    <message>
+        <source> (read-only file system)</source>
+        <translation> (読み込み専用のファイルシステム)</translation>
+    </message>
+    <message>
+        <source> (write-protected image)</source>
+        <translation> (ライトプロテクトされたイメージ)</translation>
+    </message>
 </context>
 <context>
     <name>rtl::rtl</name>

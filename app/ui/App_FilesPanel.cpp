@@ -306,6 +306,10 @@ int TFilesPanelWidget::CurrentEntry() const {
 void TFilesPanelWidget::RunAction(TAction& action) {
     if (OnBeforeAction)
         OnBeforeAction();
+    if (!action.isEnabled() && OnUnavailableAction) {
+        OnUnavailableAction(action);
+        return;
+    }
     ExecuteAction(action);
 }
 

@@ -112,6 +112,8 @@ public:
     std::function<void()> OnBeforeAction;
     // Runs action as a key or a menu entry does.
     void RunAction(TAction& action);
+    // A key's action that is not available: told instead of nothing happening.
+    std::function<void(TAction& action)> OnUnavailableAction;
 
     TFilesView& View() const { return *FView; }
     TFilesModel& Model() const { return *FModel; }

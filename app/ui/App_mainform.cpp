@@ -166,6 +166,16 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
         if (FUpdateNotifier)
             FUpdateNotifier->Flush();
     };
+    // Insert, Delete and F2 on a disk whose files cannot change say why.
+    FilesPanel1->OnUnavailableAction = [this](TAction& action) {
+        if (&action == FilesAddAction || &action == FilesDeleteAction ||
+            &action == FilesRenameAction || &action == FilesDropFilesAction)
+            try {
+                FFilesHandler->RaiseChangeRefusal();
+            } catch (...) {
+                rtl::HandleException();
+            }
+    };
     FViewHandler = std::make_unique<TViewHandler>(FToolBarView.get(), FListViewView.get(),
                                                   FStatusBarView.get(), FWindowView.get());
     bind(*FViewHandler);
@@ -440,6 +450,8 @@ void TAppMainForm::CreateActions() {
         files.SetKeyAction(action->shortcut(), action);
     }
     files.SetKeyAction(QKeySequence(Qt::Key_Enter), FilesOpenAction);
+    // Alt+Up goes up a folder here, as in file managers, and never moves the images.
+    files.SetKeyAction(QKeySequence(Qt::ALT | Qt::Key_Up), FilesOpenParentAction);
     BindActions();
 }
 

@@ -289,6 +289,28 @@ private slots:
         editor.Key(QKeySequence(Qt::Key_Backspace));
         QCOMPARE(editor.Column(0).size(), 3);
         QCOMPARE(editor.Column(0).value(editor.Files().currentIndex().row()), QString("SUB"));
+        // Alt+Up does the same, as in file managers, and moves no image.
+        editor.Key(QKeySequence(Qt::Key_Return));
+        QCOMPARE(editor.Column(0), QStringList({"..", "INNER.TXT"}));
+        editor.Key(QKeySequence(Qt::ALT | Qt::Key_Up));
+        QCOMPARE(editor.Column(0).size(), 3);
+        QVERIFY(editor.Form->FileHandler().UndoName() != "Move up");
+        QCOMPARE(editor.Form->ListViewShell().GetSelectedIndices(), std::vector<int>{0});
+
+        // On a write-protected image the keys that would change the files say why, and the
+        // status bar says so beforehand.
+        QVERIFY(editor.Run("PropertiesWriteProtectedToggleAction"));
+        editor.Files().setFocus();
+        QVERIFY2(editor.Form->FilesStatusText().endsWith("(write-protected image)"),
+                 qPrintable(editor.Form->FilesStatusText()));
+        editor.Key(QKeySequence(Qt::Key_Delete));
+        QCOMPARE(errors.Messages.size(), size_t{1});
+        QVERIFY2(errors.Messages[0].find("is write-protected; clear its write protection") !=
+                     std::string::npos,
+                 errors.Messages[0].c_str());
+        errors.Messages.clear();
+        QVERIFY(editor.Run("EditUndoAction"));
+        editor.Files().setFocus();
 
         // Shift+Tab goes back to the images, where Delete deletes the image.
         editor.Key(QKeySequence(Qt::SHIFT | Qt::Key_Tab));
