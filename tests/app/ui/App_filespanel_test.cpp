@@ -320,6 +320,30 @@ private slots:
         QVERIFY(errors.Messages.empty());
     }
 
+    // Right after opening, before any click, the list's cursor is on the image that has the
+    // focus (the last one opened), and the panel shows that image.
+    void thePanelFollowsTheFocusedImageFromTheStart() {
+        testsupport::TempDir dir;
+        const std::string path = FatDocument(dir);
+        if (path.empty())
+            QSKIP("mkfs.fat or mtools is missing, or the program reads no FAT12 disk yet");
+        // The panel shown from the start, as the settings keep it.
+        rtl::TMemIniFile settings(dir.File("Settings.ini"));
+        settings.WriteBool("Files", "Visible", true);
+        settings.UpdateFile();
+        Editor editor(dir, {path});
+        QVERIFY(editor.Files().isVisible());
+        QCOMPARE(editor.Form->ListViewShell().FocusedIndex(), 1);
+        QCOMPARE(editor.Form->ListView().currentIndex().row(), 1);
+        QVERIFY2(editor.Form->FilesStatusText().startsWith("F-BASIC, "),
+                 qPrintable(editor.Form->FilesStatusText()));
+        editor.Form->ListView().setFocus();
+        editor.Key(QKeySequence(Qt::Key_Up));
+        QCOMPARE(editor.Form->ListView().currentIndex().row(), 0);
+        QVERIFY2(editor.Form->FilesStatusText().startsWith("FAT12, "),
+                 qPrintable(editor.Form->FilesStatusText()));
+    }
+
     void thePanelKeepsItsPlace() {
         testsupport::TempDir dir;
         int extent = 0;
