@@ -1776,6 +1776,78 @@ Save the document?</source>
         <source> (write-protected image)</source>
         <translation> (ライトプロテクトされたイメージ)</translation>
     </message>
+    <message>
+        <source>file</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>フォルダー</translation>
+    </message>
+    <message>
+        <source>binary</source>
+        <translation>バイナリー</translation>
+    </message>
+    <message>
+        <source>data</source>
+        <translation>データ</translation>
+    </message>
+    <message>
+        <source>machine code</source>
+        <translation>機械語</translation>
+    </message>
+    <message>
+        <source>read-only</source>
+        <translation>読み込み専用</translation>
+    </message>
+    <message>
+        <source>hidden</source>
+        <translation>隠し</translation>
+    </message>
+    <message>
+        <source>system</source>
+        <translation>システム</translation>
+    </message>
+    <message>
+        <source>archive</source>
+        <translation>アーカイブ</translation>
+    </message>
+    <message>
+        <source>random</source>
+        <translation>ランダム</translation>
+    </message>
+    <message>
+        <source>write-protected</source>
+        <translation>書き込み禁止</translation>
+    </message>
+    <message>
+        <source>encrypted</source>
+        <translation>暗号化</translation>
+    </message>
+    <message>
+        <source>verify</source>
+        <translation>ベリファイ</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>破損</translation>
+    </message>
+    <message>
+        <source>type %s</source>
+        <translation>種類 %s</translation>
+    </message>
+    <message>
+        <source>load %s exec %s</source>
+        <translation>ロード %s 実行 %s</translation>
+    </message>
+    <message>
+        <source>user %s</source>
+        <translation>ユーザー %s</translation>
+    </message>
+    <message>
+        <source>mode %s</source>
+        <translation>モード %s</translation>
+    </message>
 </context>
 <context>
     <name>rtl::rtl</name>

@@ -29,10 +29,6 @@ QString Text(const std::string& utf8) {
 }
 
 // What keeps a row selected across a reload: its name, and ".." apart from any entry.
-std::string RowKey(const TFilesRow& row) {
-    return row.Entry == TFilesPanelWidget::ParentEntry ? std::string(1, '\0') : row.RawName;
-}
-
 // Run for the whole of a scope; the flag is what it was before on every way out.
 class TFlagScope {
 public:
@@ -261,7 +257,16 @@ TFilesPanelWidget::TFilesPanelWidget(QWidget* parent) : QWidget(parent) {
     rows.setDefaultSectionSize(qMax(18, FView->fontMetrics().height() + 4));
     QHeaderView& columns = *FView->horizontalHeader();
     columns.setHighlightSections(false);
-    columns.setSectionsClickable(false);
+    // A click on a header sorts by its column, again the other way round; folders stay first.
+    columns.setSectionsClickable(true);
+    columns.setSortIndicatorShown(true);
+    columns.setSortIndicator(-1, Qt::AscendingOrder);
+    connect(&columns, &QHeaderView::sectionClicked, this, [this](int column) {
+        FSort = FSort.Clicked(static_cast<TPanelColumn>(column));
+        FView->horizontalHeader()->setSortIndicator(column, FSort.Descending ? Qt::DescendingOrder
+                                                                             : Qt::AscendingOrder);
+        Reload();
+    });
     columns.setStretchLastSection(true);
     const int widths[] = {180, 90, 90};
     const int margins = 2 * columns.style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
@@ -322,17 +327,13 @@ void TFilesPanelWidget::Reload() {
     if (FHandler == nullptr)
         return;
     const TDiskFilesHandler& handler = *FHandler;
+    std::vector<TPanelRow> panelRows;
+    if (handler.FileSystem() != nullptr)
+        panelRows = PanelRows(handler.Entries(), !handler.Folder().empty(), FSort);
     std::vector<TFilesRow> rows;
-    if (handler.FileSystem() != nullptr && !handler.Folder().empty())
-        rows.push_back({ParentEntry, "..", "..", {}, {}, {}, true});
-    const std::vector<TFileEntry>& entries = handler.Entries();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const TFileEntry& entry = entries[i];
-        rows.push_back(
-            {static_cast<int>(i), entry.Name, VisibleName(Text(rtl::Cp932ToUtf8(entry.Name))),
-             entry.Folder ? QString() : QString::fromStdString(GroupedNumber(entry.Size)),
-             VisibleName(Text(entry.Kind)), VisibleName(Text(entry.Details)), entry.Folder});
-    }
+    for (const TPanelRow& row : panelRows)
+        rows.push_back({row.Entry, row.RawName, VisibleName(Text(row.Name)), Text(row.Size),
+                        VisibleName(Text(row.Kind)), VisibleName(Text(row.Details)), row.Folder});
     // The folder as the disk's software would write it; what the status bar says when there is
     // no file system to show.
     const QString label =
@@ -347,56 +348,28 @@ void TFilesPanelWidget::Reload() {
         return;
     TFlagScope reloading(FReloading);
     QItemSelectionModel& selection = *FView->selectionModel();
-    std::set<std::string> selected;
     std::vector<int> selectedRows;
-    for (const QModelIndex& index : selection.selectedRows()) {
-        selected.insert(RowKey(FModel->Rows()[static_cast<size_t>(index.row())]));
+    for (const QModelIndex& index : selection.selectedRows())
         selectedRows.push_back(index.row());
-    }
-    const int oldCount = FModel->rowCount();
     const QModelIndex oldCurrent = FView->currentIndex();
-    const std::string current = oldCurrent.isValid()
-                                    ? RowKey(FModel->Rows()[static_cast<size_t>(oldCurrent.row())])
-                                    : std::string();
     const std::string left = FFolder;
     const bool sameImage = handler.Index() == FIndex;
     FIndex = handler.Index();
     FFolder = handler.Folder();
+    const std::vector<TPanelRow> old = std::exchange(FRows, std::move(panelRows));
     FModel->SetRows(std::move(rows));
 
-    const int count = FModel->rowCount();
-    int focus = -1;
-    std::string wanted;
-    if (sameFolder) {
-        const auto keepRow = [this](QItemSelection& keep, int row) {
-            keep.select(FModel->index(row, 0), FModel->index(row, FModel->columnCount() - 1));
-        };
-        QItemSelection keep;
-        for (int row = 0; row < count; ++row)
-            if (selected.contains(RowKey(FModel->Rows()[static_cast<size_t>(row)])))
-                keepRow(keep, row);
-        // None of them by name, as many rows as before: renamed in their places.
-        if (keep.isEmpty() && count == oldCount)
-            for (const int row : selectedRows)
-                keepRow(keep, row);
+    const TPanelPlace place =
+        PlaceAfterChange(old, selectedRows, oldCurrent.isValid() ? oldCurrent.row() : -1, FRows,
+                         sameFolder, sameImage, left, FFolder);
+    QItemSelection keep;
+    for (const int row : place.Selected)
+        keep.select(FModel->index(row, 0), FModel->index(row, FModel->columnCount() - 1));
+    if (sameFolder)
         selection.select(keep, QItemSelectionModel::ClearAndSelect);
-        wanted = current;
-        if (oldCurrent.isValid())
-            focus = std::min(oldCurrent.row(), count - 1);
-    } else if (sameImage && left.size() > FFolder.size() &&
-               (FFolder.empty() || left.starts_with(FFolder + '/'))) {
-        // Back in a parent: the focus on the folder just left.
-        const std::string rest = left.substr(FFolder.empty() ? 0 : FFolder.size() + 1);
-        wanted = rest.substr(0, rest.find('/'));
-    }
-    for (int row = 0; row < count && !wanted.empty(); ++row)
-        if (RowKey(FModel->Rows()[static_cast<size_t>(row)]) == wanted)
-            focus = row;
-    if (focus < 0 && count > 0)
-        focus = 0;
-    if (focus >= 0) {
-        selection.setCurrentIndex(FModel->index(focus, 0), QItemSelectionModel::NoUpdate);
-        FView->scrollTo(FModel->index(focus, 0));
+    if (place.Cursor >= 0) {
+        selection.setCurrentIndex(FModel->index(place.Cursor, 0), QItemSelectionModel::NoUpdate);
+        FView->scrollTo(FModel->index(place.Cursor, 0));
     }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "App_diskfiles.h"
+#include "App_filespanel.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -147,9 +148,12 @@ private:
     TDiskFilesHandler* FHandler = nullptr;
     TAction* FOpenAction = nullptr;
     TFileDropFilesAction* FDropAction = nullptr;
-    // The listing shown: the image and folder it is of.
+    // The listing shown: the image and folder it is of, its rows as the panel decided them, and
+    // the order a header chose.
     int FIndex = -1;
     std::string FFolder;
+    std::vector<TPanelRow> FRows;
+    TPanelSort FSort;
     // The height the panel takes once the splitter it is in has one; 0 for the default.
     int FExtent = 0;
     bool FExtentPending = false;

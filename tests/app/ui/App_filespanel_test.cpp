@@ -344,6 +344,32 @@ private slots:
                  qPrintable(editor.Form->FilesStatusText()));
     }
 
+    // A header sorts by its column, folders first, and again the other way round.
+    void aHeaderSortsTheFiles() {
+        testsupport::TempDir dir;
+        const std::string path = FatDocument(dir);
+        if (path.empty())
+            QSKIP("mkfs.fat or mtools is missing, or the program reads no FAT12 disk yet");
+        Editor editor(dir, {path});
+        editor.Form->ListViewShell().SetFocused(0, true);
+        QVERIFY(editor.Run("ViewFilesAction"));
+        QCOMPARE(editor.Column(0), QStringList({"HELLO.TXT", "DATA.BIN", "SUB"}));
+        QHeaderView& header = *editor.Files().horizontalHeader();
+        const auto click = [&](int section) {
+            QTest::mouseClick(
+                header.viewport(), Qt::LeftButton, {},
+                QPoint(header.sectionViewportPosition(section) + 5, header.height() / 2));
+            uitest::Settle();
+        };
+        click(0);
+        QCOMPARE(editor.Column(0), QStringList({"SUB", "DATA.BIN", "HELLO.TXT"}));
+        click(0);
+        QCOMPARE(editor.Column(0), QStringList({"SUB", "HELLO.TXT", "DATA.BIN"}));
+        QCOMPARE(header.sortIndicatorOrder(), Qt::DescendingOrder);
+        click(1);
+        QCOMPARE(editor.Column(0).last(), QString("DATA.BIN"));
+    }
+
     void thePanelKeepsItsPlace() {
         testsupport::TempDir dir;
         int extent = 0;
