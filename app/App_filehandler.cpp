@@ -62,6 +62,15 @@ namespace {
 
 const char* const SectionName = "FileHandler";
 const char* const SoftwareListsSection = "SoftwareLists";
+const char* const RecentFilesSection = "RecentFiles";
+
+// path first in files, once, and no more than limit of them.
+void PutFirst(std::vector<std::string>& files, const std::string& path, size_t limit) {
+    std::erase(files, path);
+    files.insert(files.begin(), path);
+    if (files.size() > limit)
+        files.resize(limit);
+}
 
 // MAME's floppy lists where they are installed, then the user's own, in the order added.
 std::unique_ptr<TSoftwareCatalog> ReadCatalog(const std::string& mameFolder,
@@ -289,6 +298,31 @@ void TFileHandler::OpenFile(const std::string& path) {
         FEditHandlers.AddOpenStep(*command, *image);
     // Opening is no edit: the command runs once and leaves no undo step.
     command->Execute();
+    PutFirst(FRecentFiles, normalized, RecentFilesLimit);
+}
+
+void TFileHandler::OpenRecent(int index) {
+    if (!CanOpenRecent() || index < 0 || index >= static_cast<int>(FRecentFiles.size()))
+        RaiseUnavailable();
+    const std::string path = FRecentFiles[static_cast<size_t>(index)];
+    if (!rtl::FileOrFolderExists(path)) {
+        THandlerChange change(*this);
+        std::erase(FRecentFiles, path);
+        FUserInterface.MessageBox(
+            rtl::Format(rtl::Tr("The file \"%s\" is no longer there; it has been taken off the "
+                                "list of recent files."),
+                        path.c_str()),
+            FUserInterface.ApplicationTitle(), TMessageButtons::OK, TMessageIcon::Warning);
+        return;
+    }
+    OpenFile(path);
+}
+
+void TFileHandler::ClearRecentFiles() {
+    if (!CanClearRecentFiles())
+        RaiseUnavailable();
+    THandlerChange change(*this);
+    FRecentFiles.clear();
 }
 
 void TFileHandler::Save() {
@@ -338,6 +372,7 @@ void TFileHandler::SaveFile(const std::string& path) {
     ++FSaveCount;
     SetFileName(path);
     FFileIdentity = identity;
+    PutFirst(FRecentFiles, FFileName, RecentFilesLimit);
     FInvoker->SetUnmodified();
 }
 
@@ -382,6 +417,16 @@ void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
     for (const auto& [suffix, dialog] : SettingsDialogs())
         dialog->FilterIndex = settings.ReadInteger(std::string(SectionName) + suffix, "FilterIndex",
                                                    dialog->FilterIndex);
+    // Read in reverse, each put first, so that a list written by hand is taken as it reads.
+    std::vector<std::string> recent;
+    const int recentCount = std::clamp(settings.ReadInteger(RecentFilesSection, "Count", 0), 0,
+                                       static_cast<int>(RecentFilesLimit));
+    for (int i = recentCount; i >= 1; --i)
+        if (const std::string path =
+                settings.ReadString(RecentFilesSection, "File" + std::to_string(i), "");
+            !path.empty())
+            PutFirst(recent, path, RecentFilesLimit);
+    FRecentFiles = std::move(recent);
 }
 
 void TFileHandler::SaveSettings(rtl::TMemIniFile& settings) {
@@ -395,6 +440,9 @@ void TFileHandler::SaveSettings(rtl::TMemIniFile& settings) {
     for (const auto& [suffix, dialog] : SettingsDialogs())
         settings.WriteInteger(std::string(SectionName) + suffix, "FilterIndex",
                               dialog->FilterIndex);
+    settings.WriteInteger(RecentFilesSection, "Count", static_cast<int>(FRecentFiles.size()));
+    for (size_t i = 0; i < FRecentFiles.size(); ++i)
+        settings.WriteString(RecentFilesSection, "File" + std::to_string(i + 1), FRecentFiles[i]);
 }
 
 // ---- edits -----------------------------------------------------------------------------------

@@ -43,6 +43,16 @@ public:
     virtual void Open();
     virtual void OpenFile(const std::string& path);
     virtual bool CanOpen() const { return true; }
+    // The files last opened or saved, the latest first, at most RecentFilesLimit; kept in the
+    // settings.
+    static constexpr size_t RecentFilesLimit = 10;
+    const std::vector<std::string>& RecentFiles() const { return FRecentFiles; }
+    // Opens the recent file at index; one that is no longer there is taken off the list, with a
+    // message that says so.
+    virtual void OpenRecent(int index);
+    virtual bool CanOpenRecent() const { return CanOpen() && !FRecentFiles.empty(); }
+    virtual void ClearRecentFiles();
+    virtual bool CanClearRecentFiles() const { return !FRecentFiles.empty(); }
     // Save and Save As ask before they write over the document's own file that another program
     // has changed since it was read or saved; No aborts with nothing written.
     virtual void Save();
@@ -232,6 +242,7 @@ private:
     std::function<void(const std::string&)> FNoteSink;
     // The lists the user added, and the catalog of MAME's and theirs, read once (or being read).
     std::vector<std::string> FSoftwareLists;
+    std::vector<std::string> FRecentFiles;
     std::string FMameFolder = MameHashFolder;
     std::unique_ptr<TSoftwareCatalog> FCatalog;
     std::future<std::unique_ptr<TSoftwareCatalog>> FCatalogReading;

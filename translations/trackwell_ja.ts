@@ -554,6 +554,18 @@
         <source>F&amp;iles</source>
         <translation>ファイル操作(&amp;I)</translation>
     </message>
+    <message>
+        <source>&amp;Clear Menu</source>
+        <translation>メニューを消去(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Clear the list of recent files</source>
+        <translation>最近使ったファイルの一覧を消去</translation>
+    </message>
+    <message>
+        <source>Open &amp;Recent</source>
+        <translation>最近使ったファイルを開く(&amp;R)</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -1847,6 +1859,10 @@ Save the document?</source>
     <message>
         <source>mode %s</source>
         <translation>モード %s</translation>
+    </message>
+    <message>
+        <source>The file &quot;%s&quot; is no longer there; it has been taken off the list of recent files.</source>
+        <translation>ファイル &quot;%s&quot; はもうありません。最近使ったファイルの一覧から外しました。</translation>
     </message>
 </context>
 <context>

@@ -362,6 +362,8 @@ void TAppMainForm::CreateActions() {
                 form.Form, NewAction(name.c_str(), Text(rtl::Tr(form.SaveCaption)),
                                      Text(rtl::Tr(form.SaveHint)), noKey, none));
         }
+    NEW_ACTION(FileClearRecentAction, tr("&Clear Menu"), tr("Clear the list of recent files"),
+               noKey, none);
     NEW_ACTION(FileExitAction, tr("E&xit"), tr("Exit"), noKey, none);
     NEW_ACTION(EditUndoAction, tr("&Undo"), tr("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
                Image("undo"));
@@ -500,6 +502,8 @@ void TAppMainForm::BindActions() {
              &TFileHandler::CanSaveToSingleFile),
         file(FileSaveToMultipleFilesAction, &TFileHandler::SaveToMultipleFiles,
              &TFileHandler::CanSaveToMultipleFiles),
+        file(FileClearRecentAction, &TFileHandler::ClearRecentFiles,
+             &TFileHandler::CanClearRecentFiles),
         {FileExitAction, [this] { close(); }, [] { return true; }, nullptr},
         file(EditDeleteAction, &TFileHandler::Delete, &TFileHandler::CanDelete),
         file(EditSelectAllAction, &TFileHandler::SelectAll, &TFileHandler::CanSelectAll),
@@ -817,6 +821,26 @@ TAction* TAppMainForm::Action(const QString& name) const {
     return nullptr;
 }
 
+void TAppMainForm::FillRecentMenu() {
+    FRecentMenu->clear();
+    const std::vector<std::string>& files = FFileHandler->RecentFiles();
+    for (size_t i = 0; i < files.size(); ++i) {
+        // "&" in a path is shown as itself, not as an accelerator.
+        const QString shown = Text(files[i]).replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* entry =
+            FRecentMenu->addAction((i < 9 ? QString("&%1 ").arg(i + 1) : QString("1&0 ")) + shown);
+        connect(entry, &QAction::triggered, this, [this, i] {
+            try {
+                FFileHandler->OpenRecent(static_cast<int>(i));
+            } catch (...) {
+                rtl::HandleException();
+            }
+        });
+    }
+    FRecentMenu->addSeparator();
+    FRecentMenu->addAction(FileClearRecentAction);
+}
+
 void TAppMainForm::CreateMenus() {
     // nullptr stands for a separator.
     auto add = [](QMenu* menu, std::initializer_list<TAction*> actions) {
@@ -828,8 +852,14 @@ void TAppMainForm::CreateMenus() {
         }
     };
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    add(file, {FileNewAction, FileOpenAction, FileSaveAction, FileSaveAsAction, nullptr,
-               FileBackUpAction, FileBackUpOnSaveAction, nullptr});
+    add(file, {FileNewAction, FileOpenAction});
+    FRecentMenu = file->addMenu(tr("Open &Recent"));
+    FRecentMenu->setObjectName("RecentMenu");
+    connect(file, &QMenu::aboutToShow, this,
+            [this] { FRecentMenu->setEnabled(FFileHandler->CanOpenRecent()); });
+    connect(FRecentMenu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+    add(file, {FileSaveAction, FileSaveAsAction, nullptr, FileBackUpAction, FileBackUpOnSaveAction,
+               nullptr});
     add(file->addMenu(tr("A&dd")), {FileAddNewAction, FileAddExistentAction});
     QMenu* saveTo = file->addMenu(tr("Save &To"));
     add(saveTo, {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction, nullptr});

@@ -77,6 +77,7 @@ private:
     void CreateActions();
     void BindActions();
     void CreateMenus();
+    void FillRecentMenu();
     TAction* NewAction(const char* name, const QString& caption, const QString& hint,
                        const QKeySequence& key, const QIcon& icon);
 
@@ -119,8 +120,11 @@ private:
     TAction* FileAddExistentAction = nullptr;
     TAction* FileSaveToSingleFileAction = nullptr;
     TAction* FileSaveToMultipleFilesAction = nullptr;
+    TAction* FileClearRecentAction = nullptr;
     // Save To's entry for each form written besides the container, in the forms' order.
     std::vector<std::pair<TImageForm, TAction*>> FileSaveToMultipleFormActions;
+    // File > Open Recent, filled with the recent files each time it opens.
+    QMenu* FRecentMenu = nullptr;
     TAction* FileExitAction = nullptr;
     TAction* EditUndoAction = nullptr;
     TAction* EditRedoAction = nullptr;

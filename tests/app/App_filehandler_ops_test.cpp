@@ -143,6 +143,52 @@ TEST_F(FileHandlerTest, OpenSelectsEveryRowAndLeavesNoUndoStep) {
     EXPECT_EQ(rtl::GetCurrentDir(), GetLongPath(dir.Path()));
 }
 
+TEST_F(FileHandlerTest, RecentFilesAreTheLatestOpenedOrSavedFirstKeptInTheSettingsAndPruned) {
+    const std::string a = Open({"A"}, "a.d88");
+    const std::string b = Open({"B"}, "b.d88");
+    EXPECT_EQ(handler.RecentFiles(), (std::vector<std::string>{b, a}));
+    Open({"A"}, "a.d88");
+    EXPECT_EQ(handler.RecentFiles(), (std::vector<std::string>{a, b}));
+    handler.SaveFile(dir.File("c.d88"));
+    EXPECT_EQ(handler.RecentFiles(), (std::vector<std::string>{dir.File("c.d88"), a, b}));
+    // Ten at most, the oldest dropped.
+    for (int i = 0; i < 12; ++i)
+        Open({"X"}, "x" + std::to_string(i) + ".d88");
+    ASSERT_EQ(handler.RecentFiles().size(), TFileHandler::RecentFilesLimit);
+    EXPECT_EQ(handler.RecentFiles().front(), dir.File("x11.d88"));
+    EXPECT_EQ(handler.RecentFiles().back(), dir.File("x2.d88"));
+
+    // Kept in the settings, in their order.
+    rtl::TMemIniFile settings(dir.File("Settings.ini"));
+    handler.SaveSettings(settings);
+    const std::vector<std::string> kept = handler.RecentFiles();
+    handler.ClearRecentFiles();
+    EXPECT_TRUE(handler.RecentFiles().empty());
+    EXPECT_FALSE(handler.CanOpenRecent());
+    handler.LoadSettings(settings);
+    EXPECT_EQ(handler.RecentFiles(), kept);
+
+    // Chosen: opened and put first; one that has gone is taken off with a message, and the
+    // document stays as it was.
+    handler.OpenRecent(9);
+    EXPECT_EQ(handler.FileName(), dir.File("x2.d88"));
+    EXPECT_EQ(handler.RecentFiles().front(), dir.File("x2.d88"));
+    std::remove(dir.File("x11.d88").c_str());
+    const int at = static_cast<int>(
+        std::find(handler.RecentFiles().begin(), handler.RecentFiles().end(), dir.File("x11.d88")) -
+        handler.RecentFiles().begin());
+    ui.MessageAnswers = {idOK};
+    handler.OpenRecent(at);
+    EXPECT_EQ(handler.FileName(), dir.File("x2.d88"));
+    EXPECT_EQ(ui.Shown.back().Text, "The file \"" + dir.File("x11.d88") +
+                                        "\" is no longer there; it has been taken off the list "
+                                        "of recent files.");
+    EXPECT_EQ(handler.RecentFiles().size(), TFileHandler::RecentFilesLimit - 1);
+    EXPECT_EQ(
+        std::count(handler.RecentFiles().begin(), handler.RecentFiles().end(), dir.File("x11.d88")),
+        0);
+}
+
 TEST_F(FileHandlerTest, OpenRefusesRelativeAndMissingPathsBeforeAnythingChanges) {
     Open({"A"});
     handler.SelectAll();

@@ -476,6 +476,30 @@ private slots:
                  (std::vector<std::string>{"(abort)", "The program could not save the settings."}));
     }
 
+    // File > Open Recent lists the file opened last, in the next run too, and opens it.
+    void openRecentListsAndOpensTheLastFiles() {
+        testsupport::TempDir dir;
+        const std::string path = dir.File("one & two.d77");
+        testsupport::WriteFileBytes(path, testsupport::SampleBytes(Fm77));
+        {
+            Editor editor(dir, {path});
+            QVERIFY(editor.Form->close());
+        }
+        Editor again(dir);
+        QCOMPARE(again.Rows(), 0);
+        auto* menu = again.Form->findChild<QMenu*>("RecentMenu");
+        QVERIFY(menu != nullptr);
+        QMetaObject::invokeMethod(menu, "aboutToShow");
+        const QList<QAction*> entries = menu->actions();
+        QVERIFY(entries.size() >= 3);
+        QCOMPARE(entries[0]->text(), "&1 " + QString::fromStdString(path).replace("&", "&&"));
+        QCOMPARE(entries.last()->objectName(), QString("FileClearRecentAction"));
+        entries[0]->trigger();
+        uitest::Settle();
+        QCOMPARE(again.Rows(), 1);
+        QCOMPARE(again.Form->FileHandler().FileName(), path);
+    }
+
     void droppedFilesOpenOrAdd() {
         testsupport::TempDir dir;
         testsupport::WriteFileBytes(dir.File("two.d88"), TwoSamples());
