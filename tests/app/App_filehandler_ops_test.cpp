@@ -153,7 +153,7 @@ TEST_F(FileHandlerTest, RecentFilesAreTheLatestOpenedOrSavedFirstKeptInTheSettin
     EXPECT_EQ(handler.RecentFiles(), (std::vector<std::string>{dir.File("c.d88"), a, b}));
     // Ten at most, the oldest dropped.
     for (int i = 0; i < 12; ++i)
-        Open({"X"}, "x" + std::to_string(i) + ".d88");
+        Open({"X"}, std::string("x").append(std::to_string(i)).append(".d88"));
     ASSERT_EQ(handler.RecentFiles().size(), TFileHandler::RecentFilesLimit);
     EXPECT_EQ(handler.RecentFiles().front(), dir.File("x11.d88"));
     EXPECT_EQ(handler.RecentFiles().back(), dir.File("x2.d88"));
