@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
@@ -368,6 +369,25 @@ private slots:
         QCOMPARE(header.sortIndicatorOrder(), Qt::DescendingOrder);
         click(1);
         QCOMPARE(editor.Column(0).last(), QString("DATA.BIN"));
+    }
+
+    // With the menu bar holding the keyboard, Delete acts on the images (all of them, selected
+    // on opening), not on the files, and no shortcut is ambiguous.
+    void keysActOnTheImagesWhenNeitherListHasTheFocus() {
+        testsupport::TempDir dir;
+        const std::string path = FatDocument(dir);
+        if (path.empty())
+            QSKIP("mkfs.fat or mtools is missing, or the program reads no FAT12 disk yet");
+        uitest::ErrorRecorder errors;
+        Editor editor(dir, {path});
+        QVERIFY(editor.Run("ViewFilesAction"));
+        QCOMPARE(editor.Form->FileHandler().DiskImageCount(), 2);
+        editor.Form->menuBar()->setFocus();
+        QCOMPARE(QApplication::focusWidget(), editor.Form->menuBar());
+        QTest::keySequence(editor.Form->menuBar(), QKeySequence(Qt::Key_Delete));
+        uitest::Settle();
+        QCOMPARE(editor.Form->FileHandler().DiskImageCount(), 0);
+        QCOMPARE(errors.Messages, std::vector<std::string>{});
     }
 
     void thePanelKeepsItsPlace() {
