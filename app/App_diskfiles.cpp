@@ -80,24 +80,13 @@ std::string LocalFileName(const std::string& name) {
     return escaped;
 }
 
-std::string LastName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string NearestNameOf(const TFileSystem& fs, const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string name = fs.FittingName(LastName(path));
-    return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
-}
-
 template <typename TChange>
 auto WithNearestName(const TFileSystem& fs, const std::string& path, TChange&& change) {
     try {
         return change();
     } catch (const ENameError& e) {
         throw ENameError(rtl::Format(rtl::Tr("%s The nearest name that fits is \"%s\"."), e.what(),
-                                     NameInMessage(fs.FittingName(LastName(path))).c_str()));
+                                     NameInMessage(fs.FittingName(SplitPath(path).Name)).c_str()));
     }
 }
 
@@ -145,10 +134,9 @@ TFileToPut LocalFileToPut(const std::string& local, const std::string& path) {
 }
 
 std::optional<rtl::TLocalTime> DiskFileDate(const TFileSystem& fs, const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::vector<TFileEntry> entries =
-        fs.List(slash == std::string::npos ? std::string() : path.substr(0, slash));
+    const TPathParts parts = SplitPath(path);
+    const std::string& name = parts.Name;
+    const std::vector<TFileEntry> entries = fs.List(parts.Folder());
     // The name as typed, else as the file system folds it (FAT's names are one in any case).
     for (const TNameCase rule : {TNameCase::Exact, TNameCase::Folded})
         for (const TFileEntry& entry : entries)
@@ -408,19 +396,20 @@ TDiskFilesHandler::ExtractTo(const std::string& folder,
             self(self, path + '/' + each.Name, local + '/' + LocalFileName(each.Name), each,
                  replace, depth + 1);
     };
+    // Each entry written with the name it goes out under, its own without names.
+    std::vector<std::pair<const TFileEntry*, TExtractName>> chosen;
     std::vector<std::string> locals;
     for (size_t i = 0; i < selected.size(); ++i)
-        if (names.empty() || names[i])
-            locals.push_back(names.empty() ? LocalFileName(selected[i]->Name) : names[i]->Local);
+        if (names.empty() || names[i]) {
+            chosen.emplace_back(selected[i], names.empty()
+                                                 ? TExtractName{LocalFileName(selected[i]->Name)}
+                                                 : *names[i]);
+            locals.push_back(chosen.back().second.Local);
+        }
     checkNames(locals);
-    for (size_t i = 0; i < selected.size(); ++i) {
-        if (!names.empty() && !names[i])
-            continue;
-        const std::string local =
-            names.empty() ? LocalFileName(selected[i]->Name) : names[i]->Local;
-        gather(gather, PathOf(*selected[i]), rtl::IncludeTrailingPathDelimiter(folder) + local,
-               *selected[i], !names.empty() && names[i]->Replace, 0);
-    }
+    for (const auto& [entry, name] : chosen)
+        gather(gather, PathOf(*entry), rtl::IncludeTrailingPathDelimiter(folder) + name.Local,
+               *entry, name.Replace, 0);
     std::vector<std::string> written, made;
     try {
         rtl::TFileBatch batch;
@@ -524,9 +513,8 @@ std::string WithoutLastCharacter(const std::string& text) {
 // before the number where the file system allows no longer one. Whichever name is tried, the
 // file system decides whether it takes it; what it refuses of every try is refused.
 std::pair<std::string, TDiskAfter> PutBeside(const TFileSystem& fs, const TFileToPut& file) {
-    const size_t slash = file.Path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : file.Path.substr(0, slash + 1);
-    const std::string name = file.Path.substr(folder.size());
+    const TPathParts parts = SplitPath(file.Path);
+    const std::string& name = parts.Name;
     const size_t dot = name.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > 0;
     const std::string stem = hasExtension ? name.substr(0, dot) : name;
@@ -536,7 +524,8 @@ std::pair<std::string, TDiskAfter> PutBeside(const TFileSystem& fs, const TFileT
     for (int k = 2; k < 100; ++k) {
         // Numbers only grow, so a stem cut short for one is cut at least as short for the next.
         for (;;) {
-            const std::string path = folder + cut + std::to_string(k) + extension;
+            const std::string path = JoinPath(
+                parts.Folder(), std::string(cut).append(std::to_string(k)).append(extension));
             try {
                 TDiskAfter after = PutOn(fs, path, file.Data, file.Date);
                 if (after.FileSystem->FileCount() > fs.FileCount())
@@ -590,21 +579,21 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
         std::optional<TDiskAfter> tried;
         while (!tried && !stopped) {
             try {
-                tried = PutOn(*current, file.Path, file.Data, file.Date);
+                tried = WithNearestName(*current, file.Path, [&] {
+                    return PutOn(*current, file.Path, file.Data, file.Date);
+                });
             } catch (const ENameError& e) {
                 // The nearest name that fits, offered to edit; Cancel leaves this file and the
                 // rest alone.
-                std::string value = NameInMessage(current->FittingName(LastName(file.Path)));
-                std::string message = rtl::Format(
-                    rtl::Tr("%s The nearest name that fits is \"%s\"."), e.what(), value.c_str());
+                const TPathParts parts = SplitPath(file.Path);
+                std::string value = NameInMessage(current->FittingName(parts.Name));
+                std::string message = e.what();
                 message.append("\n").append(rtl::Tr("Specify the file's name on the disk."));
                 if (!FUserInterface.ExecuteEnterDialog(rtl::Tr("Add Files"), message, value)) {
                     stopped = true;
                     continue;
                 }
-                const size_t slash = file.Path.rfind('/');
-                file.Path = (slash == std::string::npos ? "" : file.Path.substr(0, slash + 1)) +
-                            EncodeFilePath(value);
+                file.Path = JoinPath(parts.Folder(), EncodeFilePath(value));
                 shownNames[i] = value;
             }
         }

@@ -49,8 +49,6 @@ void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& 
 void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths);
 void RenameFile(TFileHandler& document, int index, const std::string& path,
                 const std::string& newName);
-// path (code page 932) with its last name the nearest one the file system's files can have.
-std::string NearestNameOf(const TFileSystem& fs, const std::string& path);
 // PutFiles and RenameFile refuse a name that does not fit with ENameError, its message ending
 // "The nearest name that fits is "…"."
 

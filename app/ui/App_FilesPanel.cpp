@@ -20,7 +20,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <set>
 
 namespace {
 

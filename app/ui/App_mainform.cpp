@@ -169,7 +169,7 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     // Insert, Delete and F2 on a disk whose files cannot change say why.
     FilesPanel1->OnUnavailableAction = [this](TAction& action) {
         if (&action == FilesAddAction || &action == FilesDeleteAction ||
-            &action == FilesRenameAction || &action == FilesDropFilesAction)
+            &action == FilesRenameAction)
             try {
                 FFilesHandler->RaiseChangeRefusal();
             } catch (...) {
