@@ -16,6 +16,10 @@ namespace {
 
 // No disk holds more; a larger file is refused before it is read.
 constexpr int64_t MaxLocalFileSize = 16 << 20;
+// No disk's folders nest deeper, or hold more entries: a tree beyond either is refused before it
+// is read, or on a disk a loop its file system let through.
+constexpr int MaxTreeDepth = 32;
+constexpr size_t MaxTreeEntries = 10000;
 
 const char* const CannotAcceptValue = rtl::TrNoop("The program cannot accept the value.");
 
@@ -44,7 +48,9 @@ void ChangeImage(TFileHandler& document, int index, const char* name, TPlan&& pl
     const std::unique_ptr<TFileSystem> fs = OpenImageFileSystem(image, index + 1);
     CheckChangeable(*fs);
     const std::vector<uint8_t> bytes = plan(*fs);
-    document.ChangeImageContents(index, rtl::Tr(name), bytes);
+    // A change that changed nothing (folders that were all there) is no step to undo.
+    if (!std::ranges::equal(bytes, image.Bytes()))
+        document.ChangeImageContents(index, rtl::Tr(name), bytes);
 }
 
 } // namespace
@@ -63,6 +69,14 @@ std::string EncodeFilePath(const std::string& text) {
     if (!path)
         throw EHandlerError(rtl::Tr(CannotAcceptValue));
     return *path;
+}
+
+std::string EncodeFileName(const std::string& name) {
+    const std::optional<std::string> encoded = rtl::Utf8ToCp932(name);
+    if (!encoded)
+        throw EHandlerError(
+            rtl::Format(rtl::Tr("The program cannot accept the name \"%s\"."), name.c_str()));
+    return *encoded;
 }
 
 std::string LocalFileName(const std::string& name) {
@@ -92,34 +106,62 @@ auto WithNearestName(const TFileSystem& fs, const std::string& path, TChange&& c
 
 void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files,
               TExistingFile existing) {
-    ChangeImage(document, index,
-                files.size() == 1 ? rtl::TrNoop("Add file") : rtl::TrNoop("Add files"),
-                [&](const TFileSystem& fs) {
-                    // Each file goes onto the disk the one before it left.
-                    std::vector<uint8_t> bytes;
-                    std::unique_ptr<TFileSystem> next;
-                    const TFileSystem* current = &fs;
-                    for (const TFileToPut& file : files) {
-                        const int64_t count = current->FileCount();
-                        bytes = WithNearestName(*current, file.Path, [&] {
-                            return current->Put(file.Path, file.Data, file.Date);
-                        });
-                        next = OpenFileSystem(bytes);
-                        if (!next)
-                            throw EFileSystemError(rtl::Tr(InvalidImageMessage));
-                        // Each file system knows which names are one: a file that replaced
-                        // another left the count as it was.
-                        if (existing == TExistingFile::Refuse && next->FileCount() == count)
-                            RefuseExisting(file.Path);
-                        current = next.get();
+    ChangeImage(
+        document, index, files.size() == 1 ? rtl::TrNoop("Add file") : rtl::TrNoop("Add files"),
+        [&](const TFileSystem& fs) {
+            // Each file goes onto the disk the one before it left.
+            const std::span<const uint8_t> image = document.DiskImages(index).Bytes();
+            std::vector<uint8_t> bytes(image.begin(), image.end());
+            std::unique_ptr<TFileSystem> next;
+            const TFileSystem* current = &fs;
+            for (const TFileToPut& file : files) {
+                const int64_t count = current->FileCount();
+                if (file.Folder) {
+                    const std::optional<TFileEntry> there = FindFileEntry(*current, file.Path);
+                    if (there && there->Folder) {
+                        if (existing == TExistingFile::Refuse)
+                            RefuseExisting(file.Path, true);
+                        continue;
                     }
-                    return bytes;
+                }
+                bytes = WithNearestName(*current, file.Path, [&] {
+                    return file.Folder ? current->MakeFolder(file.Path, file.Date)
+                                       : current->Put(file.Path, file.Data, file.Date);
                 });
+                next = OpenFileSystem(bytes);
+                if (!next)
+                    throw EFileSystemError(rtl::Tr(InvalidImageMessage));
+                // Each file system knows which names are one: a file that replaced
+                // another left the count as it was.
+                if (existing == TExistingFile::Refuse && !file.Folder && next->FileCount() == count)
+                    RefuseExisting(file.Path);
+                current = next.get();
+            }
+            return bytes;
+        });
 }
 
-void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths) {
-    ChangeImage(document, index, rtl::TrNoop("Delete files"),
-                [&](const TFileSystem& fs) { return fs.Delete(paths); });
+void MakeFolder(TFileHandler& document, int index, const std::string& path) {
+    ChangeImage(document, index, rtl::TrNoop("New folder"), [&](const TFileSystem& fs) {
+        return WithNearestName(fs, path, [&] { return fs.MakeFolder(path); });
+    });
+}
+
+void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths,
+                 TFolderContents contents) {
+    ChangeImage(document, index, rtl::TrNoop("Delete files"), [&](const TFileSystem& fs) {
+        if (contents == TFolderContents::Keep)
+            return fs.Delete(paths);
+        std::vector<std::string> all;
+        for (const std::string& path : paths) {
+            all.push_back(path);
+            const std::optional<TFileEntry> entry = FindFileEntry(fs, path);
+            if (entry && entry->Folder)
+                for (std::string& inner : FolderContents(fs, path))
+                    all.push_back(std::move(inner));
+        }
+        return fs.Delete(all);
+    });
 }
 
 void RenameFile(TFileHandler& document, int index, const std::string& path,
@@ -133,16 +175,77 @@ TFileToPut LocalFileToPut(const std::string& local, const std::string& path) {
     return {path, ReadLocalFile(local), rtl::FileModifiedTime(local)};
 }
 
-std::optional<rtl::TLocalTime> DiskFileDate(const TFileSystem& fs, const std::string& path) {
+std::optional<TFileEntry> FindFileEntry(const TFileSystem& fs, const std::string& path) {
     const TPathParts parts = SplitPath(path);
-    const std::string& name = parts.Name;
     const std::vector<TFileEntry> entries = fs.List(parts.Folder());
     // The name as typed, else as the file system folds it (FAT's names are one in any case).
     for (const TNameCase rule : {TNameCase::Exact, TNameCase::Folded})
         for (const TFileEntry& entry : entries)
-            if (!entry.Folder && SameName(entry.Name, name, rule))
-                return entry.Date;
+            if (SameName(entry.Name, parts.Name, rule))
+                return entry;
     return std::nullopt;
+}
+
+std::optional<rtl::TLocalTime> DiskFileDate(const TFileSystem& fs, const std::string& path) {
+    const std::optional<TFileEntry> entry = FindFileEntry(fs, path);
+    return entry && !entry->Folder ? entry->Date : std::nullopt;
+}
+
+std::vector<std::string> FolderContents(const TFileSystem& fs, const std::string& path) {
+    std::vector<std::string> paths;
+    const auto walk = [&](const auto& self, const std::string& folder, int depth) -> void {
+        if (depth > MaxTreeDepth)
+            return;
+        for (const TFileEntry& entry : fs.List(folder)) {
+            paths.push_back(JoinPath(folder, entry.Name));
+            if (entry.Folder)
+                self(self, paths.back(), depth + 1);
+        }
+    };
+    walk(walk, path, 0);
+    return paths;
+}
+
+std::vector<TFileToPut> LocalTreeToPut(const std::string& local, const std::string& path) {
+    namespace fs = std::filesystem;
+    std::vector<TFileToPut> files;
+    int64_t total = 0;
+    const auto refuseLarge = [&] {
+        throw EFileSystemError(rtl::Format(rtl::Tr("The folder \"%s\" holds more than any disk."),
+                                           rtl::ExtractFileName(local).c_str()));
+    };
+    const auto add = [&](const auto& self, const std::string& at, const std::string& diskPath,
+                         int depth) -> void {
+        std::error_code error;
+        if (!fs::is_directory(at, error)) {
+            files.push_back(LocalFileToPut(at, diskPath));
+            total += static_cast<int64_t>(files.back().Data.size());
+            if (total > MaxLocalFileSize)
+                refuseLarge();
+            return;
+        }
+        if (depth > MaxTreeDepth)
+            refuseLarge();
+        files.emplace_back(diskPath, std::vector<uint8_t>{}, rtl::FileModifiedTime(at), true);
+        std::vector<std::pair<std::string, std::string>> inner;
+        for (fs::directory_iterator it(at, error), end; !error && it != end; it.increment(error)) {
+            // A link to a folder may lead back up the tree: only files are taken through links.
+            if (it->is_symlink(error) && it->is_directory(error))
+                continue;
+            if (files.size() + inner.size() >= MaxTreeEntries)
+                refuseLarge();
+            inner.emplace_back(EncodeFileName(it->path().filename().string()), it->path().string());
+        }
+        if (error)
+            throw EFileSystemError(
+                rtl::Format(rtl::Tr("The program cannot read the folder \"%s\": %s."), at.c_str(),
+                            error.message().c_str()));
+        std::sort(inner.begin(), inner.end());
+        for (const auto& [name, innerLocal] : inner)
+            self(self, innerLocal, JoinPath(diskPath, name), depth + 1);
+    };
+    add(add, local, path, 0);
+    return files;
 }
 
 std::vector<uint8_t> ReadLocalFile(const std::string& path) {
@@ -154,6 +257,110 @@ std::vector<uint8_t> ReadLocalFile(const std::string& path) {
     std::vector<uint8_t> data(static_cast<size_t>(size));
     stream.ReadBuffer(data.data(), size);
     return data;
+}
+
+namespace {
+
+bool LocalExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::symlink_status(path, error).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+// Names that differ in case alone would be one file where the user's disk folds case, and the
+// second of two entries of one name is one no path reaches.
+void CheckLocalNames(const std::vector<std::string>& locals) {
+    for (size_t i = 0; i < locals.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (SameName(locals[j], locals[i], TNameCase::Folded))
+                throw EFileSystemError(
+                    rtl::Format(rtl::Tr("The program cannot extract the files: two of them would "
+                                        "be written as \"%s\"."),
+                                rtl::ExtractFileName(locals[i]).c_str()));
+}
+
+} // namespace
+
+std::vector<std::string> ExtractEntries(const TFileSystem& fs,
+                                        const std::vector<TExtractItem>& items) {
+    struct TOut {
+        std::string Path;
+        bool Folder = false;
+        std::vector<uint8_t> Data;
+        // Was there before: replaced (a folder written into), never removed on failure.
+        bool Existed = false;
+        std::optional<rtl::TLocalTime> Date;
+    };
+    std::vector<TOut> outs;
+    const auto gather = [&](const auto& self, const std::string& path, const std::string& local,
+                            const TFileEntry& entry, bool replace, int depth) -> void {
+        const bool exists = LocalExists(local);
+        const bool isFolder = exists && std::filesystem::is_directory(local);
+        // A file is replaced by a file and a folder written into by a folder, nothing else.
+        if (exists && !(replace && isFolder == entry.Folder))
+            throw EFileSystemError(rtl::Format(rtl::Tr("The file \"%s\" exists."), local.c_str()));
+        if (!entry.Folder) {
+            outs.push_back({local, false, fs.Read(path), exists, entry.Date});
+            return;
+        }
+        outs.push_back({local, true, {}, exists, std::nullopt});
+        if (depth > MaxTreeDepth)
+            return;
+        const std::vector<TFileEntry> inner = fs.List(path);
+        std::vector<std::string> locals;
+        for (const TFileEntry& each : inner)
+            locals.push_back(local + '/' + LocalFileName(each.Name));
+        CheckLocalNames(locals);
+        for (size_t i = 0; i < inner.size(); ++i)
+            self(self, JoinPath(path, inner[i].Name), locals[i], inner[i], replace, depth + 1);
+    };
+    // Everything is read and every name checked first, so that a file that cannot be read, two
+    // entries that would land on one name, or a name already taken write nothing at all.
+    std::vector<std::string> locals;
+    for (const TExtractItem& item : items)
+        locals.push_back(item.Local);
+    CheckLocalNames(locals);
+    for (const TExtractItem& item : items)
+        gather(gather, item.Path, item.Local, item.Entry, item.Replace, 0);
+    std::vector<std::string> written, made;
+    try {
+        rtl::TFileBatch batch;
+        for (TOut& out : outs) {
+            if (out.Folder && !out.Existed) {
+                std::error_code error;
+                if (!std::filesystem::create_directory(out.Path, error))
+                    throw EFileSystemError(
+                        rtl::Format(rtl::Tr("The program cannot create the folder \"%s\": %s."),
+                                    out.Path.c_str(),
+                                    (error ? error : std::make_error_code(std::errc::file_exists))
+                                        .message()
+                                        .c_str()));
+            } else if (!out.Folder) {
+                auto file = std::make_unique<rtl::TNewFileStream>(
+                    out.Path, out.Existed ? rtl::TNaming::Replace : rtl::TNaming::NoReplace);
+                file->WriteBuffer(out.Data.data(), static_cast<int64_t>(out.Data.size()));
+                file->CommitLater(out.Path);
+                batch.Add(std::move(file));
+            }
+            written.push_back(out.Path);
+            if (!out.Existed)
+                made.push_back(out.Path);
+        }
+        batch.Flush();
+    } catch (...) {
+        // What was made goes, folders last; what was there before is replaced only when every
+        // file is written.
+        std::error_code ignored;
+        for (auto at = made.rbegin(); at != made.rend(); ++at)
+            std::filesystem::remove(*at, ignored);
+        throw;
+    }
+    // A file taken off a disk that keeps dates gets the date the disk holds; one the calendar
+    // does not have leaves the file dated now.
+    for (const TOut& out : outs)
+        if (!out.Folder && out.Date)
+            rtl::SetFileModifiedTime(out.Path, *out.Date);
+    return written;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -252,12 +459,6 @@ bool TDiskFilesHandler::CanExtract() const {
 
 namespace {
 
-bool LocalExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::symlink_status(path, error).type() !=
-           std::filesystem::file_type::not_found;
-}
-
 // The next name beside local in folder that nothing has: "GAME (2).BAS", "GAME (3).BAS", ….
 std::string FreeLocalName(const std::string& folder, const std::string& local) {
     const size_t dot = local.rfind('.');
@@ -350,105 +551,16 @@ TDiskFilesHandler::ExtractTo(const std::string& folder,
     const std::vector<const TFileEntry*> selected = Selected();
     if (!names.empty() && names.size() != selected.size())
         RaiseUnavailable();
-    // Everything is read and every name checked first, so that a file that cannot be read, two
-    // entries that would land on one name, or a name already taken write nothing at all.
-    struct TOut {
-        std::string Path;
-        bool Folder = false;
-        std::vector<uint8_t> Data;
-        // Was there before: replaced (a folder written into), never removed on failure.
-        bool Existed = false;
-        std::optional<rtl::TLocalTime> Date;
-    };
-    std::vector<TOut> outs;
-    // Names that differ in case alone would be one file where the user's disk folds case, and
-    // the second of two entries of one name is one no path reaches.
-    const auto checkNames = [](const std::vector<std::string>& locals) {
-        for (size_t i = 0; i < locals.size(); ++i)
-            for (size_t j = 0; j < i; ++j)
-                if (SameName(locals[j], locals[i], TNameCase::Folded))
-                    throw EFileSystemError(rtl::Format(
-                        rtl::Tr("The program cannot extract the files: two of them would be "
-                                "written as \"%s\"."),
-                        locals[i].c_str()));
-    };
-    const auto gather = [&](const auto& self, const std::string& path, const std::string& local,
-                            const TFileEntry& entry, bool replace, int depth) -> void {
-        const bool exists = LocalExists(local);
-        const bool isFolder = exists && std::filesystem::is_directory(local);
-        // A file is replaced by a file and a folder written into by a folder, nothing else.
-        if (exists && !(replace && isFolder == entry.Folder))
-            throw EFileSystemError(rtl::Format(rtl::Tr("The file \"%s\" exists."), local.c_str()));
-        if (!entry.Folder) {
-            outs.push_back({local, false, FFileSystem->Read(path), exists, entry.Date});
-            return;
-        }
-        outs.push_back({local, true, {}, exists, std::nullopt});
-        // A folder tree deeper than this is a loop the file system let through.
-        if (depth > 32)
-            return;
-        const std::vector<TFileEntry> inner = FFileSystem->List(path);
-        std::vector<std::string> locals;
-        for (const TFileEntry& each : inner)
-            locals.push_back(LocalFileName(each.Name));
-        checkNames(locals);
-        for (const TFileEntry& each : inner)
-            self(self, path + '/' + each.Name, local + '/' + LocalFileName(each.Name), each,
-                 replace, depth + 1);
-    };
     // Each entry written with the name it goes out under, its own without names.
-    std::vector<std::pair<const TFileEntry*, TExtractName>> chosen;
-    std::vector<std::string> locals;
+    std::vector<TExtractItem> items;
     for (size_t i = 0; i < selected.size(); ++i)
         if (names.empty() || names[i]) {
-            chosen.emplace_back(selected[i], names.empty()
-                                                 ? TExtractName{LocalFileName(selected[i]->Name)}
-                                                 : *names[i]);
-            locals.push_back(chosen.back().second.Local);
+            const TExtractName name =
+                names.empty() ? TExtractName{LocalFileName(selected[i]->Name)} : *names[i];
+            items.push_back({PathOf(*selected[i]), *selected[i],
+                             rtl::IncludeTrailingPathDelimiter(folder) + name.Local, name.Replace});
         }
-    checkNames(locals);
-    for (const auto& [entry, name] : chosen)
-        gather(gather, PathOf(*entry), rtl::IncludeTrailingPathDelimiter(folder) + name.Local,
-               *entry, name.Replace, 0);
-    std::vector<std::string> written, made;
-    try {
-        rtl::TFileBatch batch;
-        for (TOut& out : outs) {
-            if (out.Folder && !out.Existed) {
-                std::error_code error;
-                if (!std::filesystem::create_directory(out.Path, error))
-                    throw EFileSystemError(
-                        rtl::Format(rtl::Tr("The program cannot create the folder \"%s\": %s."),
-                                    out.Path.c_str(),
-                                    (error ? error : std::make_error_code(std::errc::file_exists))
-                                        .message()
-                                        .c_str()));
-            } else if (!out.Folder) {
-                auto file = std::make_unique<rtl::TNewFileStream>(
-                    out.Path, out.Existed ? rtl::TNaming::Replace : rtl::TNaming::NoReplace);
-                file->WriteBuffer(out.Data.data(), static_cast<int64_t>(out.Data.size()));
-                file->CommitLater(out.Path);
-                batch.Add(std::move(file));
-            }
-            written.push_back(out.Path);
-            if (!out.Existed)
-                made.push_back(out.Path);
-        }
-        batch.Flush();
-    } catch (...) {
-        // What was made goes, folders last; what was there before is replaced only when every
-        // file is written.
-        std::error_code ignored;
-        for (auto at = made.rbegin(); at != made.rend(); ++at)
-            std::filesystem::remove(*at, ignored);
-        throw;
-    }
-    // A file taken off a disk that keeps dates gets the date the disk holds; one the calendar
-    // does not have leaves the file dated now.
-    for (const TOut& out : outs)
-        if (!out.Folder && out.Date)
-            rtl::SetFileModifiedTime(out.Path, *out.Date);
-    return written;
+    return ExtractEntries(*FFileSystem, items);
 }
 
 bool TDiskFilesHandler::CanChange() const {
@@ -465,6 +577,11 @@ void TDiskFilesHandler::RaiseChangeRefusal() const {
     if (FImage != nullptr && FImage->WriteProtected() != WriteProtectedOff)
         RefuseWriteProtected(*FImage, FIndex + 1);
     CheckChangeable(*FFileSystem);
+}
+
+void TDiskFilesHandler::RaiseNewFolderRefusal() const {
+    if (FFileSystem && !FFileSystem->HasFolders())
+        throw EFileSystemError(rtl::Format(rtl::Tr(NoFoldersMessage), FFileSystem->Name().c_str()));
 }
 
 bool TDiskFilesHandler::CanAddFiles() const {
@@ -484,6 +601,20 @@ void TDiskFilesHandler::AddFiles() {
         AddFilesFrom(FAddFilesDialog->Files);
 }
 
+bool TDiskFilesHandler::CanAddFolder() const {
+    return CanChange() && FFileSystem->HasFolders();
+}
+
+void TDiskFilesHandler::AddFolder() {
+    if (!CanAddFolder())
+        RaiseUnavailable();
+    std::string folder = FAddFolder;
+    if (!FUserInterface.BrowseForFolder(rtl::Tr("Add Folder"), FAddFolder, folder))
+        return;
+    FAddFolder = folder;
+    AddFilesFrom({folder});
+}
+
 namespace {
 
 // A disk as a file put on it leaves it: the file system reads the bytes held beside it.
@@ -493,8 +624,8 @@ struct TDiskAfter {
 };
 
 TDiskAfter PutOn(const TFileSystem& fs, const std::string& path, std::span<const uint8_t> data,
-                 const std::optional<rtl::TLocalTime>& date) {
-    TDiskAfter after{fs.Put(path, data, date), nullptr};
+                 const std::optional<rtl::TLocalTime>& date, bool folder = false) {
+    TDiskAfter after{folder ? fs.MakeFolder(path, date) : fs.Put(path, data, date), nullptr};
     after.FileSystem = OpenFileSystem(after.Bytes);
     if (!after.FileSystem)
         throw EFileSystemError(rtl::Tr(InvalidImageMessage));
@@ -548,12 +679,18 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     if (!CanAddFiles() || paths.empty())
         RaiseUnavailable();
     THandlerChange change(*this);
+    // A folder comes with everything in it, each file named in messages by its path below the
+    // folder shown.
     std::vector<TFileToPut> files;
     std::vector<std::string> shownNames;
     for (const std::string& path : paths) {
-        const std::string name = EncodeFilePath(rtl::ExtractFileName(path));
-        files.push_back(LocalFileToPut(path, FFolder.empty() ? name : FFolder + '/' + name));
-        shownNames.push_back(rtl::ExtractFileName(path));
+        const std::string local = rtl::ExcludeTrailingPathDelimiter(path);
+        for (TFileToPut& file : LocalTreeToPut(
+                 local, JoinPath(FFolder, EncodeFileName(rtl::ExtractFileName(local))))) {
+            shownNames.push_back(rtl::Cp932ToUtf8(
+                std::string_view(file.Path).substr(FFolder.empty() ? 0 : FFolder.size() + 1)));
+            files.push_back(std::move(file));
+        }
     }
     // Which names the disk has, by its own rule: a file put in the place of one leaves the count
     // of files as it was. Each file goes onto the disk the ones before it left.
@@ -561,8 +698,9 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     for (const TFileToPut& file : files) {
         try {
             isTaken.push_back(
+                !file.Folder &&
                 PutOn(*FFileSystem, file.Path, file.Data, file.Date).FileSystem->FileCount() ==
-                FFileSystem->FileCount());
+                    FFileSystem->FileCount());
         } catch (const EFileSystemError&) {
             // Refused for now: its name is asked for below, or the refusal comes then.
             isTaken.push_back(false);
@@ -576,11 +714,17 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     bool stopped = false;
     for (size_t i = 0; i < files.size() && !conflicts.Cancelled() && !stopped; ++i) {
         TFileToPut& file = files[i];
+        // A folder the disk has is written into.
+        if (file.Folder) {
+            const std::optional<TFileEntry> there = FindFileEntry(*current, file.Path);
+            if (there && there->Folder)
+                continue;
+        }
         std::optional<TDiskAfter> tried;
         while (!tried && !stopped) {
             try {
                 tried = WithNearestName(*current, file.Path, [&] {
-                    return PutOn(*current, file.Path, file.Data, file.Date);
+                    return PutOn(*current, file.Path, file.Data, file.Date, file.Folder);
                 });
             } catch (const ENameError& e) {
                 // The nearest name that fits, offered to edit; Cancel leaves this file and the
@@ -593,14 +737,20 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
                     stopped = true;
                     continue;
                 }
-                file.Path = JoinPath(parts.Folder(), EncodeFilePath(value));
+                const std::string renamed = JoinPath(parts.Folder(), EncodeFilePath(value));
+                // What a folder holds goes into it under its new name.
+                if (file.Folder)
+                    for (size_t j = i + 1; j < files.size(); ++j)
+                        if (files[j].Path.starts_with(file.Path + '/'))
+                            files[j].Path = renamed + files[j].Path.substr(file.Path.size());
+                file.Path = renamed;
                 shownNames[i] = value;
             }
         }
         if (stopped)
             break;
         TDiskAfter after = std::move(*tried);
-        if (after.FileSystem->FileCount() == current->FileCount()) {
+        if (!file.Folder && after.FileSystem->FileCount() == current->FileCount()) {
             const TConflictChoice choice = conflicts.Ask(
                 rtl::Format(rtl::Tr("The disk already has a file \"%s\"."), shownNames[i].c_str()));
             if (choice == TConflictChoice::Skip || choice == TConflictChoice::Cancel)
@@ -626,10 +776,57 @@ void TDiskFilesHandler::DeleteFiles() {
         RaiseUnavailable();
     THandlerChange change(*this);
     std::vector<std::string> paths;
-    for (const TFileEntry* entry : Selected())
+    std::vector<std::string> full;
+    for (const TFileEntry* entry : Selected()) {
         paths.push_back(PathOf(*entry));
-    ::DeleteFiles(FDocument, FIndex, paths);
+        if (entry->Folder && !FFileSystem->List(paths.back()).empty())
+            full.push_back(paths.back());
+    }
+    // A folder that holds anything is asked about once, for all of them.
+    if (!full.empty()) {
+        const std::string text =
+            full.size() == 1
+                ? rtl::Format(rtl::Tr("The folder \"%s\" is not empty. Delete it with everything "
+                                      "it holds?"),
+                              NameInMessage(SplitPath(full.front()).Name).c_str())
+                : rtl::Format(rtl::Tr("%d of the folders are not empty. Delete them with "
+                                      "everything they hold?"),
+                              static_cast<int>(full.size()));
+        if (FUserInterface.MessageBox(text, rtl::Tr("Delete Files"), TMessageButtons::YesNo,
+                                      TMessageIcon::Warning) != idYes)
+            return;
+    }
+    ::DeleteFiles(FDocument, FIndex, paths,
+                  full.empty() ? TFolderContents::Keep : TFolderContents::Delete);
     Refresh();
+}
+
+bool TDiskFilesHandler::CanNewFolder() const {
+    return CanChange() && FFileSystem->HasFolders();
+}
+
+void TDiskFilesHandler::NewFolder() {
+    if (!CanNewFolder())
+        RaiseUnavailable();
+    std::string value = NameInMessage(FFileSystem->FittingName(EncodeFileName(rtl::Tr("FOLDER"))));
+    std::string message = rtl::Tr("Specify the folder's name.");
+    // A refused name brings the dialog back, as Rename does.
+    while (FUserInterface.ExecuteEnterDialog(rtl::Tr("New Folder"), message, value)) {
+        try {
+            THandlerChange change(*this);
+            const std::string path = JoinPath(FFolder, EncodeFileName(value));
+            ::MakeFolder(FDocument, FIndex, path);
+            Refresh();
+            if (const std::optional<TFileEntry> made = FindFileEntry(*FFileSystem, path))
+                FMadeFolder = made->Name;
+            return;
+        } catch (const ENameError& e) {
+            value = NameInMessage(FFileSystem->FittingName(EncodeFilePath(value)));
+            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the folder's name.");
+        } catch (const rtl::Exception& e) {
+            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the folder's name.");
+        }
+    }
 }
 
 bool TDiskFilesHandler::CanRenameFile() const {

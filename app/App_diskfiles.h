@@ -22,20 +22,25 @@ std::unique_ptr<TFileSystem> OpenImageFileSystem(const TDiskImage& image, int ro
 // A path or name the user typed (UTF-8) in code page 932; EHandlerError "The program cannot
 // accept the value." when a character has no code there.
 std::string EncodeFilePath(const std::string& text);
+// The same for the name of a file of the user's disk, refused as "The program cannot accept the
+// name "…"."
+std::string EncodeFileName(const std::string& name);
 // The name a file taken off a disk gets on the user's: its text with every byte a file name
 // cannot hold, and the backslash that escapes, as \xNN; never "." or "..".
 std::string LocalFileName(const std::string& name);
 
-// A file to write to a disk: its path there (code page 932), its bytes, and the date a disk
-// that keeps dates gives it (the time it is put without one).
+// A file or folder to write to a disk: its path there (code page 932), a file's bytes, and the
+// date a disk that keeps dates gives it (the time it is put without one).
 struct TFileToPut {
     TFileToPut(std::string path, std::vector<uint8_t> data,
-               std::optional<rtl::TLocalTime> date = std::nullopt)
-        : Path(std::move(path)), Data(std::move(data)), Date(date) {}
+               std::optional<rtl::TLocalTime> date = std::nullopt, bool folder = false)
+        : Path(std::move(path)), Data(std::move(data)), Date(date), Folder(folder) {}
 
     std::string Path;
     std::vector<uint8_t> Data;
     std::optional<rtl::TLocalTime> Date;
+    // A folder, made where the disk has none of its name and written into where it has.
+    bool Folder = false;
 };
 
 // Each change runs on the image at index (from 0) of the document as one undoable step, named as
@@ -43,10 +48,16 @@ struct TFileToPut {
 // disk without a known file system, and everything the file system refuses.
 // PutFiles replaces a file of the same name unless told to refuse: "The disk already has a file
 // "…".".
+// A folder the disk has is written into, or refused as a taken name with the files.
 enum class TExistingFile { Replace, Refuse };
 void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files,
               TExistingFile existing = TExistingFile::Replace);
-void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths);
+void MakeFolder(TFileHandler& document, int index, const std::string& path);
+// A folder that holds anything is deleted only with its contents, "The folder "…" is not
+// empty." otherwise.
+enum class TFolderContents { Keep, Delete };
+void DeleteFiles(TFileHandler& document, int index, const std::vector<std::string>& paths,
+                 TFolderContents contents = TFolderContents::Keep);
 void RenameFile(TFileHandler& document, int index, const std::string& path,
                 const std::string& newName);
 // PutFiles and RenameFile refuse a name that does not fit with ENameError, its message ending
@@ -56,8 +67,32 @@ void RenameFile(TFileHandler& document, int index, const std::string& path,
 std::vector<uint8_t> ReadLocalFile(const std::string& path);
 // A file of the user's disk to put on a disk as path, with its bytes and its modification time.
 TFileToPut LocalFileToPut(const std::string& local, const std::string& path);
+// The local file or folder as the files to put on a disk as path: a folder first, then what it
+// holds in name order, its folders' contents after each; links to folders are not followed.
+// Refused before anything is read beyond what no disk could hold.
+std::vector<TFileToPut> LocalTreeToPut(const std::string& local, const std::string& path);
 // The date the disk keeps for the file at path, where it keeps one.
 std::optional<rtl::TLocalTime> DiskFileDate(const TFileSystem& fs, const std::string& path);
+// The entry path names: the name as typed first, else as the file system folds it.
+std::optional<TFileEntry> FindFileEntry(const TFileSystem& fs, const std::string& path);
+// The paths of everything in the folder path, folders before what they hold; a tree deeper than
+// any disk's is a loop the file system let through and is not followed further.
+std::vector<std::string> FolderContents(const TFileSystem& fs, const std::string& path);
+
+// An entry of a disk taken out to Local, a path on the user's disk. Replace: what is there is
+// replaced (a file by the file, a folder written into by the folder); otherwise a taken name
+// refuses.
+struct TExtractItem {
+    std::string Path;
+    TFileEntry Entry;
+    std::string Local;
+    bool Replace = false;
+};
+// Writes the items, a folder with everything in it, all or nothing: every file is read and every
+// name checked before the first is written, and what was made goes again on a failure. A file
+// gets the date the disk keeps for it. Returns the local paths written.
+std::vector<std::string> ExtractEntries(const TFileSystem& fs,
+                                        const std::vector<TExtractItem>& items);
 
 // ---------------------------------------------------------------------------------------------
 // The Files panel as far as its handler goes; the window implements it over its widgets.
@@ -121,18 +156,31 @@ public:
                                        const std::vector<std::optional<TExtractName>>& names = {});
     virtual void AddFiles();
     virtual bool CanAddFiles() const;
+    // A folder the user chooses into the folder shown, with everything in it, as AddFilesFrom.
+    virtual void AddFolder();
+    virtual bool CanAddFolder() const;
     // The files at paths (on the user's disk) into the folder shown, as one step; a name the
     // disk has is asked about: replaced, skipped, or the file kept beside it under the next free
     // name the file system allows. Cancelling keeps the files settled before it.
     virtual void AddFilesFrom(const std::vector<std::string>& paths);
+    // A folder that holds anything is asked about once: deleted with everything in it, or
+    // nothing is.
     virtual void DeleteFiles();
     virtual bool CanDeleteFiles() const;
+    // Asks for a name and makes an empty folder of it in the folder shown.
+    virtual void NewFolder();
+    virtual bool CanNewFolder() const;
+    // The name of the folder NewFolder made last (code page 932), for the panel to select; empty
+    // once taken.
+    std::string TakeMadeFolder() { return std::exchange(FMadeFolder, {}); }
     virtual void RenameFile();
     virtual bool CanRenameFile() const;
     // Raises why the files of the disk shown cannot be changed (a write-protected image, a file
     // system only read, a damaged disk), as a change would; nothing when they can, or when the
     // image shows no file system.
     void RaiseChangeRefusal() const;
+    // Raises why no folder can be made on the disk shown, when its file system has none.
+    void RaiseNewFolderRefusal() const;
     virtual void ToggleShow();
     virtual bool CanToggleShow() const { return true; }
     bool Shown() const { return FPanel.Visible(); }
@@ -158,4 +206,6 @@ private:
     std::string FStatusText;
     std::unique_ptr<TFileDialog> FAddFilesDialog;
     std::string FExtractFolder;
+    std::string FAddFolder;
+    std::string FMadeFolder;
 };

@@ -33,6 +33,7 @@ const TOptionRule OptionRules[] = {
     {OptionForce, "--force", "", false, &TCommandLine::Force, nullptr},
     {OptionBackup, "--backup", "", false, &TCommandLine::Backup, nullptr},
     {OptionList, "--list", "PATH", false, nullptr, nullptr, &TCommandLine::Lists},
+    {OptionRecursive, "--recursive", "", false, &TCommandLine::Recursive, nullptr},
 };
 
 constexpr size_t Unlimited = static_cast<size_t>(-1);

@@ -34,6 +34,7 @@ enum TOption : unsigned {
     OptionForce = 32,
     OptionBackup = 64,
     OptionList = 128,
+    OptionRecursive = 256,
 };
 
 struct TCommandLine;
@@ -69,6 +70,7 @@ struct TCommandLine {
     bool Force = false;
     bool WriteProtected = false;
     bool Backup = false;
+    bool Recursive = false;
     std::optional<std::string> Name;
     std::optional<std::string> Format;
     std::optional<std::string> As;

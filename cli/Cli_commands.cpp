@@ -525,7 +525,8 @@ constexpr TCommand CommandTable[] = {
      .Arguments = "FILE ROW PATH [OUT]",
      .Options = OptionForce,
      .Help = "Write the file PATH of the disk of ROW to OUT (default: its name in the current\n"
-             "folder; - for standard output).",
+             "folder; - for standard output). A folder is written with everything in it; with\n"
+             "--force into an OUT that exists, replacing its files of the same names.",
      .Handler = RunGet},
     {.Name = "rename",
      .Arguments = "FILE ROW NAME",
@@ -597,15 +598,23 @@ constexpr TCommand CommandTable[] = {
      .Arguments = "FILE ROW IN [PATH]",
      .Options = OptionForce | OptionBackup,
      .Help = "Write the file IN onto the disk of ROW as PATH (default: IN's name in the root\n"
-             "folder); a file of that name is replaced only with --force.",
+             "folder); a file of that name is replaced only with --force. A folder IN is\n"
+             "written with everything in it; with --force into a folder the disk has.",
      .Editing = true,
      .Handler = RunPut},
     {.Name = "delete-file",
      .Arguments = "FILE ROW PATH...",
-     .Options = OptionBackup,
-     .Help = "Delete the files PATH from the disk of ROW, all or none.",
+     .Options = OptionRecursive | OptionBackup,
+     .Help = "Delete the files PATH from the disk of ROW, all or none; a folder that holds\n"
+             "anything only with --recursive, with everything in it.",
      .Editing = true,
      .Handler = RunDeleteFile},
+    {.Name = "mkdir",
+     .Arguments = "FILE ROW PATH",
+     .Options = OptionBackup,
+     .Help = "Make the empty folder PATH on the disk of ROW (FAT12 disks have folders).",
+     .Editing = true,
+     .Handler = RunMakeFolder},
     {.Name = "rename-file",
      .Arguments = "FILE ROW PATH NEWNAME",
      .Options = OptionBackup,

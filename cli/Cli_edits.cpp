@@ -369,14 +369,15 @@ int RunPut(const TCommandLine& line, std::istream&, std::ostream&) {
     TEdit edit;
     edit.OnDisk = true;
     edit.Rows = ParseSingleRow(line.Arguments[1]);
-    // Read before the document opens, which makes another folder the current one.
-    const std::string source = line.Arguments[2];
-    TFileToPut file = LocalFileToPut(source, EncodeFilePath(line.Arguments.size() > 3
-                                                                ? line.Arguments[3]
-                                                                : rtl::ExtractFileName(source)));
+    // Read before the document opens, which makes another folder the current one. A folder
+    // comes with everything in it.
+    const std::string source = rtl::ExcludeTrailingPathDelimiter(line.Arguments[2]);
+    const std::vector<TFileToPut> files = LocalTreeToPut(
+        source, line.Arguments.size() > 3 ? EncodeFilePath(line.Arguments[3])
+                                          : EncodeFileName(rtl::ExtractFileName(source)));
     const TExistingFile existing = line.Force ? TExistingFile::Replace : TExistingFile::Refuse;
-    edit.Operation = [&file, existing](TDocument& document) {
-        PutFiles(document.Handler, SelectedIndex(document), {file}, existing);
+    edit.Operation = [&files, existing](TDocument& document) {
+        PutFiles(document.Handler, SelectedIndex(document), files, existing);
     };
     return Apply(line, edit);
 }
@@ -388,8 +389,21 @@ int RunDeleteFile(const TCommandLine& line, std::istream&, std::ostream&) {
     TEdit edit;
     edit.OnDisk = true;
     edit.Rows = ParseSingleRow(line.Arguments[1]);
-    edit.Operation = [&paths](TDocument& document) {
-        DeleteFiles(document.Handler, SelectedIndex(document), paths);
+    const TFolderContents contents =
+        line.Recursive ? TFolderContents::Delete : TFolderContents::Keep;
+    edit.Operation = [&paths, contents](TDocument& document) {
+        DeleteFiles(document.Handler, SelectedIndex(document), paths, contents);
+    };
+    return Apply(line, edit);
+}
+
+int RunMakeFolder(const TCommandLine& line, std::istream&, std::ostream&) {
+    const std::string path = EncodeFilePath(line.Arguments[2]);
+    TEdit edit;
+    edit.OnDisk = true;
+    edit.Rows = ParseSingleRow(line.Arguments[1]);
+    edit.Operation = [&path](TDocument& document) {
+        MakeFolder(document.Handler, SelectedIndex(document), path);
     };
     return Apply(line, edit);
 }

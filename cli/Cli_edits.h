@@ -34,6 +34,7 @@ int RunMove(const TCommandLine& line, std::istream& in, std::ostream& out);
 // file system's own sentence, FILE left as it was.
 int RunPut(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunDeleteFile(const TCommandLine& line, std::istream& in, std::ostream& out);
+int RunMakeFolder(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunRenameFile(const TCommandLine& line, std::istream& in, std::ostream& out);
 
 } // namespace cli

@@ -78,10 +78,23 @@ int RunGet(const TCommandLine& line, std::istream&, std::ostream& out) {
         target = LocalFileName(parts.back());
     std::vector<uint8_t> data;
     std::optional<rtl::TLocalTime> date;
+    bool folder = false;
     WithFileSystem(line, [&](const TFileSystem& fs) {
+        // A folder goes out with everything in it, as the window extracts it.
+        const std::optional<TFileEntry> entry = FindFileEntry(fs, path);
+        if (entry && entry->Folder) {
+            if (target == "-")
+                throw rtl::Exception("The program cannot write a folder to standard output.");
+            CheckOverwrite(target, line.Force);
+            ExtractEntries(fs, {{path, *entry, target, line.Force}});
+            folder = true;
+            return;
+        }
         data = fs.Read(path);
         date = DiskFileDate(fs, path);
     });
+    if (folder)
+        return ExitSuccess;
     if (target != "-")
         CheckOverwrite(target, line.Force);
     if (target == "-") {

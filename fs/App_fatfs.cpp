@@ -274,6 +274,9 @@ public:
     }
     std::vector<uint8_t> PutFile(std::string_view path, std::span<const uint8_t> data,
                                  const std::optional<rtl::TLocalTime>& date) const override;
+    bool HasFolders() const override { return true; }
+    std::vector<uint8_t> MakeFolder(std::string_view path,
+                                    const std::optional<rtl::TLocalTime>& date) const override;
     std::vector<uint8_t> Delete(std::span<const std::string> paths) const override;
     std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const override;
 
@@ -333,6 +336,17 @@ private:
     // The entry path names; EFileSystemError when there is none.
     TFound FindPath(std::string_view path) const;
     TEntryName EncodeName(std::string_view name) const;
+    // The slot a new entry of folder can take; nothing when every one is taken.
+    static std::optional<size_t> FreeSlot(const TFolder& folder);
+    // How many clusters an entry added to folder in slot takes beyond its own: one for a folder
+    // that grows. Refuses a full root folder.
+    int64_t SlotClusters(const TFolder& folder, std::optional<size_t> slot) const;
+    // The place of the entry in slot, or at the start of the cleared cluster the folder grows
+    // by: written into plan.
+    TSlot TakeSlot(TPlan& plan, const TFolder& folder, std::optional<size_t> slot) const;
+    // Writes the 32 bytes of an entry.
+    static void WriteEntry(uint8_t* entry, const TEntryName& name, uint8_t attributes,
+                           const rtl::TLocalTime& date, int first, int64_t size, bool human68k);
 
     void ScanFolder(TScan& scan, const TFolder& listing, const std::string& path, int depth);
 
@@ -725,13 +739,65 @@ TFat12::TEntryName TFat12::EncodeName(std::string_view name) const {
     return result;
 }
 
+std::optional<size_t> TFat12::FreeSlot(const TFolder& folder) {
+    for (size_t i = 0; i < folder.Slots.size(); ++i)
+        if (folder.Slots[i].Raw[0] == 0 || folder.Slots[i].Raw[0] == DeletedMark)
+            return i;
+    return std::nullopt;
+}
+
+int64_t TFat12::SlotClusters(const TFolder& folder, std::optional<size_t> slot) const {
+    if (!slot && folder.First == RootFolder)
+        throw EFileSystemError(rtl::Format(
+            rtl::Tr("The root folder of the disk is full: it holds at most %d entries."),
+            FLayout.RootEntries));
+    return slot ? 0 : 1;
+}
+
+TFat12::TSlot TFat12::TakeSlot(TPlan& plan, const TFolder& folder,
+                               std::optional<size_t> slot) const {
+    if (slot) {
+        const TSlot& place = folder.Slots[*slot];
+        // Past an end mark every slot counts as free: the next one becomes the end.
+        if (place.Raw[0] == 0 && *slot + 1 < folder.Slots.size() &&
+            folder.Slots[*slot + 1].Raw[0] != 0) {
+            const TSlot& next = folder.Slots[*slot + 1];
+            plan.Bytes(next.Sector)[next.Offset] = 0;
+        }
+        return place;
+    }
+    // The folder grows by a cleared cluster at the end of its chain, which a sound disk's folder
+    // has.
+    const std::vector<int>& chain = folder.Clusters;
+    const std::vector<int> grown = plan.Allocate(1);
+    if (chain.empty() || grown.empty())
+        throw EFileSystemError(
+            rtl::Format(rtl::Tr(DamagedDiskMessage), rtl::Tr("its folders are damaged")));
+    plan.Fat[static_cast<size_t>(chain.back())] = static_cast<uint16_t>(grown.front());
+    plan.WriteCluster(grown.front(), {}, 0);
+    return {ClusterSector(grown.front()), 0, {}};
+}
+
+void TFat12::WriteEntry(uint8_t* entry, const TEntryName& name, uint8_t attributes,
+                        const rtl::TLocalTime& date, int first, int64_t size, bool human68k) {
+    std::memset(entry, 0, EntrySize);
+    std::memcpy(entry, name.Short.data(), name.Short.size());
+    entry[11] = attributes;
+    if (human68k)
+        std::memcpy(entry + 12, name.More.data(), name.More.size());
+    const auto [dosDate, dosTime] = DosStamp(date);
+    rtl::PutLe16(entry + 22, dosTime);
+    rtl::PutLe16(entry + 24, dosDate);
+    rtl::PutLe16(entry + 26, static_cast<uint16_t>(first));
+    rtl::PutLe32(entry + 28, static_cast<uint32_t>(size));
+}
+
 std::vector<uint8_t> TFat12::PutFile(std::string_view path, std::span<const uint8_t> data,
                                      const std::optional<rtl::TLocalTime>& when) const {
     CheckChangeable(*this);
     const TPathParts parts = SplitPath(path);
     const TEntryName name = EncodeName(parts.Name);
-    const int first = FolderOf(parts.Folders);
-    const TFolder folder = ReadFolder(first);
+    const TFolder folder = ReadFolder(FolderOf(parts.Folders));
     const std::string filePath = JoinPath(parts.Folder(), name.Text);
     const TEntry* existing = Find(folder, ListedName(name.Text));
     if (existing != nullptr && existing->Folder)
@@ -746,56 +812,58 @@ std::vector<uint8_t> TFat12::PutFile(std::string_view path, std::span<const uint
         if (!std::equal(name.Short.begin(), name.Short.end(), folder.Slots[*slot].Raw.begin()))
             plan.DeleteEntry(folder, *slot);
     } else {
-        for (size_t i = 0; i < folder.Slots.size() && !slot; ++i)
-            if (folder.Slots[i].Raw[0] == 0 || folder.Slots[i].Raw[0] == DeletedMark)
-                slot = i;
+        slot = FreeSlot(folder);
     }
-    if (!slot && first == RootFolder)
-        throw EFileSystemError(rtl::Format(
-            rtl::Tr("The root folder of the disk is full: it holds at most %d entries."),
-            FLayout.RootEntries));
     const int64_t clusterBytes = FLayout.ClusterBytes();
-    const int64_t available = FreeClusters(plan.Fat);
     const auto size = static_cast<int64_t>(data.size());
-    const int64_t needed = (size + clusterBytes - 1) / clusterBytes + (slot ? 0 : 1);
+    const int64_t needed = (size + clusterBytes - 1) / clusterBytes + SlotClusters(folder, slot);
+    const int64_t available = FreeClusters(plan.Fat);
     if (needed > available)
         RefuseDiskFull(filePath, size, available * clusterBytes);
 
     const std::vector<int> clusters = plan.Allocate((size + clusterBytes - 1) / clusterBytes);
     for (size_t i = 0; i < clusters.size(); ++i)
         plan.WriteCluster(clusters[i], data, i * static_cast<size_t>(clusterBytes));
-    TSlot place;
-    if (slot) {
-        place = folder.Slots[*slot];
-        // Past an end mark every slot counts as free: the next one becomes the end.
-        if (place.Raw[0] == 0 && *slot + 1 < folder.Slots.size() &&
-            folder.Slots[*slot + 1].Raw[0] != 0) {
-            const TSlot& next = folder.Slots[*slot + 1];
-            plan.Bytes(next.Sector)[next.Offset] = 0;
-        }
-    } else {
-        // The folder grows by a cleared cluster at the end of its chain, which a sound disk's
-        // folder has.
-        const std::vector<int>& chain = folder.Clusters;
-        const std::vector<int> grown = plan.Allocate(1);
-        if (chain.empty() || grown.empty())
-            throw EFileSystemError(
-                rtl::Format(rtl::Tr(DamagedDiskMessage), rtl::Tr("its folders are damaged")));
-        plan.Fat[static_cast<size_t>(chain.back())] = static_cast<uint16_t>(grown.front());
-        plan.WriteCluster(grown.front(), {}, 0);
-        place = {ClusterSector(grown.front()), 0, {}};
-    }
-    uint8_t* entry = plan.Bytes(place.Sector) + place.Offset;
-    std::memset(entry, 0, EntrySize);
-    std::memcpy(entry, name.Short.data(), name.Short.size());
-    entry[11] = ArchiveAttribute;
-    if (FLayout.Human68k)
-        std::memcpy(entry + 12, name.More.data(), name.More.size());
-    const auto [dosDate, dosTime] = DosStamp(when ? *when : rtl::LocalNow());
-    rtl::PutLe16(entry + 22, dosTime);
-    rtl::PutLe16(entry + 24, dosDate);
-    rtl::PutLe16(entry + 26, static_cast<uint16_t>(clusters.empty() ? 0 : clusters.front()));
-    rtl::PutLe32(entry + 28, static_cast<uint32_t>(size));
+    const TSlot place = TakeSlot(plan, folder, slot);
+    WriteEntry(plan.Bytes(place.Sector) + place.Offset, name, ArchiveAttribute,
+               when ? *when : rtl::LocalNow(), clusters.empty() ? 0 : clusters.front(), size,
+               FLayout.Human68k);
+    return plan.Commit();
+}
+
+std::vector<uint8_t> TFat12::MakeFolder(std::string_view path,
+                                        const std::optional<rtl::TLocalTime>& when) const {
+    CheckChangeable(*this);
+    const TPathParts parts = SplitPath(path);
+    const TEntryName name = EncodeName(parts.Name);
+    const TFolder folder = ReadFolder(FolderOf(parts.Folders));
+    const std::string folderPath = JoinPath(parts.Folder(), name.Text);
+    if (const TEntry* existing = Find(folder, ListedName(name.Text)))
+        RefuseExisting(folderPath, existing->Folder);
+
+    TPlan plan(*this);
+    const std::optional<size_t> slot = FreeSlot(folder);
+    const int64_t needed = 1 + SlotClusters(folder, slot);
+    const int64_t available = FreeClusters(plan.Fat);
+    if (needed > available)
+        throw EFileSystemError(
+            rtl::Format(rtl::Tr("The folder \"%s\" does not fit the free space of the disk."),
+                        NameInMessage(folderPath).c_str()));
+    const int own = plan.Allocate(1).front();
+    const rtl::TLocalTime date = when ? *when : rtl::LocalNow();
+    // A folder begins with "." for itself and ".." for its parent, 0 for the root.
+    std::vector<uint8_t> contents(static_cast<size_t>(FLayout.ClusterBytes()));
+    TEntryName self, parent;
+    self.Short.fill(' ');
+    parent.Short.fill(' ');
+    self.Short[0] = parent.Short[0] = parent.Short[1] = '.';
+    WriteEntry(contents.data(), self, FolderAttribute, date, own, 0, false);
+    WriteEntry(contents.data() + EntrySize, parent, FolderAttribute, date,
+               folder.First == RootFolder ? 0 : folder.First, 0, false);
+    plan.WriteCluster(own, contents, 0);
+    const TSlot place = TakeSlot(plan, folder, slot);
+    WriteEntry(plan.Bytes(place.Sector) + place.Offset, name, FolderAttribute, date, own, 0,
+               FLayout.Human68k);
     return plan.Commit();
 }
 

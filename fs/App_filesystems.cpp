@@ -20,6 +20,8 @@ const char* const ReadOnlyFileSystemMessage =
     rtl::TrNoop("The program cannot change the files of a %s disk.");
 const char* const DiskFullMessage =
     rtl::TrNoop("The file \"%s\" (%s bytes) does not fit the free space of the disk (%s bytes).");
+const char* const NoFoldersMessage =
+    rtl::TrNoop("A %s disk has no folders: it keeps every file in one.");
 
 namespace {
 
@@ -32,6 +34,13 @@ namespace {
 std::vector<uint8_t> TFileSystem::PutFile(std::string_view, std::span<const uint8_t>,
                                           const std::optional<rtl::TLocalTime>&) const {
     RefuseReadOnly(*this);
+}
+
+std::vector<uint8_t> TFileSystem::MakeFolder(std::string_view,
+                                             const std::optional<rtl::TLocalTime>&) const {
+    if (!CanWrite())
+        RefuseReadOnly(*this);
+    throw EFileSystemError(rtl::Format(rtl::Tr(NoFoldersMessage), Name().c_str()));
 }
 
 std::vector<uint8_t> TFileSystem::Delete(std::span<const std::string>) const {

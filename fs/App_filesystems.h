@@ -76,7 +76,15 @@ public:
                              const std::optional<rtl::TLocalTime>& date = std::nullopt) const {
         return PutFile(path, data, date);
     }
-    // Deletes the files paths names, all or none.
+    // Whether it has folders beside the root folder.
+    virtual bool HasFolders() const { return false; }
+    // Makes the empty folder path, dated as Put dates a file; EFileSystemError where an entry
+    // of that name is, and for a file system without folders.
+    virtual std::vector<uint8_t>
+    MakeFolder(std::string_view path,
+               const std::optional<rtl::TLocalTime>& date = std::nullopt) const;
+    // Deletes the files paths names, all or none; a folder goes only with everything in it named
+    // too.
     virtual std::vector<uint8_t> Delete(std::span<const std::string> paths) const;
     // Gives the file path the name newName in its folder.
     virtual std::vector<uint8_t> Rename(std::string_view path, std::string_view newName) const;
@@ -96,6 +104,7 @@ extern const char* const NoFolderMessage;
 extern const char* const DamagedDiskMessage;
 extern const char* const ReadOnlyFileSystemMessage;
 extern const char* const DiskFullMessage;
+extern const char* const NoFoldersMessage;
 
 // Raises EFileSystemError for a change of a damaged or read-only disk; returns when it may
 // change.

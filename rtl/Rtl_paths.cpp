@@ -60,6 +60,13 @@ std::string IncludeTrailingPathDelimiter(const std::string& path) {
     return path + PathDelim;
 }
 
+std::string ExcludeTrailingPathDelimiter(const std::string& path) {
+    size_t end = path.size();
+    while (end > 1 && IsDelimiter(path[end - 1]))
+        --end;
+    return path.substr(0, end);
+}
+
 std::string ExpandFileName(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code error;

@@ -23,6 +23,9 @@ std::string ExtractFileExt(const std::string& path);
 // The path without the extension of its last component.
 std::string RemoveFileExt(const std::string& path);
 std::string IncludeTrailingPathDelimiter(const std::string& path);
+// path without the delimiters that end it, as a folder chosen with a trailing one; the root
+// folder stays itself.
+std::string ExcludeTrailingPathDelimiter(const std::string& path);
 // The absolute form: relative to the current folder, with "." and ".." resolved by text.
 std::string ExpandFileName(const std::string& path);
 // The current folder put before a relative path, and nothing else: a ".." after a symbolic link

@@ -566,6 +566,22 @@
         <source>Open &amp;Recent</source>
         <translation>最近使ったファイルを開く(&amp;R)</translation>
     </message>
+    <message>
+        <source>Add Fo&amp;lder...</source>
+        <translation>フォルダーの追加(&amp;L)...</translation>
+    </message>
+    <message>
+        <source>Add folder...</source>
+        <translation>フォルダーを追加...</translation>
+    </message>
+    <message>
+        <source>New &amp;Folder...</source>
+        <translation>新しいフォルダー(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>New folder...</source>
+        <translation>新しいフォルダーを作成...</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -1863,6 +1879,58 @@ Save the document?</source>
     <message>
         <source>The file &quot;%s&quot; is no longer there; it has been taken off the list of recent files.</source>
         <translation>ファイル &quot;%s&quot; はもうありません。最近使ったファイルの一覧から外しました。</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%s&quot; does not fit the free space of the disk.</source>
+        <translation>フォルダー &quot;%s&quot; はディスクの空き容量に収まりません。</translation>
+    </message>
+    <message>
+        <source>A %s disk has no folders: it keeps every file in one.</source>
+        <translation>%s のディスクにはフォルダーがありません。すべてのファイルを一つの場所に置きます。</translation>
+    </message>
+    <message>
+        <source>The program cannot accept the name &quot;%s&quot;.</source>
+        <translation>名前 &quot;%s&quot; は受け付けられません。</translation>
+    </message>
+    <message>
+        <source>New folder</source>
+        <translation>新しいフォルダー</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%s&quot; holds more than any disk.</source>
+        <translation>フォルダー &quot;%s&quot; の中身はどのディスクよりも大きすぎます。</translation>
+    </message>
+    <message>
+        <source>The program cannot read the folder &quot;%s&quot;: %s.</source>
+        <translation>フォルダー &quot;%s&quot; を読み込めません: %s。</translation>
+    </message>
+    <message>
+        <source>Add Folder</source>
+        <translation>フォルダーの追加</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%s&quot; is not empty. Delete it with everything it holds?</source>
+        <translation>フォルダー &quot;%s&quot; は空ではありません。中身ごと削除しますか?</translation>
+    </message>
+    <message>
+        <source>%d of the folders are not empty. Delete them with everything they hold?</source>
+        <translation>%d 個のフォルダーが空ではありません。中身ごと削除しますか?</translation>
+    </message>
+    <message>
+        <source>Delete Files</source>
+        <translation>ファイルの削除</translation>
+    </message>
+    <message>
+        <source>FOLDER</source>
+        <translation>フォルダー</translation>
+    </message>
+    <message>
+        <source>Specify the folder&apos;s name.</source>
+        <translation>フォルダーの名前を指定してください。</translation>
+    </message>
+    <message>
+        <source>New Folder</source>
+        <translation>新しいフォルダー</translation>
     </message>
 </context>
 <context>

@@ -358,9 +358,14 @@ void TFilesPanelWidget::Reload() {
     const std::vector<TPanelRow> old = std::exchange(FRows, std::move(panelRows));
     FModel->SetRows(std::move(rows));
 
-    const TPanelPlace place =
+    TPanelPlace place =
         PlaceAfterChange(old, selectedRows, oldCurrent.isValid() ? oldCurrent.row() : -1, FRows,
                          sameFolder, sameImage, left, FFolder);
+    // A folder just made is selected alone, as file managers select it.
+    if (const std::string made = FHandler->TakeMadeFolder(); !made.empty())
+        for (size_t row = 0; row < FRows.size(); ++row)
+            if (FRows[row].RawName == made)
+                place = {{static_cast<int>(row)}, static_cast<int>(row)};
     QItemSelection keep;
     for (const int row : place.Selected)
         keep.select(FModel->index(row, 0), FModel->index(row, FModel->columnCount() - 1));

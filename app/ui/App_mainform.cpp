@@ -169,9 +169,12 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     // Insert, Delete and F2 on a disk whose files cannot change say why.
     FilesPanel1->OnUnavailableAction = [this](TAction& action) {
         if (&action == FilesAddAction || &action == FilesDeleteAction ||
-            &action == FilesRenameAction)
+            &action == FilesRenameAction || &action == FilesNewFolderAction ||
+            &action == FilesAddFolderAction)
             try {
                 FFilesHandler->RaiseChangeRefusal();
+                if (&action == FilesNewFolderAction || &action == FilesAddFolderAction)
+                    FFilesHandler->RaiseNewFolderRefusal();
             } catch (...) {
                 rtl::HandleException();
             }
@@ -429,6 +432,9 @@ void TAppMainForm::CreateActions() {
                QKeySequence(Qt::Key_Delete), none);
     NEW_ACTION(FilesRenameAction, tr("Re&name File..."), tr("Rename file..."),
                QKeySequence(Qt::Key_F2), none);
+    NEW_ACTION(FilesAddFolderAction, tr("Add Fo&lder..."), tr("Add folder..."), noKey, none);
+    NEW_ACTION(FilesNewFolderAction, tr("New &Folder..."), tr("New folder..."),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), none);
     NEW_ACTION(HelpContentsAction, tr("&Contents..."), tr("Contents..."), QKeySequence(Qt::Key_F1),
                none);
     NEW_ACTION(HelpAboutAction, tr("&About"), tr("About"), noKey, none);
@@ -444,8 +450,9 @@ void TAppMainForm::CreateActions() {
     // on the images everywhere else. The menus show the keys; the panel takes them before the
     // window's shortcuts see them and runs the action.
     TFilesView& files = FilesPanel1->View();
-    for (TAction* action : {FilesOpenAction, FilesOpenParentAction, FilesExtractAction,
-                            FilesAddAction, FilesDeleteAction, FilesRenameAction}) {
+    for (TAction* action :
+         {FilesOpenAction, FilesOpenParentAction, FilesExtractAction, FilesAddAction,
+          FilesDeleteAction, FilesRenameAction, FilesNewFolderAction}) {
         removeAction(action);
         action->setShortcutContext(Qt::WidgetShortcut);
         files.addAction(action);
@@ -570,6 +577,10 @@ void TAppMainForm::BindActions() {
         files(FilesDeleteAction, &TDiskFilesHandler::DeleteFiles,
               &TDiskFilesHandler::CanDeleteFiles),
         files(FilesRenameAction, &TDiskFilesHandler::RenameFile, &TDiskFilesHandler::CanRenameFile),
+        files(FilesAddFolderAction, &TDiskFilesHandler::AddFolder,
+              &TDiskFilesHandler::CanAddFolder),
+        files(FilesNewFolderAction, &TDiskFilesHandler::NewFolder,
+              &TDiskFilesHandler::CanNewFolder),
         help(HelpContentsAction, &THelpHandler::Contents, &THelpHandler::CanContents),
         help(HelpAboutAction, &THelpHandler::About, &THelpHandler::CanAbout),
     };
@@ -899,8 +910,9 @@ void TAppMainForm::CreateMenus() {
     add(properties->addMenu(tr("&Write Protected")), writeProtectedEntries);
     add(properties->addMenu(tr("&Size")), {PropertiesSizeSumAction});
     const std::initializer_list<TAction*> filesEntries = {
-        FilesOpenAction, FilesOpenParentAction, nullptr,          FilesExtractAction,
-        FilesAddAction,  FilesDeleteAction,     FilesRenameAction};
+        FilesOpenAction, FilesOpenParentAction, nullptr,           FilesExtractAction,
+        FilesAddAction,  FilesAddFolderAction,  FilesDeleteAction, FilesRenameAction,
+        nullptr,         FilesNewFolderAction};
     add(menuBar()->addMenu(tr("F&iles")), filesEntries);
     add(menuBar()->addMenu(tr("&Help")), {HelpContentsAction, nullptr, HelpAboutAction});
 

@@ -161,6 +161,8 @@ private:
     TAction* FilesAddAction = nullptr;
     TAction* FilesDeleteAction = nullptr;
     TAction* FilesRenameAction = nullptr;
+    TAction* FilesNewFolderAction = nullptr;
+    TAction* FilesAddFolderAction = nullptr;
     TAction* HelpContentsAction = nullptr;
     TAction* HelpAboutAction = nullptr;
     TAction* FormFormAction = nullptr;

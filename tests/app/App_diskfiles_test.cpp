@@ -386,6 +386,107 @@ TEST_F(DiskFilesTest, ANameThatDoesNotFitIsOfferedTheNearestOneToEditAndARefused
     EXPECT_EQ(Names(), (std::vector<std::string>{"SHORT.TXT", "X.TXT"}));
 }
 
+TEST_F(DiskFilesTest, FoldersGoOnAndOffWholeAndAreMadeAndDeletedAsOneStepEach) {
+    if (!Open({{"A.TXT", "first"}}))
+        GTEST_SKIP() << "mkfs.fat and mcopy (dosfstools, mtools) are needed";
+    // A local tree with a folder that does not fit FAT's names, a nested one and an empty one.
+    const std::string tree = dir.File("my tree");
+    std::filesystem::create_directories(tree + "/SUB/DEEP");
+    std::filesystem::create_directories(tree + "/EMPTY");
+    testsupport::WriteFileText(tree + "/ONE.TXT", "one");
+    testsupport::WriteFileText(tree + "/SUB/TWO.TXT", "two");
+    testsupport::WriteFileText(tree + "/SUB/DEEP/THREE.TXT", "three");
+    const rtl::TLocalTime date{2004, 5, 6, 7, 8, 10};
+    ASSERT_TRUE(rtl::SetFileModifiedTime(tree + "/SUB/TWO.TXT", date));
+    const Bytes before = ImageBytes(1);
+    const auto text = [&](const std::string& path) {
+        const std::vector<uint8_t> data = files.FileSystem()->Read(path);
+        return std::string(data.begin(), data.end());
+    };
+
+    // The folder's name is offered as the nearest one that fits, and everything goes into it.
+    ui.EnterAnswers = {std::string("MY_TREE")};
+    ui.FolderAnswers = {tree + "/"};
+    files.AddFolder();
+    EXPECT_EQ(ui.Shown.back().Text,
+              "The name \"my tree\" does not fit a FAT12 disk: a name cannot hold spaces. The "
+              "nearest name that fits is \"MY_TREE\".\nSpecify the file's name on the disk.\n"
+              "MY_TREE");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A.TXT", "MY_TREE"}));
+    EXPECT_EQ(FolderContents(*files.FileSystem(), "MY_TREE"),
+              (std::vector<std::string>{"MY_TREE/EMPTY", "MY_TREE/ONE.TXT", "MY_TREE/SUB",
+                                        "MY_TREE/SUB/DEEP", "MY_TREE/SUB/DEEP/THREE.TXT",
+                                        "MY_TREE/SUB/TWO.TXT"}));
+    EXPECT_EQ(text("MY_TREE/SUB/DEEP/THREE.TXT"), "three");
+    EXPECT_EQ(DiskFileDate(*files.FileSystem(), "MY_TREE/SUB/TWO.TXT"), date);
+    EXPECT_EQ(document.UndoName(), "Add files");
+    const Bytes added = ImageBytes(1);
+
+    // Again into the folder the disk now has: its taken files are asked about once for all.
+    testsupport::WriteFileText(tree + "/SUB/TWO.TXT", "two again");
+    const std::string same = dir.File("MY_TREE");
+    std::filesystem::rename(tree, same);
+    ui.ConflictAnswers = {{TConflictChoice::Replace, true}};
+    const size_t shown = ui.Shown.size();
+    files.AddFilesFrom({same});
+    ASSERT_EQ(ui.Shown.size(), shown + 1);
+    EXPECT_EQ(ui.Shown.back().Text, "The disk already has a file \"MY_TREE/ONE.TXT\".");
+    EXPECT_EQ(text("MY_TREE/SUB/TWO.TXT"), "two again");
+    EXPECT_EQ(files.FileSystem()->FileCount(), 4);
+    document.Undo();
+    EXPECT_EQ(ImageBytes(1), added);
+    files.Refresh();
+
+    // Out again whole, dated as the disk has it.
+    const std::string out = dir.File("out");
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    panel.Selection = {1};
+    files.ExtractTo(out);
+    EXPECT_EQ(testsupport::ReadFileText(out + "/MY_TREE/SUB/DEEP/THREE.TXT"), "three");
+    EXPECT_TRUE(std::filesystem::is_directory(out + "/MY_TREE/EMPTY"));
+    EXPECT_EQ(rtl::FileModifiedTime(out + "/MY_TREE/SUB/TWO.TXT"), date);
+
+    // A new folder, named again when the name is taken, is the one the panel selects next.
+    ui.EnterAnswers = {std::string("my_tree"), std::string("games")};
+    files.NewFolder();
+    EXPECT_EQ(ui.Shown.back().Text, "The disk already has a folder \"MY_TREE\".\nSpecify the "
+                                    "folder's name.\nmy_tree");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A.TXT", "MY_TREE", "GAMES"}));
+    EXPECT_EQ(files.TakeMadeFolder(), "GAMES");
+    EXPECT_EQ(document.UndoName(), "New folder");
+    document.Undo();
+    files.Refresh();
+
+    // A folder that holds anything is asked about: No keeps it, Yes takes it whole, one step.
+    panel.Selection = {1};
+    ui.MessageAnswers = {idNo};
+    files.DeleteFiles();
+    EXPECT_EQ(ui.Shown.back().Text,
+              "The folder \"MY_TREE\" is not empty. Delete it with everything it holds?");
+    EXPECT_EQ(ImageBytes(1), added);
+    ui.MessageAnswers = {idYes};
+    files.DeleteFiles();
+    EXPECT_EQ(Names(), std::vector<std::string>{"A.TXT"});
+    EXPECT_EQ(files.FileSystem()->FreeBytes(), OpenFileSystem(before)->FreeBytes());
+    document.Undo();
+    EXPECT_EQ(ImageBytes(1), added);
+    document.Undo();
+    EXPECT_EQ(ImageBytes(1), before);
+
+    // A disk without folders says why it makes none.
+    shell.SetFocused(0, true);
+    testsupport::WriteFileBytes(dir.File("hu.d88"), fstest::hubasic::Blank());
+    document.OpenFile(dir.File("hu.d88"));
+    shell.SetFocused(0, true);
+    files.Refresh();
+    EXPECT_FALSE(files.CanNewFolder());
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] { files.RaiseNewFolderRefusal(); }),
+              "A Hu-BASIC disk has no folders: it keeps every file in one.");
+    EXPECT_EQ(MessageOf<EFileSystemError>([&] { files.AddFilesFrom({same}); }),
+              "A Hu-BASIC disk has no folders: it keeps every file in one.");
+    EXPECT_FALSE(document.CanUndo());
+}
+
 TEST(DiskFiles, LocalFileNamesHoldNoPathOrControlCharacters) {
     EXPECT_EQ(LocalFileName("GAME.BAS"), "GAME.BAS");
     EXPECT_EQ(LocalFileName("A/B\\C\x01"), "A\\x2FB\\x5CC\\x01");

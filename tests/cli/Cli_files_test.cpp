@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,60 @@ TEST(CliFiles, PutDeleteAndRenameLeaveADiskThatFsckAndMtoolsRead) {
     const TRunResult protectedDisk = RunCli({"delete-file", container, "2", "LIESMICH.TXT"});
     EXPECT_EQ(protectedDisk.Err, "trackwell-cli: The disk image 2 (\"fat\") is write-protected; "
                                  "clear its write protection to change its files.\n");
+}
+
+// A folder goes on and comes off with everything in it, as mcopy -s copies it; mkdir and a
+// recursive delete-file leave a disk fsck.fat finds sound.
+TEST(CliFiles, FolderTreesGoOnAndOffWholeAsMtoolsCopiesThem) {
+    const TempDir dir;
+    const std::string container = dir.File("disks.d88");
+    if (!MakeContainer(dir, container))
+        GTEST_SKIP() << "mkfs.fat (dosfstools) and mtools are needed";
+    const TRunResult freeBefore = RunCli({"fs", container, "2"});
+    const std::string tree = dir.File("TREE");
+    std::filesystem::create_directories(tree + "/SUB/DEEP");
+    std::filesystem::create_directories(tree + "/EMPTY");
+    testsupport::WriteFileText(tree + "/A.TXT", "a\r\n");
+    testsupport::WriteFileBytes(tree + "/SUB/B.BIN", Bytes(5000, 0xB5));
+    testsupport::WriteFileText(tree + "/SUB/DEEP/C.TXT", "deep\r\n");
+
+    ExpectSuccess(RunCli({"put", container, "2", tree}));
+    std::string dump = CheckedDump(dir, container);
+    ASSERT_EQ(Tool("mcopy", {"-s", "-i", dump, "::TREE", dir.File("by-mtools")}).ExitCode, 0);
+    EXPECT_EQ(Tool("diff", {"-r", tree, dir.File("by-mtools")}).ExitCode, 0);
+
+    const Bytes before = ReadFileBytes(container);
+    const auto refused = [&](const std::vector<std::string>& args, const std::string& err) {
+        const TRunResult result = RunCli(args);
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(result.Err, "trackwell-cli: " + err + "\n");
+        EXPECT_TRUE(ReadFileBytes(container) == before);
+    };
+    refused({"put", container, "2", tree}, "The disk already has a folder \"TREE\".");
+    refused({"mkdir", container, "2", "TREE/SUB"}, "The disk already has a folder \"TREE/SUB\".");
+    refused({"mkdir", container, "2", "NONE/NEW"}, "The disk has no folder \"NONE\".");
+    refused({"mkdir", container, "1", "NEW"},
+            "The program does not know the file system of the disk image 1.");
+    refused({"delete-file", container, "2", "TREE"}, "The folder \"TREE\" is not empty.");
+    // Into the folder the disk has, with --force: its files replaced, the others kept.
+    testsupport::WriteFileText(tree + "/A.TXT", "again\r\n");
+    ExpectSuccess(RunCli({"put", container, "2", tree, "--force"}));
+    ExpectSuccess(RunCli({"mkdir", container, "2", "TREE/EMPTY/NEW"}));
+    std::filesystem::create_directories(tree + "/EMPTY/NEW");
+
+    const std::string out = dir.File("out");
+    ExpectSuccess(RunCli({"get", container, "2", "tree", out}));
+    EXPECT_EQ(Tool("diff", {"-r", tree, out}).ExitCode, 0);
+    const TRunResult again = RunCli({"get", container, "2", "TREE", out});
+    EXPECT_EQ(again.ExitCode, 1);
+    ExpectSuccess(RunCli({"get", container, "2", "TREE", out, "--force"}));
+    EXPECT_EQ(RunCli({"get", container, "2", "TREE", "-"}).Err,
+              "trackwell-cli: The program cannot write a folder to standard output.\n");
+
+    ExpectSuccess(RunCli({"delete-file", container, "2", "TREE", "--recursive"}));
+    dump = CheckedDump(dir, container);
+    EXPECT_EQ(Tool("mdir", {"-b", "-i", dump, "::/"}).Out.find("TREE"), std::string::npos);
+    EXPECT_EQ(RunCli({"fs", container, "2"}).Out, freeBefore.Out);
 }
 
 // A file put on a FAT disk is dated as the local file was last changed, which mtools reads; one

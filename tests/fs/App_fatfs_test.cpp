@@ -277,6 +277,54 @@ TEST(App_fatfsWrite, PutDeleteAndRenameLeaveADiskFsckAndMtoolsAccept) {
     }
 }
 
+TEST(App_fatfsWrite, FoldersMadeNestedAndGrownAreOnesFsckAndMtoolsAccept) {
+    if (!HaveTools())
+        GTEST_SKIP() << "dosfstools and mtools are needed";
+    const TempDir dir;
+    const rtl::TLocalTime date{2001, 2, 3, 4, 5, 6};
+    for (const TMedium& medium : {Media[0], Media[2]}) {
+        SCOPED_TRACE(medium.Name);
+        Bytes image = ImageOf(medium, MakeDump(dir, medium, {"OLD"}, {{"OLD/A.TXT", {1}}}));
+        const auto change = [&](const std::function<Bytes(const TFileSystem&)>& step) {
+            const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
+            ASSERT_NE(fs, nullptr);
+            image = step(*fs);
+        };
+        change([&](const TFileSystem& fs) { return fs.MakeFolder("games", date); });
+        change([&](const TFileSystem& fs) { return fs.MakeFolder("OLD/INNER", date); });
+        change([&](const TFileSystem& fs) { return fs.MakeFolder("OLD/INNER/DEEP", date); });
+        TFiles expected = {{"OLD/A.TXT", {1}}};
+        // More entries than a cluster of the folder holds: it grows, and a folder made after
+        // that takes a slot of the new cluster.
+        for (int i = 0; i < 40; ++i) {
+            expected.push_back({"GAMES/G" + std::to_string(i), Pattern(300, i)});
+            change([&](const TFileSystem& fs) {
+                return fs.Put(expected.back().first, expected.back().second);
+            });
+        }
+        change([&](const TFileSystem& fs) { return fs.MakeFolder("GAMES/LAST", date); });
+        expected.push_back({"GAMES/LAST/X.BIN", Pattern(2000, 9)});
+        change([&](const TFileSystem& fs) {
+            return fs.Put(expected.back().first, expected.back().second);
+        });
+
+        const std::unique_ptr<TFileSystem> fs = OpenFat12(TDiskSectors(image));
+        ASSERT_NE(fs, nullptr);
+        EXPECT_EQ(fs->Damage(), "");
+        const TToolView tools = ToolView(dir, DumpOf(medium, image));
+        EXPECT_TRUE(tools.Clean);
+        EXPECT_EQ(Names(*fs, "", true), tools.Listing);
+        EXPECT_EQ(fs->FreeBytes(), tools.FreeBytes);
+        for (const auto& [path, data] : expected)
+            EXPECT_EQ(ToolRead(dir, path), data) << path;
+        EXPECT_EQ(fs->List("")[1].Date, date);
+        // mtools makes a folder in one made here, and fsck still finds nothing wrong.
+        EXPECT_TRUE(::Run("mmd -i '" + dir.File("check.img") + "' ::OLD/INNER/DEEP/MT"));
+        const Bytes mtools = ReadFileBytes(dir.File("check.img"));
+        EXPECT_TRUE(ToolView(dir, mtools).Clean);
+    }
+}
+
 TEST(App_fatfsRefusals, NamesThatDoNotFitAFullDiskAndFullRootLeaveTheImageAlone) {
     if (!HaveTools())
         GTEST_SKIP() << "dosfstools and mtools are needed";

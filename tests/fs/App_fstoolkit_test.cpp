@@ -233,6 +233,40 @@ TEST_P(Conformance, AMissingFolderOrFileIsRefusedAlikeByEveryOperation) {
     EXPECT_EQ(Refusal([&] { fs->Read(""); }), "The disk has no file \"\".");
 }
 
+TEST_P(Conformance, FoldersAreMadeFilledAndDeletedWhereTheDiskHasThemAndRefusedElsewhere) {
+    const Bytes blank = GetParam().Blank();
+    const auto fs = Open(blank);
+    ASSERT_TRUE(fs);
+    if (!fs->HasFolders()) {
+        EXPECT_EQ(Refusal([&] { fs->MakeFolder("GAMES"); }),
+                  "A " + fs->Name() + " disk has no folders: it keeps every file in one.");
+        return;
+    }
+    Bytes image = fs->MakeFolder("GAMES");
+    image = Open(image)->MakeFolder("GAMES/SAVE");
+    image = Open(image)->Put("GAMES/SAVE/A.TXT", Text(3000, 1));
+    const auto filled = Open(image);
+    ASSERT_TRUE(filled);
+    EXPECT_EQ(filled->Read("GAMES/SAVE/A.TXT"), Text(3000, 1));
+    ASSERT_EQ(filled->List("GAMES").size(), 1u);
+    EXPECT_TRUE(filled->List("GAMES")[0].Folder);
+    EXPECT_EQ(Refusal([&] { filled->MakeFolder("GAMES"); }),
+              "The disk already has a folder \"GAMES\".");
+    EXPECT_EQ(Refusal([&] { filled->MakeFolder("GAMES/SAVE/A.TXT"); }),
+              "The disk already has a file \"GAMES/SAVE/A.TXT\".");
+    EXPECT_EQ(Refusal([&] { filled->MakeFolder("NOPE/NEW"); }), "The disk has no folder \"NOPE\".");
+    EXPECT_EQ(Refusal([&] { filled->Delete(std::vector<std::string>{"GAMES"}); }),
+              "The folder \"GAMES\" is not empty.");
+    // Gone with everything in it, the folders give their clusters back too.
+    const Bytes emptied =
+        filled->Delete(std::vector<std::string>{"GAMES", "GAMES/SAVE", "GAMES/SAVE/A.TXT"});
+    const auto after = Open(emptied);
+    ASSERT_TRUE(after);
+    EXPECT_TRUE(after->List("").empty());
+    EXPECT_EQ(after->FreeBytes(), fs->FreeBytes());
+    EXPECT_EQ(after->Damage(), "");
+}
+
 TEST_P(Conformance, ADamagedDiskIsListedAsFarAsSoundAndNeverChanged) {
     Bytes image = Open(GetParam().Blank())->Put("DATA.BIN", Text(9000, 4));
     image = Open(image)->Put("TEXT.TXT", Text(100, 5));

@@ -218,5 +218,7 @@ TEST(Paths, SplitsFolderNameAndExtension) {
     EXPECT_EQ(RemoveFileExt("/games/a.b.d77"), "/games/a.b");
     EXPECT_EQ(IncludeTrailingPathDelimiter("/out"), "/out/");
     EXPECT_EQ(IncludeTrailingPathDelimiter("/out/"), "/out/");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter("/out//"), "/out");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter("/"), "/");
     EXPECT_EQ(ExpandFileName("/a/b/../c/./d.d88"), "/a/c/d.d88");
 }

@@ -321,6 +321,55 @@ private slots:
         QVERIFY(errors.Messages.empty());
     }
 
+    // Ctrl+Shift+N makes a folder and selects it; Delete on a folder that holds anything asks
+    // first, and No leaves it.
+    void aFolderIsMadeByKeyAndAFullOneDeletedOnlyWhenConfirmed() {
+        testsupport::TempDir dir;
+        const std::string path = FatDocument(dir);
+        if (path.empty())
+            QSKIP("mkfs.fat or mtools is missing, or the program reads no FAT12 disk yet");
+        uitest::ErrorRecorder errors;
+        Editor editor(dir, {path});
+        QTableView& list = editor.Form->ListView();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualRect(list.model()->index(0, 0)).center());
+        editor.Key(QKeySequence(Qt::Key_F8));
+        editor.Key(QKeySequence(Qt::Key_Tab));
+        QCOMPARE(QApplication::focusWidget(), &editor.Files());
+
+        QString proposed;
+        uitest::WhenModal([&](QWidget* dialog) {
+            auto* name = dialog->findChild<QLineEdit*>();
+            proposed = name->text();
+            name->setText("games");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        editor.Key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+        QCOMPARE(proposed, QString("FOLDER"));
+        QCOMPARE(editor.Column(0), QStringList({"HELLO.TXT", "DATA.BIN", "SUB", "GAMES"}));
+        QCOMPARE(editor.Form->FilesPanel().SelectedEntries(), std::vector<int>{3});
+        QCOMPARE(editor.Files().currentIndex().row(), 3);
+        QCOMPARE(editor.Form->FileHandler().UndoName(), std::string("New folder"));
+
+        editor.ClickFile("SUB");
+        QString question;
+        uitest::WhenModal([&](QWidget* box) {
+            question = box->findChild<QLabel*>("qt_msgbox_label")->text();
+            uitest::ClickButton(box, "No");
+        });
+        editor.Key(QKeySequence(Qt::Key_Delete));
+        QCOMPARE(question,
+                 QString("The folder \"SUB\" is not empty. Delete it with everything it holds?"));
+        QCOMPARE(editor.Column(0).size(), 4);
+        uitest::WhenModal([](QWidget* box) { uitest::ClickButton(box, "Yes"); });
+        editor.Key(QKeySequence(Qt::Key_Delete));
+        QCOMPARE(editor.Column(0), QStringList({"HELLO.TXT", "DATA.BIN", "GAMES"}));
+        QCOMPARE(editor.Form->FileHandler().UndoName(), std::string("Delete files"));
+        QVERIFY(editor.Run("EditUndoAction"));
+        QCOMPARE(editor.Column(0), QStringList({"HELLO.TXT", "DATA.BIN", "SUB", "GAMES"}));
+        QVERIFY(errors.Messages.empty());
+    }
+
     // Right after opening, before any click, the list's cursor is on the image that has the
     // focus (the last one opened), and the panel shows that image.
     void thePanelFollowsTheFocusedImageFromTheStart() {
