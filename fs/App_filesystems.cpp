@@ -21,7 +21,7 @@ const char* const ReadOnlyFileSystemMessage =
 const char* const DiskFullMessage =
     rtl::TrNoop("The file \"%s\" (%s bytes) does not fit the free space of the disk (%s bytes).");
 const char* const NoFoldersMessage =
-    rtl::TrNoop("A %s disk has no folders: it keeps every file in one.");
+    rtl::TrNoop("The %s file system has no folders: it keeps every file in one.");
 
 namespace {
 

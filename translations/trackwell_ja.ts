@@ -1885,8 +1885,8 @@ Save the document?</source>
         <translation>フォルダー &quot;%s&quot; はディスクの空き容量に収まりません。</translation>
     </message>
     <message>
-        <source>A %s disk has no folders: it keeps every file in one.</source>
-        <translation>%s のディスクにはフォルダーがありません。すべてのファイルを一つの場所に置きます。</translation>
+        <source>The %s file system has no folders: it keeps every file in one.</source>
+        <translation>ファイルシステム %s にはフォルダーがありません。すべてのファイルを一つの場所に置きます。</translation>
     </message>
     <message>
         <source>The program cannot accept the name &quot;%s&quot;.</source>

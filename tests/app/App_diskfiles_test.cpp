@@ -481,9 +481,9 @@ TEST_F(DiskFilesTest, FoldersGoOnAndOffWholeAndAreMadeAndDeletedAsOneStepEach) {
     files.Refresh();
     EXPECT_FALSE(files.CanNewFolder());
     EXPECT_EQ(MessageOf<EFileSystemError>([&] { files.RaiseNewFolderRefusal(); }),
-              "A Hu-BASIC disk has no folders: it keeps every file in one.");
+              "The Hu-BASIC file system has no folders: it keeps every file in one.");
     EXPECT_EQ(MessageOf<EFileSystemError>([&] { files.AddFilesFrom({same}); }),
-              "A Hu-BASIC disk has no folders: it keeps every file in one.");
+              "The Hu-BASIC file system has no folders: it keeps every file in one.");
     EXPECT_FALSE(document.CanUndo());
 }
 

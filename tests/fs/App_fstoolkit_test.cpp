@@ -239,7 +239,7 @@ TEST_P(Conformance, FoldersAreMadeFilledAndDeletedWhereTheDiskHasThemAndRefusedE
     ASSERT_TRUE(fs);
     if (!fs->HasFolders()) {
         EXPECT_EQ(Refusal([&] { fs->MakeFolder("GAMES"); }),
-                  "A " + fs->Name() + " disk has no folders: it keeps every file in one.");
+                  "The " + fs->Name() + " file system has no folders: it keeps every file in one.");
         return;
     }
     Bytes image = fs->MakeFolder("GAMES");

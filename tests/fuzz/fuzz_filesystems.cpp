@@ -308,5 +308,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                           std::to_string(after->FreeBytes()));
     if (show)
         std::fprintf(stderr, "fuzz: written, %s and deleted\n", moved ? "renamed" : "kept");
+
+    // A folder made, a file put in it, and both deleted again: sound all the way, the space
+    // given back.
+    if (!fs->HasFolders())
+        return 0;
+    std::vector<uint8_t> madeImage;
+    try {
+        madeImage = fs->MakeFolder("FUZZDIR");
+    } catch (const EFileSystemError&) {
+        return 0;
+    }
+    const std::unique_ptr<TFileSystem> made = Reopen(*fs, bytes, madeImage, "making a folder");
+    std::vector<uint8_t> filledImage;
+    try {
+        filledImage = made->Put("FUZZDIR/IN.TXT", content);
+    } catch (const EFileSystemError&) {
+        return 0;
+    }
+    const std::unique_ptr<TFileSystem> filled =
+        Reopen(*fs, bytes, filledImage, "a write into a folder");
+    if (!Holds(*filled, "FUZZDIR/IN.TXT"))
+        fuzzsupport::Fail("a file written into a folder is there", "FUZZDIR/IN.TXT", "");
+    const std::vector<std::string> tree{"FUZZDIR", "FUZZDIR/IN.TXT"};
+    const std::vector<uint8_t> emptied = filled->Delete(tree);
+    const std::unique_ptr<TFileSystem> gone = Reopen(*fs, bytes, emptied, "deleting a folder");
+    if (gone->FreeBytes() < free)
+        fuzzsupport::Fail("deleting a folder frees its space", std::to_string(free),
+                          std::to_string(gone->FreeBytes()));
     return 0;
 }
