@@ -659,11 +659,20 @@ void TFileHandler::PrepareIdentification() {
 
 const TSoftwareCatalog& TFileHandler::Catalog() {
     if (!FCatalog) {
-        // A background read's failure is told now, and the next use reads again.
+        // A background read's failure (no memory, say) is told now, and the next use reads again.
         if (FCatalogReading.valid())
             FCatalog = FCatalogReading.get();
         else
             FCatalog = ReadCatalog(FMameFolder, FSoftwareLists);
+        // A list that cannot be read is left out and the others used; the user learns which,
+        // once for each reading.
+        if (!FCatalog->Notes().empty()) {
+            std::string text = rtl::Tr("The program left out software lists it cannot read:");
+            for (const std::string& note : FCatalog->Notes())
+                text.append("\n").append(note);
+            FUserInterface.MessageBox(text, rtl::Tr("Software Lists"), TMessageButtons::OK,
+                                      TMessageIcon::Warning);
+        }
     }
     return *FCatalog;
 }

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -39,11 +40,18 @@ struct TListText {
     std::string_view View() const { return {Bytes.get(), Length}; }
 };
 
-TListText ReadListFile(const std::string& path) {
+// The root element comes first, after a declaration and perhaps a DTD: a file is told for a list
+// by this much of it, and a file that is none is read no further, whatever its size.
+constexpr int64_t HeadSize = 16384;
+
+// The list's whole text, or with head only its first HeadSize bytes.
+TListText ReadListFile(const std::string& path, bool head = false) {
     try {
         rtl::TFileStream file(path, rtl::TFileMode::OpenRead);
-        const int64_t size = file.Size();
-        if (size > MaxListSize)
+        int64_t size = file.Size();
+        if (head)
+            size = std::min(size, HeadSize);
+        else if (size > MaxListSize)
             throw ESoftwareListError(
                 rtl::Format(rtl::Tr("The program cannot read the list \"%s\": it is too large."),
                             path.c_str()));
@@ -71,13 +79,18 @@ std::string_view Attribute(const XML_Char** attributes, std::string_view name) {
     return {};
 }
 
+// value is left as it was unless the whole text is a number: a CRC-32 that is none stays 0.
 template <typename T> bool ParseNumber(std::string_view text, T& value, int base) {
     if (base == 10 && text.starts_with("0x")) {
         text.remove_prefix(2);
         base = 16;
     }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty();
+    T parsed{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed, base);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return false;
+    value = parsed;
+    return true;
 }
 
 // hex is 2 * out's length hex digits, checked.
@@ -210,12 +223,13 @@ private:
         if (mame && !FPartFloppy)
             return;
         TListedDisk disk;
+        disk.HasCrc = ParseNumber(Attribute(attributes, "crc"), disk.Crc, 16);
+        const std::string_view sha1 = Attribute(attributes, "sha1");
         // A rom without a checksum is one nobody has: nothing can match it.
-        if (!ParseNumber(Attribute(attributes, "crc"), disk.Crc, 16))
+        if (!disk.HasCrc && sha1.empty())
             return;
         if (!ParseNumber(Attribute(attributes, "size"), disk.Size, 10) || disk.Size < 0)
             return Stop(rtl::Tr("a disk's size is not a number"));
-        const std::string_view sha1 = Attribute(attributes, "sha1");
         if (!sha1.empty()) {
             if (sha1.size() != 40 ||
                 sha1.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos)
@@ -268,10 +282,6 @@ private:
     std::string FRefusal;
 };
 
-uint64_t CrcKey(int64_t size, uint32_t crc) {
-    return static_cast<uint64_t>(size) << 32 ^ crc;
-}
-
 std::string Digest(rtl::THashAlgorithm algorithm, std::span<const uint8_t> bytes) {
     const std::unique_ptr<rtl::THash> hash = rtl::NewHash(algorithm);
     hash->Update(bytes.data(), bytes.size());
@@ -280,22 +290,51 @@ std::string Digest(rtl::THashAlgorithm algorithm, std::span<const uint8_t> bytes
 
 } // namespace
 
-void TSoftwareCatalog::AddFile(const std::string& path) {
+TSoftwareCatalog TSoftwareCatalog::ReadList(const std::string& path, bool fromFolder) {
     TSoftwareCatalog part;
-    TListReader(path, part.FLists, part.FSoftwares, part.FDisks).Parse(ReadListFile(path).View());
-    Merge(std::move(part));
+    try {
+        if (fromFolder) {
+            const TListText head = ReadListFile(path, true);
+            const bool list = head.View().find("<softwarelist") != std::string_view::npos;
+            if (!list && head.View().find("<datafile") == std::string_view::npos)
+                return part;
+            const TListText text = ReadListFile(path);
+            // Whether a MAME list has floppy disks, only its whole text tells.
+            if (!list || NamesFloppies(text.View()))
+                TListReader(path, part.FLists, part.FSoftwares, part.FDisks).Parse(text.View());
+        } else {
+            TListReader(path, part.FLists, part.FSoftwares, part.FDisks)
+                .Parse(ReadListFile(path).View());
+        }
+    } catch (const rtl::Exception& e) {
+        // What the program raises while it reads one list is that list's fault: its text, or the
+        // stream's error under its name. What the reader took before the fault goes with it.
+        part = TSoftwareCatalog();
+        part.FNotes.push_back(e.Message());
+    }
+    return part;
+}
+
+void TSoftwareCatalog::AddFile(const std::string& path) {
+    Merge(ReadList(path, false));
     Index();
 }
 
 void TSoftwareCatalog::AddFolder(const std::string& path) {
     std::vector<std::string> files;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(path, error))
-        if (entry.is_regular_file(error))
-            files.push_back(entry.path().string());
-    if (error)
-        throw ESoftwareListError(rtl::Format(
-            rtl::Tr("The program cannot read the folder of lists \"%s\"."), path.c_str()));
+    std::filesystem::directory_iterator entry(path, error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        // An entry whose kind cannot be told, such as a link to nothing, is no list.
+        std::error_code kind;
+        if (entry->is_regular_file(kind))
+            files.push_back(entry->path().string());
+    }
+    if (error) {
+        FNotes.push_back(rtl::Format(rtl::Tr("The program cannot read the folder of lists \"%s\"."),
+                                     path.c_str()));
+        return;
+    }
     std::sort(files.begin(), files.end());
     // The lists are read side by side, each into a catalog of its own, and joined in name order:
     // the result is the same however the reading was shared out.
@@ -316,15 +355,7 @@ void TSoftwareCatalog::AddFolder(const std::string& path) {
         for (size_t k = next++; k < order.size(); k = next++) {
             const size_t i = order[k];
             try {
-                const TListText read = ReadListFile(files[i]);
-                const std::string_view text = read.View();
-                // The root element comes first, after a declaration and perhaps a DTD.
-                const std::string_view head = text.substr(0, 16384);
-                const bool list = head.find("<softwarelist") != std::string_view::npos;
-                const bool dat = !list && head.find("<datafile") != std::string_view::npos;
-                if ((list && NamesFloppies(text)) || dat)
-                    TListReader(files[i], parts[i].FLists, parts[i].FSoftwares, parts[i].FDisks)
-                        .Parse(text);
+                parts[i] = ReadList(files[i], true);
             } catch (...) {
                 failures[i] = std::current_exception();
             }
@@ -337,6 +368,7 @@ void TSoftwareCatalog::AddFolder(const std::string& path) {
             workers.emplace_back(read);
         read();
     }
+    // Only what no list causes, such as running out of memory, is left to fail the whole read.
     for (size_t i = 0; i < files.size(); ++i) {
         if (failures[i])
             std::rethrow_exception(failures[i]);
@@ -367,17 +399,20 @@ void TSoftwareCatalog::Merge(TSoftwareCatalog&& part) {
         disk.Software += softwareBase;
         FDisks.push_back(std::move(disk));
     }
+    for (std::string& note : part.FNotes)
+        FNotes.push_back(std::move(note));
 }
 
 void TSoftwareCatalog::Index() {
-    FByCrc.clear();
-    FByCrc.reserve(FDisks.size());
+    FByDigest.clear();
+    FByDigest.reserve(FDisks.size());
     FSizes.clear();
     for (uint32_t i = 0; i < FDisks.size(); ++i) {
-        FByCrc.emplace_back(CrcKey(FDisks[i].Size, FDisks[i].Crc), i);
-        FSizes.push_back(FDisks[i].Size);
+        const TListedDisk& disk = FDisks[i];
+        FByDigest.push_back({disk.Size, disk.HasCrc, disk.Crc, i});
+        FSizes.push_back(disk.Size);
     }
-    std::sort(FByCrc.begin(), FByCrc.end());
+    std::sort(FByDigest.begin(), FByDigest.end());
     std::sort(FSizes.begin(), FSizes.end());
     FSizes.erase(std::unique(FSizes.begin(), FSizes.end()), FSizes.end());
 }
@@ -389,27 +424,32 @@ bool TSoftwareCatalog::HasSize(int64_t size) const {
 std::vector<uint32_t> TSoftwareCatalog::Find(std::span<const uint8_t> bytes) const {
     const auto size = static_cast<int64_t>(bytes.size());
     std::vector<uint32_t> found;
-    if (!HasSize(size))
-        return found;
-    uint32_t crc = 0;
-    ParseNumber(Digest(rtl::THashAlgorithm::Crc32, bytes), crc, 16);
-    std::array<uint8_t, 20> sha1{};
-    bool hashed = false;
-    const uint64_t key = CrcKey(size, crc);
-    for (auto it = std::lower_bound(FByCrc.begin(), FByCrc.end(), std::pair{key, uint32_t{0}});
-         it != FByCrc.end() && it->first == key; ++it) {
-        const TListedDisk& disk = FDisks[it->second];
-        if (disk.Size != size || disk.Crc != crc)
-            continue;
-        if (disk.HasSha1) {
-            if (!hashed)
-                HexBytes(Digest(rtl::THashAlgorithm::Sha1, bytes), sha1.data());
-            hashed = true;
-            if (disk.Sha1 != sha1)
-                continue;
-        }
-        found.push_back(it->second);
+    std::optional<std::array<uint8_t, 20>> sha1;
+    const auto agrees = [&](const TDigestKey& key) {
+        const TListedDisk& disk = FDisks[key.Disk];
+        if (!disk.HasSha1)
+            return true;
+        if (!sha1)
+            HexBytes(Digest(rtl::THashAlgorithm::Sha1, bytes), sha1.emplace().data());
+        return disk.Sha1 == *sha1;
+    };
+    auto it = std::lower_bound(FByDigest.begin(), FByDigest.end(), TDigestKey{size, false, 0, 0});
+    const auto end =
+        std::upper_bound(it, FByDigest.end(), TDigestKey{size, true, UINT32_MAX, UINT32_MAX});
+    for (; it != end && !it->HasCrc; ++it)
+        if (agrees(*it))
+            found.push_back(it->Disk);
+    const auto withoutCrc = static_cast<std::ptrdiff_t>(found.size());
+    if (it != end) {
+        uint32_t crc = 0;
+        ParseNumber(Digest(rtl::THashAlgorithm::Crc32, bytes), crc, 16);
+        for (it = std::lower_bound(it, end, TDigestKey{size, true, crc, 0});
+             it != end && it->Crc == crc; ++it)
+            if (agrees(*it))
+                found.push_back(it->Disk);
     }
+    // Each run is in list order already, and no disk is in both.
+    std::inplace_merge(found.begin(), found.begin() + withoutCrc, found.end());
     return found;
 }
 

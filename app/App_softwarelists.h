@@ -1,13 +1,15 @@
 // The disks that MAME's software lists and Logiqx DAT files name, read into one catalog that
 // finds a disk image by the size, CRC-32 and SHA-1 of its bytes. Lists come from outside and are
 // read as hostile input: nothing a list names is ever fetched, entity expansion is bounded, and a
-// malformed list is refused with its file and line.
+// malformed list is left out with a note naming its file and line, so that one bad list does not
+// keep the others from identifying.
 #pragma once
 
 #include "App_diskimages.h"
 #include "Rtl_exceptions.h"
 
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -40,6 +42,8 @@ struct TListedDisk {
     // The part_id alone ("Disk B"); empty where there is none.
     std::string PartId;
     int64_t Size = 0;
+    // A disk listed with a SHA-1 alone is found by its size and SHA-1; Crc is then 0.
+    bool HasCrc = false;
     uint32_t Crc = 0;
     bool HasSha1 = false;
     std::array<uint8_t, 20> Sha1{};
@@ -47,14 +51,20 @@ struct TListedDisk {
 
 class TSoftwareCatalog {
 public:
-    // Reads a MAME software list or a Logiqx DAT file: ESoftwareListError naming the file, and the
-    // line where the text is at fault, for anything else.
+    // Reads a MAME software list or a Logiqx DAT file. One that cannot be read, or is anything
+    // else, is left out rather than raised: Notes() names it, with the line where the text is at
+    // fault. Only what no list causes, such as running out of memory, still raises.
     void AddFile(const std::string& path);
     // Every list in folder, its subfolders left out, that describes floppy disks: a MAME list
-    // with a floppy interface, or a DAT file. Other files are passed over.
+    // with a floppy interface, or a DAT file. A file is told for a list by its first 16 KiB, and
+    // any other is passed over unread beyond them, whatever its size. A list that cannot be read,
+    // like a folder that cannot, is left out with a note, as by AddFile.
     void AddFolder(const std::string& path);
     // A file or a folder.
     void AddPath(const std::string& path);
+
+    // One sentence for each list or folder left out, naming it, in the order they were met.
+    const std::vector<std::string>& Notes() const { return FNotes; }
 
     const std::vector<std::string>& Lists() const { return FLists; }
     const std::vector<TListedSoftware>& Softwares() const { return FSoftwares; }
@@ -62,20 +72,35 @@ public:
     // Whether any disk listed has this size: an image of no such size needs no digest.
     bool HasSize(int64_t size) const;
 
-    // The disks listed with exactly these bytes, in list order: the size and CRC-32 must agree,
-    // and the SHA-1 too where the list gives one; it is computed only then.
+    // The disks listed with exactly these bytes, in list order: the size, the CRC-32 where the
+    // list gives one, and the SHA-1 where it gives one must agree. Each digest is computed only
+    // when a disk of that size needs it.
     std::vector<uint32_t> Find(std::span<const uint8_t> bytes) const;
 
 private:
+    // The order Find looks disks up in: by size, those without a CRC-32 first, so that they are
+    // found without one, then by CRC-32, and in list order within each.
+    struct TDigestKey {
+        int64_t Size = 0;
+        bool HasCrc = false;
+        uint32_t Crc = 0;
+        uint32_t Disk = 0;
+        auto operator<=>(const TDigestKey&) const = default;
+    };
+
+    // One file's list in a catalog of its own, or the note of why it is left out. From a folder,
+    // a file is read whole only when its first bytes tell a list.
+    static TSoftwareCatalog ReadList(const std::string& path, bool fromFolder);
     void Merge(TSoftwareCatalog&& part);
-    // Sorts the disks by size and CRC-32 for Find, once the lists are in.
+    // Sorts the disks by TDigestKey for Find, once the lists are in.
     void Index();
 
     std::vector<std::string> FLists;
     std::vector<TListedSoftware> FSoftwares;
     std::vector<TListedDisk> FDisks;
+    std::vector<std::string> FNotes;
     std::vector<int64_t> FSizes;
-    std::vector<std::pair<uint64_t, uint32_t>> FByCrc;
+    std::vector<TDigestKey> FByDigest;
 };
 
 // The disks of catalog an image is: its bytes as a one-image file, the same with its write

@@ -403,6 +403,10 @@ int RunIdentify(const TCommandLine& line, std::istream&, std::ostream& out) {
         catalog.AddFolder(MameHashFolder);
     for (const std::string& path : line.Lists)
         catalog.AddPath(path);
+    // A list left out does not stop the others, but the user learns which it was before an image
+    // it names shows dashes.
+    for (const std::string& note : catalog.Notes())
+        WriteNote("note: " + note);
     TImageInput input(line.Arguments[0]);
     const auto count = static_cast<int>(input.Images().size());
     std::vector<int> rows;
@@ -507,8 +511,9 @@ constexpr TCommand CommandTable[] = {
      .Options = OptionList,
      .Help = "One line per disk each image is in MAME's software lists of floppy disks, or in\n"
              "the lists and DAT files given (files or folders): row, list, software, part,\n"
-             "title (tab-separated); dashes for an image in none. Exit status 0 when every\n"
-             "image was found, 1 when one was not, 2 when identifying fails.",
+             "title (tab-separated); dashes for an image in none. A list that cannot be read is\n"
+             "left out with a note on standard error. Exit status 0 when every image was found,\n"
+             "1 when one was not, 2 when identifying fails.",
      .FailureExitCode = ExitUsage,
      .Handler = RunIdentify},
     {.Name = "fs",

@@ -1932,6 +1932,14 @@ Save the document?</source>
         <source>New Folder</source>
         <translation>新しいフォルダー</translation>
     </message>
+    <message>
+        <source>The program left out software lists it cannot read:</source>
+        <translation>読み込めないソフトウェアリストを除外しました:</translation>
+    </message>
+    <message>
+        <source>Software Lists</source>
+        <translation>ソフトウェアリスト</translation>
+    </message>
 </context>
 <context>
     <name>rtl::rtl</name>

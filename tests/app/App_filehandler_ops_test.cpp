@@ -955,6 +955,28 @@ TEST_F(FileHandlerTest, IdentifyShowsWhatEachImageIsAndNamesTheKnownOnes) {
         EXPECT_EQ(settings.ReadInteger("SoftwareLists", "Count", -1), 0);
         EXPECT_EQ(settings.ReadString("SoftwareLists", "MameFolder", "?"), "");
     }
+
+    // A list that cannot be read is named once, and the others still identify.
+    const std::string bad = dir.File("bad.xml");
+    testsupport::WriteFileText(bad, "<datafile>\n<game>");
+    ui.ListsAnswers = {std::vector<std::string>{bad, list}};
+    handler.EditSoftwareLists();
+    ui.MessageAnswers = {idOK};
+    handler.Identify();
+    EXPECT_EQ(ui.IdentifiedSeen[2].Title, "Ys II: Ancient Ys Vanished");
+    const auto warning = std::find_if(ui.Shown.begin(), ui.Shown.end(), [](const auto& shown) {
+        return shown.Text.starts_with("The program left out");
+    });
+    ASSERT_NE(warning, ui.Shown.end());
+    EXPECT_EQ(warning->Text, "The program left out software lists it cannot read:\nThe program "
+                             "cannot read the list \"" +
+                                 bad + "\": no element found at line 2.");
+    handler.Identify();
+    EXPECT_EQ(std::count_if(ui.Shown.begin(), ui.Shown.end(),
+                            [](const auto& shown) {
+                                return shown.Text.starts_with("The program left out");
+                            }),
+              1);
 }
 
 // A 2D blank whose cylinder 2, side 0 has sector 1 twice and no sector 2.

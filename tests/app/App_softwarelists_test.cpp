@@ -18,11 +18,15 @@ std::string DigestOf(rtl::THashAlgorithm algorithm, const Bytes& bytes) {
     return hash->HexDigest();
 }
 
-// A rom element naming bytes by size, CRC-32 and, unless left out, SHA-1.
-std::string Rom(const std::string& name, const Bytes& bytes, bool sha1 = true) {
-    std::string rom = "<rom name=\"" + name + "\" size=\"" + std::to_string(bytes.size()) +
-                      "\" crc=\"" + DigestOf(rtl::THashAlgorithm::Crc32, bytes) + "\"";
-    if (sha1)
+enum class TDigests { CrcAndSha1, CrcOnly, Sha1Only };
+
+// A rom element naming bytes by size and the digests asked for.
+std::string Rom(const std::string& name, const Bytes& bytes,
+                TDigests digests = TDigests::CrcAndSha1) {
+    std::string rom = "<rom name=\"" + name + "\" size=\"" + std::to_string(bytes.size()) + "\"";
+    if (digests != TDigests::Sha1Only)
+        rom += " crc=\"" + DigestOf(rtl::THashAlgorithm::Crc32, bytes) + "\"";
+    if (digests != TDigests::CrcOnly)
         rom += " sha1=\"" + DigestOf(rtl::THashAlgorithm::Sha1, bytes) + "\"";
     return rom + "/>";
 }
@@ -86,7 +90,7 @@ TEST(SoftwareLists, ImagesAreKnownAsFilesWithoutProtectionAndAsTheirDumps) {
                   "<?xml version=\"1.0\"?>\n<datafile><header><name>Example Set</name></header>\n"
                   "<game name=\"demo\"><description>Demo Disk</description>" +
                       Rom("demo.hdm", SavedIn(*dumped, TImageForm::Raw)) +
-                      Rom("clean.d88", cleared, false) + "</game></datafile>\n");
+                      Rom("clean.d88", cleared, TDigests::CrcOnly) + "</game></datafile>\n");
     WriteFileText(dir.File("notes.txt"), "not a list");
 
     TSoftwareCatalog catalog;
@@ -123,9 +127,9 @@ TEST(SoftwareLists, ImagesAreKnownAsFilesWithoutProtectionAndAsTheirDumps) {
     EXPECT_EQ(IdentifyImage(strict, *diskB).size(), 1u);
 }
 
-// Lists are hostile input: each of these is refused with its file and what is wrong, or read
-// without taking more than the file, and nothing outside the file is ever read.
-TEST(SoftwareLists, HostileListsAreRefusedWithTheirFileAndLine) {
+// Lists are hostile input: each of these is left out with a note naming its file and what is
+// wrong, or read without taking more than the file, and nothing outside the file is ever read.
+TEST(SoftwareLists, HostileListsAreLeftOutWithTheirFileAndLine) {
     const TempDir dir;
     const std::string laughs =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE softwarelist [\n <!ENTITY a \"aaaaaaaaaa\">\n"
@@ -157,8 +161,11 @@ TEST(SoftwareLists, HostileListsAreRefusedWithTheirFileAndLine) {
         SCOPED_TRACE(c.Name);
         WriteFileText(dir.File(c.Name), c.Text);
         TSoftwareCatalog catalog;
-        const std::string message =
-            MessageOf<ESoftwareListError>([&] { catalog.AddFile(dir.File(c.Name)); });
+        catalog.AddFile(dir.File(c.Name));
+        // What was read before the fault goes with the list.
+        EXPECT_TRUE(catalog.Lists().empty());
+        ASSERT_EQ(catalog.Notes().size(), 1u);
+        const std::string& message = catalog.Notes()[0];
         EXPECT_EQ(
             message.rfind("The program cannot read the list \"" + dir.File(c.Name) + "\": ", 0), 0u)
             << message;
@@ -181,6 +188,57 @@ TEST(SoftwareLists, HostileListsAreRefusedWithTheirFileAndLine) {
     EXPECT_EQ(catalog.Softwares()[0].Description.find("SECRET"), std::string::npos);
     EXPECT_LE(catalog.Softwares()[0].Description.size(), 1024u);
     EXPECT_EQ(catalog.Find(Bytes{0}).size(), 1u);
+}
+
+// A list or folder that cannot be read is a note, and the lists that can are still read. A file
+// that is no list is told by its head and never read whole, however large; a list too large to
+// read is a note.
+TEST(SoftwareLists, ListsThatCannotBeReadAreNotesAndTheOthersStillIdentify) {
+    const TempDir dir;
+    const auto disk = PatternImage(5);
+    WriteFileText(dir.File("good.xml"),
+                  "<softwarelist name=\"good\"><software name=\"s\"><description>Good</description>"
+                  "<part name=\"flop1\" interface=\"floppy_3_5\">" +
+                      Rom("s.d88", ImageBytes(*disk)) + "</part></software></softwarelist>");
+    WriteFileText(dir.File("bad.dat"), "<datafile>\n<game>");
+    WriteFileText(dir.File("huge.dat"), "<datafile>");
+    std::filesystem::resize_file(dir.File("huge.dat"), int64_t{600} << 20);
+    WriteFileText(dir.File("movie.bin"), "");
+    std::filesystem::resize_file(dir.File("movie.bin"), int64_t{600} << 20);
+
+    TSoftwareCatalog catalog;
+    catalog.AddFolder(dir.Path());
+    catalog.AddPath(dir.File("none"));
+    catalog.AddFolder(dir.File("none"));
+    EXPECT_EQ(catalog.Lists(), std::vector<std::string>{"good"});
+    EXPECT_EQ(Matches(catalog, IdentifyImage(catalog, *disk)),
+              (std::vector<TMatch>{{"good", "s", "flop1", "Good"}}));
+    const std::string list = "The program cannot read the list \"";
+    EXPECT_EQ(
+        catalog.Notes(),
+        (std::vector<std::string>{
+            list + dir.File("bad.dat") + "\": no element found at line 2.",
+            list + dir.File("huge.dat") + "\": it is too large.", list + dir.File("none") + "\".",
+            "The program cannot read the folder of lists \"" + dir.File("none") + "\"."}));
+}
+
+// A rom may give its SHA-1 without a CRC-32: the disk is found by size and SHA-1, once, in list
+// order among those found by CRC-32 too, and not by other bytes of its size.
+TEST(SoftwareLists, ADiskListedWithASha1AloneIsFoundByItsSizeAndSha1) {
+    const TempDir dir;
+    const Bytes bytes = ImageBytes(*PatternImage(6));
+    const Bytes other = ImageBytes(*PatternImage(7));
+    std::string wrong = Rom("wrong.d88", other, TDigests::Sha1Only);
+    wrong.replace(wrong.find("sha1=\"") + 6, 40, std::string(40, '0'));
+    WriteFileText(dir.File("set.dat"), "<datafile><game name=\"g\"><description>G</description>" +
+                                           Rom("full.d88", bytes) + wrong +
+                                           Rom("bare.d88", bytes, TDigests::Sha1Only) +
+                                           "</game></datafile>");
+    TSoftwareCatalog catalog;
+    catalog.AddFile(dir.File("set.dat"));
+    ASSERT_EQ(catalog.Disks().size(), 3u);
+    EXPECT_EQ(catalog.Find(bytes), (std::vector<uint32_t>{0, 2}));
+    EXPECT_TRUE(catalog.Find(other).empty());
 }
 
 // MAME's own lists (Debian package mame-data) read whole, as identify reads them by default.

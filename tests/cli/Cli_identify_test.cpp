@@ -52,9 +52,10 @@ TEST(CliIdentify, EachImageGetsALinePerMatchOrDashesAndTheStatusSaysWhetherAllWe
     // A DAT of the third disk's plain sectors, as a set of .hdm files has it.
     const Bytes sectors(1261568, 0x33);
     const std::string dat = dir.File("pc98.dat");
-    testsupport::WriteFileText(dat, "<datafile><header><name>PC-98 Set</name></header>"
-                                    "<game name=\"work\"><description>Work Disk</description>" +
-                                        Rom("work.hdm", sectors) + "</game></datafile>");
+    const std::string datText = "<datafile><header><name>PC-98 Set</name></header>"
+                                "<game name=\"work\"><description>Work Disk</description>" +
+                                Rom("work.hdm", sectors) + "</game></datafile>";
+    testsupport::WriteFileText(dat, datText);
 
     const TRunResult all = RunCli({"identify", container, "--list", lists, "--list", dat});
     EXPECT_EQ(all.ExitCode, 1) << all.Err;
@@ -73,11 +74,20 @@ TEST(CliIdentify, EachImageGetsALinePerMatchOrDashesAndTheStatusSaysWhetherAllWe
     EXPECT_EQ(file.ExitCode, 0) << file.Err;
     EXPECT_EQ(file.Out, "1\tPC-98 Set\twork\twork.hdm\tWork Disk\n");
 
-    // A list that cannot be read fails the command, with 2 as check fails.
-    testsupport::WriteFileText(dir.File("bad.xml"), "<datafile>\n<game>");
-    const TRunResult bad = RunCli({"identify", container, "--list", dir.File("bad.xml")});
-    EXPECT_EQ(bad.ExitCode, 2);
-    EXPECT_EQ(bad.Out, "");
-    EXPECT_EQ(bad.Err, "trackwell-cli: The program cannot read the list \"" + dir.File("bad.xml") +
-                           "\": no element found at line 2.\n");
+    // A list that cannot be read is left out with a note before the results, and the others
+    // still identify: the status says only whether every image was found.
+    const std::string mixed = dir.File("mixed");
+    ASSERT_EQ(::mkdir(mixed.c_str(), 0755), 0);
+    testsupport::WriteFileText(mixed + "/bad.xml", "<datafile>\n<game>");
+    testsupport::WriteFileText(mixed + "/pc98.dat", datText);
+    const std::string note = "trackwell-cli: note: The program cannot read the list \"" + mixed +
+                             "/bad.xml\": no element found at line 2.\n";
+    const TRunResult bad = RunCli({"identify", dump, "--list", mixed});
+    EXPECT_EQ(bad.ExitCode, 0) << bad.Err;
+    EXPECT_EQ(bad.Out, "1\tPC-98 Set\twork\twork.hdm\tWork Disk\n");
+    EXPECT_EQ(bad.Err, note);
+    const TRunResult alone = RunCli({"identify", dump, "--list", mixed + "/bad.xml"});
+    EXPECT_EQ(alone.ExitCode, 1);
+    EXPECT_EQ(alone.Out, "1\t-\t-\t-\t-\n");
+    EXPECT_EQ(alone.Err, note);
 }
