@@ -650,6 +650,10 @@ const std::vector<std::string>& OtherFormExtensions() {
     return extensions;
 }
 
+bool HasDiskFileExtension(const std::string& path) {
+    return HasContainerExtension(path) || HasOtherFormExtension(path);
+}
+
 std::vector<TNamedFormat> NamedFormats(const TPresetList& presets) {
     std::vector<TNamedFormat> table;
     for (const auto& item : presets.Items) {

@@ -89,6 +89,8 @@ struct TNamedFormat {
 // and other forms other programs keep disks in; the forms' own, in their order.
 const std::vector<std::string>& ContainerExtensions();
 const std::vector<std::string>& OtherFormExtensions();
+// Whether the file's extension is one of a form's, a container's or another's, in any case.
+bool HasDiskFileExtension(const std::string& path);
 
 // The presets' formats, each geometry once (the first name it has), in list order.
 std::vector<TNamedFormat> NamedFormats(const TPresetList& presets);

@@ -34,6 +34,10 @@ const TOptionRule OptionRules[] = {
     {OptionBackup, "--backup", "", false, &TCommandLine::Backup, nullptr},
     {OptionList, "--list", "PATH", false, nullptr, nullptr, &TCommandLine::Lists},
     {OptionRecursive, "--recursive", "", false, &TCommandLine::Recursive, nullptr},
+    // The audit's report; no command takes both this and the dumps' --format.
+    {OptionReportFormat, "--format", "text|tsv|json", false, nullptr, &TCommandLine::ReportFormat},
+    {OptionMissingDat, "--missing-dat", "OUT", false, nullptr, &TCommandLine::MissingDat},
+    {OptionAll, "--all", "", false, &TCommandLine::All, nullptr},
 };
 
 constexpr size_t Unlimited = static_cast<size_t>(-1);

@@ -35,6 +35,9 @@ enum TOption : unsigned {
     OptionBackup = 64,
     OptionList = 128,
     OptionRecursive = 256,
+    OptionReportFormat = 512,
+    OptionMissingDat = 1024,
+    OptionAll = 2048,
 };
 
 struct TCommandLine;
@@ -71,6 +74,9 @@ struct TCommandLine {
     bool WriteProtected = false;
     bool Backup = false;
     bool Recursive = false;
+    bool All = false;
+    std::optional<std::string> ReportFormat;
+    std::optional<std::string> MissingDat;
     std::optional<std::string> Name;
     std::optional<std::string> Format;
     std::optional<std::string> As;

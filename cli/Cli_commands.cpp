@@ -3,6 +3,7 @@
 #include "App_diskcheck.h"
 #include "App_filehandler.h"
 #include "App_softwarelists.h"
+#include "Cli_audit.h"
 #include "Cli_edits.h"
 #include "Cli_files.h"
 #include "Cli_names.h"
@@ -516,6 +517,17 @@ constexpr TCommand CommandTable[] = {
              "1 when one was not, 2 when identifying fails.",
      .FailureExitCode = ExitUsage,
      .Handler = RunIdentify},
+    {.Name = "audit",
+     .Arguments = "PATH...",
+     .Options = OptionList | OptionReportFormat | OptionMissingDat | OptionAll,
+     .Help = "Identify every image of the files PATH and of the disk files under the folders\n"
+             "PATH, and report by title: complete, or incomplete with its missing disks\n"
+             "(every title of the lists with --all); disks found in several places; unknown\n"
+             "images; unreadable files. --missing-dat writes a DAT of the missing disks. Exit\n"
+             "status 0 when every title found is complete and every file was read, 1 when\n"
+             "not, 2 when the audit fails.",
+     .FailureExitCode = ExitUsage,
+     .Handler = RunAudit},
     {.Name = "fs",
      .Arguments = "FILE [ROWS]",
      .Help = "One line per image: row, file system (FAT12, N88-BASIC, Hu-BASIC, CP/M, or - for\n"

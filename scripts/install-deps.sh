@@ -7,6 +7,8 @@ TRACKWELL_PACKAGES=(
     libssl-dev libdeflate-dev libxxhash-dev
     # The software lists and DAT files images are identified by, and MAME's own lists.
     libexpat1-dev mame-data
+    # The audit's JSON report.
+    nlohmann-json3-dev
     qt6-base-dev qt6-qpa-plugins libqt6svg6 qt6-l10n-tools qt6-translations-l10n
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     xvfb xauth x11-utils xdotool openbox

@@ -1,0 +1,57 @@
+#include "Cli_audit.h"
+
+#include "App_audit.h"
+#include "Cli_commands.h"
+#include "Rtl_filewriter.h"
+
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace cli {
+
+int RunAudit(const TCommandLine& line, std::istream&, std::ostream& out) {
+    const std::string format = line.ReportFormat.value_or("text");
+    if (format != "text" && format != "tsv" && format != "json")
+        throw EUsageError("unknown report format");
+    if (line.MissingDat)
+        CheckOverwrite(*line.MissingDat, false);
+    // Every file is found before the lists are read: a mistyped folder fails at once.
+    const std::vector<std::string> files = AuditFiles(line.Arguments);
+    TSoftwareCatalog catalog;
+    if (line.Lists.empty())
+        catalog.AddFolder(MameHashFolder);
+    for (const std::string& path : line.Lists)
+        catalog.AddPath(path);
+    for (const std::string& note : catalog.Notes())
+        WriteNote("note: " + note);
+
+    // Progress only where a person watches: a script's standard error stays its own.
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    const TAuditReport report =
+        Audit(catalog, files, FormatSourceFor(std::nullopt), line.All,
+              [terminal](size_t done, size_t total) {
+                  if (terminal)
+                      std::fprintf(stderr, "\raudit: %zu of %zu files", done, total);
+              });
+    if (terminal && !files.empty())
+        std::fputc('\n', stderr);
+
+    if (line.MissingDat) {
+        const std::string dat = MissingDat(catalog, report);
+        rtl::TNewFileStream file(*line.MissingDat, rtl::TNaming::NoReplace);
+        file.WriteBuffer(dat.data(), static_cast<int64_t>(dat.size()));
+        try {
+            file.Commit(*line.MissingDat);
+        } catch (const rtl::EFileExistsError&) {
+            CheckOverwrite(*line.MissingDat, false);
+            throw;
+        }
+    }
+    WriteOutput(out, format == "json"  ? AuditJson(catalog, report)
+                     : format == "tsv" ? AuditTsv(catalog, report)
+                                       : AuditText(catalog, report));
+    return report.Clean() ? ExitSuccess : ExitFailure;
+}
+
+} // namespace cli
