@@ -20,7 +20,7 @@ fi
 source scripts/install-deps.sh
 
 targets=(fuzz_d88 fuzz_inifile fuzz_presets fuzz_shelllink fuzz_strings fuzz_diskformats fuzz_diskcheck
-    fuzz_disklayout fuzz_pc98forms fuzz_softwarelists fuzz_filesystems)
+    fuzz_disklayout fuzz_pc98forms fuzz_softwarelists fuzz_filesystems fuzz_softwareindex)
 if [ $# -gt 1 ]; then
     targets=("${@:2}")
 fi

@@ -2,6 +2,7 @@
 
 #include "App_diskcheck.h"
 #include "App_handler.h"
+#include "App_softwareindex.h"
 #include "Rtl_codepage.h"
 #include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
@@ -75,13 +76,12 @@ void PutFirst(std::vector<std::string>& files, const std::string& path, size_t l
 // MAME's floppy lists where they are installed, then the user's own, in the order added.
 std::unique_ptr<TSoftwareCatalog> ReadCatalog(const std::string& mameFolder,
                                               const std::vector<std::string>& lists) {
-    auto catalog = std::make_unique<TSoftwareCatalog>();
+    std::vector<std::string> paths;
     std::error_code error;
     if (!mameFolder.empty() && std::filesystem::is_directory(mameFolder, error))
-        catalog->AddFolder(mameFolder);
-    for (const std::string& path : lists)
-        catalog->AddPath(path);
-    return catalog;
+        paths.push_back(mameFolder);
+    paths.insert(paths.end(), lists.begin(), lists.end());
+    return LoadSoftwareCatalog(paths, SoftwareIndexFolder());
 }
 
 // Only the names of the filters' entries are the reader's; the patterns after them are the

@@ -453,6 +453,142 @@ std::vector<uint32_t> TSoftwareCatalog::Find(std::span<const uint8_t> bytes) con
     return found;
 }
 
+namespace {
+
+// The index's numbers are little-endian whatever the machine; texts a length and their bytes.
+class TIndexWriter {
+public:
+    explicit TIndexWriter(std::string& out) : FOut(out) {}
+    void Number(uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            FOut.push_back(static_cast<char>(value >> (8 * i)));
+    }
+    void Text(const std::string& text) {
+        Number(text.size(), 4);
+        FOut.append(text);
+    }
+
+private:
+    std::string& FOut;
+};
+
+class TIndexReader {
+public:
+    explicit TIndexReader(std::span<const uint8_t> bytes) : FBytes(bytes) {}
+    bool Number(uint64_t& value, int bytes) {
+        if (FBytes.size() - FAt < static_cast<size_t>(bytes))
+            return false;
+        value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value |= uint64_t{FBytes[FAt + static_cast<size_t>(i)]} << (8 * i);
+        FAt += static_cast<size_t>(bytes);
+        return true;
+    }
+    template <typename T> bool Value(T& value, int bytes) {
+        uint64_t number = 0;
+        if (!Number(number, bytes))
+            return false;
+        value = static_cast<T>(number);
+        return true;
+    }
+    bool Text(std::string& text) {
+        uint64_t length = 0;
+        if (!Number(length, 4) || length > MaxText || length > FBytes.size() - FAt)
+            return false;
+        text.assign(reinterpret_cast<const char*>(FBytes.data() + FAt), length);
+        FAt += length;
+        return true;
+    }
+    // A count of items of at least itemBytes each, which the bytes left can hold.
+    bool Count(size_t& count, size_t itemBytes) {
+        uint64_t number = 0;
+        if (!Number(number, 4) || number > (FBytes.size() - FAt) / itemBytes)
+            return false;
+        count = static_cast<size_t>(number);
+        return true;
+    }
+    bool AtEnd() const { return FAt == FBytes.size(); }
+
+private:
+    std::span<const uint8_t> FBytes;
+    size_t FAt = 0;
+};
+
+} // namespace
+
+std::string TSoftwareCatalog::Serialize() const {
+    std::string out;
+    TIndexWriter write(out);
+    for (const auto* texts : {&FLists, &FNotes}) {
+        write.Number(texts->size(), 4);
+        for (const std::string& text : *texts)
+            write.Text(text);
+    }
+    write.Number(FSoftwares.size(), 4);
+    for (const TListedSoftware& software : FSoftwares) {
+        write.Number(software.List, 4);
+        write.Number(software.Disks, 4);
+        for (const std::string* text :
+             {&software.Name, &software.Description, &software.Year, &software.Publisher})
+            write.Text(*text);
+    }
+    write.Number(FDisks.size(), 4);
+    for (const TListedDisk& disk : FDisks) {
+        write.Number(disk.Software, 4);
+        write.Number(disk.Number, 4);
+        write.Text(disk.Part);
+        write.Text(disk.PartId);
+        write.Number(static_cast<uint64_t>(disk.Size), 8);
+        write.Number(disk.Crc, 4);
+        write.Number((disk.HasCrc ? 1 : 0) | (disk.HasSha1 ? 2 : 0), 1);
+        out.append(reinterpret_cast<const char*>(disk.Sha1.data()), disk.Sha1.size());
+    }
+    return out;
+}
+
+std::optional<TSoftwareCatalog> TSoftwareCatalog::Restore(std::span<const uint8_t> bytes) {
+    TIndexReader read(bytes);
+    TSoftwareCatalog catalog;
+    size_t count = 0;
+    for (auto* texts : {&catalog.FLists, &catalog.FNotes}) {
+        if (!read.Count(count, 4))
+            return std::nullopt;
+        texts->resize(count);
+        for (std::string& text : *texts)
+            if (!read.Text(text))
+                return std::nullopt;
+    }
+    if (!read.Count(count, 24))
+        return std::nullopt;
+    catalog.FSoftwares.resize(count);
+    for (TListedSoftware& software : catalog.FSoftwares)
+        if (!read.Value(software.List, 4) || software.List >= catalog.FLists.size() ||
+            !read.Value(software.Disks, 4) || !read.Text(software.Name) ||
+            !read.Text(software.Description) || !read.Text(software.Year) ||
+            !read.Text(software.Publisher))
+            return std::nullopt;
+    if (!read.Count(count, 49))
+        return std::nullopt;
+    catalog.FDisks.resize(count);
+    for (TListedDisk& disk : catalog.FDisks) {
+        uint8_t flags = 0;
+        if (!read.Value(disk.Software, 4) || disk.Software >= catalog.FSoftwares.size() ||
+            !read.Value(disk.Number, 4) || !read.Text(disk.Part) || !read.Text(disk.PartId) ||
+            !read.Value(disk.Size, 8) || disk.Size < 0 || !read.Value(disk.Crc, 4) ||
+            !read.Value(flags, 1) || flags > 3)
+            return std::nullopt;
+        disk.HasCrc = (flags & 1) != 0;
+        disk.HasSha1 = (flags & 2) != 0;
+        for (uint8_t& byte : disk.Sha1)
+            if (!read.Value(byte, 1))
+                return std::nullopt;
+    }
+    if (!read.AtEnd())
+        return std::nullopt;
+    catalog.Index();
+    return catalog;
+}
+
 std::vector<uint32_t> IdentifyImage(const TSoftwareCatalog& catalog, const TDiskImage& image,
                                     std::span<const uint8_t> file) {
     std::vector<uint32_t> found;

@@ -11,6 +11,7 @@
 #include <array>
 #include <compare>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -76,6 +77,12 @@ public:
     // list gives one, and the SHA-1 where it gives one must agree. Each digest is computed only
     // when a disk of that size needs it.
     std::vector<uint32_t> Find(std::span<const uint8_t> bytes) const;
+
+    // The catalog as the bytes an index keeps of it, and back: Restore gives nothing for bytes
+    // Serialize did not write (another version, a cut or damaged index), checking every count,
+    // length and reference against what is left of the bytes before taking memory for it.
+    std::string Serialize() const;
+    static std::optional<TSoftwareCatalog> Restore(std::span<const uint8_t> bytes);
 
 private:
     // The order Find looks disks up in: by size, those without a CRC-32 first, so that they are

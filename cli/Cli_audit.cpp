@@ -18,13 +18,8 @@ int RunAudit(const TCommandLine& line, std::istream&, std::ostream& out) {
         CheckOverwrite(*line.MissingDat, false);
     // Every file is found before the lists are read: a mistyped folder fails at once.
     const std::vector<std::string> files = AuditFiles(line.Arguments);
-    TSoftwareCatalog catalog;
-    if (line.Lists.empty())
-        catalog.AddFolder(MameHashFolder);
-    for (const std::string& path : line.Lists)
-        catalog.AddPath(path);
-    for (const std::string& note : catalog.Notes())
-        WriteNote("note: " + note);
+    const std::unique_ptr<TSoftwareCatalog> lists = CatalogOf(line);
+    const TSoftwareCatalog& catalog = *lists;
 
     // Progress only where a person watches: a script's standard error stays its own.
     const bool terminal = ::isatty(STDERR_FILENO) == 1;

@@ -2,6 +2,7 @@
 
 #include "App_diskcheck.h"
 #include "App_filehandler.h"
+#include "App_softwareindex.h"
 #include "App_softwarelists.h"
 #include "Cli_audit.h"
 #include "Cli_edits.h"
@@ -399,15 +400,8 @@ int RunIdentify(const TCommandLine& line, std::istream&, std::ostream& out) {
     std::optional<std::vector<TRowSpan>> spans;
     if (line.Arguments.size() > 1)
         spans = ParseRows(line.Arguments[1]);
-    TSoftwareCatalog catalog;
-    if (line.Lists.empty())
-        catalog.AddFolder(MameHashFolder);
-    for (const std::string& path : line.Lists)
-        catalog.AddPath(path);
-    // A list left out does not stop the others, but the user learns which it was before an image
-    // it names shows dashes.
-    for (const std::string& note : catalog.Notes())
-        WriteNote("note: " + note);
+    const std::unique_ptr<TSoftwareCatalog> lists = CatalogOf(line);
+    const TSoftwareCatalog& catalog = *lists;
     TImageInput input(line.Arguments[0]);
     const auto count = static_cast<int>(input.Images().size());
     std::vector<int> rows;
@@ -651,6 +645,17 @@ TFormatSource FormatSourceFor(const std::optional<std::string>& format) {
     TFormatSource source{NamedFormats(presets), FormatChooser(), format, PresetFormats(presets)};
     source.Note = WriteNote;
     return source;
+}
+
+std::unique_ptr<TSoftwareCatalog> CatalogOf(const TCommandLine& line) {
+    std::unique_ptr<TSoftwareCatalog> catalog = LoadSoftwareCatalog(
+        line.Lists.empty() ? std::vector<std::string>{MameHashFolder} : line.Lists,
+        SoftwareIndexFolder());
+    // A list left out does not stop the others, but the user learns which it was before an image
+    // it names shows dashes.
+    for (const std::string& note : catalog->Notes())
+        WriteNote("note: " + note);
+    return catalog;
 }
 
 TFormatChooser FormatChooser() {

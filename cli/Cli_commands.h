@@ -5,6 +5,7 @@
 #pragma once
 
 #include "App_diskformats.h"
+#include "App_softwarelists.h"
 #include "Cli_arguments.h"
 #include "Cli_rows.h"
 
@@ -50,6 +51,9 @@ void CheckOverwrite(const std::string& path, bool force);
 // Tells the user, on standard error beside the errors, what a command did that the output does
 // not show: what an input held that its images cannot.
 void WriteNote(const std::string& note);
+// The lists --list names, else MAME's, through the index kept of them; each list left out is
+// told as a note.
+std::unique_ptr<TSoftwareCatalog> CatalogOf(const TCommandLine& line);
 
 // Writes text and flushes; rtl::Exception "The program could not write to standard output."
 // when that fails, so that lost output ends in a failure exit code.

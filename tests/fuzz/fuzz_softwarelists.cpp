@@ -1,6 +1,6 @@
-// Reads arbitrary bytes as a software list or DAT file. A list is refused or read, never more:
-// every disk read belongs to a software of a list read, its number among that software's disks,
-// and a lookup of any bytes names only disks of their size and CRC-32.
+// Reads arbitrary bytes as a software list or DAT file. A list is left out with a note or read,
+// never more: every disk read belongs to a software of a list read, its number among that
+// software's disks, and a lookup of any bytes names only disks of their size and CRC-32.
 #include "App_softwarelists.h"
 #include "FuzzSupport.h"
 
@@ -12,9 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string path = fuzzsupport::Folder().File("input.xml");
     fuzzsupport::WriteFile(path, data, size);
     TSoftwareCatalog catalog;
-    try {
-        catalog.AddFile(path);
-    } catch (const rtl::Exception&) {
+    catalog.AddFile(path);
+    // Refused: left out whole, with one note and nothing of it kept.
+    if (!catalog.Notes().empty()) {
+        if (catalog.Notes().size() != 1 || !catalog.Lists().empty() || !catalog.Disks().empty())
+            fuzzsupport::Fail("a list refused is left out whole, with one note", "1 note, 0 lists",
+                              std::to_string(catalog.Notes().size()) + " notes, " +
+                                  std::to_string(catalog.Lists().size()) + " lists");
         return 0;
     }
     if (catalog.Lists().size() != 1)
