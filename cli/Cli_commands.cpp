@@ -171,12 +171,30 @@ private:
 // list and sum read each image's header and seek past its data; the lines are printed only once
 // the whole container has been accepted, as a load would accept it.
 int RunList(const TCommandLine& line, std::istream&, std::ostream& out) {
-    const TImageInput input(line.Arguments[0]);
     std::string text;
     int row = 0;
-    for (const TScannedImage& image : input.Images()) {
+    const auto add = [&](const TScannedImage& image) {
         text += ListLine(++row, image);
         text += '\n';
+    };
+    // A container's lines are made as its headers are scanned, nothing else kept of it: a
+    // million images take no more than their lines.
+    bool listed = false;
+    try {
+        const std::unique_ptr<rtl::TFileStream> container = OpenContainer(line.Arguments[0]);
+        ScanDiskImages(*container, add);
+        listed = row > 0;
+    } catch (const rtl::EFileReadError&) {
+        throw;
+    } catch (const rtl::Exception&) {
+    }
+    // Anything else is settled as every reading command settles it.
+    if (!listed) {
+        text.clear();
+        row = 0;
+        const TImageInput input(line.Arguments[0]);
+        for (const TScannedImage& image : input.Images())
+            add(image);
     }
     WriteOutput(out, text);
     return ExitSuccess;
