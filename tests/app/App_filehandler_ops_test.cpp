@@ -972,10 +972,9 @@ TEST_F(FileHandlerTest, IdentifyShowsWhatEachImageIsAndNamesTheKnownOnes) {
                              "cannot read the list \"" +
                                  bad + "\": no element found at line 2.");
     handler.Identify();
-    EXPECT_EQ(std::count_if(ui.Shown.begin(), ui.Shown.end(),
-                            [](const auto& shown) {
-                                return shown.Text.starts_with("The program left out");
-                            }),
+    EXPECT_EQ(std::count_if(
+                  ui.Shown.begin(), ui.Shown.end(),
+                  [](const auto& shown) { return shown.Text.starts_with("The program left out"); }),
               1);
 }
 
