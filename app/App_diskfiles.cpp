@@ -197,9 +197,11 @@ std::vector<std::string> FolderContents(const TFileSystem& fs, const std::string
         if (depth > MaxTreeDepth)
             return;
         for (const TFileEntry& entry : fs.List(folder)) {
-            paths.push_back(JoinPath(folder, entry.Name));
+            // Its own copy: the paths grow, and move, below it.
+            const std::string path = JoinPath(folder, entry.Name);
+            paths.push_back(path);
             if (entry.Folder)
-                self(self, paths.back(), depth + 1);
+                self(self, path, depth + 1);
         }
     };
     walk(walk, path, 0);

@@ -575,8 +575,9 @@ std::optional<TSoftwareCatalog> TSoftwareCatalog::Restore(std::span<const uint8_
         if (!read.Value(disk.Software, 4) || disk.Software >= catalog.FSoftwares.size() ||
             !read.Value(disk.Number, 4) || !read.Text(disk.Part) || !read.Text(disk.PartId) ||
             !read.Value(disk.Size, 8) || disk.Size < 0 || !read.Value(disk.Crc, 4) ||
-            !read.Value(flags, 1) || flags > 3)
+            !read.Value(flags, 1) || flags == 0 || flags > 3)
             return std::nullopt;
+        // A disk with neither digest would be every image of its size; no list gives one.
         disk.HasCrc = (flags & 1) != 0;
         disk.HasSha1 = (flags & 2) != 0;
         for (uint8_t& byte : disk.Sha1)

@@ -119,6 +119,14 @@ TEST(SoftwareIndex, ADamagedOrForeignIndexIsBuiltAgainAndNoIndexIsNoFailure) {
                             std::filesystem::directory_iterator()),
               8);
 
+    // A disk of the index without a digest would be every image of its size: refused.
+    std::string bytes = LoadSoftwareCatalog({list}, "")->Serialize();
+    const size_t flags = bytes.size() - 21;
+    ASSERT_EQ(bytes[flags], 1);
+    bytes[flags] = 0;
+    EXPECT_FALSE(TSoftwareCatalog::Restore(
+        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())));
+
     // Where no index can be kept, the lists are read each time.
     WriteFileText(dir.File("blocked"), "a file where the folder would be");
     EXPECT_EQ(TitlesOf(*LoadSoftwareCatalog({list}, dir.File("blocked") + "/cache"), 0x33),
