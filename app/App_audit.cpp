@@ -4,6 +4,7 @@
 #include "Rtl_exceptions.h"
 #include "Rtl_streams.h"
 #include "Rtl_texts.h"
+#include "Vix_strings.h"
 
 #include <nlohmann/json.hpp>
 
@@ -67,14 +68,6 @@ std::string PlacesText(const std::vector<TAuditPlace>& places) {
     std::string text;
     for (const TAuditPlace& place : places)
         text.append(text.empty() ? "" : ", ").append(PlaceText(place));
-    return text;
-}
-
-// Text for one field of a tab-separated line: no tab or line end inside.
-std::string Field(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
     return text;
 }
 
@@ -254,7 +247,7 @@ std::string AuditText(const TSoftwareCatalog& catalog, const TAuditReport& repor
         text.append("unreadable  ")
             .append(unreadable.File)
             .append(": ")
-            .append(Field(unreadable.Message))
+            .append(OneLine(unreadable.Message))
             .append("\n");
     text.append(rtl::Format("%zu files, %zu images: %zu titles complete, %zu incomplete (%zu disks "
                             "missing), %zu duplicates, %zu unknown, %zu unreadable.\n",
@@ -269,7 +262,7 @@ std::string AuditTsv(const TSoftwareCatalog& catalog, const TAuditReport& report
     const auto line = [&text](std::initializer_list<std::string> fields) {
         bool first = true;
         for (const std::string& field : fields) {
-            text.append(first ? "" : "\t").append(Field(field));
+            text.append(first ? "" : "\t").append(OneLine(field));
             first = false;
         }
         text.push_back('\n');

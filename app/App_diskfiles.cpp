@@ -53,6 +53,32 @@ void ChangeImage(TFileHandler& document, int index, const char* name, TPlan&& pl
         document.ChangeImageContents(index, rtl::Tr(name), bytes);
 }
 
+// The step an addition of count files and folders is.
+const char* AddFilesName(size_t count) {
+    return count == 1 ? rtl::TrNoop("Add file") : rtl::TrNoop("Add files");
+}
+
+// A disk as a file put on it leaves it: the file system reads the bytes held beside it.
+struct TDiskAfter {
+    std::vector<uint8_t> Bytes;
+    std::unique_ptr<TFileSystem> FileSystem;
+};
+
+TDiskAfter PutOn(const TFileSystem& fs, const std::string& path, std::span<const uint8_t> data,
+                 const std::optional<rtl::TLocalTime>& date, bool folder = false) {
+    TDiskAfter after{folder ? fs.MakeFolder(path, date) : fs.Put(path, data, date), nullptr};
+    after.FileSystem = OpenFileSystem(after.Bytes);
+    if (!after.FileSystem)
+        throw EFileSystemError(rtl::Tr(InvalidImageMessage));
+    return after;
+}
+
+// Whether path names a folder the disk has: a folder put there is written into.
+bool HasFolder(const TFileSystem& fs, const std::string& path) {
+    const std::optional<TFileEntry> entry = FindFileEntry(fs, path);
+    return entry && entry->Folder;
+}
+
 } // namespace
 
 std::unique_ptr<TFileSystem> OpenImageFileSystem(const TDiskImage& image, int row) {
@@ -106,39 +132,32 @@ auto WithNearestName(const TFileSystem& fs, const std::string& path, TChange&& c
 
 void PutFiles(TFileHandler& document, int index, const std::vector<TFileToPut>& files,
               TExistingFile existing) {
-    ChangeImage(
-        document, index, files.size() == 1 ? rtl::TrNoop("Add file") : rtl::TrNoop("Add files"),
-        [&](const TFileSystem& fs) {
-            // Each file goes onto the disk the one before it left.
-            const std::span<const uint8_t> image = document.DiskImages(index).Bytes();
-            std::vector<uint8_t> bytes(image.begin(), image.end());
-            std::unique_ptr<TFileSystem> next;
-            const TFileSystem* current = &fs;
-            for (const TFileToPut& file : files) {
-                const int64_t count = current->FileCount();
-                if (file.Folder) {
-                    const std::optional<TFileEntry> there = FindFileEntry(*current, file.Path);
-                    if (there && there->Folder) {
-                        if (existing == TExistingFile::Refuse)
-                            RefuseExisting(file.Path, true);
-                        continue;
-                    }
-                }
-                bytes = WithNearestName(*current, file.Path, [&] {
-                    return file.Folder ? current->MakeFolder(file.Path, file.Date)
-                                       : current->Put(file.Path, file.Data, file.Date);
-                });
-                next = OpenFileSystem(bytes);
-                if (!next)
-                    throw EFileSystemError(rtl::Tr(InvalidImageMessage));
-                // Each file system knows which names are one: a file that replaced
-                // another left the count as it was.
-                if (existing == TExistingFile::Refuse && !file.Folder && next->FileCount() == count)
-                    RefuseExisting(file.Path);
-                current = next.get();
+    ChangeImage(document, index, AddFilesName(files.size()), [&](const TFileSystem& fs) {
+        // Each file goes onto the disk the one before it left.
+        TDiskAfter disk;
+        const TFileSystem* current = &fs;
+        for (const TFileToPut& file : files) {
+            if (file.Folder && HasFolder(*current, file.Path)) {
+                if (existing == TExistingFile::Refuse)
+                    RefuseExisting(file.Path, true);
+                continue;
             }
-            return bytes;
-        });
+            TDiskAfter after = WithNearestName(*current, file.Path, [&] {
+                return PutOn(*current, file.Path, file.Data, file.Date, file.Folder);
+            });
+            // Each file system knows which names are one: a file that replaced another left
+            // the count as it was.
+            if (existing == TExistingFile::Refuse && !file.Folder &&
+                after.FileSystem->FileCount() == current->FileCount())
+                RefuseExisting(file.Path);
+            disk = std::move(after);
+            current = disk.FileSystem.get();
+        }
+        if (disk.FileSystem)
+            return disk.Bytes;
+        const std::span<const uint8_t> image = document.DiskImages(index).Bytes();
+        return std::vector<uint8_t>(image.begin(), image.end());
+    });
 }
 
 void MakeFolder(TFileHandler& document, int index, const std::string& path) {
@@ -155,8 +174,7 @@ void DeleteFiles(TFileHandler& document, int index, const std::vector<std::strin
         std::vector<std::string> all;
         for (const std::string& path : paths) {
             all.push_back(path);
-            const std::optional<TFileEntry> entry = FindFileEntry(fs, path);
-            if (entry && entry->Folder)
+            if (HasFolder(fs, path))
                 for (std::string& inner : FolderContents(fs, path))
                     all.push_back(std::move(inner));
         }
@@ -619,21 +637,6 @@ void TDiskFilesHandler::AddFolder() {
 
 namespace {
 
-// A disk as a file put on it leaves it: the file system reads the bytes held beside it.
-struct TDiskAfter {
-    std::vector<uint8_t> Bytes;
-    std::unique_ptr<TFileSystem> FileSystem;
-};
-
-TDiskAfter PutOn(const TFileSystem& fs, const std::string& path, std::span<const uint8_t> data,
-                 const std::optional<rtl::TLocalTime>& date, bool folder = false) {
-    TDiskAfter after{folder ? fs.MakeFolder(path, date) : fs.Put(path, data, date), nullptr};
-    after.FileSystem = OpenFileSystem(after.Bytes);
-    if (!after.FileSystem)
-        throw EFileSystemError(rtl::Tr(InvalidImageMessage));
-    return after;
-}
-
 // text without its last character (code page 932).
 std::string WithoutLastCharacter(const std::string& text) {
     size_t last = 0;
@@ -710,18 +713,14 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
     }
     TConflicts conflicts(FUserInterface, rtl::Tr("Add Files"),
                          static_cast<size_t>(std::count(isTaken.begin(), isTaken.end(), true)));
-    std::vector<TFileToPut> settled;
+    size_t settled = 0;
     TDiskAfter disk;
     const TFileSystem* current = FFileSystem.get();
     bool stopped = false;
     for (size_t i = 0; i < files.size() && !conflicts.Cancelled() && !stopped; ++i) {
         TFileToPut& file = files[i];
-        // A folder the disk has is written into.
-        if (file.Folder) {
-            const std::optional<TFileEntry> there = FindFileEntry(*current, file.Path);
-            if (there && there->Folder)
-                continue;
-        }
+        if (file.Folder && HasFolder(*current, file.Path))
+            continue;
         std::optional<TDiskAfter> tried;
         while (!tried && !stopped) {
             try {
@@ -760,12 +759,14 @@ void TDiskFilesHandler::AddFilesFrom(const std::vector<std::string>& paths) {
             if (choice == TConflictChoice::KeepBoth)
                 std::tie(file.Path, after) = PutBeside(*current, file);
         }
-        settled.push_back(std::move(file));
+        ++settled;
         disk = std::move(after);
         current = disk.FileSystem.get();
     }
-    if (!settled.empty())
-        PutFiles(FDocument, FIndex, settled);
+    // The disk the loop left holds every file settled: it becomes the image's, one step.
+    if (settled > 0)
+        ChangeImage(FDocument, FIndex, AddFilesName(settled),
+                    [&](const TFileSystem&) { return disk.Bytes; });
     Refresh();
 }
 
@@ -810,23 +811,31 @@ bool TDiskFilesHandler::CanNewFolder() const {
 void TDiskFilesHandler::NewFolder() {
     if (!CanNewFolder())
         RaiseUnavailable();
-    std::string value = NameInMessage(FFileSystem->FittingName(EncodeFileName(rtl::Tr("FOLDER"))));
-    std::string message = rtl::Tr("Specify the folder's name.");
-    // A refused name brings the dialog back, as Rename does.
-    while (FUserInterface.ExecuteEnterDialog(rtl::Tr("New Folder"), message, value)) {
+    AskForName(rtl::Tr("New Folder"), rtl::Tr("Specify the folder's name."),
+               NameInMessage(FFileSystem->FittingName(EncodeFileName(rtl::Tr("FOLDER")))),
+               [this](const std::string& value) {
+                   THandlerChange change(*this);
+                   const std::string path = JoinPath(FFolder, EncodeFileName(value));
+                   ::MakeFolder(FDocument, FIndex, path);
+                   Refresh();
+                   if (const std::optional<TFileEntry> made = FindFileEntry(*FFileSystem, path))
+                       FMadeFolder = made->Name;
+               });
+}
+
+void TDiskFilesHandler::AskForName(const std::string& caption, const std::string& prompt,
+                                   std::string value,
+                                   const std::function<void(const std::string&)>& change) {
+    std::string message = prompt;
+    while (FUserInterface.ExecuteEnterDialog(caption, message, value)) {
         try {
-            THandlerChange change(*this);
-            const std::string path = JoinPath(FFolder, EncodeFileName(value));
-            ::MakeFolder(FDocument, FIndex, path);
-            Refresh();
-            if (const std::optional<TFileEntry> made = FindFileEntry(*FFileSystem, path))
-                FMadeFolder = made->Name;
+            change(value);
             return;
         } catch (const ENameError& e) {
             value = NameInMessage(FFileSystem->FittingName(EncodeFilePath(value)));
-            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the folder's name.");
+            message = std::string(e.what()) + "\n" + prompt;
         } catch (const rtl::Exception& e) {
-            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the folder's name.");
+            message = std::string(e.what()) + "\n" + prompt;
         }
     }
 }
@@ -840,23 +849,12 @@ void TDiskFilesHandler::RenameFile() {
         RaiseUnavailable();
     // A copy: the dialog may let the panel refresh, which replaces the entries.
     const TFileEntry entry = *Selected().front();
-    std::string value = rtl::Cp932ToUtf8(entry.Name);
-    std::string message = rtl::Tr("Specify the file's new name.");
-    // A refused name brings the dialog back with the reason and the text, or the nearest name
-    // that fits, to edit.
-    while (FUserInterface.ExecuteEnterDialog(rtl::Tr("Rename File"), message, value)) {
-        try {
-            THandlerChange change(*this);
-            ::RenameFile(FDocument, FIndex, PathOf(entry), EncodeFilePath(value));
-            Refresh();
-            return;
-        } catch (const ENameError& e) {
-            value = NameInMessage(FFileSystem->FittingName(EncodeFilePath(value)));
-            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the file's new name.");
-        } catch (const rtl::Exception& e) {
-            message = std::string(e.what()) + "\n" + rtl::Tr("Specify the file's new name.");
-        }
-    }
+    AskForName(rtl::Tr("Rename File"), rtl::Tr("Specify the file's new name."),
+               rtl::Cp932ToUtf8(entry.Name), [&](const std::string& value) {
+                   THandlerChange change(*this);
+                   ::RenameFile(FDocument, FIndex, PathOf(entry), EncodeFilePath(value));
+                   Refresh();
+               });
 }
 
 void TDiskFilesHandler::ToggleShow() {

@@ -7,6 +7,7 @@
 #include "App_filesystems.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -189,6 +190,11 @@ public:
     void SaveSettings(rtl::TMemIniFile& settings) override;
 
 private:
+    // Asks for a name in the Enter dialog until change takes it (UTF-8): a refused name brings
+    // the dialog back with the reason above prompt and the text, or the nearest name that fits,
+    // to edit. Cancel leaves everything as it was.
+    void AskForName(const std::string& caption, const std::string& prompt, std::string value,
+                    const std::function<void(const std::string&)>& change);
     bool CanChange() const;
     std::string PathOf(const TFileEntry& entry) const;
     std::vector<const TFileEntry*> Selected() const;

@@ -2,7 +2,6 @@
 
 #include "App_audit.h"
 #include "Cli_commands.h"
-#include "Rtl_filewriter.h"
 
 #include <cstdio>
 #include <iostream>
@@ -34,14 +33,8 @@ int RunAudit(const TCommandLine& line, std::istream&, std::ostream& out) {
 
     if (line.MissingDat) {
         const std::string dat = MissingDat(catalog, report);
-        rtl::TNewFileStream file(*line.MissingDat, rtl::TNaming::NoReplace);
-        file.WriteBuffer(dat.data(), static_cast<int64_t>(dat.size()));
-        try {
-            file.Commit(*line.MissingDat);
-        } catch (const rtl::EFileExistsError&) {
-            CheckOverwrite(*line.MissingDat, false);
-            throw;
-        }
+        WriteNewFile(*line.MissingDat, {reinterpret_cast<const uint8_t*>(dat.data()), dat.size()},
+                     false);
     }
     WriteOutput(out, format == "json"  ? AuditJson(catalog, report)
                      : format == "tsv" ? AuditTsv(catalog, report)

@@ -13,6 +13,7 @@
 #include "Rtl_convert.h"
 #include "Rtl_paths.h"
 #include "Vix_files.h"
+#include "Vix_strings.h"
 
 #include <cstdio>
 #include <exception>
@@ -344,6 +345,16 @@ void CheckOverwrite(const std::string& path, bool force) {
         RaiseOverwrite(path);
 }
 
+void WriteNewFile(const std::string& path, std::span<const uint8_t> data, bool force) {
+    rtl::TNewFileStream file(path, force ? rtl::TNaming::Replace : rtl::TNaming::NoReplace);
+    file.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+    try {
+        file.Commit(path);
+    } catch (const rtl::EFileExistsError&) {
+        RaiseOverwrite(path);
+    }
+}
+
 namespace {
 
 void ForEachImage(const TCommandLine& line, const TImageVisit& visit) {
@@ -402,14 +413,6 @@ int RunSum(const TCommandLine& line, std::istream&, std::ostream& out) {
     }
     WriteOutput(out, SizeToText(total) + '\n');
     return ExitSuccess;
-}
-
-// A list's text on one line of a tab-separated output.
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    return text;
 }
 
 // One line per disk an image is, or a line of dashes for none; exit status 1 when an image is

@@ -47,6 +47,9 @@ void ForEachImage(const std::string& file, const std::optional<std::vector<TRowS
 
 // Refuses to write over path unless force: "The program cannot overwrite the file "…"."
 void CheckOverwrite(const std::string& path, bool force);
+// Writes data as the file path, which replaces a file there only with force; the refusal is
+// CheckOverwrite's, also for a file that appeared while it was written.
+void WriteNewFile(const std::string& path, std::span<const uint8_t> data, bool force);
 
 // Tells the user, on standard error beside the errors, what a command did that the output does
 // not show: what an input held that its images cannot.

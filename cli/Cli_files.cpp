@@ -4,7 +4,6 @@
 #include "Cli_commands.h"
 #include "Cli_rows.h"
 #include "Rtl_codepage.h"
-#include "Rtl_filewriter.h"
 
 #include <memory>
 #include <ostream>
@@ -101,14 +100,7 @@ int RunGet(const TCommandLine& line, std::istream&, std::ostream& out) {
         WriteOutput(out, std::string(data.begin(), data.end()));
         return ExitSuccess;
     }
-    rtl::TNewFileStream file(target, line.Force ? rtl::TNaming::Replace : rtl::TNaming::NoReplace);
-    file.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
-    try {
-        file.Commit(target);
-    } catch (const rtl::EFileExistsError&) {
-        CheckOverwrite(target, false);
-        throw;
-    }
+    WriteNewFile(target, data, line.Force);
     // The date the disk keeps for the file, where it keeps one.
     if (date)
         rtl::SetFileModifiedTime(target, *date);

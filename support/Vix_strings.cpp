@@ -174,3 +174,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
         lines.push_back(line);
     return lines;
 }
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    return text;
+}

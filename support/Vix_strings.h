@@ -22,3 +22,5 @@ std::vector<std::string> SplitString(const std::string& s, char delimiter, char 
 // The lines of a text: a line ends at CR LF, a lone CR or a lone LF, and a break at the very end
 // adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
+// text with every control byte and DEL a space: one field of a line that tabs and line ends part.
+std::string OneLine(std::string text);
