@@ -2,6 +2,7 @@
 
 #include "Rtl_codepage.h"
 #include "Rtl_exceptions.h"
+#include "Rtl_paths.h"
 #include "Rtl_streams.h"
 #include "Rtl_texts.h"
 #include "Vix_strings.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -137,8 +139,7 @@ std::vector<std::string> AuditFiles(const std::vector<std::string>& paths) {
 }
 
 TAuditReport Audit(const TSoftwareCatalog& catalog, const std::vector<std::string>& files,
-                   const TFormatSource& source, bool all,
-                   const std::function<void(size_t done, size_t total)>& progress) {
+                   const TFormatSource& source, bool all, const TAuditProgress& progress) {
     // The readers tell nothing as they go: a note from two threads would interleave.
     TFormatSource quiet = source;
     quiet.Note = nullptr;
@@ -147,6 +148,7 @@ TAuditReport Audit(const TSoftwareCatalog& catalog, const std::vector<std::strin
     size_t done = 0;
     std::mutex mutex;
     std::condition_variable finished;
+    bool stopped = false;
     const auto read = [&] {
         for (size_t i = next++; i < files.size(); i = next++) {
             results[i] = ReadFile(catalog, files[i], quiet);
@@ -160,17 +162,31 @@ TAuditReport Audit(const TSoftwareCatalog& catalog, const std::vector<std::strin
         std::vector<std::jthread> workers;
         for (size_t t = 0; t < std::min(threads, files.size()); ++t)
             workers.emplace_back(read);
+        // Released before the workers are joined, which need it to finish.
         std::unique_lock lock(mutex);
         for (size_t told = 0; told < files.size();) {
-            finished.wait(lock, [&] { return done > told; });
+            if (!progress) {
+                finished.wait(lock, [&] { return done > told; });
+                told = done;
+                continue;
+            }
+            // Told now and then while a large file is read too, so that a window showing the
+            // progress stays alive and hears a Cancel.
+            finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return done > told; });
             told = done;
-            if (progress) {
-                lock.unlock();
-                progress(told, files.size());
-                lock.lock();
+            lock.unlock();
+            const bool go = progress(told, files.size());
+            lock.lock();
+            if (!go) {
+                // The files being read are finished; no other is begun.
+                next = files.size();
+                stopped = true;
+                break;
             }
         }
     }
+    if (stopped)
+        rtl::Abort();
 
     TAuditReport report;
     report.Files = files.size();
@@ -209,11 +225,9 @@ TAuditReport Audit(const TSoftwareCatalog& catalog, const std::vector<std::strin
 
 std::string AuditText(const TSoftwareCatalog& catalog, const TAuditReport& report) {
     std::string text;
-    size_t complete = 0, missing = 0;
     for (const TAuditTitle& title : report.Titles) {
         const TListedSoftware& software = catalog.Softwares()[title.Software];
         const bool whole = title.Complete();
-        complete += whole ? 1 : 0;
         text.append(whole ? "complete    " : "incomplete  ")
             .append(DescribeSoftware(software))
             .append(" [")
@@ -222,10 +236,8 @@ std::string AuditText(const TSoftwareCatalog& catalog, const TAuditReport& repor
             .append(software.Name)
             .append("]\n");
         for (const auto& [disk, places] : title.Disks)
-            if (places.empty()) {
-                ++missing;
+            if (places.empty())
                 text.append("    missing ").append(catalog.Disks()[disk].Part).append("\n");
-            }
     }
     for (const TAuditDuplicate& duplicate : report.Duplicates) {
         const TListedDisk& disk = catalog.Disks()[duplicate.Disk];
@@ -249,12 +261,80 @@ std::string AuditText(const TSoftwareCatalog& catalog, const TAuditReport& repor
             .append(": ")
             .append(OneLine(unreadable.Message))
             .append("\n");
-    text.append(rtl::Format("%zu files, %zu images: %zu titles complete, %zu incomplete (%zu disks "
-                            "missing), %zu duplicates, %zu unknown, %zu unreadable.\n",
-                            report.Files, report.Images, complete, report.Titles.size() - complete,
-                            missing, report.Duplicates.size(), report.Unknown.size(),
-                            report.Unreadable.size()));
-    return text;
+    return text.append(AuditSummary(report)).append("\n");
+}
+
+std::string AuditSummary(const TAuditReport& report) {
+    size_t complete = 0, missing = 0;
+    for (const TAuditTitle& title : report.Titles) {
+        complete += title.Complete() ? 1 : 0;
+        for (const auto& disk : title.Disks)
+            missing += disk.second.empty() ? 1 : 0;
+    }
+    return rtl::Format(rtl::Tr("%zu files, %zu images: %zu titles complete, %zu incomplete (%zu "
+                               "disks missing), %zu duplicates, %zu unknown, %zu unreadable."),
+                       report.Files, report.Images, complete, report.Titles.size() - complete,
+                       missing, report.Duplicates.size(), report.Unknown.size(),
+                       report.Unreadable.size());
+}
+
+std::vector<TAuditLine> AuditLines(const TSoftwareCatalog& catalog, const TAuditReport& report,
+                                   const std::string& folder) {
+    const std::string below = rtl::IncludeTrailingPathDelimiter(folder);
+    const auto shown = [&below](const std::string& file) {
+        return !below.empty() && file.starts_with(below) ? file.substr(below.size()) : file;
+    };
+    const auto where = [&shown](const std::vector<TAuditPlace>& places) {
+        std::string text;
+        for (const TAuditPlace& place : places)
+            text.append(text.empty() ? "" : ", ")
+                .append(shown(place.File))
+                .append(":")
+                .append(std::to_string(place.Row));
+        return text;
+    };
+    const auto software = [&catalog](uint32_t index) {
+        const TListedSoftware& software = catalog.Softwares()[index];
+        return catalog.Lists()[software.List] + "/" + software.Name;
+    };
+    std::vector<TAuditLine> lines;
+    for (const TAuditTitle& title : report.Titles) {
+        TAuditLine line{title.Complete() ? TAuditLineKind::Complete : TAuditLineKind::Incomplete,
+                        DescribeSoftware(catalog.Softwares()[title.Software]),
+                        "",
+                        software(title.Software),
+                        "",
+                        {}};
+        std::vector<TAuditPlace> places;
+        for (const auto& [disk, found] : title.Disks) {
+            if (found.empty())
+                line.Disks.append(line.Disks.empty() ? "" : ", ")
+                    .append(catalog.Disks()[disk].Part);
+            places.insert(places.end(), found.begin(), found.end());
+        }
+        line.Where = where(places);
+        if (!places.empty())
+            line.Place = places.front();
+        lines.push_back(std::move(line));
+    }
+    for (const TAuditDuplicate& duplicate : report.Duplicates) {
+        const TListedDisk& disk = catalog.Disks()[duplicate.Disk];
+        lines.push_back({TAuditLineKind::Duplicate,
+                         DescribeSoftware(catalog.Softwares()[disk.Software]), disk.Part,
+                         software(disk.Software), where(duplicate.Places),
+                         duplicate.Places.front()});
+    }
+    for (const TAuditUnknown& unknown : report.Unknown)
+        lines.push_back(
+            {TAuditLineKind::Unknown, unknown.Name, "", "", where({unknown.Place}), unknown.Place});
+    for (const TAuditUnreadable& unreadable : report.Unreadable)
+        lines.push_back({TAuditLineKind::Unreadable,
+                         OneLine(unreadable.Message),
+                         "",
+                         "",
+                         shown(unreadable.File),
+                         {unreadable.File, 0}});
+    return lines;
 }
 
 std::string AuditTsv(const TSoftwareCatalog& catalog, const TAuditReport& report) {

@@ -63,13 +63,15 @@ struct TAuditReport {
 // each once. Raises rtl::Exception for a path that is neither.
 std::vector<std::string> AuditFiles(const std::vector<std::string>& paths);
 
+// Told how many files are done, from the calling thread, after each one and now and then while
+// one takes long; false stops the audit.
+using TAuditProgress = std::function<bool(size_t done, size_t total)>;
+
 // Reads and identifies the images of files, two files at a time, the report in files' order
 // whatever the order they were read in. Titles are those with a disk found, or every title of
-// the catalog with all. progress, when given, is told how many files are done after each one,
-// from the calling thread.
+// the catalog with all. Raises EAbort once progress said stop, when the files being read are.
 TAuditReport Audit(const TSoftwareCatalog& catalog, const std::vector<std::string>& files,
-                   const TFormatSource& source, bool all,
-                   const std::function<void(size_t done, size_t total)>& progress = {});
+                   const TFormatSource& source, bool all, const TAuditProgress& progress = {});
 
 // The report for people: a line per title, its missing disks under it, the duplicates, the
 // unknown images and the unreadable files, and a summary line.
@@ -78,5 +80,27 @@ std::string AuditText(const TSoftwareCatalog& catalog, const TAuditReport& repor
 std::string AuditTsv(const TSoftwareCatalog& catalog, const TAuditReport& report);
 // An object with titles, duplicates, unknown and unreadable.
 std::string AuditJson(const TSoftwareCatalog& catalog, const TAuditReport& report);
+// "N files, N images: N titles complete, ..." in the user's language.
+std::string AuditSummary(const TAuditReport& report);
+
+// One line of the report as the window lists it: a title complete or incomplete (Disks naming
+// the missing ones), a disk found in several places (Disks naming it), an unknown image (Title
+// its name) or an unreadable file (Title the message).
+enum class TAuditLineKind { Complete, Incomplete, Duplicate, Unknown, Unreadable };
+struct TAuditLine {
+    TAuditLineKind Kind = TAuditLineKind::Complete;
+    std::string Title;
+    std::string Disks;
+    // "list/software"; empty for a line of no title.
+    std::string Software;
+    // Where the line's disks are, each place's file below the folder audited.
+    std::string Where;
+    // Where opening the line goes: the first place; Row 0 for a file alone.
+    TAuditPlace Place;
+};
+// The report's lines in its order: titles, duplicates, unknown images, unreadable files.
+std::vector<TAuditLine> AuditLines(const TSoftwareCatalog& catalog, const TAuditReport& report,
+                                   const std::string& folder);
+
 // A Logiqx DAT of exactly the missing disks of the incomplete titles.
 std::string MissingDat(const TSoftwareCatalog& catalog, const TAuditReport& report);

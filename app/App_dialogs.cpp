@@ -123,16 +123,51 @@ void TScriptedUserInterface::ShowIdentification(const std::string& caption,
         select(row);
 }
 
-bool TScriptedUserInterface::EditSoftwareLists(std::vector<std::string>& paths) {
-    std::string shown;
-    for (const std::string& path : paths)
+bool TScriptedUserInterface::EditSoftwareLists(TSoftwareListsSetup& setup,
+                                               const TSoftwareListsStatus& status) {
+    std::string shown = setup.MameFolder + "\n";
+    for (const std::string& path : setup.Lists)
         shown += path + "\n";
     Shown.push_back({"lists", "Software Lists", shown});
-    const std::optional<std::vector<std::string>> answer = TakeAnswer(ListsAnswers);
+    ListsStatusSeen = status;
+    const std::optional<TSoftwareListsSetup> answer = TakeAnswer(ListsAnswers);
     if (!answer)
         return false;
-    paths = *answer;
+    setup = *answer;
     return true;
+}
+
+std::unique_ptr<TProgressView> TScriptedUserInterface::ShowProgress(const std::string& caption,
+                                                                    const std::string& text) {
+    class TScriptedProgress : public TProgressView {
+    public:
+        explicit TScriptedProgress(TScriptedUserInterface& owner) : FOwner(owner) {}
+        bool Step(size_t done, size_t total) override {
+            FOwner.ProgressSteps.emplace_back(done, total);
+            return !FOwner.StopProgressAt || done < *FOwner.StopProgressAt;
+        }
+
+    private:
+        TScriptedUserInterface& FOwner;
+    };
+    Shown.push_back({"progress", caption, text});
+    return std::make_unique<TScriptedProgress>(*this);
+}
+
+void TScriptedUserInterface::ShowAudit(const std::string& caption, const std::string& summary,
+                                       const std::vector<TAuditLine>& lines,
+                                       const std::function<void(const TAuditLine&)>& open,
+                                       const std::function<void()>& saveMissing) {
+    Shown.push_back({"audit", caption, summary});
+    AuditSummarySeen = summary;
+    AuditSeen = lines;
+    for (const size_t index : AuditChoices)
+        open(lines.at(index));
+    if (AuditSavesMissing) {
+        if (!saveMissing)
+            throw EUnansweredError(UnansweredMessage);
+        saveMissing();
+    }
 }
 
 bool TScriptedUserInterface::OpenDocument(const std::string& path) {

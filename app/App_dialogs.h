@@ -3,6 +3,7 @@
 // TScriptedUserInterface answers from prepared answers, for tests and for scripts.
 #pragma once
 
+#include "App_audit.h"
 #include "App_diskimages.h"
 #include "Rtl_exceptions.h"
 #include "Vix_clipboard.h"
@@ -70,6 +71,31 @@ struct TIdentifiedItem {
     std::string List;
 };
 
+// Where the software lists come from: MAME's folder ("" leaves it out) and the user's own lists,
+// DAT files and folders of them.
+struct TSoftwareListsSetup {
+    std::string MameFolder;
+    std::vector<std::string> Lists;
+    bool operator==(const TSoftwareListsSetup&) const = default;
+};
+
+// What the lists in use gave: how many lists, titles and disks, and the note of each list left
+// out under the path of the setup it came from (the MAME folder or one of the lists).
+struct TSoftwareListsStatus {
+    size_t Lists = 0;
+    size_t Titles = 0;
+    size_t Disks = 0;
+    std::vector<std::pair<std::string, std::string>> Notes;
+};
+
+// A long task's progress, shown while the view lives.
+class TProgressView {
+public:
+    virtual ~TProgressView() = default;
+    // How far the task has come; false once the user asked to stop.
+    virtual bool Step(size_t done, size_t total) = 0;
+};
+
 enum class TMessageButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class TMessageIcon { None, Warning, Error };
 enum TMessageResult { idOK = 1, idCancel = 2, idYes = 6, idNo = 7 };
@@ -115,9 +141,21 @@ public:
     virtual void ShowIdentification(const std::string& caption,
                                     const std::vector<TIdentifiedItem>& items,
                                     const std::function<void(int row)>& select) = 0;
-    // Lets the user add software lists and DAT files (files or folders) to paths and remove them;
-    // true when the user confirmed the paths as they then are.
-    virtual bool EditSoftwareLists(std::vector<std::string>& paths) = 0;
+    // Lets the user change MAME's folder and add software lists and DAT files (files or folders)
+    // and remove them, showing what the lists in use gave; true when the user confirmed the
+    // setup as it then is.
+    virtual bool EditSoftwareLists(TSoftwareListsSetup& setup,
+                                   const TSoftwareListsStatus& status) = 0;
+    // Shows a long task's progress with a way to stop it, until the view returned is destroyed.
+    virtual std::unique_ptr<TProgressView> ShowProgress(const std::string& caption,
+                                                        const std::string& text) = 0;
+    // Shows an audit's lines under its summary and goes on, the report staying open beside the
+    // window: opening a line calls open with it; saveMissing, when given, saves the missing
+    // disks' DAT.
+    virtual void ShowAudit(const std::string& caption, const std::string& summary,
+                           const std::vector<TAuditLine>& lines,
+                           const std::function<void(const TAuditLine&)>& open,
+                           const std::function<void()>& saveMissing) = 0;
     virtual TClipboard& Clipboard() = 0;
     virtual std::string ApplicationTitle() const = 0;
     // Opens a local file with the desktop's program for its type; false when that failed.
@@ -140,7 +178,8 @@ public:
     };
     struct TShown {
         // "file dialog", "folder", "message", "add new", "enter", "open", "format", "findings",
-        // "identification", "lists", "conflict" (its Title "more" when it offered all the rest)
+        // "identification", "lists", "conflict" (its Title "more" when it offered all the rest),
+        // "progress", "audit"
         std::string What;
         std::string Title;
         std::string Text;
@@ -161,8 +200,19 @@ public:
     // The identification shown last, and the rows chosen in it, in order.
     std::vector<TIdentifiedItem> IdentifiedSeen;
     std::vector<int> IdentifiedChoices;
-    // The paths the lists dialog ends with; nothing: the user cancels.
-    std::deque<std::optional<std::vector<std::string>>> ListsAnswers;
+    // The setup the lists dialog ends with; nothing: the user cancels.
+    std::deque<std::optional<TSoftwareListsSetup>> ListsAnswers;
+    // What the lists dialog showed last.
+    TSoftwareListsStatus ListsStatusSeen;
+    // The progress views stop once this many files are done; the steps they were told.
+    std::optional<size_t> StopProgressAt;
+    std::vector<std::pair<size_t, size_t>> ProgressSteps;
+    // The audit shown last; the lines opened in it, by index, and whether its missing DAT is
+    // saved then.
+    std::string AuditSummarySeen;
+    std::vector<TAuditLine> AuditSeen;
+    std::vector<size_t> AuditChoices;
+    bool AuditSavesMissing = false;
     // Everything shown, in order, for tests to check.
     std::vector<TShown> Shown;
     // The last file dialog shown, as the operation had set it up.
@@ -189,7 +239,13 @@ public:
                       const std::function<void(int row)>& select) override;
     void ShowIdentification(const std::string& caption, const std::vector<TIdentifiedItem>& items,
                             const std::function<void(int row)>& select) override;
-    bool EditSoftwareLists(std::vector<std::string>& paths) override;
+    bool EditSoftwareLists(TSoftwareListsSetup& setup, const TSoftwareListsStatus& status) override;
+    std::unique_ptr<TProgressView> ShowProgress(const std::string& caption,
+                                                const std::string& text) override;
+    void ShowAudit(const std::string& caption, const std::string& summary,
+                   const std::vector<TAuditLine>& lines,
+                   const std::function<void(const TAuditLine&)>& open,
+                   const std::function<void()>& saveMissing) override;
     TClipboard& Clipboard() override { return MemoryClipboard; }
     std::string ApplicationTitle() const override { return "Trackwell"; }
     bool OpenDocument(const std::string& path) override;

@@ -2,7 +2,6 @@
 
 #include "App_diskcheck.h"
 #include "App_handler.h"
-#include "App_softwareindex.h"
 #include "Rtl_codepage.h"
 #include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
@@ -62,7 +61,6 @@ void PutNamesOnClipboard(TClipboard& clipboard, const std::vector<std::string>& 
 namespace {
 
 const char* const SectionName = "FileHandler";
-const char* const SoftwareListsSection = "SoftwareLists";
 const char* const RecentFilesSection = "RecentFiles";
 
 // path first in files, once, and no more than limit of them.
@@ -71,17 +69,6 @@ void PutFirst(std::vector<std::string>& files, const std::string& path, size_t l
     files.insert(files.begin(), path);
     if (files.size() > limit)
         files.resize(limit);
-}
-
-// MAME's floppy lists where they are installed, then the user's own, in the order added.
-std::unique_ptr<TSoftwareCatalog> ReadCatalog(const std::string& mameFolder,
-                                              const std::vector<std::string>& lists) {
-    std::vector<std::string> paths;
-    std::error_code error;
-    if (!mameFolder.empty() && std::filesystem::is_directory(mameFolder, error))
-        paths.push_back(mameFolder);
-    paths.insert(paths.end(), lists.begin(), lists.end());
-    return LoadSoftwareCatalog(paths, SoftwareIndexFolder());
 }
 
 // Only the names of the filters' entries are the reader's; the patterns after them are the
@@ -400,20 +387,6 @@ std::vector<std::pair<const char*, TFileDialog*>> TFileHandler::SettingsDialogs(
 void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
     THandlerChange change(*this);
     SetBackUpOnSave(settings.ReadInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0) != 0);
-    // MAME's lists may be installed elsewhere, or be left out ("").
-    std::string mame = settings.ReadString(SoftwareListsSection, "MameFolder", FMameFolder);
-    std::vector<std::string> lists;
-    const int count = settings.ReadInteger(SoftwareListsSection, "Count", 0);
-    for (int i = 1; i <= count; ++i)
-        if (std::string path =
-                settings.ReadString(SoftwareListsSection, "List" + std::to_string(i), "");
-            !path.empty())
-            lists.push_back(std::move(path));
-    if (lists != FSoftwareLists || mame != FMameFolder) {
-        FSoftwareLists = std::move(lists);
-        FMameFolder = std::move(mame);
-        ForgetCatalog();
-    }
     for (const auto& [suffix, dialog] : SettingsDialogs())
         dialog->FilterIndex = settings.ReadInteger(std::string(SectionName) + suffix, "FilterIndex",
                                                    dialog->FilterIndex);
@@ -432,11 +405,6 @@ void TFileHandler::LoadSettings(rtl::TMemIniFile& settings) {
 void TFileHandler::SaveSettings(rtl::TMemIniFile& settings) {
     THandlerChange change(*this);
     settings.WriteInteger(SectionName, "BackUpOnSave", FBackUpOnSave ? 1 : 0);
-    settings.WriteString(SoftwareListsSection, "MameFolder", FMameFolder);
-    settings.WriteInteger(SoftwareListsSection, "Count", static_cast<int>(FSoftwareLists.size()));
-    for (size_t i = 0; i < FSoftwareLists.size(); ++i)
-        settings.WriteString(SoftwareListsSection, "List" + std::to_string(i + 1),
-                             FSoftwareLists[i]);
     for (const auto& [suffix, dialog] : SettingsDialogs())
         settings.WriteInteger(std::string(SectionName) + suffix, "FilterIndex",
                               dialog->FilterIndex);
@@ -652,97 +620,6 @@ void TFileHandler::Check() {
     });
 }
 
-void TFileHandler::PrepareIdentification() {
-    if (!FCatalog && !FCatalogReading.valid())
-        FCatalogReading = std::async(std::launch::async, ReadCatalog, FMameFolder, FSoftwareLists);
-}
-
-const TSoftwareCatalog& TFileHandler::Catalog() {
-    if (!FCatalog) {
-        // A background read's failure (no memory, say) is told now, and the next use reads again.
-        if (FCatalogReading.valid())
-            FCatalog = FCatalogReading.get();
-        else
-            FCatalog = ReadCatalog(FMameFolder, FSoftwareLists);
-        // A list that cannot be read is left out and the others used; the user learns which,
-        // once for each reading.
-        if (!FCatalog->Notes().empty()) {
-            std::string text = rtl::Tr("The program left out software lists it cannot read:");
-            for (const std::string& note : FCatalog->Notes())
-                text.append("\n").append(note);
-            FUserInterface.MessageBox(text, rtl::Tr("Software Lists"), TMessageButtons::OK,
-                                      TMessageIcon::Warning);
-        }
-    }
-    return *FCatalog;
-}
-
-void TFileHandler::Identify() {
-    if (!CanIdentify())
-        RaiseUnavailable();
-    const TSoftwareCatalog& catalog = Catalog();
-    std::vector<TIdentifiedItem> items;
-    for (int row = 0; row < FDiskImages.Count(); ++row) {
-        const std::vector<uint32_t> disks = IdentifyImage(catalog, *FDiskImages[row]);
-        if (disks.empty())
-            items.push_back({row, rtl::Tr("(not identified)"), "", "", "", ""});
-        for (const uint32_t index : disks) {
-            const TListedDisk& disk = catalog.Disks()[index];
-            const TListedSoftware& software = catalog.Softwares()[disk.Software];
-            items.push_back({row, software.Description, disk.Part, software.Year,
-                             software.Publisher, catalog.Lists()[software.List]});
-        }
-    }
-    FUserInterface.ShowIdentification(rtl::Tr("Identify"), items, [this](int row) {
-        if (row >= 0 && row < FDiskImages.Count())
-            SelectRows({row});
-    });
-}
-
-void TFileHandler::NameFromIdentification() {
-    if (!CanNameFromIdentification())
-        RaiseUnavailable();
-    const TSoftwareCatalog& catalog = Catalog();
-    THandlerChange change(*this);
-    std::unique_ptr<TMultiEditCommand> command =
-        FEditHandlers.NewCommand(rtl::Tr("Name from Identification"), false);
-    bool named = false;
-    for (const int row : FListViewShell.GetSelectedIndices()) {
-        const std::vector<uint32_t> disks = IdentifyImage(catalog, *FDiskImages[row]);
-        if (disks.empty())
-            continue;
-        FEditHandlers.AddNameStep(*command, *FDiskImages[row],
-                                  IdentificationName(catalog, disks.front()));
-        named = true;
-    }
-    if (!named) {
-        FUserInterface.MessageBox(rtl::Tr("No selected disk image is in the software lists."),
-                                  rtl::Tr("Name from Identification"), TMessageButtons::OK,
-                                  TMessageIcon::None);
-        return;
-    }
-    Run(std::move(command));
-}
-
-void TFileHandler::EditSoftwareLists() {
-    if (!CanEditSoftwareLists())
-        RaiseUnavailable();
-    std::vector<std::string> lists = FSoftwareLists;
-    if (!FUserInterface.EditSoftwareLists(lists) || lists == FSoftwareLists)
-        return;
-    THandlerChange change(*this);
-    FSoftwareLists = std::move(lists);
-    ForgetCatalog();
-}
-
-void TFileHandler::ForgetCatalog() {
-    // Read afresh on next use; a read under way finishes first, for nothing.
-    if (FCatalogReading.valid())
-        FCatalogReading.wait();
-    FCatalogReading = {};
-    FCatalog.reset();
-}
-
 void TFileHandler::ReverseSelection() {
     if (!CanReverseSelection())
         RaiseUnavailable();
@@ -838,9 +715,10 @@ std::string EncodeName(const std::string& text) {
     return *encoded;
 }
 
-void TFileHandler::SetNames(const std::vector<int>& rows, const std::vector<std::string>& names) {
-    std::unique_ptr<TMultiEditCommand> command =
-        FEditHandlers.NewCommand(rtl::Tr("Set name property"), false);
+void TFileHandler::SetNames(const std::string& name, const std::vector<int>& rows,
+                            const std::vector<std::string>& names) {
+    THandlerChange change(*this);
+    std::unique_ptr<TMultiEditCommand> command = FEditHandlers.NewCommand(name, false);
     for (size_t k = 0; k < rows.size(); ++k)
         FEditHandlers.AddNameStep(*command, *FDiskImages[rows[k]], names[k]);
     Run(std::move(command));
@@ -895,7 +773,7 @@ void TFileHandler::NamePaste() {
     }
     if (static_cast<int>(names.size()) != FListViewShell.SelCount())
         throw EHandlerError(rtl::Tr("The program cannot paste the text in the clipboard."));
-    SetNames(FListViewShell.GetSelectedIndices(), names);
+    SetNames(rtl::Tr("Set name property"), FListViewShell.GetSelectedIndices(), names);
 }
 
 void TFileHandler::NameEnter() {
@@ -915,7 +793,7 @@ void TFileHandler::NameEnter() {
     // The proposal confirmed as it was means the name as it is, bytes the text could not show
     // included.
     const std::string name = value == proposed ? current : EncodeName(value);
-    SetNames(rows, std::vector<std::string>(rows.size(), name));
+    SetNames(rtl::Tr("Set name property"), rows, std::vector<std::string>(rows.size(), name));
 }
 
 void TFileHandler::WriteProtectedSetToYes() {

@@ -6,12 +6,10 @@
 #include "App_diskformats.h"
 #include "App_filenames.h"
 #include "App_handler.h"
-#include "App_softwarelists.h"
 #include "Rtl_paths.h"
 #include "Vix_clipboard.h"
 
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <span>
@@ -101,20 +99,6 @@ public:
     // Changes nothing in the document.
     virtual void Check();
     virtual bool CanCheck() const { return !IsEmpty(); }
-    // Shows which disks of the software lists each image is; choosing a line selects its image.
-    // Changes nothing in the document.
-    virtual void Identify();
-    virtual bool CanIdentify() const { return !IsEmpty(); }
-    // Names each selected image that a list knows after the disk it is, as one undoable step;
-    // the others keep their names.
-    virtual void NameFromIdentification();
-    virtual bool CanNameFromIdentification() const { return HasSelection(); }
-    // The user's own lists and DAT files, beside MAME's.
-    virtual void EditSoftwareLists();
-    virtual bool CanEditSoftwareLists() const { return true; }
-    // Starts reading the lists in the background, so that the first Identify need not wait.
-    void PrepareIdentification();
-    const std::vector<std::string>& SoftwareLists() const { return FSoftwareLists; }
     virtual void Duplicate();
     virtual bool CanDuplicate() const { return HasSelection(); }
     virtual void SortByName();
@@ -150,6 +134,12 @@ public:
     // the files on its disk. The selection stays as it is.
     virtual void ChangeImageContents(int index, const std::string& name,
                                      std::span<const uint8_t> bytes);
+    // Makes rows, ascending, the selection, the first of them focused and in view.
+    void SelectRows(const std::vector<int>& rows);
+    // Gives each image of rows its name of names (code page 932 already) as one undoable step
+    // called name.
+    void SetNames(const std::string& name, const std::vector<int>& rows,
+                  const std::vector<std::string>& names);
     // Dropped files and the command line.
     virtual void DropFiles(const std::vector<std::string>& paths);
     virtual bool CanDropFiles() const { return true; }
@@ -192,8 +182,6 @@ public:
 
 private:
     bool HasSelection() const { return FListViewShell.SelCount() > 0; }
-    // Makes rows, ascending, the selection, the first of them focused and in view.
-    void SelectRows(const std::vector<int>& rows);
     std::vector<std::pair<const char*, TFileDialog*>> SettingsDialogs() const;
     std::unique_ptr<TFileDialog> NewDialog(TFileDialogKind kind, const char* title,
                                            const std::string& filter, unsigned options);
@@ -202,8 +190,6 @@ private:
     // An "Add" command taking over every image of images, in order.
     std::unique_ptr<TMultiEditCommand> NewAddCommand(TDiskImageList& images);
     void Reorder(const char* name, const TExchangePlan& plan);
-    // names are in code page 932 already.
-    void SetNames(const std::vector<int>& rows, const std::vector<std::string>& names);
     void SetWriteProtected(const std::vector<int>& rows, const std::vector<int32_t>& values);
     void SplitDocumentName(std::string& baseName, std::string& extension) const;
     // Adds the images of the files, read with source's formats, as one command.
@@ -240,12 +226,5 @@ private:
     TFormatChooser FFormatChooser;
     std::optional<std::string> FNamedFormat;
     std::function<void(const std::string&)> FNoteSink;
-    // The lists the user added, and the catalog of MAME's and theirs, read once (or being read).
-    std::vector<std::string> FSoftwareLists;
     std::vector<std::string> FRecentFiles;
-    std::string FMameFolder = MameHashFolder;
-    std::unique_ptr<TSoftwareCatalog> FCatalog;
-    std::future<std::unique_ptr<TSoftwareCatalog>> FCatalogReading;
-    const TSoftwareCatalog& Catalog();
-    void ForgetCatalog();
 };

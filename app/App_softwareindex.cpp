@@ -18,7 +18,7 @@ namespace {
 
 // A new layout of the index or of the catalog's bytes takes a new version.
 constexpr char Magic[16] = {'T', 'R', 'A', 'C', 'K', 'W', 'E', 'L',
-                            'L', '-', 'L', 'I', 'S', 'T', 'S', '1'};
+                            'L', '-', 'L', 'I', 'S', 'T', 'S', '2'};
 // The file's parts after the magic: the key's length, the payload's length, the payload's hash.
 constexpr size_t HeaderSize = sizeof(Magic) + 4 + 8 + 8;
 // The indexes of the sets of lists used last.

@@ -311,6 +311,7 @@ TSoftwareCatalog TSoftwareCatalog::ReadList(const std::string& path, bool fromFo
         // stream's error under its name. What the reader took before the fault goes with it.
         part = TSoftwareCatalog();
         part.FNotes.push_back(e.Message());
+        part.FLeftOut.push_back(path);
     }
     return part;
 }
@@ -333,6 +334,7 @@ void TSoftwareCatalog::AddFolder(const std::string& path) {
     if (error) {
         FNotes.push_back(rtl::Format(rtl::Tr("The program cannot read the folder of lists \"%s\"."),
                                      path.c_str()));
+        FLeftOut.push_back(path);
         return;
     }
     std::sort(files.begin(), files.end());
@@ -401,6 +403,8 @@ void TSoftwareCatalog::Merge(TSoftwareCatalog&& part) {
     }
     for (std::string& note : part.FNotes)
         FNotes.push_back(std::move(note));
+    for (std::string& path : part.FLeftOut)
+        FLeftOut.push_back(std::move(path));
 }
 
 void TSoftwareCatalog::Index() {
@@ -519,7 +523,7 @@ private:
 std::string TSoftwareCatalog::Serialize() const {
     std::string out;
     TIndexWriter write(out);
-    for (const auto* texts : {&FLists, &FNotes}) {
+    for (const auto* texts : {&FLists, &FNotes, &FLeftOut}) {
         write.Number(texts->size(), 4);
         for (const std::string& text : *texts)
             write.Text(text);
@@ -550,7 +554,7 @@ std::optional<TSoftwareCatalog> TSoftwareCatalog::Restore(std::span<const uint8_
     TIndexReader read(bytes);
     TSoftwareCatalog catalog;
     size_t count = 0;
-    for (auto* texts : {&catalog.FLists, &catalog.FNotes}) {
+    for (auto* texts : {&catalog.FLists, &catalog.FNotes, &catalog.FLeftOut}) {
         if (!read.Count(count, 4))
             return std::nullopt;
         texts->resize(count);
@@ -558,7 +562,7 @@ std::optional<TSoftwareCatalog> TSoftwareCatalog::Restore(std::span<const uint8_
             if (!read.Text(text))
                 return std::nullopt;
     }
-    if (!read.Count(count, 24))
+    if (catalog.FLeftOut.size() != catalog.FNotes.size() || !read.Count(count, 24))
         return std::nullopt;
     catalog.FSoftwares.resize(count);
     for (TListedSoftware& software : catalog.FSoftwares)

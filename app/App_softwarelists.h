@@ -66,6 +66,9 @@ public:
 
     // One sentence for each list or folder left out, naming it, in the order they were met.
     const std::vector<std::string>& Notes() const { return FNotes; }
+    // The path each note is about, in the same order: a list's own path, also for a list met in
+    // a folder, or a folder's.
+    const std::vector<std::string>& LeftOut() const { return FLeftOut; }
 
     const std::vector<std::string>& Lists() const { return FLists; }
     const std::vector<TListedSoftware>& Softwares() const { return FSoftwares; }
@@ -106,6 +109,7 @@ private:
     std::vector<TListedSoftware> FSoftwares;
     std::vector<TListedDisk> FDisks;
     std::vector<std::string> FNotes;
+    std::vector<std::string> FLeftOut;
     std::vector<int64_t> FSizes;
     std::vector<TDigestKey> FByDigest;
 };

@@ -27,6 +27,7 @@ int RunAudit(const TCommandLine& line, std::istream&, std::ostream& out) {
               [terminal](size_t done, size_t total) {
                   if (terminal)
                       std::fprintf(stderr, "\raudit: %zu of %zu files", done, total);
+                  return true;
               });
     if (terminal && !files.empty())
         std::fputc('\n', stderr);

@@ -21,6 +21,69 @@
     </message>
 </context>
 <context>
+    <name>TAppAuditDialog</name>
+    <message>
+        <source>Complete</source>
+        <translation>完全</translation>
+    </message>
+    <message>
+        <source>Incomplete</source>
+        <translation>不完全</translation>
+    </message>
+    <message>
+        <source>Duplicate</source>
+        <translation>重複</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>不明</translation>
+    </message>
+    <message>
+        <source>Unreadable</source>
+        <translation>読み込み不可</translation>
+    </message>
+    <message>
+        <source>&amp;Filter:</source>
+        <translation>絞り込み(&amp;F):</translation>
+    </message>
+    <message>
+        <source>All lines</source>
+        <translation>すべての行</translation>
+    </message>
+    <message>
+        <source>&amp;Show:</source>
+        <translation>表示(&amp;S):</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>状態</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>タイトル</translation>
+    </message>
+    <message>
+        <source>Disks</source>
+        <translation>ディスク</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>ソフトウェア</translation>
+    </message>
+    <message>
+        <source>Where</source>
+        <translation>場所</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>開く(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Save &amp;Missing Disks...</source>
+        <translation>不足ディスクを保存(&amp;M)...</translation>
+    </message>
+</context>
+<context>
     <name>TAppDialog</name>
     <message>
         <source>OK</source>
@@ -582,6 +645,14 @@
         <source>New folder...</source>
         <translation>新しいフォルダーを作成...</translation>
     </message>
+    <message>
+        <source>A&amp;udit Folder...</source>
+        <translation>フォルダーの監査(&amp;U)...</translation>
+    </message>
+    <message>
+        <source>Audit the disk images of a folder...</source>
+        <translation>フォルダー内のディスクイメージを監査...</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -632,6 +703,30 @@
         <source>Add Folder</source>
         <translation>フォルダーを追加</translation>
     </message>
+    <message>
+        <source>(MAME&apos;s lists left out)</source>
+        <translation>(MAME のリストは使わない)</translation>
+    </message>
+    <message>
+        <source>&amp;MAME&apos;s software lists:</source>
+        <translation>MAME のソフトウェアリスト(&amp;M):</translation>
+    </message>
+    <message>
+        <source>Br&amp;owse...</source>
+        <translation>参照(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>In use: %1 lists, %2 titles, %3 disks.</source>
+        <translation>使用中: リスト %1 個、タイトル %2 本、ディスク %3 枚。</translation>
+    </message>
+    <message>
+        <source>The program cannot read what is marked; it is left out.</source>
+        <translation>印の付いたものは読み込めないため除外しています。</translation>
+    </message>
+    <message>
+        <source>MAME&apos;s Software Lists</source>
+        <translation>MAME のソフトウェアリスト</translation>
+    </message>
 </context>
 <context>
     <name>TFilesPanelWidget</name>
@@ -669,6 +764,10 @@
     <message>
         <source>Do this for &amp;all the remaining</source>
         <translation>残りすべてに同じ操作を行う(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
 </context>
 <context>
@@ -1939,6 +2038,34 @@ Save the document?</source>
     <message>
         <source>Software Lists</source>
         <translation>ソフトウェアリスト</translation>
+    </message>
+    <message>
+        <source>%zu files, %zu images: %zu titles complete, %zu incomplete (%zu disks missing), %zu duplicates, %zu unknown, %zu unreadable.</source>
+        <translation>ファイル %zu 個、イメージ %zu 枚: 完全なタイトル %zu 本、不完全 %zu 本 (不足ディスク %zu 枚)、重複 %zu 件、不明 %zu 件、読み込み不可 %zu 件。</translation>
+    </message>
+    <message>
+        <source>The program cannot find MAME&apos;s folder of lists &quot;%s&quot;.</source>
+        <translation>MAME のリストのフォルダー &quot;%s&quot; が見つかりません。</translation>
+    </message>
+    <message>
+        <source>Audit Folder</source>
+        <translation>フォルダーの監査</translation>
+    </message>
+    <message>
+        <source>Reading the disk images under &quot;%s&quot;...</source>
+        <translation>&quot;%s&quot; 以下のディスクイメージを読み込んでいます...</translation>
+    </message>
+    <message>
+        <source>Audit of &quot;%s&quot;</source>
+        <translation>&quot;%s&quot; の監査</translation>
+    </message>
+    <message>
+        <source>Save Missing Disks</source>
+        <translation>不足ディスクの保存</translation>
+    </message>
+    <message>
+        <source>DAT files (*.dat)</source>
+        <translation>DAT ファイル (*.dat)</translation>
     </message>
 </context>
 <context>

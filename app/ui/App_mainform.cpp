@@ -179,6 +179,9 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
                 rtl::HandleException();
             }
     };
+    FIdentifyHandler =
+        std::make_unique<TIdentifyHandler>(*FFileHandler, *FListViewShell, *FUserInterface);
+    bind(*FIdentifyHandler);
     FViewHandler = std::make_unique<TViewHandler>(FToolBarView.get(), FListViewView.get(),
                                                   FStatusBarView.get(), FWindowView.get());
     bind(*FViewHandler);
@@ -188,8 +191,8 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FSettingsHandler = std::make_unique<TSettingsHandler>(FOptions.SettingsFileName);
     bind(*FSettingsHandler);
     for (THandler* handler : std::initializer_list<THandler*>{
-             FSystemHandler.get(), FFileHandler.get(), FViewHandler.get(), FFilesHandler.get(),
-             FHelpHandler.get(), FSettingsHandler.get()})
+             FSystemHandler.get(), FFileHandler.get(), FIdentifyHandler.get(), FViewHandler.get(),
+             FFilesHandler.get(), FHelpHandler.get(), FSettingsHandler.get()})
         FSettingsHandler->Register(*handler);
 
     FFileDropWatcher = std::make_unique<TFileDropWatcher>(FileDropControl);
@@ -367,6 +370,8 @@ void TAppMainForm::CreateActions() {
         }
     NEW_ACTION(FileClearRecentAction, tr("&Clear Menu"), tr("Clear the list of recent files"),
                noKey, none);
+    NEW_ACTION(FileAuditFolderAction, tr("A&udit Folder..."),
+               tr("Audit the disk images of a folder..."), noKey, none);
     NEW_ACTION(FileExitAction, tr("E&xit"), tr("Exit"), noKey, none);
     NEW_ACTION(EditUndoAction, tr("&Undo"), tr("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
                Image("undo"));
@@ -489,6 +494,11 @@ void TAppMainForm::BindActions() {
             action, [this, operation] { RunFilesCommand([&] { (*FFilesHandler.*operation)(); }); },
             [this, query] { return FFilesHandler->Shown() && (*FFilesHandler.*query)(); }, nullptr};
     };
+    auto identify = [this](TAction* action, void (TIdentifyHandler::*operation)(),
+                           bool (TIdentifyHandler::*query)() const) {
+        return TBinding{action, [this, operation] { (*FIdentifyHandler.*operation)(); },
+                        [this, query] { return (*FIdentifyHandler.*query)(); }, nullptr};
+    };
     auto help = [this](TAction* action, void (THelpHandler::*operation)(),
                        bool (THelpHandler::*query)() const) {
         return TBinding{action, [this, operation] { (*FHelpHandler.*operation)(); },
@@ -520,11 +530,13 @@ void TAppMainForm::BindActions() {
              &TFileHandler::CanSelectDuplicates),
         file(EditDuplicateAction, &TFileHandler::Duplicate, &TFileHandler::CanDuplicate),
         file(EditCheckAction, &TFileHandler::Check, &TFileHandler::CanCheck),
-        file(EditIdentifyAction, &TFileHandler::Identify, &TFileHandler::CanIdentify),
-        file(EditNameFromIdentificationAction, &TFileHandler::NameFromIdentification,
-             &TFileHandler::CanNameFromIdentification),
-        file(EditSoftwareListsAction, &TFileHandler::EditSoftwareLists,
-             &TFileHandler::CanEditSoftwareLists),
+        identify(FileAuditFolderAction, &TIdentifyHandler::AuditFolder,
+                 &TIdentifyHandler::CanAuditFolder),
+        identify(EditIdentifyAction, &TIdentifyHandler::Identify, &TIdentifyHandler::CanIdentify),
+        identify(EditNameFromIdentificationAction, &TIdentifyHandler::NameFromIdentification,
+                 &TIdentifyHandler::CanNameFromIdentification),
+        identify(EditSoftwareListsAction, &TIdentifyHandler::EditSoftwareLists,
+                 &TIdentifyHandler::CanEditSoftwareLists),
         view(ViewToolbarAction, &TViewHandler::ToggleToolbar, &TViewHandler::CanToggleToolbar,
              &TViewHandler::ShowToolbar),
         view(ViewStatusBarAction, &TViewHandler::ToggleStatusBar, &TViewHandler::CanToggleStatusBar,
@@ -876,7 +888,7 @@ void TAppMainForm::CreateMenus() {
     add(saveTo, {FileSaveToSingleFileAction, FileSaveToMultipleFilesAction, nullptr});
     for (const auto& entry : FileSaveToMultipleFormActions)
         saveTo->addAction(entry.second);
-    add(file, {nullptr, FileExitAction});
+    add(file, {nullptr, FileAuditFolderAction, nullptr, FileExitAction});
     const std::initializer_list<TAction*> editEntries = {EditUndoAction,
                                                          EditRedoAction,
                                                          nullptr,
@@ -933,7 +945,7 @@ void TAppMainForm::CreateMenus() {
     for (QMenu* menu : {edit, PopupMenu1})
         connect(menu, &QMenu::aboutToShow, this, [this] {
             try {
-                FFileHandler->PrepareIdentification();
+                FIdentifyHandler->PrepareIdentification();
             } catch (...) {
                 rtl::HandleException();
             }

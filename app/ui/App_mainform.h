@@ -8,6 +8,7 @@
 #include "App_diskfiles.h"
 #include "App_filehandler.h"
 #include "App_helphandler.h"
+#include "App_identifyhandler.h"
 #include "App_presets.h"
 #include "App_settingshandler.h"
 #include "App_systemhandler.h"
@@ -51,6 +52,7 @@ public:
     ~TAppMainForm() override;
 
     TFileHandler& FileHandler() const { return *FFileHandler; }
+    TIdentifyHandler& IdentifyHandler() const { return *FIdentifyHandler; }
     TViewHandler& ViewHandler() const { return *FViewHandler; }
     THelpHandler& HelpHandler() const { return *FHelpHandler; }
     TDiskFilesHandler& FilesHandler() const { return *FFilesHandler; }
@@ -121,6 +123,7 @@ private:
     TAction* FileSaveToSingleFileAction = nullptr;
     TAction* FileSaveToMultipleFilesAction = nullptr;
     TAction* FileClearRecentAction = nullptr;
+    TAction* FileAuditFolderAction = nullptr;
     // Save To's entry for each form written besides the container, in the forms' order.
     std::vector<std::pair<TImageForm, TAction*>> FileSaveToMultipleFormActions;
     // File > Open Recent, filled with the recent files each time it opens.
@@ -192,6 +195,7 @@ private:
     std::unique_ptr<TListViewShell> FListViewShell;
     std::unique_ptr<TSystemHandler> FSystemHandler;
     std::unique_ptr<TFileHandler> FFileHandler;
+    std::unique_ptr<TIdentifyHandler> FIdentifyHandler;
     std::unique_ptr<TDiskFilesHandler> FFilesHandler;
     std::unique_ptr<TViewHandler> FViewHandler;
     std::unique_ptr<THelpHandler> FHelpHandler;

@@ -1,6 +1,7 @@
 #include "App_userinterface_qt.h"
 
 #include "App_AddNewDialog.h"
+#include "App_AuditDialog.h"
 #include "App_EnterDialog.h"
 #include "App_FindingsDialog.h"
 #include "App_FormatDialog.h"
@@ -15,8 +16,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -220,19 +225,68 @@ void TQtUserInterface::ShowIdentification(const std::string& caption,
     FIdentificationDialog->ExecuteIdentification(FromUtf8(caption), items, select);
 }
 
-bool TQtUserInterface::EditSoftwareLists(std::vector<std::string>& paths) {
+bool TQtUserInterface::EditSoftwareLists(TSoftwareListsSetup& setup,
+                                         const TSoftwareListsStatus& status) {
     if (!FSoftwareListsDialog)
         FSoftwareListsDialog = std::make_unique<TAppSoftwareListsDialog>(FParent);
+    QString mameFolder = FromUtf8(setup.MameFolder);
     QStringList edited;
-    for (const std::string& path : paths)
+    for (const std::string& path : setup.Lists)
         edited << FromUtf8(path);
     TOverrideCursor cursor(Qt::ArrowCursor);
-    if (!FSoftwareListsDialog->Execute(edited))
+    if (!FSoftwareListsDialog->Execute(mameFolder, edited, status))
         return false;
-    paths.clear();
+    setup.MameFolder = mameFolder.toStdString();
+    setup.Lists.clear();
     for (const QString& path : edited)
-        paths.push_back(path.toStdString());
+        setup.Lists.push_back(path.toStdString());
     return true;
+}
+
+namespace {
+
+// Modal from the start: the events it lets through while the task runs must not reach the
+// window, where they could start another command.
+class TQtProgressView : public TProgressView {
+public:
+    TQtProgressView(QWidget* parent, const QString& caption, const QString& text)
+        : FDialog(text, QCoreApplication::translate("TQtUserInterface", "Cancel"), 0, 0, parent) {
+        FDialog.setObjectName(QStringLiteral("ProgressDialog"));
+        FDialog.setWindowTitle(caption);
+        FDialog.setWindowModality(Qt::ApplicationModal);
+        FDialog.setAutoReset(false);
+        FDialog.setAutoClose(false);
+        FDialog.setMinimumDuration(0);
+        FDialog.show();
+        QCoreApplication::processEvents();
+    }
+    bool Step(size_t done, size_t total) override {
+        const int most = static_cast<int>(std::min<size_t>(total, INT_MAX));
+        FDialog.setMaximum(most);
+        FDialog.setValue(static_cast<int>(std::min<size_t>(done, most)));
+        QCoreApplication::processEvents();
+        return !FDialog.wasCanceled();
+    }
+
+private:
+    TOverrideCursor FCursor{Qt::ArrowCursor};
+    QProgressDialog FDialog;
+};
+
+} // namespace
+
+std::unique_ptr<TProgressView> TQtUserInterface::ShowProgress(const std::string& caption,
+                                                              const std::string& text) {
+    return std::make_unique<TQtProgressView>(FParent, FromUtf8(caption), FromUtf8(text));
+}
+
+void TQtUserInterface::ShowAudit(const std::string& caption, const std::string& summary,
+                                 const std::vector<TAuditLine>& lines,
+                                 const std::function<void(const TAuditLine&)>& open,
+                                 const std::function<void()>& saveMissing) {
+    if (!FAuditDialog)
+        FAuditDialog = std::make_unique<TAppAuditDialog>(FParent);
+    FAuditDialog->Show(FromUtf8(caption), FromUtf8(summary), lines, open, saveMissing);
 }
 
 std::string TQtUserInterface::ApplicationTitle() const {

@@ -12,6 +12,7 @@
 
 class QWidget;
 class TAppAddNewDialog;
+class TAppAuditDialog;
 class TAppEnterDialog;
 class TAppFindingsDialog;
 class TAppFormatDialog;
@@ -37,7 +38,13 @@ public:
                       const std::function<void(int row)>& select) override;
     void ShowIdentification(const std::string& caption, const std::vector<TIdentifiedItem>& items,
                             const std::function<void(int row)>& select) override;
-    bool EditSoftwareLists(std::vector<std::string>& paths) override;
+    bool EditSoftwareLists(TSoftwareListsSetup& setup, const TSoftwareListsStatus& status) override;
+    std::unique_ptr<TProgressView> ShowProgress(const std::string& caption,
+                                                const std::string& text) override;
+    void ShowAudit(const std::string& caption, const std::string& summary,
+                   const std::vector<TAuditLine>& lines,
+                   const std::function<void(const TAuditLine&)>& open,
+                   const std::function<void()>& saveMissing) override;
     TClipboard& Clipboard() override { return FClipboard; }
     std::string ApplicationTitle() const override;
     bool OpenDocument(const std::string& path) override;
@@ -55,6 +62,8 @@ private:
     std::unique_ptr<TAppFindingsDialog> FFindingsDialog;
     std::unique_ptr<TAppFindingsDialog> FIdentificationDialog;
     std::unique_ptr<TAppSoftwareListsDialog> FSoftwareListsDialog;
+    // Beside the window until closed; the next audit shows in it again.
+    std::unique_ptr<TAppAuditDialog> FAuditDialog;
 };
 
 // The entries of a "Name|pattern|Name|pattern" filter as Qt's file dialog takes them. The names

@@ -1,7 +1,6 @@
 #include "App_filehandler.h"
 #include "Pc98Files.h"
 #include "Rtl_codepage.h"
-#include "Rtl_hashes.h"
 #include "Rtl_inifiles.h"
 #include "Rtl_paths.h"
 #include "TestSupport.h"
@@ -878,104 +877,6 @@ TEST_F(FileHandlerTest, WhatAddedFilesCannotKeepIsToldOnceTheyAreIn) {
               "The data is not a valid disk image.");
     EXPECT_TRUE(handler.IsEmpty());
     EXPECT_EQ(ui.Shown.size(), before + 1);
-}
-
-// Identify shows what each image is, from the user's lists alone here, and Name from
-// Identification names the known ones in one step that undo takes back.
-TEST_F(FileHandlerTest, IdentifyShowsWhatEachImageIsAndNamesTheKnownOnes) {
-    const Bytes diskA = testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0xA1);
-    const Bytes diskB = testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0xB2);
-    const Bytes other = testsupport::FormattedImage(0x00, 40, 2, 16, 1, 0x0C);
-    const auto rom = [](const Bytes& bytes) {
-        const std::unique_ptr<rtl::THash> crc = rtl::NewHash(rtl::THashAlgorithm::Crc32);
-        crc->Update(bytes.data(), bytes.size());
-        return "<rom name=\"r\" size=\"" + std::to_string(bytes.size()) + "\" crc=\"" +
-               crc->HexDigest() + "\"/>";
-    };
-    const std::string list = dir.File("ys.xml");
-    testsupport::WriteFileText(
-        list, "<softwarelist name=\"pc8801_flop\"><software name=\"ys2\">"
-              "<description>Ys II: Ancient Ys Vanished</description><year>1988</year>"
-              "<publisher>Nihon Falcom</publisher><part name=\"flop1\" interface=\"floppy_5_25\">"
-              "<feature name=\"part_id\" value=\"Disk A\"/>" +
-                  rom(diskA) +
-                  "</part><part name=\"flop2\" interface=\"floppy_5_25\">"
-                  "<feature name=\"part_id\" value=\"Scenario Disk\"/>" +
-                  rom(diskB) + "</part></software></softwarelist>");
-    const std::string settingsPath = dir.File("Settings.ini");
-    {
-        rtl::TMemIniFile settings(settingsPath);
-        settings.WriteString("SoftwareLists", "MameFolder", "");
-        settings.WriteInteger("SoftwareLists", "Count", 1);
-        settings.WriteString("SoftwareLists", "List1", list);
-        handler.LoadSettings(settings);
-    }
-    const std::string path = dir.File("games.d88");
-    testsupport::WriteFileBytes(path, testsupport::Concat({other, diskB, diskA}));
-    handler.OpenFile(path);
-    handler.PrepareIdentification();
-
-    ui.IdentifiedChoices = {2};
-    handler.Identify();
-    ASSERT_EQ(ui.IdentifiedSeen.size(), 3u);
-    const auto line = [&](size_t i) {
-        const TIdentifiedItem& item = ui.IdentifiedSeen[i];
-        return std::to_string(item.Row) + "|" + item.Title + "|" + item.Disk + "|" + item.Year +
-               "|" + item.Publisher + "|" + item.List;
-    };
-    EXPECT_EQ(line(0), "0|(not identified)||||");
-    EXPECT_EQ(line(1), "1|Ys II: Ancient Ys Vanished|flop2 (Scenario Disk)|1988|Nihon "
-                       "Falcom|pc8801_flop");
-    EXPECT_EQ(line(2), "2|Ys II: Ancient Ys Vanished|flop1 (Disk A)|1988|Nihon Falcom|pc8801_flop");
-    EXPECT_EQ(Selected(), std::vector<int>{2});
-
-    // The title cut to leave room for the disk: its part_id where that fits, else its number.
-    handler.SelectAll();
-    handler.NameFromIdentification();
-    EXPECT_EQ(Rows(), (Names{"", "Ys II: Ancient 2", "Ys II: An Disk A"}));
-    EXPECT_EQ(handler.UndoName(), "Name from Identification");
-    handler.Undo();
-    EXPECT_EQ(Rows(), (Names{"", "", ""}));
-    Select({0});
-    ui.MessageAnswers = {idOK};
-    handler.NameFromIdentification();
-    EXPECT_EQ(ui.Shown.back().Text, "No selected disk image is in the software lists.");
-    EXPECT_FALSE(handler.CanUndo() && handler.UndoName() == "Name from Identification");
-
-    // Without the list, nothing is known; the settings keep what the user chose.
-    ui.ListsAnswers = {std::vector<std::string>{}};
-    handler.EditSoftwareLists();
-    EXPECT_EQ(ui.Shown.back().Text, list + "\n");
-    handler.Identify();
-    EXPECT_EQ(ui.IdentifiedSeen.size(), 3u);
-    EXPECT_EQ(ui.IdentifiedSeen[2].Title, "(not identified)");
-    {
-        rtl::TMemIniFile settings(settingsPath);
-        handler.SaveSettings(settings);
-        EXPECT_EQ(settings.ReadInteger("SoftwareLists", "Count", -1), 0);
-        EXPECT_EQ(settings.ReadString("SoftwareLists", "MameFolder", "?"), "");
-    }
-
-    // A list that cannot be read is named once, and the others still identify.
-    const std::string bad = dir.File("bad.xml");
-    testsupport::WriteFileText(bad, "<datafile>\n<game>");
-    ui.ListsAnswers = {std::vector<std::string>{bad, list}};
-    handler.EditSoftwareLists();
-    ui.MessageAnswers = {idOK};
-    handler.Identify();
-    EXPECT_EQ(ui.IdentifiedSeen[2].Title, "Ys II: Ancient Ys Vanished");
-    const auto warning = std::find_if(ui.Shown.begin(), ui.Shown.end(), [](const auto& shown) {
-        return shown.Text.starts_with("The program left out");
-    });
-    ASSERT_NE(warning, ui.Shown.end());
-    EXPECT_EQ(warning->Text, "The program left out software lists it cannot read:\nThe program "
-                             "cannot read the list \"" +
-                                 bad + "\": no element found at line 2.");
-    handler.Identify();
-    EXPECT_EQ(std::count_if(
-                  ui.Shown.begin(), ui.Shown.end(),
-                  [](const auto& shown) { return shown.Text.starts_with("The program left out"); }),
-              1);
 }
 
 // A 2D blank whose cylinder 2, side 0 has sector 1 twice and no sector 2.

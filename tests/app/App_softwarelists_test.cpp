@@ -220,6 +220,15 @@ TEST(SoftwareLists, ListsThatCannotBeReadAreNotesAndTheOthersStillIdentify) {
             list + dir.File("bad.dat") + "\": no element found at line 2.",
             list + dir.File("huge.dat") + "\": it is too large.", list + dir.File("none") + "\".",
             "The program cannot read the folder of lists \"" + dir.File("none") + "\"."}));
+    // Each note knows what it is about, so that the lists dialog can mark the path the user gave.
+    EXPECT_EQ(catalog.LeftOut(),
+              (std::vector<std::string>{dir.File("bad.dat"), dir.File("huge.dat"), dir.File("none"),
+                                        dir.File("none")}));
+    const std::string bytes = catalog.Serialize();
+    const std::optional<TSoftwareCatalog> restored = TSoftwareCatalog::Restore(
+        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->LeftOut(), catalog.LeftOut());
 }
 
 // A rom may give its SHA-1 without a CRC-32: the disk is found by size and SHA-1, once, in list

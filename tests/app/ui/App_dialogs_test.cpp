@@ -3,6 +3,7 @@
 // what it sees to a transcript, compared once the run is over, so that a failed check never leaves
 // a dialog open.
 #include "App_AddNewDialog.h"
+#include "App_AuditDialog.h"
 #include "App_EnterDialog.h"
 #include "App_FindingsDialog.h"
 #include "App_FormatDialog.h"
@@ -16,12 +17,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -416,8 +420,25 @@ private slots:
             seen << Entries(d, "ListList") + (removable ? " | removable" : "");
         };
         QStringList paths{"/lists/a.xml", "/lists/b.dat"};
+        QString mame = "/usr/share/games/mame/hash";
+        // What the lists in use gave, and which could not be read.
+        const TSoftwareListsStatus status{
+            238,
+            12345,
+            23456,
+            {{"/lists/a.xml", "The program cannot read the list \"/lists/a.xml\"."},
+             {mame.toStdString(), "The program cannot find MAME's folder of lists."}}};
         WhenModal([&](QWidget* d) {
             state(d);
+            auto* list = Child<QListWidget>(d, "ListList");
+            seen << list->item(0)->toolTip() + (list->item(0)->icon().isNull() ? "" : " | marked") +
+                        (list->item(1)->icon().isNull() ? "" : " | b marked");
+            seen << Child<QLabel>(d, "StatusLabel")->text();
+            seen << Child<QLabel>(d, "MameNotesLabel")->text();
+            // The MAME folder is typed over, and focused first.
+            QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>(d, "MameFolderEdit"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), "/opt/mame/hash ");
             // Through the file dialog once, then as its answers arrive.
             WhenModal([&](QWidget* files) {
                 seen << qobject_cast<QFileDialog*>(files)->nameFilters().join(";;");
@@ -429,28 +450,107 @@ private slots:
             uitest::GiveKeyboard(d);
             static_cast<TAppSoftwareListsDialog*>(d)->AddPaths({"/lists/b.dat", "/mame"});
             state(d);
-            auto* list = Child<QListWidget>(d, "ListList");
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(0)).center());
             Click(d, "RemoveListButton");
             state(d);
             Click(d, "OkButton");
         });
-        QVERIFY(dialog.Execute(paths));
+        QVERIFY(dialog.Execute(mame, paths, status));
         QCOMPARE(paths, QStringList({"/lists/b.dat", added, "/mame"}));
+        QCOMPARE(mame, QString("/opt/mame/hash"));
         // Cancel hands nothing back.
         WhenModal([&](QWidget* d) {
             static_cast<TAppSoftwareListsDialog*>(d)->AddPaths({"/other"});
+            Child<QLineEdit>(d, "MameFolderEdit")->clear();
             Click(d, "CancelButton");
         });
-        QVERIFY(!dialog.Execute(paths));
+        QVERIFY(!dialog.Execute(mame, paths, {}));
         QCOMPARE(paths, QStringList({"/lists/b.dat", added, "/mame"}));
+        QCOMPARE(mame, QString("/opt/mame/hash"));
         QCOMPARE(seen,
                  QStringList({"/lists/a.xml, /lists/b.dat",
+                              "The program cannot read the list \"/lists/a.xml\". | marked",
+                              QString("In use: 238 lists, %1 titles, %2 disks. The program cannot "
+                                      "read what is marked; it is left out.")
+                                  .arg(QLocale().toString(12345), QLocale().toString(23456)),
+                              "The program cannot find MAME's folder of lists.",
                               "Software lists and DAT files (*.xml *.[xX][mM][lL] *.dat "
                               "*.[dD][aA][tT]);;All files (*)",
                               "/lists/a.xml, /lists/b.dat *, " + added + ", /mame * | removable",
                               "/lists/b.dat, " + added + ", /mame"}));
+    }
+
+    // The audit's report: narrowed by kind and text, sorted by a header, a line opened by Enter
+    // whatever the order shown, the missing DAT saved by its button, only when there is one.
+    void auditLinesAreFilteredSortedAndOpened() {
+        TAppAuditDialog dialog;
+        const std::vector<TAuditLine> lines = {
+            {TAuditLineKind::Incomplete,
+             "Ys II",
+             "flop2",
+             "pc8801_flop/ys2",
+             "a.d88:2",
+             {"/c/a.d88", 2}},
+            {TAuditLineKind::Complete,
+             "Xanadu",
+             "",
+             "pc8801_flop/xanadu",
+             "b.d88:1",
+             {"/c/b.d88", 1}},
+            {TAuditLineKind::Unknown, "MYDISK", "", "", "a.d88:1", {"/c/a.d88", 1}},
+            {TAuditLineKind::Unreadable,
+             "The data is not a valid disk image.",
+             "",
+             "",
+             "c.d88",
+             {"/c/c.d88", 0}}};
+        std::vector<std::string> opened;
+        int saves = 0;
+        dialog.Show(
+            "Audit", "4 files", lines,
+            [&](const TAuditLine& line) {
+                opened.push_back(line.Place.File + ":" + std::to_string(line.Place.Row));
+            },
+            [&] { ++saves; });
+        QVERIFY(dialog.isVisible());
+        auto* table = Child<QTableView>(&dialog, "AuditTable");
+        auto column = [table](int column) {
+            QStringList texts;
+            for (int row = 0; row < table->model()->rowCount(); ++row)
+                texts << table->model()->index(row, column).data().toString();
+            return texts.join(", ");
+        };
+        QCOMPARE(column(1), QString("Ys II, Xanadu, MYDISK, The data is not a valid disk image."));
+        QCOMPARE(column(0), QString("Incomplete, Complete, Unknown, Unreadable"));
+
+        table->horizontalHeader()->setSortIndicator(1, Qt::AscendingOrder);
+        QCOMPARE(column(1), QString("MYDISK, The data is not a valid disk image., Xanadu, Ys II"));
+        QVERIFY(uitest::GiveKeyboard(&dialog));
+        QTest::keyClick(table, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(table, Qt::Key_Return);
+        QTest::keyClick(table, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(table, Qt::Key_Enter);
+
+        Child<QLineEdit>(&dialog, "FilterEdit")->setText("a.d88");
+        QCOMPARE(column(1), QString("MYDISK, Ys II"));
+        auto* kinds = Child<QComboBox>(&dialog, "KindBox");
+        kinds->setCurrentIndex(kinds->findText("Incomplete"));
+        QCOMPARE(column(1), QString("Ys II"));
+        Child<QLineEdit>(&dialog, "FilterEdit")->clear();
+        kinds->setCurrentIndex(kinds->findText("Unreadable"));
+        QCOMPARE(column(1), QString("The data is not a valid disk image."));
+        table->setCurrentIndex(table->model()->index(0, 0));
+        Click(&dialog, "OpenButton");
+        Click(&dialog, "SaveMissingButton");
+        QCOMPARE(opened, (std::vector<std::string>{"/c/a.d88:2", "/c/a.d88:1", "/c/c.d88:0"}));
+        QCOMPARE(saves, 1);
+
+        // Shown again, the report starts in its own order with every line and nothing to save.
+        dialog.Show("Audit", "1 file", {lines[1]}, [](const TAuditLine&) {}, {});
+        QCOMPARE(column(1), QString("Xanadu"));
+        QCOMPARE(kinds->currentIndex(), 0);
+        QVERIFY(!Child<QPushButton>(&dialog, "SaveMissingButton")->isEnabled());
     }
 
 private:

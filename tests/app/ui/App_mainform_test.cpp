@@ -7,6 +7,8 @@
 #include "App_mainform.h"
 #include "App_userinterface_qt.h"
 #include "Rtl_codepage.h"
+#include "Rtl_hashes.h"
+#include "Rtl_inifiles.h"
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 #include "Vix_files.h"
@@ -17,16 +19,19 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableView>
@@ -34,6 +39,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <source_location>
@@ -674,8 +680,67 @@ private slots:
             uitest::ClickButton(dialog, "OK");
         });
         QVERIFY(editor.Run("EditSoftwareListsAction"));
-        QCOMPARE(editor.Form->FileHandler().SoftwareLists(), std::vector<std::string>{mine});
+        QCOMPARE(editor.Form->IdentifyHandler().SoftwareLists(), std::vector<std::string>{mine});
         QVERIFY(errors.Messages.empty());
+    }
+
+    // File > Audit Folder reads a folder's containers with its progress shown, leaves the report
+    // beside the window, and a line opened from it opens its container with the image selected.
+    void auditFolderFromTheFileMenu() {
+        testsupport::TempDir dir;
+        const Bytes cpm = testsupport::SampleBytes(Cpm);
+        const std::unique_ptr<rtl::THash> crc = rtl::NewHash(rtl::THashAlgorithm::Crc32);
+        crc->Update(cpm.data(), cpm.size());
+        const std::string list = dir.File("mine.dat");
+        testsupport::WriteFileText(list, "<datafile><game name=\"cpm\"><description>CP/M "
+                                         "Disk</description><rom name=\"cpm.d88\" size=\"" +
+                                             std::to_string(cpm.size()) + "\" crc=\"" +
+                                             crc->HexDigest() + "\"/></game></datafile>");
+        rtl::TMemIniFile settings(dir.File("Settings.ini"));
+        settings.WriteString("SoftwareLists", "MameFolder", "");
+        settings.WriteInteger("SoftwareLists", "Count", 1);
+        settings.WriteString("SoftwareLists", "List1", list);
+        settings.UpdateFile();
+        const std::string root = dir.File("collection");
+        std::filesystem::create_directories(root + "/sub");
+        testsupport::WriteFileBytes(root + "/sub/two.d88", TwoSamples());
+        uitest::ErrorRecorder errors;
+        Editor editor(dir);
+        QVERIFY(editor.Form->menuBar()->actions()[0]->menu()->actions().contains(
+            &editor.Action("FileAuditFolderAction")));
+
+        uitest::WhenModal([&root](QWidget* folders) {
+            auto* name = folders->findChild<QLineEdit*>("fileNameEdit");
+            name->setText(QString::fromStdString(root));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        QVERIFY(editor.Run("FileAuditFolderAction"));
+        auto* report = editor.Form->findChild<QDialog*>("AuditDialog");
+        QVERIFY(report != nullptr && report->isVisible());
+        QCOMPARE(report->findChild<QLabel*>("SummaryLabel")->text(),
+                 QString("1 files, 2 images: 1 titles complete, 0 incomplete (0 disks missing), 0 "
+                         "duplicates, 1 unknown, 0 unreadable."));
+        auto* table = report->findChild<QTableView*>("AuditTable");
+        QStringList lines;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            lines << table->model()->index(row, 0).data().toString() + "|" +
+                         table->model()->index(row, 4).data().toString();
+        QCOMPARE(lines, QStringList({"Complete|sub/two.d88:2", "Unknown|sub/two.d88:1"}));
+        QVERIFY(!report->findChild<QPushButton*>("SaveMissingButton")->isEnabled());
+
+        // Enter on a line opens its container behind the report, the image selected.
+        QVERIFY(uitest::GiveKeyboard(report));
+        QTest::keyClick(table, Qt::Key_Return);
+        QVERIFY(uitest::Settle());
+        QCOMPARE(editor.Form->FileHandler().FileName(), root + "/sub/two.d88");
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{1});
+        QTest::keyClick(table, Qt::Key_Down);
+        QTest::keyClick(table, Qt::Key_Return);
+        QVERIFY(uitest::Settle());
+        QCOMPARE(editor.SelectedRows(), std::vector<int>{0});
+        QVERIFY(report->isVisible());
+        QVERIFY(errors.Messages.empty());
+        report->close();
     }
 
     void aCommandTouchesQtAConstantNumberOfTimes() {
