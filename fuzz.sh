@@ -20,7 +20,8 @@ fi
 source scripts/install-deps.sh
 
 targets=(fuzz_d88 fuzz_inifile fuzz_presets fuzz_shelllink fuzz_strings fuzz_diskformats fuzz_diskcheck
-    fuzz_disklayout fuzz_pc98forms fuzz_softwarelists fuzz_filesystems fuzz_softwareindex)
+    fuzz_disklayout fuzz_pc98forms fuzz_softwarelists fuzz_filesystems fuzz_softwareindex
+    fuzz_sectormap)
 if [ $# -gt 1 ]; then
     targets=("${@:2}")
 fi
@@ -53,6 +54,7 @@ declare -A target_options=(
     [fuzz_diskformats]="-max_len=32768"
     [fuzz_diskcheck]="-max_len=32768"
     [fuzz_disklayout]="-max_len=32768"
+    [fuzz_sectormap]="-max_len=32768"
     # An NFD r0 header is 68,112 bytes and an FDD one 50,172: inputs must reach past them.
     [fuzz_pc98forms]="-max_len=131072"
     # Patches of a formatted disk: enough for a boot sector, tables and a directory at once.

@@ -23,12 +23,6 @@ constexpr size_t MaxTreeEntries = 10000;
 
 const char* const CannotAcceptValue = rtl::TrNoop("The program cannot accept the value.");
 
-std::string ImageLabel(const TDiskImage& image, int row) {
-    if (image.Name().empty())
-        return std::to_string(row);
-    return rtl::Format("%d (\"%s\")", row, rtl::Cp932ToUtf8(image.Name()).c_str());
-}
-
 // Checks what every change checks and hands the image's file system to plan, whose bytes then
 // become the image's as one step named name.
 [[noreturn]] void RefuseWriteProtected(const TDiskImage& image, int row) {
@@ -875,4 +869,10 @@ void TDiskFilesHandler::SaveSettings(rtl::TMemIniFile& settings) {
     settings.WriteBool("Files", "Visible", FPanel.Visible());
     settings.WriteInteger("Files", "Extent", FPanel.Extent());
     settings.WriteString("Files", "ExtractFolder", FExtractFolder);
+}
+
+std::string ImageLabel(const TDiskImage& image, int row) {
+    if (image.Name().empty())
+        return std::to_string(row);
+    return rtl::Format("%d (\"%s\")", row, rtl::Cp932ToUtf8(image.Name()).c_str());
 }

@@ -113,6 +113,9 @@ public:
     virtual std::vector<int> SelectedEntries() const = 0;
 };
 
+// An image as messages name it: its row (from 1), and its name in quotes when it has one.
+std::string ImageLabel(const TDiskImage& image, int row);
+
 // What the panel shows of the focused image and every operation it offers; each change goes
 // through the document's history. Refresh follows the image list's focus and every change.
 class TDiskFilesHandler : public THandler {

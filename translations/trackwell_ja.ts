@@ -653,6 +653,14 @@
         <source>Audit the disk images of a folder...</source>
         <translation>フォルダー内のディスクイメージを監査...</translation>
     </message>
+    <message>
+        <source>S&amp;ectors</source>
+        <translation>セクター(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Tracks and sectors of the disk image</source>
+        <translation>ディスクイメージのトラックとセクター</translation>
+    </message>
 </context>
 <context>
     <name>TAppPresetsDialog</name>
@@ -663,6 +671,137 @@
     <message>
         <source>The preset list is unavailable.</source>
         <translation>プリセットの一覧を利用できません。</translation>
+    </message>
+</context>
+<context>
+    <name>TAppSectorsView</name>
+    <message>
+        <source>deleted data</source>
+        <translation>削除データ</translation>
+    </message>
+    <message>
+        <source>error status</source>
+        <translation>エラーステータス</translation>
+    </message>
+    <message>
+        <source>repeated ID</source>
+        <translation>重複 ID</translation>
+    </message>
+    <message>
+        <source>odd sizes</source>
+        <translation>不ぞろいなサイズ</translation>
+    </message>
+    <message>
+        <source>Sectors</source>
+        <translation>セクター</translation>
+    </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>検索(&amp;F):</translation>
+    </message>
+    <message>
+        <source>He&amp;x</source>
+        <translation>16 進(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;Next</source>
+        <translation>次へ(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Previous</source>
+        <translation>前へ(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Go To...</source>
+        <translation>移動(&amp;G)...</translation>
+    </message>
+    <message>
+        <source>Entry</source>
+        <translation>エントリー</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>トラック</translation>
+    </message>
+    <message>
+        <source>Density</source>
+        <translation>記録密度</translation>
+    </message>
+    <message>
+        <source>Marks</source>
+        <translation>マーク</translation>
+    </message>
+    <message>
+        <source>Index</source>
+        <translation>番号</translation>
+    </message>
+    <message>
+        <source>Deleted</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>ステータス</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>バイト数</translation>
+    </message>
+    <message>
+        <source>Code page 932</source>
+        <translation>コードページ 932</translation>
+    </message>
+    <message>
+        <source>&amp;Text:</source>
+        <translation>テキスト(&amp;T):</translation>
+    </message>
+    <message>
+        <source>F&amp;ill...</source>
+        <translation>埋める(&amp;I)...</translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation>適用(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Revert</source>
+        <translation>変更を破棄(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>No disk image is focused.</source>
+        <translation>フォーカスのあるディスクイメージがありません。</translation>
+    </message>
+    <message>
+        <source>Disk image %1</source>
+        <translation>ディスクイメージ %1</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>いいえ</translation>
+    </message>
+    <message>
+        <source>Go To</source>
+        <translation>移動</translation>
+    </message>
+    <message>
+        <source>A track entry and a sector&apos;s place on it (12:3), or a sector ID (6/1/3):</source>
+        <translation>トラックのエントリーとその中のセクターの位置 (12:3)、またはセクター ID (6/1/3):</translation>
+    </message>
+    <message>
+        <source>Fill</source>
+        <translation>埋める</translation>
+    </message>
+    <message>
+        <source>The byte to fill with (hex):</source>
+        <translation>埋めるバイト (16 進):</translation>
     </message>
 </context>
 <context>
@@ -2066,6 +2205,34 @@ Save the document?</source>
     <message>
         <source>DAT files (*.dat)</source>
         <translation>DAT ファイル (*.dat)</translation>
+    </message>
+    <message>
+        <source>The program cannot accept the text &quot;%s&quot;.</source>
+        <translation>テキスト &quot;%s&quot; は受け付けられません。</translation>
+    </message>
+    <message>
+        <source>The disk image %s is write-protected; clear its write protection to change its sectors.</source>
+        <translation>ディスクイメージ %s はライトプロテクトされています。セクターを変更するにはライトプロテクトを外してください。</translation>
+    </message>
+    <message>
+        <source>The program cannot change a damaged disk image: %s</source>
+        <translation>壊れたディスクイメージは変更できません: %s</translation>
+    </message>
+    <message>
+        <source>Edit sector</source>
+        <translation>セクターの編集</translation>
+    </message>
+    <message>
+        <source>The disk image has no sector %d on track entry %d.</source>
+        <translation>ディスクイメージにセクター %d はありません (トラックエントリー %d)。</translation>
+    </message>
+    <message>
+        <source>The sector holds %d bytes, not %lld.</source>
+        <translation>セクターは %d バイトです (%lld バイトではありません)。</translation>
+    </message>
+    <message>
+        <source>The disk image has no sector &quot;%s&quot;.</source>
+        <translation>ディスクイメージにセクター &quot;%s&quot; はありません。</translation>
     </message>
 </context>
 <context>

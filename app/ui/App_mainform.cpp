@@ -1,6 +1,7 @@
 #include "App_mainform.h"
 
 #include "App_FilesPanel.h"
+#include "App_SectorsView.h"
 #include "App_errors_qt.h"
 #include "App_translations_qt.h"
 #include "App_userinterface_qt.h"
@@ -182,6 +183,11 @@ TAppMainForm::TAppMainForm(TOptions options) : FOptions(std::move(options)) {
     FIdentifyHandler =
         std::make_unique<TIdentifyHandler>(*FFileHandler, *FListViewShell, *FUserInterface);
     bind(*FIdentifyHandler);
+    FSectorHandler = std::make_unique<TSectorHandler>(*FFileHandler, *FListViewShell);
+    bind(*FSectorHandler);
+    SectorsView1 = new TAppSectorsView(this);
+    SectorsView1->Bind(FSectorHandler.get());
+    SectorsView1->installEventFilter(this);
     FViewHandler = std::make_unique<TViewHandler>(FToolBarView.get(), FListViewView.get(),
                                                   FStatusBarView.get(), FWindowView.get());
     bind(*FViewHandler);
@@ -210,6 +216,10 @@ TAppMainForm::~TAppMainForm() {
     // The panel goes with the window's widgets, after the handlers: nothing in it may reach them.
     if (FilesPanel1 != nullptr)
         FilesPanel1->Bind(nullptr, nullptr, nullptr);
+    if (SectorsView1 != nullptr) {
+        SectorsView1->removeEventFilter(this);
+        SectorsView1->Bind(nullptr);
+    }
 }
 
 // ---- layout ---------------------------------------------------------------------------------
@@ -402,6 +412,9 @@ void TAppMainForm::CreateActions() {
     NEW_ACTION(ViewFilesAction, tr("&Files"), tr("Files of the disk image"),
                QKeySequence(Qt::Key_F8), none)
         ->setCheckable(true);
+    NEW_ACTION(ViewSectorsAction, tr("S&ectors"), tr("Tracks and sectors of the disk image"),
+               QKeySequence(Qt::Key_F7), none)
+        ->setCheckable(true);
     NEW_ACTION(ViewSortByNameAction, tr("&Name"), tr("Sort by name"), noKey, none);
     NEW_ACTION(ViewSortByWriteProtectedAction, tr("&Write-Protected"),
                tr("Sort by write-protected"), noKey, none);
@@ -543,6 +556,19 @@ void TAppMainForm::BindActions() {
              &TViewHandler::ShowStatusBar),
         view(ViewRowSelectAction, &TViewHandler::ToggleRowSelect, &TViewHandler::CanToggleRowSelect,
              &TViewHandler::RowSelect),
+        {ViewSectorsAction,
+         [this] {
+             if (SectorsView1->isVisible()) {
+                 SectorsView1->close();
+                 return;
+             }
+             FSectorHandler->Refresh();
+             SectorsView1->Reload();
+             SectorsView1->show();
+             SectorsView1->raise();
+             SectorsView1->activateWindow();
+         },
+         [] { return true; }, [this] { return SectorsView1->isVisible(); }},
         {ViewFilesAction, [this] { FFilesHandler->ToggleShow(); },
          [this] { return FFilesHandler->CanToggleShow(); },
          [this] { return FFilesHandler->Shown(); }},
@@ -685,6 +711,11 @@ void TAppMainForm::Notify() {
 
 void TAppMainForm::UpdateActions() {
     RefreshFiles();
+    // Hidden, the sectors of each focused image are mapped for nobody.
+    if (SectorsView1 != nullptr && SectorsView1->isVisible()) {
+        FSectorHandler->Refresh();
+        SectorsView1->Reload();
+    }
     ActionList1->UpdateAll();
 }
 
@@ -816,7 +847,19 @@ void TAppMainForm::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, &TAppMainForm::OpenCommandLineFiles);
 }
 
+bool TAppMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == SectorsView1 && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        Notify();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TAppMainForm::closeEvent(QCloseEvent* event) {
+    // Bytes typed in the Sectors window become a step of the document before it is offered
+    // for saving.
+    if (SectorsView1 != nullptr && SectorsView1->isVisible() && !SectorsView1->Commit()) {
+        event->ignore();
+        return;
+    }
     try {
         // As if the user chose File > New: a modified document is offered for saving, and
         // cancelling keeps the window.
@@ -908,8 +951,8 @@ void TAppMainForm::CreateMenus() {
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     add(edit, editEntries);
     QMenu* view = menuBar()->addMenu(tr("&View"));
-    add(view,
-        {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, ViewFilesAction, nullptr});
+    add(view, {ViewToolbarAction, ViewStatusBarAction, ViewRowSelectAction, ViewFilesAction,
+               ViewSectorsAction, nullptr});
     add(view->addMenu(tr("Sort &By")), {ViewSortByNameAction, ViewSortByWriteProtectedAction,
                                         ViewSortByDiskTypeAction, ViewSortBySizeAction});
     add(view, {ViewReverseOrderAction, ViewMoveUpAction, ViewMoveDownAction});

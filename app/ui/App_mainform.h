@@ -10,6 +10,7 @@
 #include "App_helphandler.h"
 #include "App_identifyhandler.h"
 #include "App_presets.h"
+#include "App_sectorhandler.h"
 #include "App_settingshandler.h"
 #include "App_systemhandler.h"
 #include "App_viewhandler.h"
@@ -32,6 +33,7 @@ class QStatusBar;
 class QToolBar;
 class TQtFileDropControl;
 class TFilesPanelWidget;
+class TAppSectorsView;
 class TListTableView;
 class TQtListControl;
 class TQtMessageLoopWaker;
@@ -56,6 +58,8 @@ public:
     TViewHandler& ViewHandler() const { return *FViewHandler; }
     THelpHandler& HelpHandler() const { return *FHelpHandler; }
     TDiskFilesHandler& FilesHandler() const { return *FFilesHandler; }
+    TSectorHandler& SectorHandler() const { return *FSectorHandler; }
+    TAppSectorsView& SectorsView() const { return *SectorsView1; }
     TFilesPanelWidget& FilesPanel() const { return *FilesPanel1; }
     TActionList& ActionList() const { return *ActionList1; }
     // The action of that name (its object name), or nullptr: how tests find a command.
@@ -70,6 +74,8 @@ public:
     QString FilesStatusText() const;
 
 protected:
+    // The Sectors window's showing and hiding, which View > Sectors' check follows.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -102,6 +108,7 @@ private:
     QSplitter* Splitter1 = nullptr;
     TListTableView* ListView1 = nullptr;
     TFilesPanelWidget* FilesPanel1 = nullptr;
+    TAppSectorsView* SectorsView1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel = nullptr;
     QLabel* FilesStatusPanel = nullptr;
@@ -144,6 +151,7 @@ private:
     TAction* ViewStatusBarAction = nullptr;
     TAction* ViewRowSelectAction = nullptr;
     TAction* ViewFilesAction = nullptr;
+    TAction* ViewSectorsAction = nullptr;
     TAction* ViewSortByNameAction = nullptr;
     TAction* ViewSortByWriteProtectedAction = nullptr;
     TAction* ViewSortByDiskTypeAction = nullptr;
@@ -197,6 +205,7 @@ private:
     std::unique_ptr<TFileHandler> FFileHandler;
     std::unique_ptr<TIdentifyHandler> FIdentifyHandler;
     std::unique_ptr<TDiskFilesHandler> FFilesHandler;
+    std::unique_ptr<TSectorHandler> FSectorHandler;
     std::unique_ptr<TViewHandler> FViewHandler;
     std::unique_ptr<THelpHandler> FHelpHandler;
     std::unique_ptr<TSettingsHandler> FSettingsHandler;

@@ -1,5 +1,7 @@
 // The editor driven as a user drives it: actions by name, keys, header clicks and the dialogs
 // they open, with real files in a temporary folder.
+#include "App_HexView.h"
+#include "App_SectorsView.h"
 #include "App_SoftwareListsDialog.h"
 #include "App_actions.h"
 #include "App_diskimages.h"
@@ -741,6 +743,79 @@ private slots:
         QVERIFY(report->isVisible());
         QVERIFY(errors.Messages.empty());
         report->close();
+    }
+
+    // F7 shows the focused image's tracks and sectors; bytes typed over a sector become one
+    // step when the keys move on to the next sector, and Undo gives the image back exactly.
+    void sectorsViewEditsASectorAsOneStep() {
+        testsupport::TempDir dir;
+        const Bytes blank = testsupport::FormattedImage(0x00, 4, 2, 16, 1, 0x00);
+        const std::string path = dir.File("blank.d88");
+        testsupport::WriteFileBytes(path, testsupport::Concat({blank, blank}));
+        uitest::ErrorRecorder errors;
+        Editor editor(dir, {path});
+        QCOMPARE(editor.Rows(), 2);
+        editor.Form->ListViewShell().SetFocused(0, true);
+        editor.Key(QKeySequence(Qt::Key_F7));
+        TAppSectorsView& view = editor.Form->SectorsView();
+        QVERIFY(view.isVisible());
+        QVERIFY(editor.Action("ViewSectorsAction").isChecked());
+        auto* tracks = view.findChild<QTreeWidget*>("TrackList");
+        auto* sectors = view.findChild<QTreeWidget*>("SectorList");
+        auto* hex = view.findChild<TAppHexView*>("HexView");
+        QCOMPARE(tracks->topLevelItemCount(), 8);
+        QCOMPARE(tracks->topLevelItem(3)->text(1), QString("track 1 side 1"));
+        QCOMPARE(sectors->topLevelItemCount(), 16);
+        QCOMPARE(sectors->topLevelItem(2)->text(3), QString("3"));
+        QCOMPARE(hex->Bytes().size(), 256);
+        QVERIFY(hex->IsEditable());
+
+        QVERIFY(uitest::GiveKeyboard(&view));
+        hex->setFocus(Qt::OtherFocusReason);
+        QTest::keyClicks(hex, "4a2");
+        QVERIFY(hex->IsModified());
+        QTest::keySequence(hex, QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+        QVERIFY(uitest::Settle());
+        QCOMPARE(sectors->currentItem()->text(0), QString("2"));
+        QCOMPARE(editor.Form->FileHandler().UndoName(), std::string("Edit sector"));
+        const std::span<const uint8_t> edited = editor.Form->FileHandler().DiskImages(0).Bytes();
+        for (size_t i = 0; i < edited.size(); ++i)
+            QCOMPARE(edited[i], i == 688 + 16   ? uint8_t{0x4A}
+                                : i == 689 + 16 ? uint8_t{0x20}
+                                                : blank[i]);
+        QVERIFY(std::ranges::equal(editor.Form->FileHandler().DiskImages(1).Bytes(), blank));
+
+        QVERIFY(editor.Run("EditUndoAction"));
+        QVERIFY(std::ranges::equal(editor.Form->FileHandler().DiskImages(0).Bytes(), blank));
+        // The window stays where it was, showing the bytes as they are again.
+        QCOMPARE(sectors->currentItem()->text(0), QString("2"));
+        QTest::keySequence(hex, QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+        QVERIFY(uitest::Settle());
+        QCOMPARE(hex->Bytes(), QByteArray(256, '\0'));
+
+        // Go To by a sector ID, and on to the next track by keys.
+        uitest::WhenModal([](QWidget* ask) {
+            auto* line = ask->findChild<QLineEdit*>();
+            line->setText("1/1/16");
+            QTest::keyClick(line, Qt::Key_Return);
+        });
+        QTest::keySequence(hex, QKeySequence(Qt::CTRL | Qt::Key_G));
+        QVERIFY(uitest::Settle());
+        QCOMPARE(tracks->currentItem()->text(0), QString("3"));
+        QCOMPARE(sectors->currentItem()->text(0), QString("16"));
+        QVERIFY(uitest::GiveKeyboard(&view));
+        QTest::keySequence(hex, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown));
+        QVERIFY(uitest::Settle());
+        QCOMPARE(tracks->currentItem()->text(0), QString("4"));
+
+        // A write-protected image is shown and not edited.
+        editor.Form->FileHandler().WriteProtectedToggle();
+        QVERIFY(uitest::Settle());
+        QVERIFY(!hex->IsEditable());
+        QVERIFY(errors.Messages.empty());
+        view.close();
+        QVERIFY(uitest::Settle());
+        QVERIFY(!editor.Action("ViewSectorsAction").isChecked());
     }
 
     void aCommandTouchesQtAConstantNumberOfTimes() {
