@@ -102,6 +102,7 @@ TAppAuditDialog::TAppAuditDialog(QWidget* parent) : QDialog(parent) {
     AuditTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     AuditTable->setTabKeyNavigation(false);
     AuditTable->verticalHeader()->hide();
+    AuditTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     AuditTable->horizontalHeader()->setStretchLastSection(true);
     AuditTable->horizontalHeader()->setHighlightSections(false);
     // The report's own order until a header is clicked.

@@ -131,6 +131,7 @@ TAppSectorsView::TAppSectorsView(QWidget* parent) : QDialog(parent) {
     auto* panes = new QSplitter(Qt::Horizontal, this);
     panes->addWidget(lists);
     panes->addWidget(HexView);
+    panes->setStretchFactor(0, 1);
     panes->setStretchFactor(1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(textLabel);
@@ -147,11 +148,13 @@ TAppSectorsView::TAppSectorsView(QWidget* parent) : QDialog(parent) {
     layout->addWidget(DamageLabel);
     layout->addLayout(buttons);
     const int em = fontMetrics().height();
-    resize(72 * em, 36 * em);
-    setTabOrder(FindEdit, FindHexBox);
-    setTabOrder(FindHexBox, TrackList);
+    resize(90 * em, 40 * em);
+    panes->setSizes({40 * em, 50 * em});
+    // The tracks first: the window opens for looking, not for searching.
     setTabOrder(TrackList, SectorList);
     setTabOrder(SectorList, HexView);
+    setTabOrder(HexView, FindEdit);
+    setTabOrder(FindEdit, FindHexBox);
 
     connect(TrackList, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { ChooseTrack(item); });
@@ -185,6 +188,8 @@ TAppSectorsView::TAppSectorsView(QWidget* parent) : QDialog(parent) {
     key(QKeySequence(Qt::Key_F3), [this] { FindNext(false); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { FindNext(true); });
     key(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { AskGoTo(); });
+    // The key that opened the window closes it again.
+    key(QKeySequence(Qt::Key_F7), [this] { close(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
         FindEdit->setFocus(Qt::ShortcutFocusReason);
         FindEdit->selectAll();
@@ -452,6 +457,11 @@ void TAppSectorsView::closeEvent(QCloseEvent* event) {
         return;
     }
     QDialog::closeEvent(event);
+}
+
+void TAppSectorsView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    TrackList->setFocus(Qt::OtherFocusReason);
 }
 
 void TAppSectorsView::keyPressEvent(QKeyEvent* event) {

@@ -39,6 +39,9 @@ TAppSoftwareListsDialog::TAppSoftwareListsDialog(QWidget* parent)
     ListList = new QListWidget(this);
     ListList->setObjectName(QStringLiteral("ListList"));
     ListList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The mark of a list that cannot be read stands in a line of text, not above it.
+    const int small = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    ListList->setIconSize(QSize(small, small));
     FirstControl = MameFolderEdit;
     AddListButton = new QPushButton(tr("Add &List..."), this);
     AddListButton->setObjectName(QStringLiteral("AddListButton"));
