@@ -73,6 +73,27 @@ std::vector<uint8_t> SearchBytes(const std::string& text, bool hex) {
     return bytes;
 }
 
+namespace {
+
+void CheckNotWriteProtected(const TDiskImage& image, int index) {
+    if (image.WriteProtected() != WriteProtectedOff)
+        throw EHandlerError(rtl::Format(rtl::Tr("The disk image %s is write-protected; clear its "
+                                                "write protection to change its sectors."),
+                                        ImageLabel(image, index + 1).c_str()));
+}
+
+} // namespace
+
+void WriteSector(TFileHandler& document, int index, int entry, int sector,
+                 std::span<const uint8_t> data) {
+    if (index < 0 || index >= document.DiskImageCount())
+        document.RaiseUnavailable();
+    const TDiskImage& image = document.DiskImages(index);
+    CheckNotWriteProtected(image, index);
+    const std::vector<uint8_t> bytes = WithSectorData(image.Bytes(), entry, sector, data);
+    document.ChangeImageContents(index, rtl::Tr("Edit sector"), bytes);
+}
+
 TSectorHandler::TSectorHandler(TFileHandler& document, TListViewShell& listViewShell)
     : FDocument(document), FListViewShell(listViewShell) {}
 
@@ -162,19 +183,13 @@ bool TSectorHandler::CanEdit() const {
 void TSectorHandler::RaiseEditRefusal() {
     if (FImage == nullptr || FMap.Sector(FEntry, FSector) == nullptr)
         RaiseUnavailable();
-    if (FImage->WriteProtected() != WriteProtectedOff)
-        throw EHandlerError(rtl::Format(rtl::Tr("The disk image %s is write-protected; clear its "
-                                                "write protection to change its sectors."),
-                                        ImageLabel(*FImage, FIndex + 1).c_str()));
-    if (!FMap.Damage.empty())
-        throw EHandlerError(rtl::Format(
-            rtl::Tr("The program cannot change a damaged disk image: %s"), FMap.Damage.c_str()));
+    CheckNotWriteProtected(*FImage, FIndex);
+    CheckSound(FMap);
 }
 
 void TSectorHandler::CommitEdit(std::span<const uint8_t> data) {
-    if (!CanEdit())
-        RaiseEditRefusal();
+    if (FImage == nullptr || FMap.Sector(FEntry, FSector) == nullptr)
+        RaiseUnavailable();
     THandlerChange change(*this);
-    const std::vector<uint8_t> bytes = WithSectorData(FBytes, FEntry, FSector, data);
-    FDocument.ChangeImageContents(FIndex, rtl::Tr("Edit sector"), bytes);
+    WriteSector(FDocument, FIndex, FEntry, FSector, data);
 }

@@ -29,6 +29,12 @@ std::optional<TSectorPlaceInput> ParseSectorPlace(const std::string& text);
 // EHandlerError "The program cannot accept the text "%s"." for what cannot be either.
 std::vector<uint8_t> SearchBytes(const std::string& text, bool hex);
 
+// Gives sector `sector` (from 1) of the track at `entry` of the document's image at index the
+// bytes data, of its length, as one undoable step "Edit sector". Refused for a write-protected
+// image, as every change is, and for a damaged one.
+void WriteSector(TFileHandler& document, int index, int entry, int sector,
+                 std::span<const uint8_t> data);
+
 class TSectorHandler : public THandler {
 public:
     TSectorHandler(TFileHandler& document, TListViewShell& listViewShell);

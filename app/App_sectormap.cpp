@@ -6,19 +6,6 @@
 #include <algorithm>
 #include <functional>
 
-namespace {
-
-// The map of an image the caller means to change: a damaged one is refused.
-TSectorMap SoundMap(std::span<const uint8_t> image) {
-    TSectorMap map = MapSectors(image);
-    if (!map.Damage.empty())
-        throw EDiskImageError(rtl::Format(
-            rtl::Tr("The program cannot change a damaged disk image: %s"), map.Damage.c_str()));
-    return map;
-}
-
-} // namespace
-
 bool TMappedTrack::HasFm() const {
     // The density byte is 0x40 for a single-density (FM) sector, 0x00 for double (MFM).
     return std::any_of(Sectors.begin(), Sectors.end(),
@@ -122,13 +109,20 @@ TSectorMap MapSectors(std::span<const uint8_t> image) {
     return map;
 }
 
+void CheckSound(const TSectorMap& map) {
+    if (!map.Damage.empty())
+        throw EDiskImageError(rtl::Format(
+            rtl::Tr("The program cannot change a damaged disk image: %s"), map.Damage.c_str()));
+}
+
 std::string MappedTrackName(const TSectorMap& map, int entry) {
     return TrackName(entry, map.Order);
 }
 
 std::vector<uint8_t> WithSectorData(std::span<const uint8_t> image, int entry, int index,
                                     std::span<const uint8_t> data) {
-    const TSectorMap map = SoundMap(image);
+    const TSectorMap map = MapSectors(image);
+    CheckSound(map);
     const TMappedSector* sector = map.Sector(entry, index);
     if (sector == nullptr)
         throw EDiskImageError(rtl::Format(rtl::Tr("The disk image has no sector %d on track "

@@ -57,6 +57,9 @@ struct TSectorMap {
 // sectors, each at least a header long.
 TSectorMap MapSectors(std::span<const uint8_t> image);
 
+// Raises EDiskImageError for the map of a damaged image: what a change of it is refused with.
+void CheckSound(const TSectorMap& map);
+
 // "track 3 side 1" for the cylinder and side an entry stands for in map.
 std::string MappedTrackName(const TSectorMap& map, int entry);
 
