@@ -109,6 +109,14 @@ TSectorMap MapSectors(std::span<const uint8_t> image) {
     return map;
 }
 
+const TMappedSector& ExistingSector(const TSectorMap& map, int entry, int index) {
+    const TMappedSector* sector = map.Sector(entry, index);
+    if (sector == nullptr)
+        throw EDiskImageError(rtl::Format(
+            rtl::Tr("The disk image has no sector %d on track entry %d."), index, entry));
+    return *sector;
+}
+
 void CheckSound(const TSectorMap& map) {
     if (!map.Damage.empty())
         throw EDiskImageError(rtl::Format(
@@ -123,17 +131,13 @@ std::vector<uint8_t> WithSectorData(std::span<const uint8_t> image, int entry, i
                                     std::span<const uint8_t> data) {
     const TSectorMap map = MapSectors(image);
     CheckSound(map);
-    const TMappedSector* sector = map.Sector(entry, index);
-    if (sector == nullptr)
-        throw EDiskImageError(rtl::Format(rtl::Tr("The disk image has no sector %d on track "
-                                                  "entry %d."),
-                                          index, entry));
-    if (data.size() != static_cast<size_t>(sector->Header.DataSize))
+    const TMappedSector& sector = ExistingSector(map, entry, index);
+    if (data.size() != static_cast<size_t>(sector.Header.DataSize))
         throw EDiskImageError(rtl::Format(rtl::Tr("The sector holds %d bytes, not %lld."),
-                                          static_cast<int>(sector->Header.DataSize),
+                                          static_cast<int>(sector.Header.DataSize),
                                           static_cast<long long>(data.size())));
     std::vector<uint8_t> copy(image.begin(), image.end());
-    std::copy(data.begin(), data.end(), copy.begin() + sector->DataOffset);
+    std::copy(data.begin(), data.end(), copy.begin() + sector.DataOffset);
     return copy;
 }
 

@@ -57,6 +57,9 @@ struct TSectorMap {
 // sectors, each at least a header long.
 TSectorMap MapSectors(std::span<const uint8_t> image);
 
+// The sector, or EDiskImageError "The disk image has no sector 4 on track entry 12." for none.
+const TMappedSector& ExistingSector(const TSectorMap& map, int entry, int index);
+
 // Raises EDiskImageError for the map of a damaged image: what a change of it is refused with.
 void CheckSound(const TSectorMap& map);
 
