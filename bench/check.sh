@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # check of a container of IMAGES 2HD images (838: about 1 GiB) against cat of the same file to
-# /dev/null, side by side in each round, both with the file in the page cache. The check reads
-# every byte, as it must to follow each track's sectors, and should cost little beyond that.
+# /dev/null, side by side in each round, both with the file in the page cache. The check sees each
+# image where it lies in the file and looks at its track table and sector headers alone, so it
+# should cost less than cat's copy of every byte.
 # Usage: bench/check.sh [IMAGES] [ROUNDS]; BUILD names the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,7 +1,8 @@
 #include "Cli_audit.h"
 
 #include "App_audit.h"
-#include "Cli_commands.h"
+#include "Cli_inputs.h"
+#include "Cli_outputs.h"
 
 #include <cstdio>
 #include <iostream>

@@ -1,7 +1,8 @@
 #include "Cli_files.h"
 
 #include "App_diskfiles.h"
-#include "Cli_commands.h"
+#include "Cli_inputs.h"
+#include "Cli_outputs.h"
 #include "Cli_rows.h"
 #include "Rtl_codepage.h"
 

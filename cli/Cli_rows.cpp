@@ -89,4 +89,13 @@ std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count) {
     return indexes;
 }
 
+std::vector<int> SelectRows(const std::optional<std::vector<TRowSpan>>& spans, int count) {
+    if (spans)
+        return SelectRows(*spans, count);
+    std::vector<int> indexes;
+    for (int i = 0; i < count; ++i)
+        indexes.push_back(i);
+    return indexes;
+}
+
 } // namespace cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,5 +28,7 @@ std::vector<TRowSpan> ParseSingleRow(std::string_view text);
 // or beyond count raises rtl::Exception "The program cannot accept the row number N.", N the
 // first such row in the order written.
 std::vector<int> SelectRows(const std::vector<TRowSpan>& spans, int count);
+// The same for a ROWS argument that may be left out: every index, ascending, when it is.
+std::vector<int> SelectRows(const std::optional<std::vector<TRowSpan>>& spans, int count);
 
 } // namespace cli

@@ -2,6 +2,7 @@
 
 #include "Cli_arguments.h"
 #include "Cli_commands.h"
+#include "Cli_outputs.h"
 #include "Rtl_sysio.h"
 
 #include <istream>

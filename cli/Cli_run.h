@@ -15,4 +15,8 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
 // Run with the process's standard input.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// Tells the user, on the standard error of the run under way beside its errors, what a command
+// did that the output does not show: what an input held that its images cannot.
+void WriteNote(const std::string& note);
+
 } // namespace cli

@@ -5,7 +5,9 @@
 #include "Rtl_texts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace rtl {
 
@@ -43,6 +46,13 @@ std::string OpenFailureReason(int error, const std::string& fileName) {
 [[noreturn]] void RaiseFileReadError(const std::string& fileName, const std::string& reason) {
     RaiseWithReason<EFileReadError>(
         Format(rtl::Tr("Cannot read file \"%s\"."), fileName.c_str()).c_str(), reason);
+}
+
+// The file holds fewer bytes than when its reader relied on them: the reader must not take the
+// missing bytes for data of its own that ends too soon.
+[[noreturn]] void RaiseFileShrank(const std::string& fileName) {
+    RaiseFileReadError(fileName,
+                       Format(rtl::Tr("File shrank while being read: %s"), fileName.c_str()));
 }
 
 } // namespace
@@ -283,11 +293,9 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
         RaiseFileReadError(FFileName, SystemReason(errno, FFileName));
     FPosition += n;
     // The end of a file opened for reading comes where its size said, or the file has changed
-    // under the reader, who would otherwise take the missing bytes for data of its own that
-    // ends too soon.
+    // under the reader.
     if (n == 0 && FOpenedSize >= 0 && FPosition < FOpenedSize)
-        RaiseFileReadError(FFileName,
-                           Format(rtl::Tr("File shrank while being read: %s"), FFileName.c_str()));
+        RaiseFileShrank(FFileName);
     return n;
 }
 
@@ -378,6 +386,17 @@ int64_t TFileStream::Size() {
     return TStream::Size();
 }
 
+std::unique_ptr<TFileView> TFileStream::View(int64_t offset, int64_t count) {
+    struct stat info {};
+    // Only what the file holds now is mapped: a page past its end would fault at the first look.
+    if (offset < 0 || count <= 0 || ::fstat(FHandle, &info) != 0 || offset > info.st_size - count)
+        return nullptr;
+    std::unique_ptr<TFileView> view(new TFileView(FHandle, FFileName, offset, count));
+    if (view->Bytes().empty())
+        return nullptr;
+    return view;
+}
+
 unsigned TFileStream::Permissions() const {
     struct stat info {};
     return ::fstat(FHandle, &info) == 0 ? info.st_mode & 07777 : 0666;
@@ -412,6 +431,142 @@ void TFileStream::SetFailure(int error) {
 
 std::string TFileStream::FailureReason() const {
     return FError != 0 ? SystemReason(FError, FFileName) : std::string();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// A mapping whose pages the bus-error handler may replace: an access past the end of a file cut
+// under it faults, and would otherwise end the program. The slots are claimed and read without a
+// lock, since the handler may run at any moment on any thread and can take none.
+struct TGuardedRange {
+    std::atomic<bool> Claimed{false};
+    // Zero while the slot guards nothing; set last, once End is.
+    std::atomic<uintptr_t> Begin{0};
+    std::atomic<uintptr_t> End{0};
+    std::atomic<bool> Faulted{false};
+};
+
+namespace {
+
+static_assert(std::atomic<uintptr_t>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "the bus-error handler reads the guarded ranges without a lock");
+
+// More views at once than any reader holds; one beyond them is read instead.
+constexpr size_t GuardedRangeCount = 16;
+TGuardedRange GuardedRanges[GuardedRangeCount];
+// What SIGBUS did before the guard, for the faults that are none of the guard's.
+struct sigaction PreviousBusAction {};
+uintptr_t PageSize = 0;
+
+bool ZeroGuardedPage(uintptr_t address) {
+    for (TGuardedRange& range : GuardedRanges) {
+        const uintptr_t begin = range.Begin.load(std::memory_order_acquire);
+        if (begin == 0 || address < begin || address >= range.End.load(std::memory_order_relaxed))
+            continue;
+        void* page = reinterpret_cast<void*>(address & ~(PageSize - 1));
+        if (::mmap(page, PageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+            MAP_FAILED)
+            return false;
+        range.Faulted.store(true, std::memory_order_relaxed);
+        return true;
+    }
+    return false;
+}
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+    // An access the kernel refused (not a signal another process sent) to a page of a guarded
+    // view: zeros stand in for the page the file no longer has, and the access is made again.
+    const bool fault = info->si_code > 0;
+    if (fault && ZeroGuardedPage(reinterpret_cast<uintptr_t>(info->si_addr)))
+        return;
+    // Anything else meets what SIGBUS did before the guard.
+    const struct sigaction& previous = PreviousBusAction;
+    if ((previous.sa_flags & SA_SIGINFO) != 0) {
+        previous.sa_sigaction(signal, info, context);
+        return;
+    }
+    if (previous.sa_handler == SIG_IGN && !fault)
+        return;
+    if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(signal);
+        return;
+    }
+    // The program ends as it would have: a fault comes again as the access is made again, and a
+    // signal that was sent is sent once more.
+    ::sigaction(SIGBUS, &previous, nullptr);
+    if (!fault)
+        ::raise(signal);
+}
+
+bool GuardBusErrors() {
+    static const bool guarded = [] {
+        const long page = ::sysconf(_SC_PAGESIZE);
+        if (page <= 0)
+            return false;
+        PageSize = static_cast<uintptr_t>(page);
+        struct sigaction action {};
+        action.sa_sigaction = OnBusError;
+        action.sa_flags = SA_SIGINFO | SA_RESTART | SA_ONSTACK;
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGBUS, &action, &PreviousBusAction) == 0;
+    }();
+    return guarded;
+}
+
+TGuardedRange* ClaimGuardedRange() {
+    for (TGuardedRange& range : GuardedRanges)
+        if (!range.Claimed.exchange(true, std::memory_order_acquire))
+            return &range;
+    return nullptr;
+}
+
+} // namespace
+
+TFileView::TFileView(int handle, const std::string& fileName, int64_t offset, int64_t count)
+    : FFileName(fileName), FEnd(offset + count) {
+    if (!GuardBusErrors())
+        return;
+    const int64_t start = offset - offset % static_cast<int64_t>(PageSize);
+    if (!std::in_range<size_t>(FEnd - start))
+        return;
+    FHandle.Reset(::fcntl(handle, F_DUPFD_CLOEXEC, 0));
+    if (FHandle.Get() < 0)
+        return;
+    FRange = ClaimGuardedRange();
+    if (FRange == nullptr)
+        return;
+    const auto length = static_cast<size_t>(FEnd - start);
+    void* mapping = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, handle, start);
+    if (mapping == MAP_FAILED)
+        return;
+    FMapping = mapping;
+    FLength = length;
+    FRange->Faulted.store(false, std::memory_order_relaxed);
+    FRange->End.store(reinterpret_cast<uintptr_t>(mapping) + length, std::memory_order_relaxed);
+    FRange->Begin.store(reinterpret_cast<uintptr_t>(mapping), std::memory_order_release);
+    FBytes = {static_cast<const uint8_t*>(mapping) + (offset - start), static_cast<size_t>(count)};
+}
+
+TFileView::~TFileView() {
+    if (FRange == nullptr)
+        return;
+    if (FMapping != nullptr) {
+        // Out of the guard's sight before the pages go, which another mapping may then take.
+        FRange->Begin.store(0, std::memory_order_release);
+        ::munmap(FMapping, FLength);
+    }
+    FRange->Claimed.store(false, std::memory_order_release);
+}
+
+void TFileView::Verify() const {
+    if (FMapping == nullptr)
+        return;
+    struct stat info {};
+    if (::fstat(FHandle.Get(), &info) != 0)
+        RaiseFileReadError(FFileName, SystemReason(errno, FFileName));
+    // A file cut inside the last page faults nowhere: beyond its end the page just reads zeros.
+    if (FRange->Faulted.load(std::memory_order_relaxed) || info.st_size < FEnd)
+        RaiseFileShrank(FFileName);
 }
 
 } // namespace rtl

@@ -1,14 +1,16 @@
-// Memory and file streams of the component library, with the error kinds callers tell apart:
-// a short read, a file that fails while it is read, a file that cannot be opened or created, a
-// write failure, and memory that cannot be obtained.
+// Memory and file streams of the component library, and views of a file's bytes in place, with
+// the error kinds callers tell apart: a short read, a file that fails while it is read, a file
+// that cannot be opened or created, a write failure, and memory that cannot be obtained.
 #pragma once
 
 #include "Rtl_exceptions.h"
 #include "Rtl_paths.h"
+#include "Rtl_sysio.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace rtl {
@@ -100,6 +102,43 @@ private:
 
 enum class TFileMode { OpenRead, OpenReadWrite, Create };
 
+struct TGuardedRange;
+
+// Bytes of a file seen where the system keeps them, through a read-only mapping, instead of
+// copied into memory of the reader's own: a page the reader never touches is never read. A file
+// cut short under the view cannot bring the program down: the pages it no longer holds read as
+// zeros, and Verify then fails as a read of the file would have. To that end the first view
+// takes SIGBUS over for the process, handing every bus error not on a view to what had it before.
+class TFileView {
+public:
+    TFileView(const TFileView&) = delete;
+    TFileView& operator=(const TFileView&) = delete;
+    ~TFileView();
+
+    std::span<const uint8_t> Bytes() const { return FBytes; }
+    // EFileReadError, with the reason TFileStream::Read gives a file that shrank, when the file
+    // no longer holds every byte the view shows: whatever was made of them may have been made of
+    // zeros. Called once the bytes have been used, it vouches for what was made of them.
+    void Verify() const;
+
+private:
+    friend class TFileStream;
+    // Maps count bytes of the file open as handle from offset, which it holds; shows no bytes
+    // when the system will not map them.
+    TFileView(int handle, const std::string& fileName, int64_t offset, int64_t count);
+
+    // The guard's slot, held from the mapping to its end; null for none.
+    TGuardedRange* FRange = nullptr;
+    void* FMapping = nullptr;
+    size_t FLength = 0;
+    std::span<const uint8_t> FBytes;
+    // A descriptor of the file's own, to learn its size whatever becomes of the stream.
+    TFileHandle FHandle;
+    std::string FFileName;
+    // Where the bytes shown end in the file.
+    int64_t FEnd;
+};
+
 class TFileStream : public TStream {
 public:
     // Opens or creates the file; EFOpenError or EFCreateError, with the system's reason, when
@@ -122,6 +161,9 @@ public:
     // copies them where it can, without passing them through the program's memory; a source
     // that ends early fails as its reads do, a failing write as WriteBuffer does.
     void CopyRangeFrom(TFileStream& source, int64_t offset, int64_t count);
+    // A view of count bytes from offset of the file; null, for the caller to read them instead,
+    // when the file does not hold them now or the system will not map them.
+    std::unique_ptr<TFileView> View(int64_t offset, int64_t count);
 
     // Forces the written bytes to the disk; EWriteError when that fails.
     void Flush();

@@ -4,11 +4,17 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <stdexcept>
+#include <string>
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +53,60 @@ private:
 void MakePipe(int fds[2]) {
     if (::pipe2(fds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe2 failed");
+}
+
+// Whether the child's descriptor handle is open on the file path.
+bool DescriptorNames(pid_t pid, long handle, const std::string& path) {
+    char target[PATH_MAX];
+    const std::string link = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(handle);
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+    char* const real = ::realpath(path.c_str(), nullptr);
+    const bool same = length > 0 && real != nullptr && std::string(target, length) == real;
+    std::free(real);
+    return same;
+}
+
+// Follows the child, stopped by its exec under PTRACE_TRACEME, from system call to system call
+// until an mmap of path has returned; runs then and lets the child go on untraced. Returns the
+// child's wait status when it ended on the way, having been waited for.
+std::optional<int> RunToMapping(pid_t pid, const std::string& path,
+                                const std::function<void()>& then) {
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid)
+        throw std::runtime_error("waitpid failed");
+    if (!WIFSTOPPED(status))
+        return status;
+    if (::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL) != 0)
+        throw std::runtime_error("ptrace failed");
+    int signal = 0;
+    long handle = -1;
+    // Far more calls than a start and a scan make: a child that maps nothing runs on untouched.
+    for (int stops = 0; stops < 1000000; ++stops) {
+        if (::ptrace(PTRACE_SYSCALL, pid, nullptr, signal) != 0)
+            throw std::runtime_error("ptrace failed");
+        signal = 0;
+        if (::waitpid(pid, &status, 0) != pid)
+            throw std::runtime_error("waitpid failed");
+        if (!WIFSTOPPED(status))
+            return status;
+        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+            // A signal for the child, handed on.
+            signal = WSTOPSIG(status);
+            continue;
+        }
+        __ptrace_syscall_info info{};
+        if (::ptrace(PTRACE_GET_SYSCALL_INFO, pid, sizeof info, &info) <= 0)
+            continue;
+        if (info.op == PTRACE_SYSCALL_INFO_ENTRY) {
+            handle = info.entry.nr == SYS_mmap ? static_cast<long>(info.entry.args[4]) : -1;
+        } else if (info.op == PTRACE_SYSCALL_INFO_EXIT && handle >= 0 && info.exit.is_error == 0 &&
+                   DescriptorNames(pid, handle, path)) {
+            then();
+            break;
+        }
+    }
+    ::ptrace(PTRACE_DETACH, pid, nullptr, signal);
+    return std::nullopt;
 }
 
 } // namespace
@@ -103,6 +163,8 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
         if (::dup2(input, STDIN_FILENO) < 0 || ::dup2(outTarget, STDOUT_FILENO) < 0 ||
             ::dup2(errPipe[1], STDERR_FILENO) < 0)
             ::_exit(126);
+        if (!options.MappedFile.empty() && ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            ::_exit(126);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
@@ -119,6 +181,9 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
         ::close(inFd);
         inFd = -1;
     }
+    const std::optional<int> ended =
+        options.MappedFile.empty() ? std::nullopt
+                                   : RunToMapping(pid, options.MappedFile, options.WhenMapped);
     pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {inFd, POLLOUT, 0}};
     std::string* sinks[2] = {&result.Out, &result.Err};
     int openReads = 2;
@@ -172,7 +237,7 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
         if (fd.fd >= 0)
             ::close(fd.fd);
     // A program that closed its output and went on is killed, and counts as killed.
-    const std::optional<int> waited = testsupport::WaitForExit(pid);
+    const std::optional<int> waited = ended ? ended : testsupport::WaitForExit(pid);
     if (!waited) {
         result.ExitCode = -1;
         result.Signal = SIGKILL;

@@ -2,6 +2,7 @@
 // script would see.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -35,6 +36,12 @@ struct TRunOptions {
     // interrupts it does; 0 waits as long as any test waits for a child, then kills.
     int KillAfterMilliseconds = 0;
     int KillSignal = 9;
+    // Runs WhenMapped once the child has mapped the file MappedFile into its memory, before it
+    // touches a byte there, as another program that changes the file at that moment; none when
+    // empty. The child is traced until then, so it may read no Input and write no more than a
+    // pipe holds before.
+    std::string MappedFile{};
+    std::function<void()> WhenMapped{};
 };
 
 // Runs the program with args. The child never inherits the test's own standard input: it gets

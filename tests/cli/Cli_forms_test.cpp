@@ -7,6 +7,7 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -151,6 +152,29 @@ TEST(CliForms, CheckReportsFindingsWithRowsAndHashKnowsCopies) {
     EXPECT_EQ(lines[0].substr(2, 33), lines[1].substr(2, 33)) << "the type is not track data";
     EXPECT_EQ(lines[2], "3\t" + lines[0].substr(2, 33) + "Z77IMG");
     EXPECT_EQ(RunCli({"hash", file, "--algorithm", "sha256"}).ExitCode, 2);
+}
+
+// check sees a container's images where they lie in the file: a file cut while an image is in
+// use fails the command as a read of it would, never bringing the program down.
+TEST(CliForms, CheckOfAFileCutUnderItFailsAsAReadOfIt) {
+    const TempDir dir;
+    const Bytes sample = SampleBytes("fm77av-demo.d77");
+    const std::string file = dir.File("disks.d88");
+    WriteFileBytes(file, Concat({sample, sample}));
+    clitest::TRunOptions options;
+    options.MappedFile = file;
+    // Within the first image, away from a page boundary.
+    options.WhenMapped = [&] { EXPECT_EQ(::truncate(file.c_str(), 100000), 0); };
+    const TRunResult cut = RunCli({"check", file}, options);
+    // The child could not be traced (a system that forbids ptrace): nothing was checked.
+    if (cut.ExitCode == 126 && cut.Err.empty())
+        GTEST_SKIP() << "this system does not let a test trace its own child";
+    EXPECT_EQ(cut.Signal, 0);
+    EXPECT_EQ(cut.ExitCode, 2);
+    EXPECT_EQ(cut.Out, "");
+    EXPECT_EQ(cut.Err, "trackwell-cli: The program could not load the disk images.\n"
+                       "trackwell-cli: File shrank while being read: " +
+                           file + "\n");
 }
 
 // What a dump cannot be is refused with the file's own size, and nothing is written: an empty

@@ -8,8 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <span>
+#include <sys/mman.h>
+#include <unistd.h>
 
 using namespace rtl;
 
@@ -142,6 +148,117 @@ TEST(FileStream, TellsOpenCreateAndReadFailuresApart) {
     EXPECT_EQ(in.Remaining(), 1);
     EXPECT_THROW(in.ReadBuffer(buffer, 2), EReadError);
 }
+
+namespace {
+
+testsupport::Bytes Pattern(size_t size) {
+    testsupport::Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + i / 4096 + 1);
+    return bytes;
+}
+
+testsupport::Bytes Copy(std::span<const uint8_t> bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+} // namespace
+
+TEST(FileView, ShowsTheFilesBytesInPlaceAndOnlyBytesTheFileHolds) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("f");
+    const testsupport::Bytes bytes = Pattern(3 * 4096 + 123);
+    testsupport::WriteFileBytes(path, bytes);
+    TFileStream in(path, TFileMode::OpenRead);
+
+    // Neither end on a page boundary.
+    const std::unique_ptr<TFileView> middle = in.View(5000, 7000);
+    ASSERT_NE(middle, nullptr);
+    EXPECT_TRUE(Copy(middle->Bytes()) ==
+                testsupport::Bytes(bytes.begin() + 5000, bytes.begin() + 12000));
+    EXPECT_NO_THROW(middle->Verify());
+    const std::unique_ptr<TFileView> whole = in.View(0, static_cast<int64_t>(bytes.size()));
+    ASSERT_NE(whole, nullptr);
+    EXPECT_TRUE(Copy(whole->Bytes()) == bytes);
+
+    const auto size = static_cast<int64_t>(bytes.size());
+    EXPECT_EQ(in.View(1, size), nullptr);
+    EXPECT_EQ(in.View(size, 1), nullptr);
+    EXPECT_EQ(in.View(-1, 10), nullptr);
+    EXPECT_EQ(in.View(0, 0), nullptr);
+    EXPECT_EQ(in.View(1, INT64_MAX), nullptr);
+}
+
+TEST(FileView, AFileCutUnderTheViewReadsAsZerosAndFailsAsAReadOfIt) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("cut");
+    const testsupport::Bytes bytes = Pattern(6 * 4096);
+    testsupport::WriteFileBytes(path, bytes);
+    TFileStream in(path, TFileMode::OpenRead);
+    const std::unique_ptr<TFileView> view = in.View(100, static_cast<int64_t>(bytes.size()) - 100);
+    ASSERT_NE(view, nullptr);
+
+    // Cut inside a page: past the end of that page the pages are gone, and each fault on one is
+    // met; within it the system itself shows zeros.
+    const size_t kept = 2 * 4096 + 10;
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kept)), 0);
+    const testsupport::Bytes seen = Copy(view->Bytes());
+    testsupport::Bytes expected(bytes.begin() + 100, bytes.begin() + kept);
+    expected.resize(bytes.size() - 100, 0);
+    EXPECT_TRUE(seen == expected);
+    EXPECT_EQ(testsupport::MessageWithReasonOf<EFileReadError>([&] { view->Verify(); }),
+              "Cannot read file \"" + path + "\".\nFile shrank while being read: " + path);
+
+    // Cut only within the last page, the file faults nowhere and still is short.
+    testsupport::WriteFileBytes(path, bytes);
+    TFileStream again(path, TFileMode::OpenRead);
+    const std::unique_ptr<TFileView> last = again.View(0, 4096);
+    ASSERT_NE(last, nullptr);
+    ASSERT_EQ(::truncate(path.c_str(), 4000), 0);
+    EXPECT_EQ(last->Bytes()[3999], bytes[3999]);
+    EXPECT_EQ(last->Bytes()[4000], 0);
+    EXPECT_THROW(last->Verify(), EFileReadError);
+}
+
+TEST(FileView, ViewsBeyondWhatTheGuardWatchesAreRefusedUntilOneEnds) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("f");
+    testsupport::WriteFileBytes(path, Pattern(4096));
+    TFileStream in(path, TFileMode::OpenRead);
+    std::vector<std::unique_ptr<TFileView>> views;
+    for (int i = 0; i < 1000; ++i) {
+        std::unique_ptr<TFileView> view = in.View(0, 4096);
+        if (!view)
+            break;
+        views.push_back(std::move(view));
+    }
+    ASSERT_FALSE(views.empty());
+    ASSERT_LT(views.size(), 1000u);
+    views.pop_back();
+    EXPECT_NE(in.View(0, 4096), nullptr);
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// The guard meets only faults on its own views: any other bus error ends the program as before.
+TEST(FileViewDeathTest, ABusErrorOutsideTheViewsStillEndsTheProgram) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("f");
+    testsupport::WriteFileBytes(path, Pattern(2 * 4096));
+    TFileStream in(path, TFileMode::OpenRead);
+    const std::unique_ptr<TFileView> view = in.View(0, 4096);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EXIT(
+        {
+            const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            void* mapping = ::mmap(nullptr, 2 * 4096, PROT_READ, MAP_PRIVATE, handle, 0);
+            if (mapping == MAP_FAILED || ::ftruncate(::open(path.c_str(), O_RDWR), 0) != 0)
+                std::_Exit(3);
+            std::_Exit(static_cast<const volatile uint8_t*>(mapping)[4096]);
+        },
+        ::testing::KilledBySignal(SIGBUS), "");
+    EXPECT_EXIT(::raise(SIGBUS), ::testing::KilledBySignal(SIGBUS), "");
+}
+#endif
 
 namespace {
 
