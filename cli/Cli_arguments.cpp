@@ -38,6 +38,7 @@ const TOptionRule OptionRules[] = {
     {OptionReportFormat, "--format", "text|tsv|json", false, nullptr, &TCommandLine::ReportFormat},
     {OptionMissingDat, "--missing-dat", "OUT", false, nullptr, &TCommandLine::MissingDat},
     {OptionAll, "--all", "", false, &TCommandLine::All, nullptr},
+    {OptionHex, "--hex", "", false, &TCommandLine::Hex, nullptr},
 };
 
 constexpr size_t Unlimited = static_cast<size_t>(-1);

@@ -38,6 +38,7 @@ enum TOption : unsigned {
     OptionReportFormat = 512,
     OptionMissingDat = 1024,
     OptionAll = 2048,
+    OptionHex = 4096,
 };
 
 struct TCommandLine;
@@ -75,6 +76,7 @@ struct TCommandLine {
     bool Backup = false;
     bool Recursive = false;
     bool All = false;
+    bool Hex = false;
     std::optional<std::string> ReportFormat;
     std::optional<std::string> MissingDat;
     std::optional<std::string> Name;

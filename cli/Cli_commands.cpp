@@ -5,6 +5,7 @@
 #include "Cli_edits.h"
 #include "Cli_files.h"
 #include "Cli_identify.h"
+#include "Cli_sectors.h"
 
 namespace cli {
 
@@ -104,6 +105,27 @@ constexpr TCommand CommandTable[] = {
              "folder; - for standard output). A folder is written with everything in it; with\n"
              "--force into an OUT that exists, replacing its files of the same names.",
      .Handler = RunGet},
+    {.Name = "sectors",
+     .Arguments = "FILE ROW [TRACK]",
+     .Help = "One line per sector of the image of ROW (or of its track table entry TRACK), in\n"
+             "stored order, as the headers say: track, index on the track from 1, C, H, R, N,\n"
+             "MFM|FM, deleted yes|no, status (hex), bytes (tab-separated). A damaged image is\n"
+             "listed as far as it is sound, with a note naming the damage, and exits 1.",
+     .Handler = RunSectors},
+    {.Name = "read-sector",
+     .Arguments = "FILE ROW TRACK INDEX [OUT]",
+     .Options = OptionForce,
+     .Help = "Write the data of sector INDEX of track TRACK of the image of ROW to OUT\n"
+             "(default, or -: standard output).",
+     .Handler = RunReadSector},
+    {.Name = "find",
+     .Arguments = "FILE ROW TEXT",
+     .Options = OptionHex,
+     .Help = "One line per place in the sectors' data of the image of ROW where TEXT (in code\n"
+             "page 932; with --hex, the bytes its hex digits spell) occurs, also across the\n"
+             "sectors of a track: track, index, offset (tab-separated). Exit status 1 when\n"
+             "nowhere.",
+     .Handler = RunFind},
     {.Name = "rename",
      .Arguments = "FILE ROW NAME",
      .Options = OptionBackup,
@@ -197,6 +219,13 @@ constexpr TCommand CommandTable[] = {
      .Help = "Give the file PATH on the disk of ROW the name NEWNAME in its folder.",
      .Editing = true,
      .Handler = RunRenameFile},
+    {.Name = "write-sector",
+     .Arguments = "FILE ROW TRACK INDEX IN",
+     .Options = OptionBackup,
+     .Help = "Make the file IN, of exactly the sector's length, the data of sector INDEX of\n"
+             "track TRACK of the image of ROW; its header, marks and layout stay as they are.",
+     .Editing = true,
+     .Handler = RunWriteSector},
 };
 
 } // namespace

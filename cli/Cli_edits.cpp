@@ -3,12 +3,14 @@
 #include "App_diskfiles.h"
 #include "App_filehandler.h"
 #include "App_filenames.h"
+#include "App_sectorhandler.h"
 #include "Cli_containers.h"
 #include "Cli_inputs.h"
 #include "Cli_names.h"
 #include "Cli_outputs.h"
 #include "Cli_rows.h"
 #include "Cli_run.h"
+#include "Cli_sectors.h"
 #include "Rtl_codepage.h"
 #include "Rtl_locks.h"
 #include "Rtl_paths.h"
@@ -419,6 +421,30 @@ int RunRenameFile(const TCommandLine& line, std::istream&, std::ostream&) {
     edit.Rows = ParseSingleRow(line.Arguments[1]);
     edit.Operation = [&path, &name](TDocument& document) {
         RenameFile(document.Handler, SelectedIndex(document), path, name);
+    };
+    return Apply(line, edit);
+}
+
+int RunWriteSector(const TCommandLine& line, std::istream&, std::ostream&) {
+    const int entry = ParseTrackEntry(line.Arguments[2]);
+    const int sector = ParseSectorIndex(line.Arguments[3]);
+    // Read before the document opens, which makes another folder the current one; no sector
+    // holds more than 65,535 bytes, so a larger file is refused unread.
+    std::vector<uint8_t> data;
+    {
+        rtl::TFileStream in(line.Arguments[4], rtl::TFileMode::OpenRead);
+        const int64_t size = in.Size();
+        if (size > 65535)
+            throw rtl::Exception(rtl::Format("The file \"%s\" is larger than any sector.",
+                                             line.Arguments[4].c_str()));
+        data.resize(static_cast<size_t>(size));
+        in.ReadBuffer(data.data(), size);
+    }
+    TEdit edit;
+    edit.OnDisk = true;
+    edit.Rows = ParseSingleRow(line.Arguments[1]);
+    edit.Operation = [&data, entry, sector](TDocument& document) {
+        WriteSector(document.Handler, SelectedIndex(document), entry, sector, data);
     };
     return Apply(line, edit);
 }

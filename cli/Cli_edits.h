@@ -36,5 +36,8 @@ int RunPut(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunDeleteFile(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunMakeFolder(const TCommandLine& line, std::istream& in, std::ostream& out);
 int RunRenameFile(const TCommandLine& line, std::istream& in, std::ostream& out);
+// One sector's data, refused unless IN has the sector's length, the image is not write-protected
+// and its tracks are sound.
+int RunWriteSector(const TCommandLine& line, std::istream& in, std::ostream& out);
 
 } // namespace cli

@@ -121,6 +121,29 @@ Bytes FormattedImage(uint8_t diskType, int c, int h, int r, int n, uint8_t fill)
     return bytes;
 }
 
+Bytes LaidOutImage(const std::vector<std::vector<LaidSector>>& tracks) {
+    Bytes image(688, 0);
+    for (size_t t = 0; t < tracks.size(); ++t) {
+        PutLe(image, 32 + 4 * t, static_cast<uint32_t>(image.size()), 4);
+        for (const LaidSector& s : tracks[t]) {
+            Bytes header(16, 0);
+            header[0] = s.C;
+            header[1] = s.H;
+            header[2] = s.R;
+            header[3] = s.N;
+            PutLe(header, 4, static_cast<uint32_t>(tracks[t].size()), 2);
+            header[6] = s.Density;
+            header[7] = s.Deleted;
+            header[8] = s.Status;
+            PutLe(header, 14, static_cast<uint32_t>(s.Data.size()), 2);
+            image.insert(image.end(), header.begin(), header.end());
+            image.insert(image.end(), s.Data.begin(), s.Data.end());
+        }
+    }
+    PutLe(image, 28, static_cast<uint32_t>(image.size()), 4);
+    return image;
+}
+
 Bytes ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)

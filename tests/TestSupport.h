@@ -107,6 +107,16 @@ void PutLe(Bytes& bytes, size_t offset, uint32_t value, int width);
 // A blank formatted image laid out by hand from the D88 layout, independently of the program's
 // builder: a 688-byte header, then c * h tracks of r sectors of 128 << n bytes equal to fill.
 Bytes FormattedImage(uint8_t diskType, int c, int h, int r, int n, uint8_t fill = 0x00);
+// A sector as a test lays it out by hand: its ID, marks and data, whose length the header gives.
+struct LaidSector {
+    uint8_t C = 0, H = 0, R = 0, N = 0;
+    uint8_t Density = 0x00;
+    uint8_t Deleted = 0x00;
+    uint8_t Status = 0x00;
+    Bytes Data;
+};
+// An image of the tracks at table entries 0, 1, ..., each sector's count that of its track.
+Bytes LaidOutImage(const std::vector<std::vector<LaidSector>>& tracks);
 
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);

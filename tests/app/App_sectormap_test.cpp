@@ -9,41 +9,6 @@ using testsupport::MessageOf;
 
 namespace {
 
-// A sector as a test lays it out: its ID, marks and data, whose length is the header's.
-struct Sector {
-    uint8_t C, H, R, N;
-    uint8_t Density = 0x00;
-    uint8_t Deleted = 0x00;
-    uint8_t Status = 0x00;
-    Bytes Data;
-    // The count the header gives; 0: the track's own.
-    int Count = 0;
-};
-
-// An image of tracks at table entries 0, 1, ..., laid out by hand.
-Bytes Image(const std::vector<std::vector<Sector>>& tracks) {
-    Bytes image(688, 0);
-    for (size_t t = 0; t < tracks.size(); ++t) {
-        testsupport::PutLe(image, 32 + 4 * t, static_cast<uint32_t>(image.size()), 4);
-        for (const Sector& s : tracks[t]) {
-            Bytes header(16, 0);
-            header[0] = s.C;
-            header[1] = s.H;
-            header[2] = s.R;
-            header[3] = s.N;
-            testsupport::PutLe(header, 4, s.Count != 0 ? s.Count : tracks[t].size(), 2);
-            header[6] = s.Density;
-            header[7] = s.Deleted;
-            header[8] = s.Status;
-            testsupport::PutLe(header, 14, static_cast<uint32_t>(s.Data.size()), 2);
-            image.insert(image.end(), header.begin(), header.end());
-            image.insert(image.end(), s.Data.begin(), s.Data.end());
-        }
-    }
-    testsupport::PutLe(image, 28, static_cast<uint32_t>(image.size()), 4);
-    return image;
-}
-
 Bytes Filled(size_t size, uint8_t value) {
     return Bytes(size, value);
 }
@@ -56,10 +21,11 @@ Bytes Protected() {
     std::copy(hello.begin(), hello.begin() + 3, split1.end() - 3);
     Bytes split2 = Filled(100, 0x20);
     std::copy(hello.begin() + 3, hello.end(), split2.begin());
-    return Image({{{0, 0, 1, 0, 0x40, 0, 0, Filled(128, 0xE5)},
-                   {0, 0, 2, 1, 0, 0x10, 0, Filled(256, 0x11)},
-                   {0, 0, 1, 0, 0, 0, 0xA0, Filled(128, 0x22)}},
-                  {{0, 1, 1, 1, 0, 0, 0, split1}, {0, 1, 2, 1, 0, 0, 0, split2}}});
+    return testsupport::LaidOutImage(
+        {{{0, 0, 1, 0, 0x40, 0, 0, Filled(128, 0xE5)},
+          {0, 0, 2, 1, 0, 0x10, 0, Filled(256, 0x11)},
+          {0, 0, 1, 0, 0, 0, 0xA0, Filled(128, 0x22)}},
+         {{0, 1, 1, 1, 0, 0, 0, split1}, {0, 1, 2, 1, 0, 0, 0, split2}}});
 }
 
 // The map is the headers as they are, in stored order, with the marks the view shows of a
