@@ -3,14 +3,17 @@
 #include "Rtl_exceptions.h"
 #include "Rtl_filewriter.h"
 #include "Rtl_streams.h"
+#include "Rtl_sysio.h"
 
 #include <xxhash.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <sys/stat.h>
 #include <utility>
 
@@ -18,7 +21,7 @@ namespace {
 
 // A new layout of the index or of the catalog's bytes takes a new version.
 constexpr char Magic[16] = {'T', 'R', 'A', 'C', 'K', 'W', 'E', 'L',
-                            'L', '-', 'L', 'I', 'S', 'T', 'S', '2'};
+                            'L', '-', 'L', 'I', 'S', 'T', 'S', '3'};
 // The file's parts after the magic: the key's length, the payload's length, the payload's hash.
 constexpr size_t HeaderSize = sizeof(Magic) + 4 + 8 + 8;
 // The indexes of the sets of lists used last.
@@ -59,18 +62,67 @@ std::string IndexFileName(const std::vector<std::string>& paths) {
     return name;
 }
 
-std::optional<std::vector<uint8_t>> ReadIndexFile(const std::string& path) {
+// An index file's bytes and what keeps them.
+struct TIndexFile {
+    std::shared_ptr<const void> Owner;
+    std::span<const uint8_t> Bytes;
+};
+
+// The file at path seen where the system caches it rather than copied into fresh memory, which
+// costs a warm command more than all the rest of its reading; its pages are read ahead, so that
+// checking it takes no faults. A file cut short under the view reads as zeros past its new end:
+// items that match nothing, and the next command finds the index cut and builds it again.
+// Nothing when it cannot be seen so, and the file is read instead.
+std::optional<TIndexFile> MapIndexFile(const std::string& path) {
     try {
         rtl::TFileStream stream(path, rtl::TFileMode::OpenRead);
         const int64_t size = stream.Size();
         if (size < static_cast<int64_t>(HeaderSize) || size > MaxIndexSize)
             return std::nullopt;
-        std::vector<uint8_t> bytes(static_cast<size_t>(size));
-        stream.ReadBuffer(bytes.data(), size);
-        return bytes;
+        std::shared_ptr<const rtl::TFileView> view = stream.View(0, size, rtl::TViewReading::Ahead);
+        if (!view)
+            return std::nullopt;
+        const std::span<const uint8_t> bytes = view->Bytes();
+        return TIndexFile{std::move(view), bytes};
     } catch (const rtl::Exception&) {
         return std::nullopt;
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// The bytes of the index file at path, or nothing where there is no file of an index's size.
+std::optional<TIndexFile> ReadIndexFile(const std::string& path) {
+    if (std::optional<TIndexFile> mapped = MapIndexFile(path))
+        return mapped;
+    try {
+        rtl::TFileStream stream(path, rtl::TFileMode::OpenRead);
+        const int64_t size = stream.Size();
+        if (size < static_cast<int64_t>(HeaderSize) || size > MaxIndexSize)
+            return std::nullopt;
+        std::shared_ptr<uint8_t[]> bytes =
+            std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(size));
+        stream.ReadBuffer(bytes.get(), size);
+        return TIndexFile{bytes, {bytes.get(), static_cast<size_t>(size)}};
+    } catch (const rtl::Exception&) {
+        return std::nullopt;
+    }
+}
+
+// The catalog's bytes in an index file of the lists key names, checked against the hash.
+std::optional<std::span<const uint8_t>> IndexPayload(std::span<const uint8_t> bytes,
+                                                     const std::string& key) {
+    if (bytes.size() < HeaderSize || std::memcmp(bytes.data(), Magic, sizeof(Magic)) != 0)
+        return std::nullopt;
+    const uint64_t keySize = GetNumber(bytes.data() + sizeof(Magic), 4);
+    const uint64_t payloadSize = GetNumber(bytes.data() + sizeof(Magic) + 4, 8);
+    const uint64_t hash = GetNumber(bytes.data() + sizeof(Magic) + 12, 8);
+    const std::span<const uint8_t> rest = bytes.subspan(HeaderSize);
+    if (keySize != key.size() || payloadSize != rest.size() - std::min(rest.size(), keySize) ||
+        keySize > rest.size() || XXH3_64bits(rest.data(), rest.size()) != hash ||
+        std::memcmp(rest.data(), key.data(), key.size()) != 0)
+        return std::nullopt;
+    return rest.subspan(key.size());
 }
 
 void WriteIndexFile(const std::string& folder, const std::string& name, const std::string& bytes) {
@@ -147,17 +199,10 @@ std::string SoftwareIndexBytes(const TSoftwareCatalog& catalog, const std::strin
 
 std::optional<TSoftwareCatalog> ReadSoftwareIndex(std::span<const uint8_t> bytes,
                                                   const std::string& key) {
-    if (bytes.size() < HeaderSize || std::memcmp(bytes.data(), Magic, sizeof(Magic)) != 0)
+    const std::optional<std::span<const uint8_t>> payload = IndexPayload(bytes, key);
+    if (!payload)
         return std::nullopt;
-    const uint64_t keySize = GetNumber(bytes.data() + sizeof(Magic), 4);
-    const uint64_t payloadSize = GetNumber(bytes.data() + sizeof(Magic) + 4, 8);
-    const uint64_t hash = GetNumber(bytes.data() + sizeof(Magic) + 12, 8);
-    const std::span<const uint8_t> rest = bytes.subspan(HeaderSize);
-    if (keySize != key.size() || payloadSize != rest.size() - std::min(rest.size(), keySize) ||
-        keySize > rest.size() || XXH3_64bits(rest.data(), rest.size()) != hash ||
-        std::memcmp(rest.data(), key.data(), key.size()) != 0)
-        return std::nullopt;
-    return TSoftwareCatalog::Restore(rest.subspan(key.size()));
+    return TSoftwareCatalog::Restore(*payload);
 }
 
 std::unique_ptr<TSoftwareCatalog> LoadSoftwareCatalog(const std::vector<std::string>& paths,
@@ -165,9 +210,11 @@ std::unique_ptr<TSoftwareCatalog> LoadSoftwareCatalog(const std::vector<std::str
     const std::string key = SoftwareSourcesKey(paths);
     const std::string name = IndexFileName(paths);
     if (!folder.empty())
-        if (const std::optional<std::vector<uint8_t>> bytes = ReadIndexFile(folder + '/' + name))
-            if (std::optional<TSoftwareCatalog> kept = ReadSoftwareIndex(*bytes, key))
-                return std::make_unique<TSoftwareCatalog>(std::move(*kept));
+        if (const std::optional<TIndexFile> file = ReadIndexFile(folder + '/' + name))
+            if (const auto payload = IndexPayload(file->Bytes, key))
+                if (std::optional<TSoftwareCatalog> kept =
+                        TSoftwareCatalog::Restore(*payload, file->Owner))
+                    return std::make_unique<TSoftwareCatalog>(std::move(*kept));
     auto catalog = std::make_unique<TSoftwareCatalog>();
     for (const std::string& path : paths)
         catalog->AddPath(path);

@@ -20,7 +20,9 @@ std::string SoftwareIndexFolder();
 // The catalog of the lists at paths (files or folders, read in turn as AddPath reads them), from
 // its index in folder when that was built from the lists as they are now; otherwise read from
 // the lists, and the index written for the next time. An index that cannot be written is no
-// failure; without a folder none is kept.
+// failure; without a folder none is kept. A catalog from an index reads its items from the file,
+// mapped into memory, for as long as it lives: the file is checked whole, and only the items
+// asked for are made.
 std::unique_ptr<TSoftwareCatalog> LoadSoftwareCatalog(const std::vector<std::string>& paths,
                                                       const std::string& folder);
 

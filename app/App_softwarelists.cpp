@@ -19,7 +19,9 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <numeric>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <thread>
 
@@ -288,10 +290,39 @@ std::string Digest(rtl::THashAlgorithm algorithm, std::span<const uint8_t> bytes
     return hash->HexDigest();
 }
 
-} // namespace
+// What lists are read into before they become a catalog's bytes.
+struct TContent {
+    std::vector<std::string> Lists;
+    std::vector<TListedSoftware> Softwares;
+    std::vector<TListedDisk> Disks;
+    std::vector<std::string> Notes;
+    std::vector<std::string> LeftOut;
 
-TSoftwareCatalog TSoftwareCatalog::ReadList(const std::string& path, bool fromFolder) {
-    TSoftwareCatalog part;
+    void Merge(TContent&& part) {
+        const auto listBase = static_cast<uint32_t>(Lists.size());
+        const auto softwareBase = static_cast<uint32_t>(Softwares.size());
+        for (std::string& list : part.Lists)
+            Lists.push_back(std::move(list));
+        for (TListedSoftware& software : part.Softwares) {
+            software.List += listBase;
+            Softwares.push_back(std::move(software));
+        }
+        Disks.reserve(Disks.size() + part.Disks.size());
+        for (TListedDisk& disk : part.Disks) {
+            disk.Software += softwareBase;
+            Disks.push_back(std::move(disk));
+        }
+        for (std::string& note : part.Notes)
+            Notes.push_back(std::move(note));
+        for (std::string& path : part.LeftOut)
+            LeftOut.push_back(std::move(path));
+    }
+};
+
+// One file's list, or the note of why it is left out. From a folder, a file is read whole only
+// when its first bytes tell a list.
+TContent ReadList(const std::string& path, bool fromFolder) {
+    TContent part;
     try {
         if (fromFolder) {
             const TListText head = ReadListFile(path, true);
@@ -301,27 +332,249 @@ TSoftwareCatalog TSoftwareCatalog::ReadList(const std::string& path, bool fromFo
             const TListText text = ReadListFile(path);
             // Whether a MAME list has floppy disks, only its whole text tells.
             if (!list || NamesFloppies(text.View()))
-                TListReader(path, part.FLists, part.FSoftwares, part.FDisks).Parse(text.View());
+                TListReader(path, part.Lists, part.Softwares, part.Disks).Parse(text.View());
         } else {
-            TListReader(path, part.FLists, part.FSoftwares, part.FDisks)
+            TListReader(path, part.Lists, part.Softwares, part.Disks)
                 .Parse(ReadListFile(path).View());
         }
     } catch (const rtl::Exception& e) {
         // What the program raises while it reads one list is that list's fault: its text, or the
         // stream's error under its name. What the reader took before the fault goes with it.
-        part = TSoftwareCatalog();
-        part.FNotes.push_back(e.Message());
-        part.FLeftOut.push_back(path);
+        part = TContent();
+        part.Notes.push_back(e.Message());
+        part.LeftOut.push_back(path);
     }
     return part;
 }
 
+// The order Find looks disks up in: by size, those without a CRC-32 first, so that they are
+// found without one, then by CRC-32, and in list order within each.
+struct TDigestKey {
+    int64_t Size = 0;
+    bool HasCrc = false;
+    uint32_t Crc = 0;
+    uint32_t Disk = 0;
+    auto operator<=>(const TDigestKey&) const = default;
+};
+
+// A disk's flags in the catalog's bytes.
+constexpr uint8_t HasCrcFlag = 1;
+constexpr uint8_t HasSha1Flag = 2;
+
+// The catalog's bytes begin with this, and a count of lists, of notes, of softwares and of
+// disks. Then come the softwares' lists and disk counts; the disks' softwares, numbers, sizes,
+// CRC-32s, flags and SHA-1s; the disks in the order Find looks them up in; where each text ends;
+// and the texts: the lists', the notes', the paths left out, four for each software (name,
+// description, year, publisher) and two for each disk (part, part_id). Numbers are in the
+// machine's own byte order: an index is a cache of this machine's, read where it lies, and one
+// of the other order fails here and is built again.
+constexpr uint32_t Marker = 0x31435754;
+constexpr size_t CountsSize = 5 * sizeof(uint32_t);
+constexpr size_t SoftwareBytes = 2 * sizeof(uint32_t);
+constexpr size_t DiskBytes = 3 * sizeof(uint32_t) + sizeof(int64_t) + 1 + 20;
+constexpr size_t OrderBytes = sizeof(uint32_t);
+
+template <typename T> T Load(const uint8_t* at) {
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <typename T> void Put(std::string& out, T value) {
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+TDigestKey DigestKey(const TListedDisk& disk, uint32_t index) {
+    return {disk.Size, disk.HasCrc, disk.Crc, index};
+}
+
+// The catalog's bytes for content; see Marker.
+std::string WriteCatalog(const TContent& content) {
+    const auto forEachText = [&](const auto& use) {
+        for (const auto* texts : {&content.Lists, &content.Notes, &content.LeftOut})
+            for (const std::string& text : *texts)
+                use(text);
+        for (const TListedSoftware& software : content.Softwares)
+            for (const std::string* text :
+                 {&software.Name, &software.Description, &software.Year, &software.Publisher})
+                use(*text);
+        for (const TListedDisk& disk : content.Disks) {
+            use(disk.Part);
+            use(disk.PartId);
+        }
+    };
+    // Every count is at most the count of texts, and every offset at most their length.
+    uint64_t texts = 0, length = 0;
+    forEachText([&](const std::string& text) {
+        ++texts;
+        length += text.size();
+    });
+    if (texts > UINT32_MAX || length > UINT32_MAX)
+        throw std::length_error("The software lists are too large to keep as one catalog.");
+
+    std::vector<uint32_t> order(content.Disks.size());
+    std::iota(order.begin(), order.end(), uint32_t{0});
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        return DigestKey(content.Disks[a], a) < DigestKey(content.Disks[b], b);
+    });
+
+    std::string out;
+    out.reserve(CountsSize + SoftwareBytes * content.Softwares.size() +
+                (DiskBytes + OrderBytes) * content.Disks.size() + 4 * texts + length);
+    Put(out, Marker);
+    for (const size_t count : {content.Lists.size(), content.Notes.size(), content.Softwares.size(),
+                               content.Disks.size()})
+        Put(out, static_cast<uint32_t>(count));
+    for (const TListedSoftware& software : content.Softwares)
+        Put(out, software.List);
+    for (const TListedSoftware& software : content.Softwares)
+        Put(out, software.Disks);
+    for (const TListedDisk& disk : content.Disks)
+        Put(out, disk.Software);
+    for (const TListedDisk& disk : content.Disks)
+        Put(out, disk.Number);
+    for (const TListedDisk& disk : content.Disks)
+        Put(out, disk.Size);
+    for (const TListedDisk& disk : content.Disks)
+        Put(out, disk.Crc);
+    for (const TListedDisk& disk : content.Disks)
+        Put(out, static_cast<uint8_t>((disk.HasCrc ? HasCrcFlag : 0) |
+                                      (disk.HasSha1 ? HasSha1Flag : 0)));
+    for (const TListedDisk& disk : content.Disks)
+        out.append(reinterpret_cast<const char*>(disk.Sha1.data()), disk.Sha1.size());
+    for (const uint32_t disk : order)
+        Put(out, disk);
+    uint32_t end = 0;
+    forEachText(
+        [&](const std::string& text) { Put(out, end += static_cast<uint32_t>(text.size())); });
+    forEachText([&](const std::string& text) { out.append(text); });
+    return out;
+}
+
+TSoftwareCatalog Seal(const TContent& content) {
+    const auto bytes = std::make_shared<const std::string>(WriteCatalog(content));
+    // What WriteCatalog writes, Restore reads.
+    return TSoftwareCatalog::Restore(
+               {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()}, bytes)
+        .value();
+}
+
+// A catalog's items back as the lists' reader makes them, for more lists to join them.
+TContent Unpack(const TSoftwareCatalog& catalog) {
+    TContent content{catalog.Lists(), {}, {}, catalog.Notes(), catalog.LeftOut()};
+    content.Softwares.reserve(catalog.Softwares().size());
+    for (const TListedSoftware& software : catalog.Softwares())
+        content.Softwares.push_back(software);
+    content.Disks.reserve(catalog.Disks().size());
+    for (const TListedDisk& disk : catalog.Disks())
+        content.Disks.push_back(disk);
+    return content;
+}
+
+void Join(TSoftwareCatalog& catalog, TContent&& part) {
+    TContent content = Unpack(catalog);
+    content.Merge(std::move(part));
+    catalog = Seal(content);
+}
+
+} // namespace
+
+// Where a catalog's columns and texts lie in its bytes, which owner keeps. Restore checks the
+// bytes once; what is read from them later is kept within its bounds again as it is read, so
+// that bytes changed underneath, such as zeros where a mapped file was cut short, give wrong
+// items but never a read outside the bytes.
+struct TCatalogData {
+    std::shared_ptr<const void> Owner;
+    std::span<const uint8_t> Bytes;
+    size_t Lists = 0;
+    size_t Softwares = 0;
+    size_t Disks = 0;
+    const uint8_t* SoftwareColumns = nullptr;
+    const uint8_t* DiskColumns = nullptr;
+    const uint8_t* Order = nullptr;
+    const uint8_t* TextEnds = nullptr;
+    std::string_view Texts;
+    size_t FirstSoftwareText = 0;
+    size_t FirstDiskText = 0;
+
+    // A reference read as it lies, to one of count items, where 0 is one whenever a reference
+    // is there at all.
+    static uint32_t Within(uint32_t reference, size_t count) {
+        return reference < count ? reference : 0;
+    }
+    uint32_t List(size_t software) const { return Load<uint32_t>(SoftwareColumns + 4 * software); }
+    uint32_t DiskCount(size_t software) const {
+        return Load<uint32_t>(SoftwareColumns + 4 * (Softwares + software));
+    }
+    uint32_t Software(size_t disk) const { return Load<uint32_t>(DiskColumns + 4 * disk); }
+    uint32_t Number(size_t disk) const { return Load<uint32_t>(DiskColumns + 4 * (Disks + disk)); }
+    int64_t Size(size_t disk) const { return Load<int64_t>(DiskColumns + 8 * (Disks + disk)); }
+    uint32_t Crc(size_t disk) const { return Load<uint32_t>(DiskColumns + 4 * (4 * Disks + disk)); }
+    uint8_t Flags(size_t disk) const { return DiskColumns[20 * Disks + disk]; }
+    const uint8_t* Sha1(size_t disk) const { return DiskColumns + 21 * Disks + 20 * disk; }
+    uint32_t OrderAt(size_t position) const { return Load<uint32_t>(Order + 4 * position); }
+    TDigestKey Key(uint32_t disk) const {
+        return {Size(disk), (Flags(disk) & HasCrcFlag) != 0, Crc(disk), disk};
+    }
+    // The key of the disk at position in Find's order.
+    TDigestKey KeyAt(size_t position) const { return Key(Within(OrderAt(position), Disks)); }
+    // The first position in Find's order whose key is not below key.
+    size_t Seek(const TDigestKey& key) const {
+        size_t low = 0, high = Disks;
+        while (low < high) {
+            const size_t middle = low + (high - low) / 2;
+            if (KeyAt(middle) < key)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low;
+    }
+    uint32_t TextEnd(size_t text) const { return Load<uint32_t>(TextEnds + 4 * text); }
+    std::string_view Text(size_t text) const {
+        const size_t end = std::min<size_t>(TextEnd(text), Texts.size());
+        const size_t begin = text == 0 ? 0 : std::min<size_t>(TextEnd(text - 1), end);
+        return Texts.substr(begin, end - begin);
+    }
+};
+
+// What the header's iterator claims to be, as the standard's algorithms see it.
+static_assert(std::random_access_iterator<TListedItems<TListedDisk>::TIterator>);
+
+template <>
+TListedSoftware TListedItems<TListedSoftware>::Item(const TCatalogData* data, size_t index) {
+    TListedSoftware software;
+    software.List = TCatalogData::Within(data->List(index), data->Lists);
+    software.Disks = data->DiskCount(index);
+    const size_t text = data->FirstSoftwareText + 4 * index;
+    software.Name = data->Text(text);
+    software.Description = data->Text(text + 1);
+    software.Year = data->Text(text + 2);
+    software.Publisher = data->Text(text + 3);
+    return software;
+}
+
+template <> TListedDisk TListedItems<TListedDisk>::Item(const TCatalogData* data, size_t index) {
+    TListedDisk disk;
+    disk.Software = TCatalogData::Within(data->Software(index), data->Softwares);
+    disk.Number = data->Number(index);
+    const size_t text = data->FirstDiskText + 2 * index;
+    disk.Part = data->Text(text);
+    disk.PartId = data->Text(text + 1);
+    disk.Size = data->Size(index);
+    disk.HasCrc = (data->Flags(index) & HasCrcFlag) != 0;
+    disk.Crc = data->Crc(index);
+    disk.HasSha1 = (data->Flags(index) & HasSha1Flag) != 0;
+    std::memcpy(disk.Sha1.data(), data->Sha1(index), disk.Sha1.size());
+    return disk;
+}
+
 void TSoftwareCatalog::AddFile(const std::string& path) {
-    Merge(ReadList(path, false));
-    Index();
+    Join(*this, ReadList(path, false));
 }
 
 void TSoftwareCatalog::AddFolder(const std::string& path) {
+    TContent added;
     std::vector<std::string> files;
     std::error_code error;
     std::filesystem::directory_iterator entry(path, error);
@@ -332,15 +585,15 @@ void TSoftwareCatalog::AddFolder(const std::string& path) {
             files.push_back(entry->path().string());
     }
     if (error) {
-        FNotes.push_back(rtl::Format(rtl::Tr("The program cannot read the folder of lists \"%s\"."),
-                                     path.c_str()));
-        FLeftOut.push_back(path);
-        return;
+        added.Notes.push_back(rtl::Format(
+            rtl::Tr("The program cannot read the folder of lists \"%s\"."), path.c_str()));
+        added.LeftOut.push_back(path);
+        return Join(*this, std::move(added));
     }
     std::sort(files.begin(), files.end());
-    // The lists are read side by side, each into a catalog of its own, and joined in name order:
+    // The lists are read side by side, each into a part of its own, and joined in name order:
     // the result is the same however the reading was shared out.
-    std::vector<TSoftwareCatalog> parts(files.size());
+    std::vector<TContent> parts(files.size());
     std::vector<std::exception_ptr> failures(files.size());
     // The largest first, each to whichever thread is free: one large list does not keep a
     // thread busy while the other has finished.
@@ -374,9 +627,9 @@ void TSoftwareCatalog::AddFolder(const std::string& path) {
     for (size_t i = 0; i < files.size(); ++i) {
         if (failures[i])
             std::rethrow_exception(failures[i]);
-        Merge(std::move(parts[i]));
+        added.Merge(std::move(parts[i]));
     }
-    Index();
+    Join(*this, std::move(added));
 }
 
 void TSoftwareCatalog::AddPath(const std::string& path) {
@@ -387,210 +640,131 @@ void TSoftwareCatalog::AddPath(const std::string& path) {
         AddFile(path);
 }
 
-void TSoftwareCatalog::Merge(TSoftwareCatalog&& part) {
-    const auto listBase = static_cast<uint32_t>(FLists.size());
-    const auto softwareBase = static_cast<uint32_t>(FSoftwares.size());
-    for (std::string& list : part.FLists)
-        FLists.push_back(std::move(list));
-    for (TListedSoftware& software : part.FSoftwares) {
-        software.List += listBase;
-        FSoftwares.push_back(std::move(software));
-    }
-    FDisks.reserve(FDisks.size() + part.FDisks.size());
-    for (TListedDisk& disk : part.FDisks) {
-        disk.Software += softwareBase;
-        FDisks.push_back(std::move(disk));
-    }
-    for (std::string& note : part.FNotes)
-        FNotes.push_back(std::move(note));
-    for (std::string& path : part.FLeftOut)
-        FLeftOut.push_back(std::move(path));
-}
-
-void TSoftwareCatalog::Index() {
-    FByDigest.clear();
-    FByDigest.reserve(FDisks.size());
-    FSizes.clear();
-    for (uint32_t i = 0; i < FDisks.size(); ++i) {
-        const TListedDisk& disk = FDisks[i];
-        FByDigest.push_back({disk.Size, disk.HasCrc, disk.Crc, i});
-        FSizes.push_back(disk.Size);
-    }
-    std::sort(FByDigest.begin(), FByDigest.end());
-    std::sort(FSizes.begin(), FSizes.end());
-    FSizes.erase(std::unique(FSizes.begin(), FSizes.end()), FSizes.end());
-}
-
 bool TSoftwareCatalog::HasSize(int64_t size) const {
-    return std::binary_search(FSizes.begin(), FSizes.end(), size);
+    if (!FData)
+        return false;
+    const size_t at = FData->Seek({size, false, 0, 0});
+    return at < FData->Disks && FData->KeyAt(at).Size == size;
 }
 
 std::vector<uint32_t> TSoftwareCatalog::Find(std::span<const uint8_t> bytes) const {
-    const auto size = static_cast<int64_t>(bytes.size());
     std::vector<uint32_t> found;
+    if (!FData)
+        return found;
+    const TCatalogData& data = *FData;
+    const auto size = static_cast<int64_t>(bytes.size());
     std::optional<std::array<uint8_t, 20>> sha1;
-    const auto agrees = [&](const TDigestKey& key) {
-        const TListedDisk& disk = FDisks[key.Disk];
-        if (!disk.HasSha1)
-            return true;
+    const auto agrees = [&](uint32_t disk) {
+        // No disk has neither digest: flags of zeros are a cut index, which names nothing.
+        const uint8_t flags = data.Flags(disk);
+        if ((flags & HasSha1Flag) == 0)
+            return flags != 0;
         if (!sha1)
             HexBytes(Digest(rtl::THashAlgorithm::Sha1, bytes), sha1.emplace().data());
-        return disk.Sha1 == *sha1;
+        return std::memcmp(data.Sha1(disk), sha1->data(), sha1->size()) == 0;
     };
-    auto it = std::lower_bound(FByDigest.begin(), FByDigest.end(), TDigestKey{size, false, 0, 0});
-    const auto end =
-        std::upper_bound(it, FByDigest.end(), TDigestKey{size, true, UINT32_MAX, UINT32_MAX});
-    for (; it != end && !it->HasCrc; ++it)
-        if (agrees(*it))
-            found.push_back(it->Disk);
-    const auto withoutCrc = static_cast<std::ptrdiff_t>(found.size());
-    if (it != end) {
+    size_t at = data.Seek({size, false, 0, 0});
+    for (; at < data.Disks; ++at) {
+        const TDigestKey key = data.KeyAt(at);
+        if (key.Size != size || key.HasCrc)
+            break;
+        if (agrees(key.Disk))
+            found.push_back(key.Disk);
+    }
+    if (at < data.Disks && data.KeyAt(at).Size == size) {
         uint32_t crc = 0;
         ParseNumber(Digest(rtl::THashAlgorithm::Crc32, bytes), crc, 16);
-        for (it = std::lower_bound(it, end, TDigestKey{size, true, crc, 0});
-             it != end && it->Crc == crc; ++it)
-            if (agrees(*it))
-                found.push_back(it->Disk);
+        for (at = data.Seek({size, true, crc, 0}); at < data.Disks; ++at) {
+            const TDigestKey key = data.KeyAt(at);
+            if (key.Size != size || key.Crc != crc)
+                break;
+            if (agrees(key.Disk))
+                found.push_back(key.Disk);
+        }
     }
-    // Each run is in list order already, and no disk is in both.
-    std::inplace_merge(found.begin(), found.begin() + withoutCrc, found.end());
+    // Two runs, each in list order as Restore found it; sorted whole, the disks stay in list order
+    // and each once whatever became of the bytes since.
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
 }
 
-namespace {
-
-// The index's numbers are little-endian whatever the machine; texts a length and their bytes.
-class TIndexWriter {
-public:
-    explicit TIndexWriter(std::string& out) : FOut(out) {}
-    void Number(uint64_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            FOut.push_back(static_cast<char>(value >> (8 * i)));
-    }
-    void Text(const std::string& text) {
-        Number(text.size(), 4);
-        FOut.append(text);
-    }
-
-private:
-    std::string& FOut;
-};
-
-class TIndexReader {
-public:
-    explicit TIndexReader(std::span<const uint8_t> bytes) : FBytes(bytes) {}
-    bool Number(uint64_t& value, int bytes) {
-        if (FBytes.size() - FAt < static_cast<size_t>(bytes))
-            return false;
-        value = 0;
-        for (int i = 0; i < bytes; ++i)
-            value |= uint64_t{FBytes[FAt + static_cast<size_t>(i)]} << (8 * i);
-        FAt += static_cast<size_t>(bytes);
-        return true;
-    }
-    template <typename T> bool Value(T& value, int bytes) {
-        uint64_t number = 0;
-        if (!Number(number, bytes))
-            return false;
-        value = static_cast<T>(number);
-        return true;
-    }
-    bool Text(std::string& text) {
-        uint64_t length = 0;
-        if (!Number(length, 4) || length > MaxText || length > FBytes.size() - FAt)
-            return false;
-        text.assign(reinterpret_cast<const char*>(FBytes.data() + FAt), length);
-        FAt += length;
-        return true;
-    }
-    // A count of items of at least itemBytes each, which the bytes left can hold.
-    bool Count(size_t& count, size_t itemBytes) {
-        uint64_t number = 0;
-        if (!Number(number, 4) || number > (FBytes.size() - FAt) / itemBytes)
-            return false;
-        count = static_cast<size_t>(number);
-        return true;
-    }
-    bool AtEnd() const { return FAt == FBytes.size(); }
-
-private:
-    std::span<const uint8_t> FBytes;
-    size_t FAt = 0;
-};
-
-} // namespace
-
 std::string TSoftwareCatalog::Serialize() const {
-    std::string out;
-    TIndexWriter write(out);
-    for (const auto* texts : {&FLists, &FNotes, &FLeftOut}) {
-        write.Number(texts->size(), 4);
-        for (const std::string& text : *texts)
-            write.Text(text);
-    }
-    write.Number(FSoftwares.size(), 4);
-    for (const TListedSoftware& software : FSoftwares) {
-        write.Number(software.List, 4);
-        write.Number(software.Disks, 4);
-        for (const std::string* text :
-             {&software.Name, &software.Description, &software.Year, &software.Publisher})
-            write.Text(*text);
-    }
-    write.Number(FDisks.size(), 4);
-    for (const TListedDisk& disk : FDisks) {
-        write.Number(disk.Software, 4);
-        write.Number(disk.Number, 4);
-        write.Text(disk.Part);
-        write.Text(disk.PartId);
-        write.Number(static_cast<uint64_t>(disk.Size), 8);
-        write.Number(disk.Crc, 4);
-        write.Number((disk.HasCrc ? 1 : 0) | (disk.HasSha1 ? 2 : 0), 1);
-        out.append(reinterpret_cast<const char*>(disk.Sha1.data()), disk.Sha1.size());
-    }
-    return out;
+    if (!FData)
+        return WriteCatalog({});
+    return {reinterpret_cast<const char*>(FData->Bytes.data()), FData->Bytes.size()};
 }
 
 std::optional<TSoftwareCatalog> TSoftwareCatalog::Restore(std::span<const uint8_t> bytes) {
-    TIndexReader read(bytes);
-    TSoftwareCatalog catalog;
-    size_t count = 0;
-    for (auto* texts : {&catalog.FLists, &catalog.FNotes, &catalog.FLeftOut}) {
-        if (!read.Count(count, 4))
+    const auto copy = std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
+    return Restore(*copy, copy);
+}
+
+std::optional<TSoftwareCatalog> TSoftwareCatalog::Restore(std::span<const uint8_t> bytes,
+                                                          std::shared_ptr<const void> owner) {
+    if (bytes.size() < CountsSize || Load<uint32_t>(bytes.data()) != Marker)
+        return std::nullopt;
+    const uint64_t lists = Load<uint32_t>(bytes.data() + 4);
+    const uint64_t notes = Load<uint32_t>(bytes.data() + 8);
+    const uint64_t softwares = Load<uint32_t>(bytes.data() + 12);
+    const uint64_t disks = Load<uint32_t>(bytes.data() + 16);
+    const uint64_t texts = lists + 2 * notes + 4 * softwares + 2 * disks;
+    // Counts of 32 bits each: no sum of them comes near 64.
+    const uint64_t fixed =
+        CountsSize + SoftwareBytes * softwares + (DiskBytes + OrderBytes) * disks + 4 * texts;
+    if (fixed > bytes.size())
+        return std::nullopt;
+    auto data = std::make_shared<TCatalogData>();
+    data->Owner = std::move(owner);
+    data->Bytes = bytes;
+    data->Lists = lists;
+    data->Softwares = softwares;
+    data->Disks = disks;
+    data->SoftwareColumns = bytes.data() + CountsSize;
+    data->DiskColumns = data->SoftwareColumns + SoftwareBytes * softwares;
+    data->Order = data->DiskColumns + DiskBytes * disks;
+    data->TextEnds = data->Order + OrderBytes * disks;
+    data->Texts = {reinterpret_cast<const char*>(data->TextEnds + 4 * texts), bytes.size() - fixed};
+    data->FirstSoftwareText = lists + 2 * notes;
+    data->FirstDiskText = data->FirstSoftwareText + 4 * softwares;
+
+    // Each text within the texts, and nothing after the last.
+    uint32_t end = 0;
+    for (size_t text = 0; text < texts; ++text) {
+        if (data->TextEnd(text) < end)
             return std::nullopt;
-        texts->resize(count);
-        for (std::string& text : *texts)
-            if (!read.Text(text))
-                return std::nullopt;
+        end = data->TextEnd(text);
     }
-    if (catalog.FLeftOut.size() != catalog.FNotes.size() || !read.Count(count, 24))
+    if (end != bytes.size() - fixed)
         return std::nullopt;
-    catalog.FSoftwares.resize(count);
-    for (TListedSoftware& software : catalog.FSoftwares)
-        if (!read.Value(software.List, 4) || software.List >= catalog.FLists.size() ||
-            !read.Value(software.Disks, 4) || !read.Text(software.Name) ||
-            !read.Text(software.Description) || !read.Text(software.Year) ||
-            !read.Text(software.Publisher))
+    for (size_t software = 0; software < softwares; ++software)
+        if (data->List(software) >= lists)
             return std::nullopt;
-    if (!read.Count(count, 49))
-        return std::nullopt;
-    catalog.FDisks.resize(count);
-    for (TListedDisk& disk : catalog.FDisks) {
-        uint8_t flags = 0;
-        if (!read.Value(disk.Software, 4) || disk.Software >= catalog.FSoftwares.size() ||
-            !read.Value(disk.Number, 4) || !read.Text(disk.Part) || !read.Text(disk.PartId) ||
-            !read.Value(disk.Size, 8) || disk.Size < 0 || !read.Value(disk.Crc, 4) ||
-            !read.Value(flags, 1) || flags == 0 || flags > 3)
-            return std::nullopt;
+    for (size_t disk = 0; disk < disks; ++disk) {
         // A disk with neither digest would be every image of its size; no list gives one.
-        disk.HasCrc = (flags & 1) != 0;
-        disk.HasSha1 = (flags & 2) != 0;
-        for (uint8_t& byte : disk.Sha1)
-            if (!read.Value(byte, 1))
-                return std::nullopt;
+        const uint8_t flags = data->Flags(disk);
+        if (data->Software(disk) >= softwares || data->Size(disk) < 0 || flags == 0 ||
+            flags > (HasCrcFlag | HasSha1Flag))
+            return std::nullopt;
     }
-    if (!read.AtEnd())
-        return std::nullopt;
-    catalog.Index();
+    // Find's order holds each disk once, in order: each key past the one before, and as the
+    // keys end in the disk, no disk twice among as many as there are disks.
+    for (size_t at = 0; at < disks; ++at)
+        if (data->OrderAt(at) >= disks || (at > 0 && !(data->KeyAt(at - 1) < data->KeyAt(at))))
+            return std::nullopt;
+
+    TSoftwareCatalog catalog;
+    const auto take = [&](std::vector<std::string>& texts, size_t first, size_t count) {
+        texts.reserve(count);
+        for (size_t text = first; text < first + count; ++text)
+            texts.emplace_back(data->Text(text));
+    };
+    take(catalog.FLists, 0, lists);
+    take(catalog.FNotes, lists, notes);
+    take(catalog.FLeftOut, lists + notes, notes);
+    catalog.FSoftwares = {data.get(), softwares};
+    catalog.FDisks = {data.get(), disks};
+    catalog.FData = std::move(data);
     return catalog;
 }
 
@@ -612,9 +786,9 @@ std::vector<uint32_t> IdentifyImage(const TSoftwareCatalog& catalog, const TDisk
     try {
         const TDiskFormat format = PlainGeometry(image, 1);
         if (catalog.HasSize(int64_t{format.C} * format.H * format.R * SectorBytes(format.N))) {
-            rtl::TMemoryStream dump;
-            SaveImageInForm(image, 1, TImageForm::Raw, dump);
-            add({dump.Memory(), static_cast<size_t>(dump.Size())});
+            // The dump's bytes as they are made, not copied again into a stream: a container of
+            // many images takes fresh memory of an image's size for each copy.
+            add(FormTraits(TImageForm::Raw).Bytes(image, 1));
         }
     } catch (const EDiskImageError&) {
     }

@@ -10,7 +10,10 @@
 
 #include <array>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -50,6 +53,79 @@ struct TListedDisk {
     std::array<uint8_t, 20> Sha1{};
 };
 
+struct TCatalogData;
+
+// The softwares or the disks of a catalog, indexed and iterated like a vector of them. Each is
+// made from the catalog's bytes when it is asked for, a copy: a catalog read from an index takes
+// no memory for the items no command looks at.
+template <typename T> class TListedItems {
+public:
+    class TIterator {
+    public:
+        using iterator_concept = std::random_access_iterator_tag;
+        using iterator_category = std::input_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using reference = T;
+        // What -> points into lives as long as the expression.
+        struct TArrow {
+            T Item;
+            const T* operator->() const { return &Item; }
+        };
+
+        TIterator() = default;
+        T operator*() const { return Item(FData, FIndex); }
+        TArrow operator->() const { return {**this}; }
+        T operator[](difference_type offset) const { return *(*this + offset); }
+        TIterator& operator++() { return *this += 1; }
+        TIterator operator++(int) { return std::exchange(*this, *this + 1); }
+        TIterator& operator--() { return *this -= 1; }
+        TIterator operator--(int) { return std::exchange(*this, *this - 1); }
+        TIterator& operator+=(difference_type offset) {
+            FIndex = static_cast<size_t>(static_cast<difference_type>(FIndex) + offset);
+            return *this;
+        }
+        TIterator& operator-=(difference_type offset) { return *this += -offset; }
+        friend TIterator operator+(TIterator at, difference_type offset) { return at += offset; }
+        friend TIterator operator+(difference_type offset, TIterator at) { return at += offset; }
+        friend TIterator operator-(TIterator at, difference_type offset) { return at -= offset; }
+        friend difference_type operator-(const TIterator& a, const TIterator& b) {
+            return static_cast<difference_type>(a.FIndex) - static_cast<difference_type>(b.FIndex);
+        }
+        friend bool operator==(const TIterator& a, const TIterator& b) {
+            return a.FIndex == b.FIndex;
+        }
+        friend auto operator<=>(const TIterator& a, const TIterator& b) {
+            return a.FIndex <=> b.FIndex;
+        }
+
+    private:
+        friend class TListedItems;
+        TIterator(const TCatalogData* data, size_t index) : FData(data), FIndex(index) {}
+        const TCatalogData* FData = nullptr;
+        size_t FIndex = 0;
+    };
+
+    size_t size() const { return FCount; }
+    bool empty() const { return FCount == 0; }
+    // index below size(), as a vector's.
+    T operator[](size_t index) const { return Item(FData, index); }
+    TIterator begin() const { return {FData, 0}; }
+    TIterator end() const { return {FData, FCount}; }
+
+private:
+    friend class TSoftwareCatalog;
+    TListedItems() = default;
+    TListedItems(const TCatalogData* data, size_t count) : FData(data), FCount(count) {}
+    static T Item(const TCatalogData* data, size_t index);
+
+    const TCatalogData* FData = nullptr;
+    size_t FCount = 0;
+};
+
+template <> TListedSoftware TListedItems<TListedSoftware>::Item(const TCatalogData*, size_t);
+template <> TListedDisk TListedItems<TListedDisk>::Item(const TCatalogData*, size_t);
+
 class TSoftwareCatalog {
 public:
     // Reads a MAME software list or a Logiqx DAT file. One that cannot be read, or is anything
@@ -71,8 +147,8 @@ public:
     const std::vector<std::string>& LeftOut() const { return FLeftOut; }
 
     const std::vector<std::string>& Lists() const { return FLists; }
-    const std::vector<TListedSoftware>& Softwares() const { return FSoftwares; }
-    const std::vector<TListedDisk>& Disks() const { return FDisks; }
+    const TListedItems<TListedSoftware>& Softwares() const { return FSoftwares; }
+    const TListedItems<TListedDisk>& Disks() const { return FDisks; }
     // Whether any disk listed has this size: an image of no such size needs no digest.
     bool HasSize(int64_t size) const;
 
@@ -82,36 +158,22 @@ public:
     std::vector<uint32_t> Find(std::span<const uint8_t> bytes) const;
 
     // The catalog as the bytes an index keeps of it, and back: Restore gives nothing for bytes
-    // Serialize did not write (another version, a cut or damaged index), checking every count,
-    // length and reference against what is left of the bytes before taking memory for it.
+    // Serialize did not write (another version or byte order, a cut or damaged index), checking
+    // every count, length and reference against what is left of the bytes before it reads
+    // through them. The bytes are what the catalog reads its items from: Restore copies them,
+    // and with owner, which keeps them alive, takes them where they are instead.
     std::string Serialize() const;
     static std::optional<TSoftwareCatalog> Restore(std::span<const uint8_t> bytes);
+    static std::optional<TSoftwareCatalog> Restore(std::span<const uint8_t> bytes,
+                                                   std::shared_ptr<const void> owner);
 
 private:
-    // The order Find looks disks up in: by size, those without a CRC-32 first, so that they are
-    // found without one, then by CRC-32, and in list order within each.
-    struct TDigestKey {
-        int64_t Size = 0;
-        bool HasCrc = false;
-        uint32_t Crc = 0;
-        uint32_t Disk = 0;
-        auto operator<=>(const TDigestKey&) const = default;
-    };
-
-    // One file's list in a catalog of its own, or the note of why it is left out. From a folder,
-    // a file is read whole only when its first bytes tell a list.
-    static TSoftwareCatalog ReadList(const std::string& path, bool fromFolder);
-    void Merge(TSoftwareCatalog&& part);
-    // Sorts the disks by TDigestKey for Find, once the lists are in.
-    void Index();
-
+    std::shared_ptr<const TCatalogData> FData;
     std::vector<std::string> FLists;
-    std::vector<TListedSoftware> FSoftwares;
-    std::vector<TListedDisk> FDisks;
     std::vector<std::string> FNotes;
     std::vector<std::string> FLeftOut;
-    std::vector<int64_t> FSizes;
-    std::vector<TDigestKey> FByDigest;
+    TListedItems<TListedSoftware> FSoftwares;
+    TListedItems<TListedDisk> FDisks;
 };
 
 // The disks of catalog an image is: its bytes as a one-image file, the same with its write

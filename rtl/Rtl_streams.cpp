@@ -386,12 +386,12 @@ int64_t TFileStream::Size() {
     return TStream::Size();
 }
 
-std::unique_ptr<TFileView> TFileStream::View(int64_t offset, int64_t count) {
+std::unique_ptr<TFileView> TFileStream::View(int64_t offset, int64_t count, TViewReading reading) {
     struct stat info {};
     // Only what the file holds now is mapped: a page past its end would fault at the first look.
     if (offset < 0 || count <= 0 || ::fstat(FHandle, &info) != 0 || offset > info.st_size - count)
         return nullptr;
-    std::unique_ptr<TFileView> view(new TFileView(FHandle, FFileName, offset, count));
+    std::unique_ptr<TFileView> view(new TFileView(FHandle, FFileName, offset, count, reading));
     if (view->Bytes().empty())
         return nullptr;
     return view;
@@ -522,7 +522,8 @@ TGuardedRange* ClaimGuardedRange() {
 
 } // namespace
 
-TFileView::TFileView(int handle, const std::string& fileName, int64_t offset, int64_t count)
+TFileView::TFileView(int handle, const std::string& fileName, int64_t offset, int64_t count,
+                     TViewReading reading)
     : FFileName(fileName), FEnd(offset + count) {
     if (!GuardBusErrors())
         return;
@@ -536,7 +537,9 @@ TFileView::TFileView(int handle, const std::string& fileName, int64_t offset, in
     if (FRange == nullptr)
         return;
     const auto length = static_cast<size_t>(FEnd - start);
-    void* mapping = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, handle, start);
+    void* mapping =
+        ::mmap(nullptr, length, PROT_READ,
+               MAP_PRIVATE | (reading == TViewReading::Ahead ? MAP_POPULATE : 0), handle, start);
     if (mapping == MAP_FAILED)
         return;
     FMapping = mapping;

@@ -104,6 +104,10 @@ enum class TFileMode { OpenRead, OpenReadWrite, Create };
 
 struct TGuardedRange;
 
+// How a view's pages are read: as they are first looked at, or all of them at once, for a
+// reader that will look at every one.
+enum class TViewReading { OnDemand, Ahead };
+
 // Bytes of a file seen where the system keeps them, through a read-only mapping, instead of
 // copied into memory of the reader's own: a page the reader never touches is never read. A file
 // cut short under the view cannot bring the program down: the pages it no longer holds read as
@@ -125,7 +129,8 @@ private:
     friend class TFileStream;
     // Maps count bytes of the file open as handle from offset, which it holds; shows no bytes
     // when the system will not map them.
-    TFileView(int handle, const std::string& fileName, int64_t offset, int64_t count);
+    TFileView(int handle, const std::string& fileName, int64_t offset, int64_t count,
+              TViewReading reading);
 
     // The guard's slot, held from the mapping to its end; null for none.
     TGuardedRange* FRange = nullptr;
@@ -163,7 +168,8 @@ public:
     void CopyRangeFrom(TFileStream& source, int64_t offset, int64_t count);
     // A view of count bytes from offset of the file; null, for the caller to read them instead,
     // when the file does not hold them now or the system will not map them.
-    std::unique_ptr<TFileView> View(int64_t offset, int64_t count);
+    std::unique_ptr<TFileView> View(int64_t offset, int64_t count,
+                                    TViewReading reading = TViewReading::OnDemand);
 
     // Forces the written bytes to the disk; EWriteError when that fails.
     void Flush();

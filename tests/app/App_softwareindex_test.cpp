@@ -119,9 +119,11 @@ TEST(SoftwareIndex, ADamagedOrForeignIndexIsBuiltAgainAndNoIndexIsNoFailure) {
                             std::filesystem::directory_iterator()),
               8);
 
-    // A disk of the index without a digest would be every image of its size: refused.
+    // A disk of the index without a digest would be every image of its size: refused. Its
+    // flags follow the counts, the software's list and disk count, and the disk's software,
+    // number, size and CRC-32.
     std::string bytes = LoadSoftwareCatalog({list}, "")->Serialize();
-    const size_t flags = bytes.size() - 21;
+    const size_t flags = 20 + 8 + 20;
     ASSERT_EQ(bytes[flags], 1);
     bytes[flags] = 0;
     EXPECT_FALSE(TSoftwareCatalog::Restore(
@@ -130,5 +132,23 @@ TEST(SoftwareIndex, ADamagedOrForeignIndexIsBuiltAgainAndNoIndexIsNoFailure) {
     // Where no index can be kept, the lists are read each time.
     WriteFileText(dir.File("blocked"), "a file where the folder would be");
     EXPECT_EQ(TitlesOf(*LoadSoftwareCatalog({list}, dir.File("blocked") + "/cache"), 0x33),
+              std::vector<std::string>{"Title"});
+}
+
+TEST(SoftwareIndex, AnIndexCutShortWhileInUseNamesNothingAndIsBuiltAgain) {
+    const TempDir dir;
+    const std::string list = dir.File("set.dat"), cache = dir.File("cache");
+    WriteFileText(list, Dat("Title", 0x44));
+    LoadSoftwareCatalog({list}, cache);
+    const std::unique_ptr<TSoftwareCatalog> catalog = LoadSoftwareCatalog({list}, cache);
+    ASSERT_EQ(TitlesOf(*catalog, 0x44), std::vector<std::string>{"Title"});
+
+    // The pages past the cut read as zeros: no title, no disk found, and no fault.
+    std::filesystem::resize_file(IndexFile(cache), 0);
+    EXPECT_TRUE(TitlesOf(*catalog, 0x44).empty());
+    EXPECT_FALSE(catalog->HasSize(1000));
+    EXPECT_EQ(catalog->Softwares()[0].Description, "");
+    EXPECT_EQ(catalog->Disks()[0].Part, "");
+    EXPECT_EQ(TitlesOf(*LoadSoftwareCatalog({list}, cache), 0x44),
               std::vector<std::string>{"Title"});
 }

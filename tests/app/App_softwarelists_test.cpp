@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 using namespace testsupport;
@@ -248,6 +249,71 @@ TEST(SoftwareLists, ADiskListedWithASha1AloneIsFoundByItsSizeAndSha1) {
     ASSERT_EQ(catalog.Disks().size(), 3u);
     EXPECT_EQ(catalog.Find(bytes), (std::vector<uint32_t>{0, 2}));
     EXPECT_TRUE(catalog.Find(other).empty());
+}
+
+// A catalog's bytes come back as they were written, its items with them, and bytes Serialize
+// would not write are refused: another byte order, a cut or a longer catalog, a reference to
+// nothing, texts that overlap or leave bytes over, and a lookup order that is not Find's.
+TEST(SoftwareLists, ACatalogsBytesComeBackAndOnlyThey) {
+    const TempDir dir;
+    const Bytes large(2000, 0x55), small(1000, 0x66);
+    WriteFileText(dir.File("set.dat"), "<datafile><game name=\"g\"><description>Game</description>"
+                                       "<year>1986</year>" +
+                                           Rom("large.d88", large) + Rom("small.d88", small) +
+                                           "</game></datafile>");
+    TSoftwareCatalog catalog;
+    catalog.AddFile(dir.File("set.dat"));
+    const std::string written = catalog.Serialize();
+    const auto restore = [](const std::string& bytes) {
+        return TSoftwareCatalog::Restore(
+            std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    };
+    const std::optional<TSoftwareCatalog> restored = restore(written);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->Serialize(), written);
+    EXPECT_EQ(restored->Lists(), std::vector<std::string>{"set"});
+    ASSERT_EQ(restored->Disks().size(), 2u);
+    EXPECT_EQ(restored->Disks()[1].Part, "small.d88");
+    EXPECT_EQ(restored->Disks()[1].Size, 1000);
+    EXPECT_EQ(DescribeSoftware(restored->Softwares()[0]), "Game (1986)");
+    EXPECT_EQ(restored->Find(small), std::vector<uint32_t>{1});
+    EXPECT_EQ(restored->Find(large), std::vector<uint32_t>{0});
+
+    // One list, no note, one software, two disks: the counts, then the software's list (20) and
+    // disk count, the disks' softwares (28), numbers, sizes (44), CRC-32s, flags (68) and SHA-1s,
+    // Find's order (110: the small disk first), where the nine texts end (118), and the texts.
+    ASSERT_EQ(written.size(), 154u + std::string("setgGame1986large.d88small.d88").size());
+    const auto change = []<typename T>(std::string bytes, size_t at, T value) {
+        std::memcpy(bytes.data() + at, &value, sizeof value);
+        return bytes;
+    };
+    // A text may end elsewhere, as long as the texts stay in order.
+    const std::string moved = change(written, 118 + 4, uint32_t{5});
+    ASSERT_TRUE(restore(moved));
+    EXPECT_EQ(restore(moved)->Softwares()[0].Name, "gG");
+    EXPECT_EQ(restore(moved)->Softwares()[0].Description, "ame");
+    EXPECT_EQ(restore(moved)->Serialize(), moved);
+    const struct {
+        const char* What;
+        std::string Bytes;
+    } refused[] = {
+        {"the other byte order", change(written, 0, uint32_t{0x54574331})},
+        {"cut", written.substr(0, written.size() - 1)},
+        {"longer", written + "x"},
+        {"no such list", change(written, 20, uint32_t{1})},
+        {"no such software", change(written, 32, uint32_t{1})},
+        {"a negative size", change(written, 52, int64_t{-1000})},
+        {"no digest", change(written, 68, uint8_t{0})},
+        {"texts overlapping", change(written, 118 + 4, uint32_t{2})},
+        {"a text past the end", change(written, 118 + 32, uint32_t{31})},
+        {"bytes after the last text",
+         change(change(written, 118 + 28, uint32_t{29}), 118 + 32, uint32_t{29})},
+        {"Find's order out of order", change(change(written, 110, uint32_t{0}), 114, uint32_t{1})},
+        {"a disk twice in Find's order", change(written, 114, uint32_t{1})},
+        {"no such disk in Find's order", change(written, 110, uint32_t{2})},
+    };
+    for (const auto& each : refused)
+        EXPECT_FALSE(restore(each.Bytes)) << each.What;
 }
 
 // MAME's own lists (Debian package mame-data) read whole, as identify reads them by default.
