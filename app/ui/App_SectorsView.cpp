@@ -233,6 +233,7 @@ void TAppSectorsView::Reload() {
                  QString::fromStdString(MappedTrackName(map, track.Entry)),
                  QString::number(track.Sectors.size()), TrackDensities(track), TrackMarks(track)});
             item->setData(0, EntryRole, track.Entry);
+            item->setToolTip(4, item->text(4));
             items << item;
         }
         TrackList->addTopLevelItems(items);
@@ -240,8 +241,6 @@ void TAppSectorsView::Reload() {
             TrackList->resizeColumnToContents(column);
         TrackList->setProperty("generation", QVariant::fromValue(handler->Generation()));
         SectorList->setProperty("entry", -1);
-        DamageLabel->setText(QString::fromStdString(map.Damage));
-        DamageLabel->setVisible(!map.Damage.empty());
     }
     for (int row = 0; row < TrackList->topLevelItemCount(); ++row)
         if (TrackList->topLevelItem(row)->data(0, EntryRole).toInt() == handler->Entry()) {
@@ -273,6 +272,16 @@ void TAppSectorsView::Reload() {
     }
     if (handler->Sector() >= 1 && handler->Sector() <= SectorList->topLevelItemCount())
         SectorList->setCurrentItem(SectorList->topLevelItem(handler->Sector() - 1));
+    // Why the bytes cannot be changed, where they cannot: damage, or write protection.
+    QString refusal;
+    if (!handler->CanEdit() && handler->Sector() > 0)
+        try {
+            FHandler->RaiseEditRefusal();
+        } catch (const rtl::Exception& e) {
+            refusal = QString::fromStdString(e.Message());
+        }
+    DamageLabel->setText(refusal);
+    DamageLabel->setVisible(!refusal.isEmpty());
     const bool sameSector = FShownIndex == handler->Index() && FShownEntry == handler->Entry() &&
                             FShownSector == handler->Sector();
     if (!sameSector || !HexView->IsModified()) {

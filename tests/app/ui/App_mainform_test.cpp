@@ -812,6 +812,9 @@ private slots:
         editor.Form->FileHandler().WriteProtectedToggle();
         QVERIFY(uitest::Settle());
         QVERIFY(!hex->IsEditable());
+        QCOMPARE(view.findChild<QLabel*>("DamageLabel")->text(),
+                 QString("The disk image 1 is write-protected; clear its write protection to "
+                         "change its sectors."));
         QVERIFY(errors.Messages.empty());
         view.close();
         QVERIFY(uitest::Settle());
