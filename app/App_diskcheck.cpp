@@ -52,6 +52,7 @@ public:
         std::vector<TTrackExtent> extents;
         std::vector<TTrackSummary> summaries;
         for (int t = 0; t < FEntries; ++t) {
+            FEntry = t;
             const int64_t offset = FOffsets[static_cast<size_t>(t)];
             // Some programs point unformatted tracks at the end of the image: no sectors.
             if (offset == 0 || offset == FSize)
@@ -75,6 +76,7 @@ public:
             extents.push_back({t, offset, CheckTrack(t, offset, summary)});
             summaries.push_back(summary);
         }
+        FEntry = -1;
         CheckOverlaps(extents);
         CheckDiskType(summaries);
         return std::move(FFindings);
@@ -82,7 +84,7 @@ public:
 
 private:
     void Add(TSeverity severity, std::string text) {
-        FFindings.push_back({severity, std::move(text)});
+        FFindings.push_back({severity, std::move(text), FEntry});
     }
 
     void ReadTable() {
@@ -120,10 +122,12 @@ private:
             if (offset < FHeaderSize || offset >= FSize)
                 continue;
             if (offset < last) {
+                FEntry = t;
                 Add(TSeverity::Warning,
                     rtl::Format(
                         rtl::Tr("The track table is not in ascending order: %s starts before %s."),
                         TrackName(t, FOrder).c_str(), TrackName(lastTrack, FOrder).c_str()));
+                FEntry = -1;
                 return;
             }
             last = offset;
@@ -212,11 +216,14 @@ private:
             extents.begin(), extents.end(),
             [](const TTrackExtent& a, const TTrackExtent& b) { return a.Start < b.Start; });
         for (size_t i = 1; i < extents.size(); ++i)
-            if (extents[i].Start < extents[i - 1].End)
+            if (extents[i].Start < extents[i - 1].End) {
+                FEntry = extents[i - 1].Track;
                 Add(TSeverity::Error,
                     rtl::Format(rtl::Tr("%s overlaps %s."),
                                 CapitalTrackName(extents[i - 1].Track, FOrder).c_str(),
                                 TrackName(extents[i].Track, FOrder).c_str()));
+            }
+        FEntry = -1;
     }
 
     void CheckDiskType(const std::vector<TTrackSummary>& summaries) {
@@ -258,6 +265,8 @@ private:
     int FEntries = TrackTableEntries;
     int64_t FHeaderSize = HeaderSize;
     TTrackOrder FOrder;
+    // The track the findings added now are about; -1 for the image.
+    int FEntry = -1;
     std::vector<TDiskFinding> FFindings;
     std::vector<uint32_t> FIds;
     TTally FSizeCodes;

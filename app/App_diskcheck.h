@@ -19,6 +19,9 @@ std::string SeverityText(TSeverity severity);
 struct TDiskFinding {
     TSeverity Severity;
     std::string Text;
+    // The track table entry the finding is about, where the sector view shows it; -1 for the
+    // image as a whole.
+    int Entry = -1;
 };
 
 // The findings for the bytes of one image (its header and data, as its size field delimits it

@@ -111,6 +111,7 @@ void TSectorHandler::Refresh() {
     FImage = image;
     FBytes.assign(bytes.begin(), bytes.end());
     FMap = MapSectors(FBytes);
+    FFindings = image != nullptr ? CheckDiskImage(FBytes) : std::vector<TDiskFinding>();
     if (same && FMap.Track(FEntry) != nullptr) {
         if (FMap.Sector(FEntry, FSector) == nullptr)
             FSector = FMap.Track(FEntry)->Sectors.empty() ? 0 : 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "App_dialogs.h"
+#include "App_diskcheck.h"
 #include "App_filehandler.h"
 #include "App_handler.h"
 #include "App_sectormap.h"
@@ -46,6 +47,8 @@ public:
     int Index() const { return FIndex; }
     const TDiskImage* Image() const { return FImage; }
     const TSectorMap& Map() const { return FMap; }
+    // What the check finds in the image, each finding with its track where it has one.
+    const std::vector<TDiskFinding>& Findings() const { return FFindings; }
     // Changes whenever the image shown or its bytes do.
     uint64_t Generation() const { return FGeneration; }
     // The chosen track's entry and sector (from 1); 0 for no sector.
@@ -80,6 +83,7 @@ private:
     const TDiskImage* FImage = nullptr;
     std::vector<uint8_t> FBytes;
     TSectorMap FMap;
+    std::vector<TDiskFinding> FFindings;
     int FEntry = -1;
     int FSector = 0;
     uint64_t FGeneration = 0;

@@ -39,7 +39,8 @@ QString TrackDensities(const TMappedTrack& track) {
     return fm && mfm ? QStringLiteral("FM, MFM") : fm ? QStringLiteral("FM") : mfm ? "MFM" : "";
 }
 
-QString TrackMarks(const TMappedTrack& track) {
+// The marks of the headers at a glance, then what the check finds wrong with the track.
+QString TrackMarks(const TMappedTrack& track, const std::vector<TDiskFinding>& findings) {
     QStringList marks;
     if (track.HasDeletedData())
         marks << TAppSectorsView::tr("deleted data");
@@ -49,8 +50,9 @@ QString TrackMarks(const TMappedTrack& track) {
         marks << TAppSectorsView::tr("repeated ID");
     if (track.HasOddSizes())
         marks << TAppSectorsView::tr("odd sizes");
-    if (!track.Damage.empty())
-        marks << QString::fromStdString(track.Damage);
+    for (const TDiskFinding& finding : findings)
+        if (finding.Entry == track.Entry && finding.Severity != TSeverity::Note)
+            marks << QString::fromStdString(finding.Text);
     return marks.join(QStringLiteral(", "));
 }
 
@@ -97,6 +99,11 @@ TAppSectorsView::TAppSectorsView(QWidget* parent) : QDialog(parent) {
                                  tr("Deleted"), tr("Status"), tr("Bytes")});
     HexView = new TAppHexView(this);
     HexView->setObjectName(QStringLiteral("HexView"));
+    FindingsLabel = new QLabel(this);
+    FindingsLabel->setObjectName(QStringLiteral("FindingsLabel"));
+    FindingsLabel->setTextFormat(Qt::PlainText);
+    FindingsLabel->setWordWrap(true);
+    FindingsLabel->hide();
     DamageLabel = new QLabel(this);
     DamageLabel->setObjectName(QStringLiteral("DamageLabel"));
     DamageLabel->setTextFormat(Qt::PlainText);
@@ -144,6 +151,7 @@ TAppSectorsView::TAppSectorsView(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ImageLabel);
     layout->addLayout(find);
+    layout->addWidget(FindingsLabel);
     layout->addWidget(panes, 1);
     layout->addWidget(DamageLabel);
     layout->addLayout(buttons);
@@ -212,6 +220,7 @@ void TAppSectorsView::Reload() {
         TrackList->clear();
         SectorList->clear();
         DamageLabel->clear();
+        FindingsLabel->clear();
         HexView->SetBytes({}, false);
         FShownIndex = -1;
         FReloading = false;
@@ -228,10 +237,11 @@ void TAppSectorsView::Reload() {
         TrackList->clear();
         QList<QTreeWidgetItem*> items;
         for (const TMappedTrack& track : map.Tracks) {
-            auto* item = new QTreeWidgetItem(
-                {QString::number(track.Entry),
-                 QString::fromStdString(MappedTrackName(map, track.Entry)),
-                 QString::number(track.Sectors.size()), TrackDensities(track), TrackMarks(track)});
+            auto* item =
+                new QTreeWidgetItem({QString::number(track.Entry),
+                                     QString::fromStdString(MappedTrackName(map, track.Entry)),
+                                     QString::number(track.Sectors.size()), TrackDensities(track),
+                                     TrackMarks(track, handler->Findings())});
             item->setData(0, EntryRole, track.Entry);
             item->setToolTip(4, item->text(4));
             items << item;
@@ -241,6 +251,12 @@ void TAppSectorsView::Reload() {
             TrackList->resizeColumnToContents(column);
         TrackList->setProperty("generation", QVariant::fromValue(handler->Generation()));
         SectorList->setProperty("entry", -1);
+        QStringList whole;
+        for (const TDiskFinding& finding : handler->Findings())
+            if (finding.Entry < 0 && finding.Severity != TSeverity::Note)
+                whole << QString::fromStdString(finding.Text);
+        FindingsLabel->setText(whole.join('\n'));
+        FindingsLabel->setVisible(!whole.isEmpty());
     }
     for (int row = 0; row < TrackList->topLevelItemCount(); ++row)
         if (TrackList->topLevelItem(row)->data(0, EntryRole).toInt() == handler->Entry()) {

@@ -61,6 +61,8 @@ private:
     QTreeWidget* TrackList;
     QTreeWidget* SectorList;
     TAppHexView* HexView;
+    // What the check finds wrong with the image as a whole, above the lists.
+    QLabel* FindingsLabel;
     QLabel* DamageLabel;
     QComboBox* TextModeBox;
     QPushButton* FillButton;

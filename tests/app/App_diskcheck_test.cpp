@@ -116,3 +116,34 @@ TEST(DiskCheckTest, CopiesAreKnownByTheirTracksWhateverTheirNameOrProtection) {
         EXPECT_NE(TrackDataDigest(other, algorithm), TrackDataDigest(a, algorithm));
     }
 }
+
+// Each finding about a track carries its table entry, so that the sector view shows it on its
+// track; what is about the whole image carries none.
+TEST(DiskCheckTest, EachFindingNamesItsTrackEntry) {
+    const Bytes blank = FormattedImage(DiskType2D, 40, 2, 16, 1);
+    const size_t sector = 16 + 256;
+    const auto track = [&](int t) { return 688 + static_cast<size_t>(t) * 16 * sector; };
+    const auto entries = [&](const std::function<void(Bytes&)>& patch) {
+        Bytes bytes = blank;
+        patch(bytes);
+        std::vector<int> found;
+        for (const TDiskFinding& finding : CheckDiskImage(bytes))
+            found.push_back(finding.Entry);
+        return found;
+    };
+    EXPECT_EQ(entries([&](Bytes& b) { PutLe(b, 32 + 4 * 5, 0x7FFFFFFF, 4); }), std::vector<int>{5});
+    EXPECT_EQ(entries([&](Bytes& b) { PutLe(b, 32 + 4 * 5, static_cast<uint32_t>(track(4)), 4); }),
+              std::vector<int>{4});
+    EXPECT_EQ(entries([&](Bytes& b) {
+                  PutLe(b, 32 + 4 * 5, static_cast<uint32_t>(track(6)), 4);
+                  PutLe(b, 32 + 4 * 6, static_cast<uint32_t>(track(5)), 4);
+              }),
+              std::vector<int>{6});
+    EXPECT_EQ(entries([&](Bytes& b) {
+                  b[track(7) + 8] = 0xB0;
+                  b[track(7) + sector + 2] = 1;
+                  b[27] = DiskType2HD;
+                  PutLe(b, 28, 5, 4);
+              }),
+              (std::vector<int>{-1, 7, 7, -1}));
+}

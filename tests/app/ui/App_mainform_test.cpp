@@ -751,7 +751,10 @@ private slots:
         testsupport::TempDir dir;
         const Bytes blank = testsupport::FormattedImage(0x00, 4, 2, 16, 1, 0x00);
         const std::string path = dir.File("blank.d88");
-        testsupport::WriteFileBytes(path, testsupport::Concat({blank, blank}));
+        // The second image's entry 2 (track 1 side 0) has sector 1's ID twice.
+        Bytes repeated = blank;
+        repeated[688 + 2 * 16 * (16 + 256) + (16 + 256) + 2] = 1;
+        testsupport::WriteFileBytes(path, testsupport::Concat({blank, repeated}));
         uitest::ErrorRecorder errors;
         Editor editor(dir, {path});
         QCOMPARE(editor.Rows(), 2);
@@ -783,7 +786,7 @@ private slots:
             QCOMPARE(edited[i], i == 688 + 16   ? uint8_t{0x4A}
                                 : i == 689 + 16 ? uint8_t{0x20}
                                                 : blank[i]);
-        QVERIFY(std::ranges::equal(editor.Form->FileHandler().DiskImages(1).Bytes(), blank));
+        QVERIFY(std::ranges::equal(editor.Form->FileHandler().DiskImages(1).Bytes(), repeated));
 
         QVERIFY(editor.Run("EditUndoAction"));
         QVERIFY(std::ranges::equal(editor.Form->FileHandler().DiskImages(0).Bytes(), blank));
@@ -808,6 +811,16 @@ private slots:
         QVERIFY(uitest::Settle());
         QCOMPARE(tracks->currentItem()->text(0), QString("4"));
 
+        // The other image's track shows what the check says of it.
+        QCOMPARE(tracks->topLevelItem(2)->text(4), QString());
+        editor.Form->ListViewShell().SetFocused(1, true);
+        QVERIFY(uitest::Settle());
+        QCOMPARE(view.findChild<QLabel*>("ImageLabel")->text(), QString("Disk image 2"));
+        QCOMPARE(tracks->topLevelItem(2)->text(4),
+                 QString("repeated ID, Track 1 side 0 has the sector ID C=1 H=0 R=1 N=1 more than "
+                         "once."));
+        editor.Form->ListViewShell().SetFocused(0, true);
+        QVERIFY(uitest::Settle());
         // A write-protected image is shown and not edited.
         editor.Form->FileHandler().WriteProtectedToggle();
         QVERIFY(uitest::Settle());
