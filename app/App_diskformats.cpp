@@ -135,7 +135,10 @@ std::optional<TDiskFormat> DimGeometry(uint8_t media) {
 }
 
 // A header a load would take for the start of a container, whatever follows it: its size,
-// type and protection bytes are ones a container holds.
+// type and protection bytes are ones a container holds, and its first track starts where a
+// container's does, right after the header (an image without tracks is a header alone). The
+// first sector of a plain dump holds anything: bytes that merely fit the fields' ranges, as one
+// dump in some thousands of random ones does, must not make it a damaged container.
 bool LooksLikeContainer(rtl::TStream& stream, int64_t fileSize) {
     if (fileSize < TDiskImage::HeaderSize)
         return false;
@@ -143,13 +146,18 @@ bool LooksLikeContainer(rtl::TStream& stream, int64_t fileSize) {
     stream.SetPosition(0);
     stream.ReadBuffer(header, sizeof header);
     const uint32_t size = rtl::GetLe32(header + TDiskImage::SizeOffset);
-    const uint32_t firstTrack = rtl::GetLe32(header + TrackTableOffset);
     const uint8_t type = header[TDiskImage::DiskTypeOffset];
     const uint8_t writeProtected = header[TDiskImage::WriteProtectedOffset];
+    uint32_t firstTrack = 0;
+    for (int t = 0; t < TrackTableEntries && firstTrack == 0; ++t)
+        firstTrack = rtl::GetLe32(header + TrackTableOffset + 4 * t);
     return size >= TDiskImage::HeaderSize &&
            (writeProtected == WriteProtectedOff || writeProtected == WriteProtectedOn) &&
            (type == 0x00 || type == 0x10 || type == 0x20 || type == 0x30 || type == 0x40) &&
-           (firstTrack == 0 || (firstTrack >= OldImageHeaderSize && firstTrack < size));
+           (firstTrack == 0
+                ? size == TDiskImage::HeaderSize
+                : (firstTrack == OldImageHeaderSize || firstTrack == TDiskImage::HeaderSize) &&
+                      firstTrack < size);
 }
 
 // A dump's bytes, read into memory that is not cleared first: the read fills all of it.

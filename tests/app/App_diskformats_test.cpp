@@ -177,6 +177,20 @@ TEST(DiskFormatsTest, ContainersReadAsBeforeWhateverTheirNameAndDamagedOnesKeepT
     const std::string refused = MessageOf<rtl::Exception>([&] { direct.LoadFromFile(named); });
     EXPECT_EQ(refused, "The data is not a valid disk image.");
     EXPECT_EQ(MessageOf<rtl::Exception>([&] { Load(named, {table, nullptr}); }), refused);
+
+    // A dump whose first bytes merely fit a header's fields (protection 0, type 2HD, a size and
+    // a first track below it) is the dump it is named: a container's tracks start after the
+    // header.
+    Bytes dump = Pattern(1261568);
+    dump[26] = 0x00;
+    dump[27] = 0x20;
+    PutLe(dump, 28, 2040607840, 4);
+    PutLe(dump, 32, 1867841523, 4);
+    const std::string hdm = dir.File("game.hdm");
+    WriteFileBytes(hdm, dump);
+    const auto read = Load(hdm, {table, nullptr});
+    ASSERT_EQ(read->Count(), 1);
+    EXPECT_EQ(SavedIn(*(*read)[0], TImageForm::Raw), dump);
 }
 
 TEST(DiskFormatsTest, FdiAndDimHeadersFromTheirLayoutsAreReadAndHostileOnesRefused) {
