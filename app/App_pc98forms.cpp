@@ -26,8 +26,6 @@ uint16_t CheckedSectorBytes(uint8_t n) {
     return static_cast<uint16_t>(SectorBytes(n));
 }
 
-constexpr uint8_t SingleDensity = 0x40;
-
 std::optional<int32_t> DiskTypeOfDevice(uint8_t device) {
     switch (device & 0xF0) {
     case 0x90:

@@ -48,15 +48,16 @@ std::optional<TSectorPlaceInput> ParseSectorPlace(const std::string& text) {
     return std::nullopt;
 }
 
+void RefuseText(const std::string& text) {
+    throw EHandlerError(
+        rtl::Format(rtl::Tr("The program cannot accept the text \"%s\"."), text.c_str()));
+}
+
 std::vector<uint8_t> SearchBytes(const std::string& text, bool hex) {
-    const auto refuse = [&text]() -> std::vector<uint8_t> {
-        throw EHandlerError(
-            rtl::Format(rtl::Tr("The program cannot accept the text \"%s\"."), text.c_str()));
-    };
     if (!hex) {
         const std::optional<std::string> encoded = rtl::Utf8ToCp932(text);
         if (!encoded || encoded->empty())
-            return refuse();
+            RefuseText(text);
         return {encoded->begin(), encoded->end()};
     }
     std::string digits;
@@ -66,7 +67,7 @@ std::vector<uint8_t> SearchBytes(const std::string& text, bool hex) {
     if (digits.empty() || digits.size() % 2 != 0 ||
         !std::all_of(digits.begin(), digits.end(),
                      [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }))
-        return refuse();
+        RefuseText(text);
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < digits.size(); i += 2)
         bytes.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));

@@ -26,8 +26,12 @@ struct TSectorPlaceInput {
 };
 std::optional<TSectorPlaceInput> ParseSectorPlace(const std::string& text);
 
-// What Find looks for: text (UTF-8) as code page 932, or hex digits in pairs, spaces allowed.
-// EHandlerError "The program cannot accept the text "%s"." for what cannot be either.
+// EHandlerError "The program cannot accept the text "%s".": what the sector view and Find say
+// of a text they cannot take.
+[[noreturn]] void RefuseText(const std::string& text);
+
+// What Find looks for: text (UTF-8) as code page 932, or hex digits in pairs, spaces allowed;
+// RefuseText for what cannot be either.
 std::vector<uint8_t> SearchBytes(const std::string& text, bool hex);
 
 // Gives sector `sector` (from 1) of the track at `entry` of the document's image at index the

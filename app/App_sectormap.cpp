@@ -7,9 +7,17 @@
 #include <functional>
 
 bool TMappedTrack::HasFm() const {
-    // The density byte is 0x40 for a single-density (FM) sector, 0x00 for double (MFM).
     return std::any_of(Sectors.begin(), Sectors.end(),
-                       [](const TMappedSector& s) { return s.Header.Density == 0x40; });
+                       [](const TMappedSector& s) { return s.Header.IsFm(); });
+}
+
+bool TMappedTrack::HasMfm() const {
+    return std::any_of(Sectors.begin(), Sectors.end(),
+                       [](const TMappedSector& s) { return !s.Header.IsFm(); });
+}
+
+const char* DensityName(const TSectorHeader& header) {
+    return header.IsFm() ? "FM" : "MFM";
 }
 
 bool TMappedTrack::HasDeletedData() const {

@@ -21,6 +21,9 @@ struct TMappedSector {
     int32_t Bytes = 0;
 };
 
+// "MFM" or "FM", as the sector view and the sector commands name a sector's density.
+const char* DensityName(const TSectorHeader& header);
+
 struct TMappedTrack {
     // Its entry in the track table, from 0.
     int Entry = 0;
@@ -32,6 +35,7 @@ struct TMappedTrack {
 
     // What the headers say, at a glance.
     bool HasFm() const;
+    bool HasMfm() const;
     bool HasDeletedData() const;
     bool HasErrorStatus() const;
     // An ID (C, H, R and N) that more than one sector has.

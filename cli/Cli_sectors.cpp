@@ -52,7 +52,7 @@ int RunSectors(const TCommandLine& line, std::istream&, std::ostream& out) {
             for (const TMappedSector& sector : track.Sectors) {
                 const TSectorHeader& h = sector.Header;
                 text += rtl::Format("%d\t%d\t%u\t%u\t%u\t%u\t%s\t%s\t%02X\t%u\n", track.Entry,
-                                    ++index, h.C, h.H, h.R, h.N, h.Density == 0x40 ? "FM" : "MFM",
+                                    ++index, h.C, h.H, h.R, h.N, DensityName(h),
                                     h.Deleted != 0 ? "yes" : "no", h.Status, h.DataSize);
             }
         }

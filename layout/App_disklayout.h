@@ -18,6 +18,8 @@ constexpr int TrackTableEntries = 164;
 constexpr int SectorHeaderSize = 16;
 // A status of deleted data read without error: a mark, not a failure.
 constexpr uint8_t DeletedDataStatus = 0x10;
+// The density byte of a single-density (FM) sector; double density (MFM) is 0x00.
+constexpr uint8_t SingleDensity = 0x40;
 
 // The bytes of a sector of size code n, 128 << n, or 0 for a code beyond 8 (32 KiB), which no
 // disk has and the layout's 16-bit data length cannot hold.
@@ -49,6 +51,7 @@ struct TSectorHeader {
     }
     bool HasErrorStatus() const { return Status != 0 && Status != DeletedDataStatus; }
     bool HasDeletedData() const { return Deleted != 0 || Status == DeletedDataStatus; }
+    bool IsFm() const { return Density == SingleDensity; }
     // Whether the data length is the one the size code names.
     bool DataSizeFitsCode() const { return SectorBytes(N) != 0 && DataSize == SectorBytes(N); }
 };

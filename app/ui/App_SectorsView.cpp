@@ -28,15 +28,13 @@ QString Hex2(int value) {
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-QString DensityText(const TSectorHeader& header) {
-    return header.Density == 0x40 ? QStringLiteral("FM") : QStringLiteral("MFM");
-}
-
 QString TrackDensities(const TMappedTrack& track) {
-    bool fm = false, mfm = false;
-    for (const TMappedSector& sector : track.Sectors)
-        (sector.Header.Density == 0x40 ? fm : mfm) = true;
-    return fm && mfm ? QStringLiteral("FM, MFM") : fm ? QStringLiteral("FM") : mfm ? "MFM" : "";
+    QStringList names;
+    if (track.HasFm())
+        names << QStringLiteral("FM");
+    if (track.HasMfm())
+        names << QStringLiteral("MFM");
+    return names.join(QStringLiteral(", "));
 }
 
 // The marks of the headers at a glance, then what the check finds wrong with the track.
@@ -271,11 +269,11 @@ void TAppSectorsView::Reload() {
             int index = 0;
             for (const TMappedSector& sector : track->Sectors) {
                 const TSectorHeader& h = sector.Header;
-                auto* item = new QTreeWidgetItem({QString::number(++index), QString::number(h.C),
-                                                  QString::number(h.H), QString::number(h.R),
-                                                  QString::number(h.N), DensityText(h),
-                                                  h.Deleted != 0 ? tr("yes") : tr("no"),
-                                                  Hex2(h.Status), QString::number(h.DataSize)});
+                auto* item = new QTreeWidgetItem(
+                    {QString::number(++index), QString::number(h.C), QString::number(h.H),
+                     QString::number(h.R), QString::number(h.N),
+                     QString::fromLatin1(DensityName(h)), h.Deleted != 0 ? tr("yes") : tr("no"),
+                     Hex2(h.Status), QString::number(h.DataSize)});
                 item->setData(0, EntryRole, index);
                 items << item;
             }
@@ -433,8 +431,7 @@ void TAppSectorsView::AskGoTo() {
     const std::optional<TSectorPlaceInput> place = ParseSectorPlace(text.toStdString());
     try {
         if (!place)
-            throw EHandlerError(rtl::Format(rtl::Tr("The program cannot accept the text \"%s\"."),
-                                            text.toStdString().c_str()));
+            RefuseText(text.toStdString());
         if (!FHandler->GoTo(*place))
             throw EHandlerError(rtl::Format(rtl::Tr("The disk image has no sector \"%s\"."),
                                             text.trimmed().toStdString().c_str()));
@@ -456,8 +453,7 @@ void TAppSectorsView::AskFill() {
     try {
         const std::vector<uint8_t> value = SearchBytes(text.toStdString(), true);
         if (value.size() != 1)
-            throw EHandlerError(rtl::Format(rtl::Tr("The program cannot accept the text \"%s\"."),
-                                            text.toStdString().c_str()));
+            RefuseText(text.toStdString());
         HexView->FillSelection(value.front());
         HexView->setFocus(Qt::OtherFocusReason);
     } catch (...) {
